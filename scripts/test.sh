@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds, and runs every test: the CTest suites
+# (unit, gui, e2e) under a virtual X display, then the extra stages in
+# scripts/test.d/. VEXEL_SANITIZE=address|thread runs the suites in a
+# sanitizer build instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+dir=$(bash scripts/build.sh | tail -n 1)
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1}"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300
+if [ -z "${VEXEL_SANITIZE:-}" ]; then
+  for stage in scripts/test.d/*.sh; do
+    [ -e "$stage" ] || continue
+    echo "== $(basename "$stage")"
+    bash "$stage"
+  done
+fi
