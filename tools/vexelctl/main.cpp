@@ -27,7 +27,9 @@ void PrintHelp(std::ostream& out) {
 
 }  // namespace
 
-void RegisterCommand(const Command& command) { Commands().push_back(command); }
+void RegisterCommand(const Command& command) {
+  Commands().push_back(command);
+}
 
 int BadInput(std::ostream& err, std::string_view what, std::string_view why) {
   err << "vexelctl: " << what << ": " << why << "\n";

@@ -1,0 +1,88 @@
+// vexelctl defaults / reports, run as a user would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "support/run_command.h"
+
+namespace vexel::testing {
+namespace {
+
+const std::string kVexelctl = std::string(VEXEL_BIN_DIR) + "/vexelctl";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(VexelctlReports, FullApplyOfTheDefaults) {
+  TempDir dir;
+  const std::string pro = dir / "default.pro";
+  ASSERT_EQ(RunCommand(kVexelctl + " defaults 'Profile 1' " + ShellQuote(pro)).exit_code, 0);
+  ASSERT_EQ(std::filesystem::file_size(pro), 32992u);
+
+  const CommandResult result = RunCommand(kVexelctl + " reports " + ShellQuote(pro));
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "0c 0a 01 fe 01 fe 00 00 00 00");
+  EXPECT_EQ(lines[1].substr(0, 8), "04 38 01");
+  EXPECT_EQ(lines[2], "05 0f 01 70 03 a8 00 00 ff 02 04 02 20 00 00");
+  EXPECT_EQ(lines[3], "06 09 01 01 fe 00 00 00 00");
+  EXPECT_EQ(lines[4].size(), 59u * 3 - 1);
+}
+
+TEST(VexelctlReports, SinceABaselineSendsOnlyChanges) {
+  TempDir dir;
+  const std::string base = dir / "base.pro";
+  const std::string edited = dir / "edited.pro";
+  ASSERT_EQ(RunCommand(kVexelctl + " defaults A " + ShellQuote(base)).exit_code, 0);
+  ASSERT_EQ(RunCommand(kVexelctl + " defaults B " + ShellQuote(edited)).exit_code, 0);
+
+  // Only the name differs: nothing to send.
+  CommandResult result =
+      RunCommand(kVexelctl + " reports " + ShellQuote(edited) + " --since " + ShellQuote(base));
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.out, "");
+
+  // polling_rate (offset 2360) becomes 0.
+  {
+    std::fstream file(edited, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(2360);
+    const char zero[4] = {0, 0, 0, 0};
+    file.write(zero, 4);
+  }
+  result =
+      RunCommand(kVexelctl + " reports " + ShellQuote(edited) + " --since " + ShellQuote(base));
+  EXPECT_EQ(result.out, "06 09 01 08 f7 00 00 00 00\n");
+}
+
+TEST(VexelctlReports, BadFilesAreNamedWithExitStatusTwo) {
+  TempDir dir;
+  const std::string short_file = dir / "short.pro";
+  std::ofstream(short_file) << "not a record";
+  const std::string missing = dir / "missing.pro";
+  for (const std::string& args : std::vector<std::string>{
+           " reports " + ShellQuote(short_file), " reports " + ShellQuote(missing),
+           " reports " + ShellQuote(dir.path().string()), " reports", " reports a --since",
+           " defaults only-a-name", " frobnicate"}) {
+    const CommandResult result = RunCommand(kVexelctl + args);
+    EXPECT_EQ(result.exit_code, 2) << args;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << args << result.err;
+    EXPECT_TRUE(result.out.empty()) << args;
+  }
+  EXPECT_NE(RunCommand(kVexelctl + " reports " + ShellQuote(short_file)).err.find(short_file),
+            std::string::npos);
+  const CommandResult help = RunCommand(kVexelctl + " --help");
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("reports"), std::string::npos);
+  EXPECT_NE(help.out.find("defaults"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vexel::testing

@@ -1,0 +1,113 @@
+// vexelctl defaults / reports: profile records and the reports an apply sends.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+#include "command.h"
+#include "protocol/apply_cycle.h"
+#include "protocol/frame.h"
+#include "protocol/recording_host.h"
+#include "store/profile_record.h"
+#include "store/utf16_name.h"
+
+namespace vexel::ctl {
+namespace {
+
+// Reads a *.pro record; it must be exactly one record long.
+bool ReadProfileFile(const std::string& path, ProfileRecord& out, std::ostream& err) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    BadInput(err, path, "is a folder, not a profile file");
+    return false;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    BadInput(err, path, std::strerror(errno));
+    return false;
+  }
+  file.read(reinterpret_cast<char*>(&out), sizeof(ProfileRecord));
+  const std::streamsize got = file.gcount();
+  const bool longer = got == sizeof(ProfileRecord) && file.peek() != std::char_traits<char>::eof();
+  if (got != sizeof(ProfileRecord) || longer) {
+    BadInput(err, path,
+             "not a profile record (must be exactly " + std::to_string(sizeof(ProfileRecord)) +
+                 " bytes)");
+    return false;
+  }
+  return true;
+}
+
+int RunDefaults(Args args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 2) return BadInput(err, "defaults", "usage: vexelctl defaults NAME OUT.pro");
+  const std::u16string name = Utf8ToUtf16(args[0]);
+  if (name.empty()) return BadInput(err, "defaults", "the profile name is empty");
+  if (name.size() >= kProfileNameUnits) {
+    return BadInput(err, "defaults", "the profile name is longer than 99 characters");
+  }
+  auto record = MakeZeroProfile();
+  ApplyProfileDefaults(*record);
+  SetName(record->name, name);
+
+  // Written beside the target and renamed over it, so a failed write never
+  // leaves half a record behind.
+  const std::filesystem::path target = args[1];
+  const std::filesystem::path temporary = target.string() + ".tmp";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (!file) return BadInput(err, args[1], std::strerror(errno));
+    file.write(reinterpret_cast<const char*>(record.get()), sizeof(ProfileRecord));
+    file.flush();
+    if (!file) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return BadInput(err, args[1], "cannot write the file");
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, target, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return BadInput(err, args[1], "cannot write the file");
+  }
+  out << "wrote " << args[1] << "\n";
+  return kExitOk;
+}
+
+int RunReports(Args args, std::ostream& out, std::ostream& err) {
+  bool missing_value = false;
+  const auto since = TakeOption(args, "--since", missing_value);
+  if (missing_value) return BadInput(err, "reports", "--since needs a BASELINE.pro");
+  if (args.size() != 1) {
+    return BadInput(err, "reports", "usage: vexelctl reports PROFILE.pro [--since BASELINE.pro]");
+  }
+  auto edited = MakeZeroProfile();
+  if (!ReadProfileFile(args[0], *edited, err)) return kExitBadInput;
+  auto baseline = MakeZeroProfile();
+  if (since && !ReadProfileFile(*since, *baseline, err)) return kExitBadInput;
+
+  protocol::RecordingHost host(*edited);
+  protocol::ApplyCycle cycle(host);
+  cycle.SetApplyBlocked(false);
+  if (since) {
+    cycle.SetBaseline(*baseline);
+  } else {
+    cycle.SetFullApplyPending(true);
+  }
+  cycle.Run();
+  for (const auto& report : host.reports) out << protocol::ToHex(report) << "\n";
+  return kExitOk;
+}
+
+const CommandRegistrar kDefaults({"defaults", "NAME OUT.pro",
+                                  "write a profile record with the default settings named NAME",
+                                  RunDefaults});
+const CommandRegistrar kReports(
+    {"reports", "PROFILE.pro [--since BASELINE.pro]",
+     "print the reports of a full apply of PROFILE (or only of what changed since BASELINE), "
+     "one per line in send order",
+     RunReports});
+
+}  // namespace
+}  // namespace vexel::ctl
