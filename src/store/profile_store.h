@@ -1,0 +1,99 @@
+// The store state that the UI thread and the apply worker share: profile list,
+// header, edited profile and macro library behind one mutex, with saves that
+// never overlap each other or an edit.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/file_io.h"
+#include "store/macro_record.h"
+#include "store/profile_record.h"
+#include "store/record_files.h"
+#include "store/store_files.h"
+#include "store/store_folder.h"
+#include "store/store_header.h"
+
+namespace vexel {
+
+struct StoreState {
+  ProfileList profiles;
+  std::unique_ptr<StoreHeader> header = MakeZeroHeader();
+  int edited_profile = -1;  // position in `profiles`; -1 = none
+  MacroLibrary macros;
+
+  // The edited profile, or null when the index names none.
+  ProfileRecord* EditedProfile();
+};
+
+class ProfileStore {
+ public:
+  explicit ProfileStore(StorePaths paths) : paths_(std::move(paths)) {}
+  ProfileStore(const ProfileStore&) = delete;
+  ProfileStore& operator=(const ProfileStore&) = delete;
+
+  const StorePaths& paths() const { return paths_; }
+
+  // Exclusive access to the state for as long as the object lives.
+  class Access {
+   public:
+    StoreState& operator*() const { return state_; }
+    StoreState* operator->() const { return &state_; }
+
+   private:
+    friend class ProfileStore;
+    Access(std::mutex& mutex, StoreState& state) : lock_(mutex), state_(state) {}
+    std::unique_lock<std::mutex> lock_;
+    StoreState& state_;
+  };
+  Access Lock() { return Access(state_mutex_, state_); }
+
+  // The saves copy the state under the lock and write the copy outside it.
+  // Saves of one file are serialised, and an older copy never replaces a
+  // newer one on disk. Call them without holding an Access.
+  bool SaveProfiles(std::string* error = nullptr);
+  bool SaveMacros(std::string* error = nullptr);
+
+  // AddMacro, ImportProfileFile and ImportMacroFile on the shared state, with
+  // the serialised macro save. AddMacro returns the new macro's position.
+  int AddMacro(std::u16string_view add_macro_text);
+  std::optional<ProfileImport> ImportProfile(const std::filesystem::path& file,
+                                             std::string* error = nullptr);
+  std::optional<int> ImportMacro(const std::filesystem::path& file, std::string* error = nullptr);
+
+ private:
+  struct SaveChannel {
+    std::mutex write_mutex;  // taken before state_mutex_ is, never the other way round
+    uint64_t taken = 0;      // snapshots made (under state_mutex_)
+    uint64_t written = 0;    // newest snapshot on disk (under write_mutex)
+  };
+  template <typename Serialize, typename Prepare>
+  bool SaveThrough(SaveChannel& channel, Serialize serialize, Prepare prepare, std::string* error);
+
+  StorePaths paths_;
+  std::mutex state_mutex_;
+  StoreState state_;
+  SaveChannel profile_saves_;
+  SaveChannel macro_saves_;
+};
+
+// The store half of the start-up sequence.
+struct StartupStore {
+  bool full_apply_pending = false;  // set: the first apply sends everything
+  int selected_profile = 0;         // the list entry to select without notification
+  LoadReport profiles;
+  LoadReport macros;
+  std::unique_ptr<ProfileRecord> last_applied;  // copy of the edited profile
+};
+
+// Loads pro.data (making and saving a default store when it cannot be opened)
+// and macro.data into `store`, makes the stored selection the edited profile
+// and returns what the page needs next.
+StartupStore LoadStoreAtStartup(ProfileStore& store, std::u16string_view add_profile_text);
+
+}  // namespace vexel

@@ -1,0 +1,198 @@
+#include "store/store_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+#include <type_traits>
+
+#include "store/names.h"
+#include "store/utf16_name.h"
+
+namespace vexel {
+namespace {
+
+constexpr std::size_t kProfileSize = sizeof(ProfileRecord);
+constexpr std::size_t kMacroSize = sizeof(MacroRecord);
+
+template <std::size_t N>
+bool RepairName(char16_t (&units)[N]) {
+  if (NameView(units).size() < N) return false;
+  TerminateName(units);
+  return true;
+}
+
+template <typename Count>
+bool ClampActionCount(Count& count) {
+  if (count > kMaxMacroActions) {
+    count = static_cast<Count>(kMaxMacroActions);
+    return true;
+  }
+  if constexpr (std::is_signed_v<Count>) {
+    if (count < 0) {
+      count = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+template <typename Record>
+std::unique_ptr<Record> RecordFromBytes(std::span<const std::byte> bytes) {
+  auto record = std::make_unique<Record>();
+  std::memcpy(record.get(), bytes.data(), sizeof(Record));
+  return record;
+}
+
+template <typename List>
+void AppendRecords(Bytes& out, const List& list) {
+  using Record = typename List::value_type::element_type;
+  for (const auto& record : list) {
+    const auto* first = reinterpret_cast<const std::byte*>(record.get());
+    out.insert(out.end(), first, first + sizeof(Record));
+  }
+}
+
+std::optional<PendingFile> PrepareSave(const std::filesystem::path& folder,
+                                       const std::filesystem::path& file, const Bytes& bytes,
+                                       bool (*size_is_sound)(std::uintmax_t), std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  KeepDamagedOriginal(file, size_is_sound);
+  return PendingFile::Write(file, bytes, error);
+}
+
+}  // namespace
+
+bool RepairProfile(ProfileRecord& record) {
+  bool changed = RepairName(record.name);
+  for (ButtonSlot& slot : record.button) {
+    changed |= RepairName(slot.macro_name);
+    changed |= ClampActionCount(slot.macro_action_count);
+  }
+  return changed;
+}
+
+bool RepairMacro(MacroRecord& record) {
+  const bool name_changed = RepairName(record.name);
+  return ClampActionCount(record.action_count) || name_changed;
+}
+
+bool IsSoundProfilesSize(std::uintmax_t size) {
+  return size >= kStoreHeaderSize + kProfileSize && (size - kStoreHeaderSize) % kProfileSize == 0;
+}
+
+bool IsSoundMacrosSize(std::uintmax_t size) {
+  return size % kMacroSize == 0;
+}
+
+LoadReport ParseProfiles(std::span<const std::byte> bytes, ProfileList& profiles,
+                         StoreHeader& header, std::u16string_view add_profile_text) {
+  LoadReport report;
+  profiles.clear();
+  if (bytes.size() < kStoreHeaderSize) {
+    std::memset(&header, 0, sizeof(header));
+    report.dropped_bytes = bytes.size();
+  } else {
+    std::memcpy(&header, bytes.data(), sizeof(header));
+    auto rest = bytes.subspan(kStoreHeaderSize);
+    for (; rest.size() >= kProfileSize; rest = rest.subspan(kProfileSize)) {
+      profiles.push_back(RecordFromBytes<ProfileRecord>(rest));
+      report.repaired |= RepairProfile(*profiles.back());
+    }
+    report.dropped_bytes = rest.size();
+  }
+  report.repaired |= report.dropped_bytes > 0;
+  if (profiles.empty()) {
+    AddDefaultProfile(profiles, add_profile_text);
+    report.repaired = true;
+  }
+  if (header.selected_profile < 0 ||
+      static_cast<std::size_t>(header.selected_profile) >= profiles.size()) {
+    header.selected_profile = 0;
+    report.repaired = true;
+  }
+  return report;
+}
+
+LoadReport ParseMacros(std::span<const std::byte> bytes, MacroLibrary& macros) {
+  LoadReport report;
+  macros.clear();
+  for (; bytes.size() >= kMacroSize; bytes = bytes.subspan(kMacroSize)) {
+    macros.push_back(RecordFromBytes<MacroRecord>(bytes));
+    report.repaired |= RepairMacro(*macros.back());
+  }
+  report.dropped_bytes = bytes.size();
+  report.repaired |= report.dropped_bytes > 0;
+  return report;
+}
+
+Bytes SerializeProfiles(const ProfileList& profiles, const StoreHeader& header) {
+  Bytes out;
+  out.reserve(kStoreHeaderSize + kProfileSize * profiles.size());
+  const auto* first = reinterpret_cast<const std::byte*>(&header);
+  out.insert(out.end(), first, first + sizeof(header));
+  AppendRecords(out, profiles);
+  return out;
+}
+
+Bytes SerializeMacros(const MacroLibrary& macros) {
+  Bytes out;
+  out.reserve(kMacroSize * macros.size());
+  AppendRecords(out, macros);
+  return out;
+}
+
+LoadReport LoadProfiles(const StorePaths& paths, ProfileList& profiles, StoreHeader& header,
+                        std::u16string_view add_profile_text, ProfileLoadOptions options) {
+  std::string error;
+  const auto bytes = ReadFileBytes(paths.ProfilesFile(), &error);
+  if (bytes) return ParseProfiles(*bytes, profiles, header, add_profile_text);
+
+  LoadReport report;
+  report.file_missing = true;
+  report.error = error;
+  std::memset(&header, 0, sizeof(header));
+  profiles.clear();
+  AddDefaultProfile(profiles, add_profile_text);
+  if (options.save_new_store) SaveProfiles(paths, profiles, header);
+  return report;
+}
+
+LoadReport LoadMacros(const StorePaths& paths, MacroLibrary& macros) {
+  LoadReport report;
+  const auto bytes = ReadFileBytes(paths.MacrosFile(), &report.error);
+  if (bytes) return ParseMacros(*bytes, macros);
+  macros.clear();
+  report.file_missing = true;
+  return report;
+}
+
+std::optional<PendingFile> PrepareProfilesSave(const StorePaths& paths, const Bytes& bytes,
+                                               std::string* error) {
+  return PrepareSave(paths.folder, paths.ProfilesFile(), bytes, IsSoundProfilesSize, error);
+}
+
+std::optional<PendingFile> PrepareMacrosSave(const StorePaths& paths, const Bytes& bytes,
+                                             std::string* error) {
+  return PrepareSave(paths.folder, paths.MacrosFile(), bytes, IsSoundMacrosSize, error);
+}
+
+bool SaveProfiles(const StorePaths& paths, const ProfileList& profiles, const StoreHeader& header,
+                  std::string* error) {
+  auto pending = PrepareProfilesSave(paths, SerializeProfiles(profiles, header), error);
+  return pending && pending->Commit(error);
+}
+
+bool SaveMacros(const StorePaths& paths, const MacroLibrary& macros, std::string* error) {
+  auto pending = PrepareMacrosSave(paths, SerializeMacros(macros), error);
+  return pending && pending->Commit(error);
+}
+
+MacroRecord& AddMacro(const StorePaths& paths, MacroLibrary& macros,
+                      std::u16string_view add_macro_text) {
+  MacroRecord& macro = AppendNewMacro(macros, add_macro_text);
+  SaveMacros(paths, macros);
+  return macro;
+}
+
+}  // namespace vexel

@@ -1,0 +1,78 @@
+// pro.data (a StoreHeader followed by ProfileRecords) and macro.data (a
+// sequence of MacroRecords): reading, repairing and crash-safe writing.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "store/file_io.h"
+#include "store/macro_record.h"
+#include "store/profile_record.h"
+#include "store/store_folder.h"
+#include "store/store_header.h"
+
+namespace vexel {
+
+// What a load found. `repaired` is set whenever the bytes were not a sound
+// store (partial tail, no complete record, selection outside the list, a name
+// without terminator, a count above 46); the loaded state is then repaired.
+struct LoadReport {
+  bool file_missing = false;  // could not be opened; a new store was made
+  bool repaired = false;
+  std::size_t dropped_bytes = 0;  // bytes of a partial header or record that were not used
+  std::string error;              // why the file could not be read, when it could not
+};
+
+// Repairs that make a record safe for the rest of the program: a name without
+// a terminator gets one in its last unit; action counts are clamped to 0-46.
+// True when something was changed.
+bool RepairProfile(ProfileRecord& record);
+bool RepairMacro(MacroRecord& record);
+
+// Parses pro.data bytes into `profiles` (replaced) and `header`: complete
+// records only; with none, one default profile named from `add_profile_text`;
+// a selection outside the list becomes 0.
+LoadReport ParseProfiles(std::span<const std::byte> bytes, ProfileList& profiles,
+                         StoreHeader& header, std::u16string_view add_profile_text);
+LoadReport ParseMacros(std::span<const std::byte> bytes, MacroLibrary& macros);
+
+Bytes SerializeProfiles(const ProfileList& profiles, const StoreHeader& header);
+Bytes SerializeMacros(const MacroLibrary& macros);
+
+// True for the length of a well-formed file.
+bool IsSoundProfilesSize(std::uintmax_t size);
+bool IsSoundMacrosSize(std::uintmax_t size);
+
+struct ProfileLoadOptions {
+  // When pro.data cannot be opened, write the new default store at once (the
+  // program's first start). Off for read-only callers.
+  bool save_new_store = true;
+};
+
+LoadReport LoadProfiles(const StorePaths& paths, ProfileList& profiles, StoreHeader& header,
+                        std::u16string_view add_profile_text, ProfileLoadOptions options = {});
+LoadReport LoadMacros(const StorePaths& paths, MacroLibrary& macros);
+
+// Writes the whole file crash-safely, creating the store folder when missing.
+// A damaged file about to be replaced is kept beside it first. False (and
+// `error`) when the folder or the file cannot be written; the old file is then
+// untouched.
+bool SaveProfiles(const StorePaths& paths, const ProfileList& profiles, const StoreHeader& header,
+                  std::string* error = nullptr);
+bool SaveMacros(const StorePaths& paths, const MacroLibrary& macros, std::string* error = nullptr);
+
+// The two-step form of the saves, for callers that replace both files
+// together: both are written first and only then committed.
+std::optional<PendingFile> PrepareProfilesSave(const StorePaths& paths, const Bytes& bytes,
+                                               std::string* error);
+std::optional<PendingFile> PrepareMacrosSave(const StorePaths& paths, const Bytes& bytes,
+                                             std::string* error);
+
+// Appends a new empty macro (AppendNewMacro), saves the library and returns
+// the macro.
+MacroRecord& AddMacro(const StorePaths& paths, MacroLibrary& macros,
+                      std::u16string_view add_macro_text);
+
+}  // namespace vexel
