@@ -1,0 +1,197 @@
+#include "ui/macro/key_naming.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "language/language_table.h"
+#include "platform/fake_keyboard_layout.h"
+#include "platform/linux/xkb_keyboard_layout.h"
+
+namespace vexel {
+namespace {
+
+// Shows which language key a name came from: "<key_Enter>".
+std::string Bracketed(std::string_view key) {
+  return "<" + std::string(key) + ">";
+}
+void Quiet(std::string_view) {}
+
+class KeyNamingOnLayout {
+ public:
+  explicit KeyNamingOnLayout(const std::string& layout_name)
+      : layout_(XkbKeyboardLayout::FromNames(layout_name)), naming_(*layout_, Bracketed, Quiet) {}
+  const KeyNaming* operator->() const { return &naming_; }
+
+ private:
+  std::unique_ptr<XkbKeyboardLayout> layout_;
+  KeyNaming naming_;
+};
+
+TEST(KeyNamingTest, UsageFromVirtualKeyOnUs) {
+  const KeyNamingOnLayout us("us");
+  const std::map<uint32_t, UsageLookup> expected = {
+      {65, {true, 4}},    {90, {true, 29}},   {48, {true, 39}},   {13, {true, 40}},
+      {191, {true, 56}},  {223, {true, 56}},  {20, {true, 57}},   {123, {true, 69}},
+      {44, {true, 70}},   {162, {true, 224}}, {165, {true, 230}}, {240, {true, 240}},
+      {248, {true, 248}}, {173, {false, 0}},  {0, {false, 0}},    {245, {false, 0}},
+  };
+  for (const auto& [virtual_key, lookup] : expected) {
+    EXPECT_EQ(us->UsageFromVirtualKey(virtual_key), lookup) << "virtual key " << virtual_key;
+  }
+}
+
+TEST(KeyNamingTest, KeysAreStoredByPositionAndNamedByWhatTheyType) {
+  struct Case {
+    const char* layout;
+    uint32_t virtual_key;
+    uint32_t usage;
+    const char* name;  // of `usage`
+  };
+  const Case cases[] = {
+      {"us", 65, 4, "A"},       {"fr", 65, 20, "A"},  // the physical Q key reports A on AZERTY
+      {"fr", 81, 4, "Q"},       {"fr", 77, 51, "M"},  // M sits at the US ";" key
+      {"fr", 50, 31, "\u00E9"},  // digit row; letters other than a-z keep their case
+      {"de", 90, 28, "Z"},       // Z and Y trade places
+      {"de", 89, 29, "Y"},
+  };
+  for (const Case& c : cases) {
+    const KeyNamingOnLayout naming(c.layout);
+    EXPECT_EQ(naming->UsageFromVirtualKey(c.virtual_key), (UsageLookup{true, c.usage}))
+        << c.layout << " virtual key " << c.virtual_key;
+    EXPECT_EQ(naming->KeyNameFromUsage(c.usage), c.name) << c.layout << " usage " << c.usage;
+  }
+}
+
+TEST(KeyNamingTest, EveryCharacterUsageIsNamedOnUs) {
+  const KeyNamingOnLayout us("us");
+  std::vector<std::string> expected;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) expected.emplace_back(1, letter);
+  for (char digit : std::string("1234567890")) expected.emplace_back(1, digit);
+  for (const char* name :
+       {"<key_Enter>", "<key_Esc>", "<key_BackSpace>", "<key_Tab>", "<key_Space>", "-", "=", "[",
+        "]", "\\", "", ";", "'", "`", ",", ".", "/", "<key_Caplk>"}) {
+    expected.emplace_back(name);
+  }
+  ASSERT_EQ(expected.size(), 54u);
+  for (uint32_t usage = 4; usage <= 57; ++usage) {
+    EXPECT_EQ(us->KeyNameFromUsage(usage), expected[usage - 4]) << "usage " << usage;
+  }
+}
+
+TEST(KeyNamingTest, NameTables) {
+  const FakeKeyboardLayout layout;
+  const KeyNaming naming(layout, Bracketed, Quiet);
+  const std::map<uint32_t, std::string> usage_names = {
+      {0, ""},
+      {50, ""},
+      {58, "<key_F1>"},
+      {69, "<key_F12>"},
+      {70, "<key_Print Scr>"},
+      {89, "<key_Num_1>"},
+      {97, "<key_Num_9>"},
+      {98, "<key_Num_0>"},
+      {100, "<key_\\>"},
+      {102, ""},
+      {104, ""},
+      {105, ""},
+      {136, "<Kana/Roma>"},
+      {221, "<`>"},
+      {224, "<key_LCtrl>"},
+      {228, "<key_RCtrl>"},
+      {229, "<key_RShift>"},
+      {230, "<key_RAlt>"},
+      {231, "<key_RWin>"},
+      {235, ""},
+      {240, ""},
+      {241, "<L_Button>"},
+      {243, "<M_Button>"},
+      {244, "<Backward_Button>"},
+      {245, "<Forward_Button>"},
+      {250, ""},
+      {100000, ""},
+  };
+  for (const auto& [usage, name] : usage_names) {
+    EXPECT_EQ(naming.KeyNameFromUsage(usage), name) << "usage " << usage;
+  }
+  const std::map<uint32_t, std::string> virtual_key_names = {
+      {16, "<key_LShift>"},
+      {17, "<key_LCtrl>"},
+      {162, "<key_LCtrl>"},
+      {163, "<key_RCtrl>"},
+      {161, "<key_RShift>"},
+      {165, "<key_RAlt>"},
+      {240, "<key_Caplk>"},
+      {42, "<key_Print Scr>"},
+      {96, "<key_Num_0>"},
+      {105, "<key_Num_9>"},
+      {112, "<key_F1>"},
+      {123, "<key_F12>"},
+      {65, "A"},
+      {186, ";"},
+      {173, ""},
+  };
+  for (const auto& [virtual_key, name] : virtual_key_names) {
+    EXPECT_EQ(naming.KeyNameFromVirtualKey(virtual_key), name) << "virtual key " << virtual_key;
+  }
+}
+
+TEST(KeyNamingTest, AnswersFollowTheLayoutOfTheMoment) {
+  FakeKeyboardLayout layout;
+  const KeyNaming naming(layout, Bracketed, Quiet);
+  EXPECT_EQ(naming.KeyNameFromUsage(4), "A");
+  EXPECT_EQ(naming.UsageFromVirtualKey(65).usage, 4u);
+  layout.SetKey(30, 'Q', "q");  // switched to a layout with A and Q swapped
+  layout.SetKey(16, 'A', "a");
+  EXPECT_EQ(naming.KeyNameFromUsage(4), "Q");
+  EXPECT_EQ(naming.UsageFromVirtualKey(65).usage, 20u);
+  // A key the layout does not carry keeps the table's usage and has no name.
+  layout.SetKey(30, 0, "");
+  EXPECT_EQ(naming.KeyNameFromUsage(4), "");
+  layout.SetKey(53, 223, "!");
+  EXPECT_EQ(naming.UsageFromVirtualKey(191), (UsageLookup{true, 56}));
+  EXPECT_EQ(naming.UsageFromVirtualKey(223), (UsageLookup{true, 56}));
+}
+
+TEST(KeyNamingTest, WritesEachNameToTheDebugOutput) {
+  const FakeKeyboardLayout layout;
+  std::vector<std::string> lines;
+  const KeyNaming naming(layout, Bracketed,
+                         [&](std::string_view line) { lines.emplace_back(line); });
+  naming.KeyNameFromUsage(4);
+  naming.KeyNameFromUsage(50);
+  naming.KeyNameFromUsage(241);
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"m_key = A\r\n", "m_key = \r\n", "m_key = <L_Button>\r\n"}));
+}
+
+TEST(KeyNamingTest, TheLanguageFileHasATextForEveryKeyName) {
+  LanguageTable language;
+  ASSERT_TRUE(language.LoadFile(VEXEL_SOURCE_DIR "/res/lan.xml"));
+  const FakeKeyboardLayout layout;
+  std::set<std::string> asked;
+  const KeyNaming recording(
+      layout,
+      [&](std::string_view key) {
+        asked.emplace(key);
+        return std::string(key);
+      },
+      Quiet);
+  for (uint32_t code = 0; code <= 255; ++code) {
+    recording.KeyNameFromUsage(code);
+    recording.KeyNameFromVirtualKey(code);
+  }
+  asked.erase("`");  // usage 221 reads as its own key
+  for (const std::string& key : asked) EXPECT_TRUE(language.Has(key)) << key;
+
+  const KeyNaming naming(layout, language, Quiet);
+  EXPECT_EQ(naming.KeyNameFromUsage(40), language.Text("key_Enter"));
+  EXPECT_NE(naming.KeyNameFromUsage(40), "key_Enter");
+}
+
+}  // namespace
+}  // namespace vexel
