@@ -1,0 +1,91 @@
+#include "protocol/report_delivery.h"
+
+#include <string>
+
+#include "protocol/frame.h"
+
+namespace vexel::protocol {
+namespace {
+
+constexpr uint8_t kChunkMarker = 0x40;
+constexpr uint8_t kLastWirelessChunkMarker = 0x0C;
+constexpr std::size_t kChunkPayload = 60;
+constexpr int kChunkCount = 3;
+
+}  // namespace
+
+MacroChunk MakeMacroChunk(std::span<const uint8_t> macro_report, int k, bool wireless) {
+  MacroChunk chunk{};
+  chunk[0] = kKindMacro;
+  chunk[1] = wireless && k == kChunkCount - 1 ? kLastWirelessChunkMarker : kChunkMarker;
+  chunk[2] = macro_report.size() > 2 ? macro_report[2] : 0;
+  chunk[3] = static_cast<uint8_t>(k);
+  for (std::size_t i = 0; i < kChunkPayload; ++i) {
+    const std::size_t source = kPayloadStart + kChunkPayload * static_cast<std::size_t>(k) + i;
+    if (source < macro_report.size()) chunk[4 + i] = macro_report[source];
+  }
+  return chunk;
+}
+
+ReportDelivery::ReportDelivery(LinkFlags& flags, Clock& clock) : flags_(flags), clock_(clock) {}
+
+void ReportDelivery::Pause(Clock::Ms duration) {
+  if (!flags_.shutting_down) clock_.SleepFor(duration);
+}
+
+int ReportDelivery::SendWired(std::span<const uint8_t> report, bool& delivered) {
+  delivered = false;
+  if (report[0] != kKindMacro) {
+    delivered = true;  // a plain report is not offered to the other links
+    return wired_(report);
+  }
+  int result = 0;
+  for (int k = 0; k < kChunkCount; ++k) {
+    const MacroChunk chunk = MakeMacroChunk(report, k, false);
+    result = wired_(chunk);
+    if (result != 0) Pause(DeliveryTiming::kWiredChunkPause);
+  }
+  // Only the last chunk decides; a failed macro goes on to the other links.
+  delivered = result != 0;
+  return result;
+}
+
+int ReportDelivery::SendWireless(std::span<const uint8_t> report) {
+  flags_.ack_received = false;
+  int result = 0;
+  for (int attempt = 0; attempt < DeliveryTiming::kWirelessAttempts; ++attempt) {
+    if (flags_.ack_received || flags_.shutting_down) break;
+    if (report[0] == kKindMacro) {
+      for (int k = 0; k < kChunkCount; ++k) {
+        result = wireless_(MakeMacroChunk(report, k, true));
+        Pause(DeliveryTiming::kWirelessChunkPause);
+      }
+    } else {
+      result = wireless_(report);
+      if (debug_) debug_("Wireless Send = " + std::to_string(result));
+      Pause(DeliveryTiming::kWirelessSendPause);
+    }
+  }
+  return result;
+}
+
+int ReportDelivery::SendReport(std::span<const uint8_t> report) {
+  if (report.size() < kPayloadStart) return 0;
+  int result = 0;
+  bool done = false;
+  if (flags_.wired_link == 1 && wired_) {
+    result = SendWired(report, done);
+  }
+  if (!done) {
+    if (flags_.wireless_link == 1 && flags_.wireless_ready && wireless_) {
+      result = SendWireless(report);
+    } else if (flags_.ble_link != 0 && report[0] != kKindPollingRate && ble_) {
+      // The polling rate cannot be set over BLE.
+      result = ble_(report);
+    }
+  }
+  if (result != 0) Pause(DeliveryTiming::kAfterDelivery);
+  return result;
+}
+
+}  // namespace vexel::protocol
