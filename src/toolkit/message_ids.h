@@ -43,6 +43,24 @@ inline constexpr uint32_t kTimerChargingAnimation = 515;  // 30 ms
 // Control-bound timer of the page on "ms_1_progress_power".
 inline constexpr uint32_t kTimerWiredChargingAnimation = 53;  // 30 ms
 
+// Control-bound timers of the macro editor: scroll the inserted rows into view.
+inline constexpr uint32_t kTimerMacroScrollInsert = 6;        // 50 ms, row insert_position - 1
+inline constexpr uint32_t kTimerMacroScrollFirstInsert = 28;  // 50 ms, row first_insert_position
+inline constexpr int kMacroScrollTimerMs = 50;
+
+// wParam of kMsgHookEvent for mouse buttons (keys carry their virtual-key code).
+inline constexpr uintptr_t kHookLeftButtonDown = 513;
+inline constexpr uintptr_t kHookLeftButtonUp = 514;
+inline constexpr uintptr_t kHookRightButtonDown = 516;
+inline constexpr uintptr_t kHookRightButtonUp = 517;
+inline constexpr uintptr_t kHookMiddleButtonDown = 519;
+inline constexpr uintptr_t kHookMiddleButtonUp = 520;
+inline constexpr uintptr_t kHookSideButtonDown = 523;  // lParam: side button 1 or 2
+inline constexpr uintptr_t kHookSideButtonUp = 524;
+
+inline constexpr int kDelayedApplyShortMs = 200;
+inline constexpr int kDelayedApplyLongMs = 500;
+inline constexpr int kScrollSettingsMs = 10;
 inline constexpr int kWirelessTimeoutMs = 6000;
 inline constexpr int kDpiIndicatorMs = 2000;
 inline constexpr int kChargingAnimationMs = 30;

@@ -1,0 +1,106 @@
+// The toolkit runtime: one per process (or per test). It owns the message loop,
+// the timers, the resource folder, the language table, screens, tray icons and
+// file dialogs. Two implementations: toolkit/headless/headless_toolkit.h (tests,
+// vexelctl) and toolkit/qt/qt_toolkit.h (the program).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "language/language_table.h"
+#include "platform/clock.h"
+#include "toolkit/geometry.h"
+#include "toolkit/timer_schedule.h"
+
+namespace vexel::toolkit {
+
+class TrayIcon;
+class UserInput;
+class Window;
+class WindowBackend;
+
+struct FileDialogRequest {
+  enum class Mode { kOpen, kSave };
+  Mode mode = Mode::kOpen;
+  std::string filter_name;  // "Profile Flie"
+  std::string patterns;     // "*.pro;*.PRO"
+  // kOpen: only existing files can be chosen. kSave: asks before overwriting.
+};
+
+class Toolkit {
+ public:
+  explicit Toolkit(Clock& clock);
+  virtual ~Toolkit();
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+
+  Clock& clock() const { return clock_; }
+  TimerSchedule& timers() { return timers_; }
+
+  // Folder that layout files and images are read from; "" is the working folder.
+  void SetResourceFolder(std::string folder);
+  const std::string& ResourceFolder() const { return resource_folder_; }
+  std::string ResourcePath(std::string_view relative) const;
+
+  // Where key-mode texts come from. Without one, keys show as they are.
+  // Setting it re-shows the key-mode texts of every open window.
+  using TextLookup = std::function<std::string(std::string_view key)>;
+  void SetLanguage(TextLookup lookup);
+  // The table must outlive the toolkit (or the next SetLanguage).
+  void SetLanguageTable(const LanguageTable& table) {
+    SetLanguage([&table](std::string_view key) { return table.Text(key); });
+  }
+  std::string LanguageText(std::string_view key) const;
+
+  // The toolkit's trace: diagnostics such as a control missing from a layout.
+  // Default: standard error.
+  void SetTraceSink(std::function<void(std::string_view)> sink);
+  void Trace(std::string_view line) const;
+
+  // Runs the UI loop until Quit; returns Quit's code.
+  virtual int RunMessageLoop() = 0;
+  virtual void Quit(int code) = 0;
+  // Runs posted messages, closes and due timers until nothing more is pending,
+  // then returns. UI thread.
+  virtual void ProcessEvents() = 0;
+
+  virtual Point CursorPosition() const = 0;
+  virtual Rect ScreenRect() const = 0;  // the primary screen
+  virtual Rect WorkArea() const = 0;    // the primary screen without panels
+
+  // Tray icon owned by the caller; clicks are posted to `owner` as
+  // callback_message. `icon` is relative to the resource folder.
+  virtual std::unique_ptr<TrayIcon> CreateTrayIcon(Window& owner, std::string_view icon,
+                                                   std::string_view tip,
+                                                   uint32_t callback_message) = 0;
+  // The standard open or save dialog; the chosen path, or nothing on cancel.
+  virtual std::optional<std::string> RunFileDialog(Window* owner,
+                                                   const FileDialogRequest& request) = 0;
+  // Drives controls as a user would (tests, scripted answers).
+  virtual UserInput& Input() = 0;
+
+  // For Window only.
+  virtual std::unique_ptr<WindowBackend> CreateWindowBackend(Window& window) = 0;
+  // A backend whose window went away; deleted at the next safe point.
+  void Retire(std::unique_ptr<WindowBackend> backend);
+
+ protected:
+  // Re-shows key-mode texts after the table changed.
+  virtual void OnLanguageChanged() {}
+  void DeleteRetired();
+
+ private:
+  Clock& clock_;
+  TimerSchedule timers_;
+  std::string resource_folder_;
+  TextLookup language_;
+  std::function<void(std::string_view)> trace_;
+  std::vector<std::unique_ptr<WindowBackend>> retired_;
+};
+
+}  // namespace vexel::toolkit

@@ -1,0 +1,43 @@
+// Acts on controls the way a user does, so that tests (and scripted modal
+// answers) drive windows through the same notifications a person would raise.
+// Each call returns false, raising nothing, when a user could not do it: the
+// control is hidden, disabled or of another kind.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vexel::toolkit {
+
+class Control;
+class TrayIcon;
+class Window;
+
+class UserInput {
+ public:
+  virtual ~UserInput() = default;
+  // Button: "click". Option: selects it, "selectchanged" (none when it already
+  // was). Check box: toggles it, "checkclick".
+  virtual bool Click(Control& control) = 0;
+  // List or combo: selects the item, "itemselect".
+  virtual bool ChooseItem(Control& control, int index) = 0;
+  // Slider: moves it, "valuechanged" when the value changes.
+  virtual bool MoveSlider(Control& control, int value) = 0;
+  // Edit: replaces its text as a paste does (caret at the end), "textchanged".
+  virtual bool Type(Control& control, std::string_view text) = 0;
+  // Edit: Enter, "return".
+  virtual bool PressReturn(Control& control) = 0;
+  // Focus moves to the control: "killfocus" from the one that had it, then
+  // "setfocus".
+  virtual bool Focus(Control& control) = 0;
+  // Pointer enters or leaves: "mouseenter" / "mouseleave".
+  virtual bool Hover(Control& control, bool inside) = 0;
+  // Colour palette: picks the colour, "colorchanged" (dragging) or
+  // "colorchangedbuttonup" (released).
+  virtual bool PickColour(Control& control, uint32_t argb, bool button_up) = 0;
+  // The window manager's close (title bar, Alt+F4): closes with code 0.
+  virtual bool CloseWindow(Window& window) = 0;
+  virtual bool ClickTrayIcon(TrayIcon& icon, bool right_button) = 0;
+};
+
+}  // namespace vexel::toolkit
