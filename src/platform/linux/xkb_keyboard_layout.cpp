@@ -175,7 +175,6 @@ struct XkbKeyboardLayout::Impl {
   KeymapPtr keymap;
   ConnectionPtr connection;  // null for a keymap from names
   int32_t device_id = -1;
-  uint8_t first_xkb_event = 0;
 
   std::mutex mutex;
   std::unique_ptr<VirtualKeyMap> keys;
@@ -244,10 +243,9 @@ std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::FromXServer(const char* di
   impl->connection.reset(xcb_connect(display_name, nullptr));
   if (!impl->context || xcb_connection_has_error(impl->connection.get())) return nullptr;
   xcb_connection_t* connection = impl->connection.get();
-  if (!xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION,
-                                   XKB_X11_MIN_MINOR_XKB_VERSION,
-                                   XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
-                                   &impl->first_xkb_event, nullptr)) {
+  if (!xkb_x11_setup_xkb_extension(
+          connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+          XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
     return nullptr;
   }
   impl->device_id = xkb_x11_get_core_keyboard_device_id(connection);

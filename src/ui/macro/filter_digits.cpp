@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/control.h"
+
 namespace vexel {
 
 EditText FilterDigits(EditText field) {
@@ -13,6 +15,15 @@ EditText FilterDigits(EditText field) {
   field.text.erase(first_removed, field.text.end());
   field.caret = field.text.size();
   return field;
+}
+
+void FilterDigits(toolkit::Control& field, std::string_view text) {
+  const std::size_t caret = static_cast<std::size_t>(std::max(field.CaretPosition(), 0));
+  EditText typed{std::string(text), caret};
+  const EditText filtered = FilterDigits(typed);
+  if (filtered == typed) return;
+  field.SetText(filtered.text);
+  field.SetCaretPosition(static_cast<int>(filtered.caret));
 }
 
 }  // namespace vexel
