@@ -1,0 +1,223 @@
+// The profile and macro records: defaults, colours, macro copies, names.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "store/macro_record.h"
+#include "store/profile_record.h"
+#include "store/utf16_name.h"
+
+namespace vexel {
+namespace {
+
+template <typename T>
+T ReadAt(const void* record, std::size_t offset) {
+  T value;
+  std::memcpy(&value, static_cast<const std::byte*>(record) + offset, sizeof(T));
+  return value;
+}
+
+std::unique_ptr<ProfileRecord> DefaultProfile() {
+  auto record = MakeZeroProfile();
+  ApplyProfileDefaults(*record);
+  return record;
+}
+
+TEST(ProfileDefaults, SlotBytesAtTheirFileOffsets) {
+  const auto record = DefaultProfile();
+  const std::size_t slot3 = 2464 + 1272 * 3;
+  EXPECT_EQ(ReadAt<uint8_t>(record.get(), slot3), 3);
+  EXPECT_EQ(ReadAt<uint8_t>(record.get(), slot3 + 1), 6);
+  EXPECT_EQ(ReadAt<uint8_t>(record.get(), slot3 + 2), 0);
+  EXPECT_EQ(ReadAt<uint16_t>(record.get(), slot3 + 8), 562);
+  EXPECT_EQ(ReadAt<int32_t>(record.get(), slot3 + 1072), -1);
+  EXPECT_EQ(ReadAt<int32_t>(record.get(), slot3 + 1076), -1);
+  for (int k = 0; k < kUsedButtonCount; ++k) {
+    EXPECT_EQ(record->button[k].button_index, k);
+    EXPECT_EQ(record->button[k].function_code, default_function_table[k]) << "slot " << k;
+  }
+}
+
+TEST(ProfileDefaults, ReservedSlotsStayZero) {
+  const auto record = DefaultProfile();
+  const auto* first = reinterpret_cast<const std::byte*>(&record->button[kUsedButtonCount]);
+  const std::size_t length = sizeof(ButtonSlot) * (kButtonSlotCount - kUsedButtonCount);
+  EXPECT_TRUE(std::all_of(first, first + length, [](std::byte b) { return b == std::byte{0}; }));
+  EXPECT_EQ(2464 + 1272 * 24, static_cast<int>(sizeof(ProfileRecord)));
+}
+
+TEST(ProfileDefaults, ScalarsAndColoursAsStored) {
+  const auto record = DefaultProfile();
+  struct Expect {
+    std::size_t offset;
+    int32_t value;
+  };
+  const Expect table[] = {{2200, 420},    {2204, 3},        {2212, 6},        {2244, 5},
+                          {2264, 50},     {2268, 0},        {2308, 1},        {2332, 0},
+                          {2340, 8},      {2344, 6},        {2348, 10},       {2352, 2},
+                          {2356, 1},      {2360, 3},        {2376, 1},        {2380, 7},
+                          {2384, 3},      {2392, 4},        {2396, 0xFF0000}, {2400, 0xFF},
+                          {2424, 0x40FF}, {2428, 0xFFFFFF}, {2444, 0xFF00FF}, {2460, 0x80FF}};
+  for (const Expect& e : table)
+    EXPECT_EQ(ReadAt<int32_t>(record.get(), e.offset), e.value) << e.offset;
+  EXPECT_EQ(ReadAt<uint8_t>(record.get(), 2388), 1);
+}
+
+TEST(ProfileDefaults, RestoreKeepsNameAndMovementModeAndResetsButtons) {
+  auto record = DefaultProfile();
+  SetName(record->name, u"Sniper");
+  record->movement_mode = 1;
+  record->reserved_2216[3] = 0x5A;
+  record->button[2].function_code = kFunctionMacro;
+  record->button[2].macro_action_count = 3;
+  record->button[20].function_code = 9;
+  record->dpi_x[0] = 99;
+
+  ApplyProfileDefaults(*record);
+
+  EXPECT_EQ(NameView(record->name), u"Sniper");
+  EXPECT_EQ(record->movement_mode, 1);
+  EXPECT_EQ(record->reserved_2216[3], 0x5A);
+  EXPECT_EQ(record->dpi_x[0], 5);
+  EXPECT_EQ(record->button[2].function_code, default_function_table[2]);
+  EXPECT_EQ(record->button[2].macro_action_count, 0);
+  EXPECT_EQ(record->button[20].function_code, 0);
+}
+
+TEST(ProfileDefaults, DpiResetTouchesOnlyTheDpiFields) {
+  auto record = DefaultProfile();
+  record->dpi_x[7] = 80;
+  record->dpi_stage_current = 5;
+  record->light_brightness = 1;
+  ApplyDpiDefaults(*record);
+  EXPECT_EQ(record->dpi_x[7], 0);
+  EXPECT_EQ(record->dpi_stage_current, 1);
+  EXPECT_EQ(record->light_brightness, 1);
+}
+
+TEST(Colours, ConvertBetweenStoredAndToolkitForm) {
+  struct Case {
+    int32_t stored;
+    uint32_t argb;
+  };
+  const Case table[] = {{0x40FF, 0xFFFF4000u},
+                        {0xFF, 0xFFFF0000u},
+                        {0xFF0000, 0xFF0000FFu},
+                        {0, 0xFF000000u},
+                        {0xFFFFFF, 0xFFFFFFFFu}};
+  for (const Case& c : table) {
+    EXPECT_EQ(ColourToArgb(ColourFromInt(c.stored)), c.argb);
+    EXPECT_EQ(ColourAsInt(ArgbToColour(c.argb)), c.stored);
+  }
+  // The alpha byte never reaches the stored colour.
+  EXPECT_EQ(ArgbToColour(0x12345678u).zero, 0);
+}
+
+std::unique_ptr<MacroRecord> ThreeStepMacro(std::u16string_view name) {
+  auto macro = MakeZeroMacro();
+  SetName(macro->name, name);
+  macro->action_count = 3;
+  macro->actions[0] = {4, kActionPress, 10};
+  macro->actions[1] = {4, kActionRelease, 0x1234};
+  macro->actions[2] = {kMacroCodeLeftButton, kActionPress, 7};
+  return macro;
+}
+
+TEST(MacroRecord, NewMacroIsZeroAndStepsHaveTheirFileBytes) {
+  const auto empty = MakeZeroMacro();
+  EXPECT_EQ(empty->action_count, 0);
+  EXPECT_EQ(empty->reserved_48, 0);
+
+  const auto macro = ThreeStepMacro(u"m");
+  const uint8_t expected[] = {4, 1, 10, 0, 4, 2, 0x34, 0x12, 241, 1, 7, 0};
+  EXPECT_EQ(std::memcmp(reinterpret_cast<const uint8_t*>(macro.get()) + 56, expected, 12), 0);
+}
+
+TEST(MacroRecord, BindCopiesA23CharacterNameWithItsTerminator) {
+  const std::u16string name = u"ABCDEFGHIJKLMNOPQRSTUVW";
+  ASSERT_EQ(name.size(), 23u);
+  const auto macro = ThreeStepMacro(name);
+  auto profile = DefaultProfile();
+  ButtonSlot& slot = profile->button[4];
+  BindMacroCopy(slot, *macro, 7);
+  EXPECT_EQ(NameView(slot.macro_name), name);
+  EXPECT_EQ(slot.macro_name[23], 0);
+  EXPECT_EQ(slot.macro_action_count, 3);
+  EXPECT_EQ(slot.macro_index, 7);
+  EXPECT_EQ(slot.macro_actions[1], (MacroAction{4, kActionRelease, 0x1234}));
+
+  slot.macro_index = 2;
+  RefreshMacroCopy(slot, *ThreeStepMacro(u"other"));
+  EXPECT_EQ(slot.macro_index, 2);
+  EXPECT_EQ(NameView(slot.macro_name), u"other");
+}
+
+TEST(MacroRecord, FindByNameIgnoresCaseAndTakesTheFirst) {
+  MacroLibrary library;
+  library.push_back(ThreeStepMacro(u"Alpha"));
+  library.push_back(ThreeStepMacro(u"Beta"));
+  library.push_back(ThreeStepMacro(u"BETA"));
+  EXPECT_EQ(FindMacroByName(library, u"bEtA"), 1);
+  EXPECT_EQ(FindMacroByName(library, u"alpha"), 0);
+  EXPECT_EQ(FindMacroByName(library, u"Gamma"), -1);
+  EXPECT_EQ(FindMacroByName(MacroLibrary{}, u"Alpha"), -1);
+}
+
+TEST(MacroRecord, MacroFromSlotIsTheReverseCopy) {
+  auto profile = DefaultProfile();
+  ButtonSlot& slot = profile->button[3];
+  BindMacroCopy(slot, *ThreeStepMacro(u"Combo"), 0);
+  slot.macro_repeat = 9;
+  const MacroRecord back = MacroFromSlot(slot);
+  EXPECT_EQ(NameView(back.name), u"Combo");
+  EXPECT_EQ(back.action_count, 3);
+  EXPECT_EQ(back.reserved_48, 9);
+  EXPECT_EQ(std::memcmp(back.actions, slot.macro_actions, sizeof(back.actions)), 0);
+}
+
+TEST(Names, FixedArraysCutTerminateAndCompareWithoutCase) {
+  char16_t units[5];
+  SetName(units, u"abcdefgh");
+  EXPECT_EQ(NameView(units), u"abcd");
+  EXPECT_EQ(units[4], 0);
+  char16_t unterminated[3] = {u'x', u'y', u'z'};
+  EXPECT_EQ(NameView(unterminated), u"xyz");
+  TerminateName(unterminated);
+  EXPECT_EQ(NameView(unterminated), u"xy");
+
+  EXPECT_TRUE(EqualsIgnoringCase(u"MACRO1", u"macro1"));
+  EXPECT_TRUE(EqualsIgnoringCase(u"\u00C4rger \u0416", u"\u00E4rger \u0436"));
+  EXPECT_FALSE(EqualsIgnoringCase(u"\u00D7", u"\u00F7"));  // multiplication vs division sign
+  EXPECT_FALSE(EqualsIgnoringCase(u"abc", u"abcd"));
+}
+
+TEST(Names, Utf8AndUtf16RoundTrip) {
+  const std::string texts[] = {"", "Profile 1", "Gr\u00FC\u00DFe", "\u30DE\u30A6\u30B9",
+                               "\U0001F5B1 mouse"};
+  for (const std::string& text : texts) {
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
+  }
+  EXPECT_EQ(Utf8ToUtf16("\U0001F5B1").size(), 2u);
+}
+
+TEST(Names, InvalidInputBecomesReplacementCharacters) {
+  struct Case {
+    std::string utf8;
+    std::u16string utf16;
+  };
+  const Case table[] = {
+      {"a\xFF"
+       "b",
+       u"a\uFFFDb"},                                      // byte that starts nothing
+      {"\xC3", u"\uFFFD"},                                // truncated sequence
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong encoding
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+  };
+  for (const Case& c : table) EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16ToUtf8(u"\xDC00x"), "\xEF\xBF\xBDx");
+}
+
+}  // namespace
+}  // namespace vexel
