@@ -1,0 +1,83 @@
+// Shows the edited profile on every control of the page.
+#include <cstdio>
+#include <string>
+
+#include "toolkit/control.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/window.h"
+#include "ui/page/ms_1_page.h"
+
+namespace vexel {
+namespace {
+
+template <std::size_t N>
+void SelectOptionAt(const std::array<toolkit::Control*, N>& group, int32_t index) {
+  if (index >= 0 && index < static_cast<int32_t>(N)) SelectOption(group[index]);
+}
+
+void SetBackground(toolkit::Control* control, Colour colour) {
+  if (control != nullptr) control->SetBackgroundColour(ColourToArgb(colour));
+}
+
+}  // namespace
+
+void CMS_1_Page::WriteSliderLabels(const ProfileRecord& profile) {
+  const toolkit::Toolkit& kit = main_window_.toolkit();
+  char number[32];
+  std::snprintf(number, sizeof(number), "%.1f", profile.light_off_timer * 0.5);
+  SetPlainText(controls_.label_light_off, kit.LanguageText("sleep_timer_1_text") + number + " " +
+                                              kit.LanguageText("sleep_timer_2_text"));
+  SetPlainText(controls_.label_sleep_timer, kit.LanguageText("sleep_timer_3_text") +
+                                                std::to_string(profile.sleep_timer) + " " +
+                                                kit.LanguageText("sleep_timer_2_text"));
+  SetPlainText(controls_.label_key_debounce, std::to_string(profile.key_debounce * 2) + " MS");
+}
+
+void CMS_1_Page::RefreshPage() {
+  std::unique_ptr<ProfileRecord> copy;
+  {
+    auto access = store_.Lock();
+    if (const ProfileRecord* edited = access->EditedProfile()) {
+      copy = std::make_unique<ProfileRecord>(*edited);
+    }
+  }
+  if (!copy) return;
+  const ProfileRecord& profile = *copy;
+  RefreshLinkControls();
+
+  SelectOptionAt(controls_.option_dpi_step, profile.dpi_stage_current);
+  for (int s = 0; s < kDpiStageCount; ++s) {
+    SetControlValue(controls_.slider_dpi[s], profile.dpi_x[s]);
+    const std::string dpi = std::to_string(profile.dpi_x[s] * 100);
+    SetPlainText(controls_.label_dpi[s], dpi);
+    SetPlainText(controls_.edit_dpi[s], dpi);
+    SetBackground(controls_.btn_dpi_color[s], profile.dpi_colour[s]);
+  }
+
+  if (controls_.combo_light != nullptr)
+    controls_.combo_light->SelectItem(profile.light_mode, false);
+  if (controls_.combo_light_ble != nullptr) {
+    controls_.combo_light_ble->SelectItem(profile.light_mode_ble, false);
+  }
+  SetControlValue(controls_.slider_brightness, profile.light_brightness);
+  SetControlValue(controls_.slider_breathspeed, profile.light_breath_speed);
+  SetBackground(controls_.btn_light_color, profile.light_colour);
+
+  SelectOptionAt(controls_.btn_prate, profile.polling_rate);
+  if (profile.polling_rate >= 0 && profile.polling_rate <= 3) {
+    SetKeyText(controls_.label_prate,
+               "prate_" + std::to_string(profile.polling_rate + 1) + "_text");
+  }
+
+  SelectOptionAt(controls_.option_lift_of_distance, profile.lift_off_distance);
+  SelectOptionAt(controls_.option_ripple_control, profile.ripple_control);
+  SelectOptionAt(controls_.option_angle_snap, profile.angle_snap);
+
+  SetControlValue(controls_.slider_light_off, profile.light_off_timer);
+  SetControlValue(controls_.slider_sleep_timer, profile.sleep_timer);
+  SetControlValue(controls_.slider_key_debounce, profile.key_debounce);
+  WriteSliderLabels(profile);
+  // The button labels join here with the button-assignment catalogue.
+}
+
+}  // namespace vexel
