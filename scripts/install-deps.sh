@@ -14,6 +14,7 @@ packages=(
   xvfb xdotool x11-apps imagemagick dbus python3-dbusmock umockdev libumockdev-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core libtinyxml2-dev
+  nlohmann-json3-dev
 )
 
 missing=()

@@ -1,0 +1,133 @@
+// The virtual mouse's firmware, without I/O: it takes feature reports from the
+// cable and the receiver, keeps what a real mouse keeps, and produces the
+// status reports and connection changes that a server passes on. Time comes
+// from the Clock it is given, so its timers run in virtual time in tests.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <variant>
+#include <vector>
+
+#include "firmware/link.h"
+#include "firmware/macro_chunks.h"
+#include "platform/clock.h"
+
+namespace vexel::sim {
+
+inline constexpr uint16_t kStatusDpiStage = 0x1010;
+inline constexpr uint16_t kStatusPollingRate = 0x2010;
+inline constexpr uint16_t kStatusBattery = 0x4010;
+inline constexpr uint16_t kStatusAck = 0x5010;
+inline constexpr uint16_t kStatusLightMode = 0x7010;
+inline constexpr Clock::Ms kBatteryPeriod{2000};
+
+// Low byte of the battery status value; the high byte is the percent.
+enum class BatteryState : uint8_t { kDischarging = 1, kFull = 2, kCharging = 3 };
+
+struct ConnectionChange {
+  Link link;
+  bool present;
+};
+struct StatusReport {
+  Link link;
+  uint16_t code;
+  uint16_t value;
+};
+using Emission = std::variant<ConnectionChange, StatusReport>;
+
+struct LogEntry {
+  Link link;
+  int64_t t_ms;  // since the model was made
+  std::vector<uint8_t> bytes;
+};
+
+class FirmwareModel {
+ public:
+  // Cable and receiver plugged, awake, battery 80 % discharging, acknowledging.
+  explicit FirmwareModel(const Clock& clock);
+
+  // --- the links ---
+  bool IsPresent(Link link) const { return link == Link::kWired ? wired_ : receiver_; }
+  // One feature report (or macro chunk) over `link`; true when the link took
+  // it. The receiver takes reports while the mouse sleeps but nothing reaches
+  // the mouse then.
+  bool Receive(Link link, std::span<const uint8_t> bytes);
+  // The last accepted report of `kind` (a macro: the last completed one).
+  std::optional<std::vector<uint8_t>> LastReport(uint8_t kind) const;
+  // Sends the battery report when it is due.
+  void Tick();
+  // When Tick has something to do next.
+  Clock::Ms NextTick() const { return next_battery_; }
+
+  // --- a hand on the mouse ---
+  void Plug(Link link);
+  void Unplug(Link link);
+  void Sleep();
+  void Wake();
+  // Switches to `stage` (1-8), or to the next enabled stage; false when out of range.
+  bool PressDpi(std::optional<int> stage);
+  bool SetLightMode(int mode);  // 0-15
+  void SetBattery(uint8_t percent, BatteryState state);
+  void SetAcks(bool on) { acks_ = on; }
+  bool SetPollingCode(int code);  // 8, 4, 2 or 1
+  void FailSends(int count) { fail_sends_ = count; }
+  // Any status report, sent as it is (for trying out the host's handling).
+  void SendStatus(uint16_t code, uint16_t value) { Emit(code, value); }
+  // Forgets accepted reports, the log and the refusal count.
+  void ClearHistory();
+
+  std::vector<Emission> TakeEmissions();
+
+  // --- state ---
+  bool awake() const { return awake_; }
+  bool acks() const { return acks_; }
+  uint8_t battery_percent() const { return battery_percent_; }
+  BatteryState battery_state() const { return battery_state_; }
+  int dpi_stage() const { return dpi_stage_; }
+  int light_mode() const { return light_mode_; }
+  int polling_code() const { return polling_code_; }
+  int fail_sends() const { return fail_sends_; }
+  int rejected() const { return rejected_; }
+  int64_t ElapsedMs() const;
+  const std::map<uint8_t, std::vector<uint8_t>>& reports() const { return reports_; }
+  const std::map<int, std::vector<uint8_t>>& macros() const { return macros_; }
+  const std::vector<LogEntry>& log() const { return log_; }
+
+ private:
+  bool Accept(Link link, std::span<const uint8_t> bytes);
+  bool AcceptChunk(Link link, std::span<const uint8_t> bytes);
+  void Record(Link link, std::span<const uint8_t> bytes);
+  void TakeEffect(Link link, std::span<const uint8_t> report);
+  // The link the mouse talks over: the cable while it is in, else the receiver
+  // while the mouse is awake.
+  std::optional<Link> TalkingLink() const;
+  void Emit(uint16_t code, uint16_t value);
+  void SendBattery();
+
+  const Clock& clock_;
+  Clock::Ms start_;
+  Clock::Ms next_battery_;
+  bool wired_ = true;
+  bool receiver_ = true;
+  bool awake_ = true;
+  bool acks_ = true;
+  uint8_t battery_percent_ = 80;
+  BatteryState battery_state_ = BatteryState::kDischarging;
+  int dpi_stage_ = 1;
+  uint8_t stage_mask_ = 0xFF;
+  int light_mode_ = 1;
+  int polling_code_ = 1;
+  int fail_sends_ = 0;
+  int rejected_ = 0;
+  std::map<uint8_t, std::vector<uint8_t>> reports_;
+  std::map<int, std::vector<uint8_t>> macros_;
+  std::vector<LogEntry> log_;
+  MacroAssembler wired_macro_;
+  MacroAssembler wireless_macro_;
+  std::vector<Emission> emissions_;
+};
+
+}  // namespace vexel::sim

@@ -1,0 +1,77 @@
+#include "firmware/state_json.h"
+
+#include <nlohmann/json.hpp>
+
+#include "protocol/frame.h"
+
+namespace vexel::sim {
+namespace {
+
+std::string Hex(std::span<const uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (uint8_t byte : bytes) {
+    text.push_back(kDigits[byte >> 4]);
+    text.push_back(kDigits[byte & 0x0F]);
+  }
+  return text;
+}
+
+std::string KindKey(uint8_t kind) {
+  return Hex(std::span(&kind, 1));
+}
+
+}  // namespace
+
+std::string_view BatteryStateName(BatteryState state) {
+  switch (state) {
+    case BatteryState::kFull:
+      return "full";
+    case BatteryState::kCharging:
+      return "charging";
+    case BatteryState::kDischarging:
+      break;
+  }
+  return "discharging";
+}
+
+std::string StateJson(const FirmwareModel& model) {
+  using nlohmann::ordered_json;
+  ordered_json reports = ordered_json::object();
+  for (uint8_t kind : {protocol::kKindReset, protocol::kKindPerformance, protocol::kKindLighting,
+                       protocol::kKindPollingRate, protocol::kKindButtonMap}) {
+    const auto found = model.reports().find(kind);
+    reports[KindKey(kind)] =
+        found == model.reports().end() ? ordered_json() : ordered_json(Hex(found->second));
+  }
+  ordered_json macros = ordered_json::object();
+  for (const auto& [button, report] : model.macros()) macros[std::to_string(button)] = Hex(report);
+  reports[KindKey(protocol::kKindMacro)] = std::move(macros);
+
+  ordered_json log = ordered_json::array();
+  for (const LogEntry& entry : model.log()) {
+    log.push_back(
+        {{"link", LinkName(entry.link)}, {"t_ms", entry.t_ms}, {"hex", Hex(entry.bytes)}});
+  }
+
+  const ordered_json state = {
+      {"t_ms", model.ElapsedMs()},
+      {"wired", model.IsPresent(Link::kWired)},
+      {"receiver", model.IsPresent(Link::kWireless)},
+      {"awake", model.awake()},
+      {"acks", model.acks()},
+      {"battery", model.battery_percent()},
+      {"charging", BatteryStateName(model.battery_state())},
+      {"dpi_stage", model.dpi_stage()},
+      {"light_mode", model.light_mode()},
+      {"polling_code", model.polling_code()},
+      {"fail_sends", model.fail_sends()},
+      {"reports", std::move(reports)},
+      {"log", std::move(log)},
+      {"rejected", model.rejected()},
+  };
+  return state.dump(2);
+}
+
+}  // namespace vexel::sim

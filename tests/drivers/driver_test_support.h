@@ -1,0 +1,115 @@
+// Helpers for tests that load the real driver libraries: the seven entry
+// points resolved with dlsym, and a post target that collects what the
+// monitor thread posts.
+#pragma once
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "hiddriver.h"
+
+namespace vexel::test {
+
+struct DriverLibrary {
+  void* handle = nullptr;
+  Set_VIDPID_Fn set_vidpid = nullptr;
+  Open_DevMonitor_Fn open_monitor = nullptr;
+  Close_DevMonitor_Fn close_monitor = nullptr;
+  Open_FeatureDevice_Fn open_device = nullptr;
+  Close_FeatureDevice_Fn close_device = nullptr;
+  SetFeature_Fn set_feature = nullptr;
+  GetFeature_Fn get_feature = nullptr;
+
+  // Loads VEXEL_BIN_DIR/<file_name>; handle is null when it cannot be loaded.
+  explicit DriverLibrary(const std::string& file_name) {
+    handle = dlopen((std::string(VEXEL_BIN_DIR) + "/" + file_name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return;
+    Resolve(set_vidpid, "Set_VIDPID");
+    Resolve(open_monitor, "Open_DevMonitor");
+    Resolve(close_monitor, "Close_DevMonitor");
+    Resolve(open_device, "Open_FeatureDevice");
+    Resolve(close_device, "Close_FeatureDevice");
+    Resolve(set_feature, "SetFeature");
+    Resolve(get_feature, "GetFeature");
+  }
+  ~DriverLibrary() {
+    if (handle != nullptr) dlclose(handle);
+  }
+  DriverLibrary(const DriverLibrary&) = delete;
+  DriverLibrary& operator=(const DriverLibrary&) = delete;
+
+  bool Complete() const {
+    return set_vidpid && open_monitor && close_monitor && open_device && close_device &&
+           set_feature && get_feature;
+  }
+
+  int32_t Send(const std::vector<uint8_t>& report) const {
+    return set_feature(report.data(), static_cast<int32_t>(report.size()));
+  }
+
+ private:
+  template <typename Fn>
+  void Resolve(Fn& function, const char* name) {
+    function = reinterpret_cast<Fn>(dlsym(handle, name));
+  }
+};
+
+struct PostedMessage {
+  uint32_t message;
+  uintptr_t wparam;
+  intptr_t lparam;
+  bool operator==(const PostedMessage&) const = default;
+};
+
+class PostCollector {
+ public:
+  VexelPostTarget Target() { return {&PostCollector::Post, this}; }
+
+  // Waits until `wanted` has been posted (and removes it); false after `timeout`.
+  bool WaitFor(const PostedMessage& wanted,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+      for (auto it = messages_.begin(); it != messages_.end(); ++it) {
+        if (*it == wanted) {
+          messages_.erase(it);
+          return true;
+        }
+      }
+      return false;
+    });
+  }
+
+  std::vector<PostedMessage> Messages() {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+
+  void Clear() {
+    std::lock_guard lock(mutex_);
+    messages_.clear();
+  }
+
+ private:
+  static void Post(void* ctx, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    auto* self = static_cast<PostCollector*>(ctx);
+    {
+      std::lock_guard lock(self->mutex_);
+      self->messages_.push_back({message, wparam, lparam});
+    }
+    self->changed_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<PostedMessage> messages_;
+};
+
+}  // namespace vexel::test

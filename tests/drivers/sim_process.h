@@ -1,0 +1,86 @@
+// Runs the real vexel-mouse-sim from the program folder on a socket in a
+// fresh temporary folder, and its `ctl` command.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "virtual_mouse_wire.h"
+
+extern char** environ;
+
+namespace vexel::test {
+
+class SimProcess {
+ public:
+  SimProcess() {
+    char pattern[] = "/tmp/vexel-sim-XXXXXX";
+    folder_ = mkdtemp(pattern);
+    socket_ = folder_ + "/mouse.sock";
+    const std::string program = Program();
+    const char* argv[] = {program.c_str(), "serve", "--socket", socket_.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) !=
+        0) {
+      pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    // Ready once it accepts a connection.
+    for (int attempt = 0; pid_ > 0 && attempt < 500; ++attempt) {
+      const int fd = wire::ConnectUnix(socket_);
+      if (fd >= 0) {
+        close(fd);
+        ready_ = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  ~SimProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  bool ready() const { return ready_; }
+  const std::string& socket() const { return socket_; }
+
+  // Runs `vexel-mouse-sim ctl --socket S <command>`; returns its standard output.
+  std::string Ctl(const std::string& command, int* exit_status = nullptr) const {
+    const std::string line = Program() + " ctl --socket " + socket_ + " " + command + " 2>&1";
+    FILE* pipe = popen(line.c_str(), "r");
+    std::string output;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; pipe && (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+      output.append(buffer.data(), n);
+    const int status = pipe ? pclose(pipe) : -1;
+    if (exit_status) *exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
+  }
+
+ private:
+  static std::string Program() { return std::string(VEXEL_BIN_DIR) + "/vexel-mouse-sim"; }
+
+  std::string folder_;
+  std::string socket_;
+  pid_t pid_ = -1;
+  bool ready_ = false;
+};
+
+}  // namespace vexel::test

@@ -1,0 +1,154 @@
+// The real driver libraries against the real vexel-mouse-sim over its socket.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <nlohmann/json.hpp>
+
+#include "driver_test_support.h"
+#include "sim/test_reports.h"
+#include "sim_process.h"
+
+namespace vexel::test {
+namespace {
+
+constexpr uint32_t kWirelessStatus = 1537;
+constexpr uint32_t kWirelessConnection = 1538;
+constexpr uint32_t kWiredStatus = 1539;
+constexpr uint32_t kWiredConnection = 1540;
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  char digits[3];
+  for (uint8_t byte : bytes) {
+    std::snprintf(digits, sizeof(digits), "%02x", byte);
+    text += digits;
+  }
+  return text;
+}
+
+class VirtualMouseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim_.ready());
+    // The libraries choose their back-end on first use.
+    setenv("VEXEL_VIRTUAL_MOUSE", sim_.socket().c_str(), 1);
+    wired_ = std::make_unique<DriverLibrary>("hiddriver_2.so");
+    wireless_ = std::make_unique<DriverLibrary>("hiddriver_1.so");
+    ASSERT_TRUE(wired_->Complete());
+    ASSERT_TRUE(wireless_->Complete());
+    wired_->set_vidpid(0x1D57, 0xFA61);
+    wireless_->set_vidpid(0x1D57, 0xFA60);
+    const VexelPostTarget target = posts_.Target();
+    wired_->open_monitor(&target, kWiredStatus, kWiredConnection);
+    wireless_->open_monitor(&target, kWirelessStatus, kWirelessConnection);
+  }
+
+  void TearDown() override {
+    for (auto* library : {wireless_.get(), wired_.get()}) {
+      if (library && library->Complete()) {
+        library->close_device();
+        library->close_monitor();
+      }
+    }
+    wireless_.reset();
+    wired_.reset();
+    unsetenv("VEXEL_VIRTUAL_MOUSE");
+  }
+
+  nlohmann::json State() { return nlohmann::json::parse(sim_.Ctl("state")); }
+
+  SimProcess sim_;
+  PostCollector posts_;
+  std::unique_ptr<DriverLibrary> wired_;
+  std::unique_ptr<DriverLibrary> wireless_;
+};
+
+TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
+  ASSERT_EQ(wired_->open_device(), 1);
+  ASSERT_EQ(wireless_->open_device(), 1);
+  const auto performance = ValidReport(protocol::kKindPerformance, 7);
+  const auto lighting = ValidReport(protocol::kKindLighting, 3);
+  EXPECT_EQ(wired_->Send(performance), 1);
+  EXPECT_EQ(wireless_->Send(lighting), 1);
+  // The receiver acknowledges, naming the kind in the high byte.
+  EXPECT_TRUE(posts_.WaitFor({kWirelessStatus, 0x5010, 0x0500}));
+
+  const auto macro = ValidReport(protocol::kKindMacro, 9, 6);
+  for (const auto& chunk : MacroChunks(macro, true)) EXPECT_EQ(wireless_->Send(chunk), 1);
+
+  const auto state = State();
+  EXPECT_EQ(state["reports"]["04"], Hex(performance));
+  EXPECT_EQ(state["reports"]["05"], Hex(lighting));
+  EXPECT_EQ(state["reports"]["09"]["6"], Hex(macro));
+  ASSERT_EQ(state["log"].size(), 5u);
+  EXPECT_EQ(state["log"][0]["link"], "wired");
+  EXPECT_EQ(state["log"][1]["link"], "wireless");
+  EXPECT_EQ(state["rejected"], 0);
+
+  // GetFeature reads back what the mouse holds.
+  std::vector<uint8_t> buffer(64, 0);
+  buffer[0] = protocol::kKindPerformance;
+  EXPECT_EQ(wired_->get_feature(buffer.data(), 64), 56);
+  EXPECT_TRUE(std::equal(performance.begin(), performance.end(), buffer.begin()));
+}
+
+TEST_F(VirtualMouseTest, RefusedReportFailsAndIsCounted) {
+  ASSERT_EQ(wired_->open_device(), 1);
+  auto broken = ValidReport(protocol::kKindButtonMap);
+  broken[57] ^= 1;
+  EXPECT_EQ(wired_->Send(broken), 0);
+  EXPECT_EQ(State()["rejected"], 1);
+}
+
+TEST_F(VirtualMouseTest, UnplugAndPlugArePostedAndGateTheDevice) {
+  ASSERT_EQ(wired_->open_device(), 1);
+  sim_.Ctl("unplug wired");
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
+  // The old handle is dead and the device cannot be opened while it is out.
+  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindPollingRate, 4)), 0);
+  EXPECT_EQ(wired_->open_device(), 0);
+
+  sim_.Ctl("plug wired");
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
+  ASSERT_EQ(wired_->open_device(), 1);
+  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindPollingRate, 4)), 1);
+
+  sim_.Ctl("unplug receiver");
+  EXPECT_TRUE(posts_.WaitFor({kWirelessConnection, 0, 0}));
+  EXPECT_EQ(wireless_->open_device(), 0);
+  for (const auto& message : posts_.Messages()) EXPECT_NE(message.message, kWiredConnection);
+}
+
+TEST_F(VirtualMouseTest, StatusReportsGoOverTheLinkTheMouseTalksOn) {
+  sim_.Ctl("press-dpi 3");
+  EXPECT_TRUE(posts_.WaitFor({kWiredStatus, 0x1010, 3}));
+  sim_.Ctl("unplug wired");
+  sim_.Ctl("light-mode 2");
+  EXPECT_TRUE(posts_.WaitFor({kWirelessStatus, 0x7010, 0x20}));
+  sim_.Ctl("polling-rate 4");
+  EXPECT_TRUE(posts_.WaitFor({kWirelessStatus, 0x2010, 4}));
+  sim_.Ctl("battery 57 charging");
+  EXPECT_TRUE(posts_.WaitFor({kWirelessStatus, 0x4010, 0x3903}));
+
+  // Asleep: the receiver stays and takes reports, but the mouse neither hears
+  // nor answers them.
+  sim_.Ctl("sleep");
+  ASSERT_EQ(wireless_->open_device(), 1);
+  posts_.Clear();
+  EXPECT_EQ(wireless_->Send(ValidReport(protocol::kKindLighting)), 1);
+  sim_.Ctl("wake");
+  EXPECT_TRUE(posts_.WaitFor({kWirelessStatus, 0x4010, 0x3903}));
+  for (const auto& message : posts_.Messages()) EXPECT_NE(message.lparam, 0x0500);
+  EXPECT_EQ(State()["log"].size(), 0u);
+}
+
+TEST_F(VirtualMouseTest, CtlRefusesBadCommandsWithStatusOne) {
+  int status = 0;
+  sim_.Ctl("press-dpi 9", &status);
+  EXPECT_EQ(status, 1);
+  sim_.Ctl("state", &status);
+  EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace vexel::test

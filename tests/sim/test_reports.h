@@ -1,0 +1,51 @@
+// Well-formed vendor reports and macro chunks for tests of the virtual mouse
+// and the driver libraries.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "protocol/frame.h"
+
+namespace vexel::test {
+
+// A well-formed report of `kind` whose payload counts up from `seed`; byte 2
+// is `button` for a macro report.
+inline std::vector<uint8_t> ValidReport(uint8_t kind, uint8_t seed = 1, uint8_t button = 1) {
+  const std::size_t length = protocol::ReportLength(kind);
+  std::vector<uint8_t> report(length, 0);
+  report[0] = kind;
+  report[1] = static_cast<uint8_t>(length);
+  report[2] = kind == protocol::kKindMacro ? button : protocol::kProfileReportTag;
+  if (kind == protocol::kKindReset) {
+    report[3] = 0xFE, report[4] = 0x01, report[5] = 0xFE;
+  } else if (kind == protocol::kKindPollingRate) {
+    report[3] = seed, report[4] = static_cast<uint8_t>(~seed);
+  } else {
+    const std::size_t checksum = protocol::ChecksumOffset(kind);
+    for (std::size_t i = protocol::kPayloadStart; i < checksum; ++i)
+      report[i] = static_cast<uint8_t>(seed + i);
+    protocol::WriteChecksum(report, checksum);
+  }
+  return report;
+}
+
+// The three 64-byte chunks in which a driver link carries a macro report.
+inline std::array<std::vector<uint8_t>, 3> MacroChunks(const std::vector<uint8_t>& report,
+                                                       bool wireless) {
+  std::array<std::vector<uint8_t>, 3> chunks;
+  for (std::size_t k = 0; k < 3; ++k) {
+    std::vector<uint8_t>& chunk = chunks[k];
+    chunk.assign(64, 0);
+    chunk[0] = protocol::kKindMacro;
+    chunk[1] = (wireless && k == 2) ? 0x0C : 0x40;
+    chunk[2] = report[2];
+    chunk[3] = static_cast<uint8_t>(k);
+    for (std::size_t i = 0; i < 60 && 3 + 60 * k + i < report.size(); ++i)
+      chunk[4 + i] = report[3 + 60 * k + i];
+  }
+  return chunks;
+}
+
+}  // namespace vexel::test
