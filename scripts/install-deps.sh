@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core libtinyxml2-dev
   nlohmann-json3-dev
+  libqt6opengl6-dev
 )
 
 missing=()
