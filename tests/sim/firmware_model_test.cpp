@@ -1,0 +1,245 @@
+#include "firmware/firmware_model.h"
+
+#include <gtest/gtest.h>
+
+#include "sim/test_reports.h"
+
+namespace vexel::sim {
+namespace {
+
+using test::MacroChunks;
+using test::ValidReport;
+
+class FirmwareModelTest : public ::testing::Test {
+ protected:
+  std::vector<StatusReport> Statuses() {
+    std::vector<StatusReport> statuses;
+    for (const Emission& emission : model_.TakeEmissions()) {
+      if (const auto* status = std::get_if<StatusReport>(&emission)) statuses.push_back(*status);
+    }
+    return statuses;
+  }
+
+  ManualClock clock_;
+  FirmwareModel model_{clock_};
+};
+
+TEST_F(FirmwareModelTest, AcceptsEveryPlainKindAndKeepsTheLastOne) {
+  for (uint8_t kind : {protocol::kKindReset, protocol::kKindPerformance, protocol::kKindLighting,
+                       protocol::kKindPollingRate, protocol::kKindButtonMap}) {
+    const auto report = ValidReport(kind, 5);
+    EXPECT_TRUE(model_.Receive(Link::kWired, report)) << int(kind);
+    EXPECT_EQ(model_.LastReport(kind), report) << int(kind);
+  }
+  EXPECT_EQ(model_.log().size(), 5u);
+  EXPECT_EQ(model_.rejected(), 0);
+}
+
+TEST_F(FirmwareModelTest, RefusesDamagedReportsAndCountsThem) {
+  struct Case {
+    const char* what;
+    Link link;
+    std::vector<uint8_t> bytes;
+  };
+  auto bad_checksum = ValidReport(protocol::kKindLighting);
+  bad_checksum[12] ^= 0x01;
+  auto short_report = ValidReport(protocol::kKindPerformance);
+  short_report.pop_back();
+  auto wrong_length_byte = ValidReport(protocol::kKindButtonMap);
+  wrong_length_byte[1] = 58;
+  auto bad_complement = ValidReport(protocol::kKindPollingRate, 2);
+  bad_complement[4] = 0;
+  const auto macro = ValidReport(protocol::kKindMacro, 3, 4);
+  auto wired_last_as_wireless = MacroChunks(macro, true)[2];
+  auto wireless_last_as_wired = MacroChunks(macro, false)[2];
+  auto dirty_tail = MacroChunks(macro, false)[2];
+  dirty_tail[40] = 1;
+  auto button_zero = MacroChunks(macro, false)[0];
+  button_zero[2] = 0;
+  const std::vector<Case> cases = {
+      {"bad checksum", Link::kWired, bad_checksum},
+      {"short", Link::kWired, short_report},
+      {"length byte", Link::kWired, wrong_length_byte},
+      {"polling complement", Link::kWireless, bad_complement},
+      {"unknown kind", Link::kWired, {0x07, 0x03, 0x01}},
+      {"empty", Link::kWired, {}},
+      {"whole macro on a driver link", Link::kWired, macro},
+      {"0x0C marker on the cable", Link::kWired, wired_last_as_wireless},
+      {"0x40 marker in last wireless chunk", Link::kWireless, wireless_last_as_wired},
+      {"bytes past the report", Link::kWired, dirty_tail},
+      {"button 0", Link::kWired, button_zero},
+      {"chunk 2 without 0 and 1", Link::kWired, MacroChunks(macro, false)[2]},
+  };
+  int refused = 0;
+  for (const Case& c : cases) {
+    EXPECT_FALSE(model_.Receive(c.link, c.bytes)) << c.what;
+    EXPECT_EQ(model_.rejected(), ++refused) << c.what;
+  }
+  EXPECT_TRUE(model_.log().empty());
+  EXPECT_TRUE(Statuses().empty());  // no acknowledgement for a refused report
+}
+
+TEST_F(FirmwareModelTest, ReassemblesMacroFromChunksOnEitherLink) {
+  for (bool wireless : {false, true}) {
+    const Link link = wireless ? Link::kWireless : Link::kWired;
+    const uint8_t button = wireless ? 18 : 7;
+    const auto macro = ValidReport(protocol::kKindMacro, wireless ? 40 : 20, button);
+    model_.TakeEmissions();
+    for (const auto& chunk : MacroChunks(macro, wireless)) EXPECT_TRUE(model_.Receive(link, chunk));
+    EXPECT_EQ(model_.macros().at(button), macro);
+    EXPECT_EQ(model_.LastReport(protocol::kKindMacro), macro);
+    // One acknowledgement for the whole report, and only on the receiver.
+    const auto statuses = Statuses();
+    ASSERT_EQ(statuses.size(), wireless ? 1u : 0u);
+    if (wireless) {
+      EXPECT_EQ(statuses[0].value, 0x0900);
+    }
+  }
+  EXPECT_EQ(model_.log().size(), 6u);  // every chunk is logged
+  EXPECT_EQ(model_.rejected(), 0);
+}
+
+TEST_F(FirmwareModelTest, ChunkWithBadChecksumOrOutOfOrderDropsTheMacro) {
+  auto macro = ValidReport(protocol::kKindMacro, 1, 3);
+  macro[129] ^= 0x10;
+  const auto chunks = MacroChunks(macro, false);
+  EXPECT_TRUE(model_.Receive(Link::kWired, chunks[0]));
+  EXPECT_TRUE(model_.Receive(Link::kWired, chunks[1]));
+  EXPECT_FALSE(model_.Receive(Link::kWired, chunks[2]));
+  EXPECT_TRUE(model_.macros().empty());
+
+  const auto good = MacroChunks(ValidReport(protocol::kKindMacro, 1, 3), false);
+  EXPECT_TRUE(model_.Receive(Link::kWired, good[0]));
+  EXPECT_FALSE(model_.Receive(Link::kWired, good[2]));  // chunk 1 skipped
+  EXPECT_FALSE(model_.Receive(Link::kWired, good[1]));  // the assembly was dropped
+  EXPECT_EQ(model_.rejected(), 3);
+  // A resent pass starts over from chunk 0 and completes.
+  for (const auto& chunk : good) EXPECT_TRUE(model_.Receive(Link::kWired, chunk));
+  EXPECT_EQ(model_.macros().size(), 1u);
+}
+
+TEST_F(FirmwareModelTest, AcknowledgesOnTheReceiverOnlyWhileAwakeAndSwitchedOn) {
+  const auto lighting = ValidReport(protocol::kKindLighting);
+  ASSERT_TRUE(model_.Receive(Link::kWireless, lighting));
+  auto statuses = Statuses();
+  ASSERT_EQ(statuses.size(), 1u);
+  EXPECT_EQ(statuses[0].link, Link::kWireless);
+  EXPECT_EQ(statuses[0].code, kStatusAck);
+  EXPECT_EQ(statuses[0].value & 0xFF, 0);
+
+  EXPECT_TRUE(model_.Receive(Link::kWired, lighting));
+  EXPECT_TRUE(Statuses().empty());
+
+  model_.SetAcks(false);
+  EXPECT_TRUE(model_.Receive(Link::kWireless, lighting));
+  EXPECT_TRUE(Statuses().empty());
+
+  model_.SetAcks(true);
+  model_.Unplug(Link::kWired);
+  model_.Sleep();
+  const std::size_t logged = model_.log().size();
+  EXPECT_TRUE(model_.Receive(Link::kWireless, lighting));  // the receiver takes it...
+  EXPECT_EQ(model_.log().size(), logged);                  // ...the mouse never hears it
+  EXPECT_TRUE(Statuses().empty());
+}
+
+TEST_F(FirmwareModelTest, UnpluggedLinksAndFailedSendsRefuseWithoutCounting) {
+  const auto report = ValidReport(protocol::kKindPollingRate, 4);
+  model_.Unplug(Link::kWired);
+  EXPECT_FALSE(model_.Receive(Link::kWired, report));
+  model_.FailSends(2);
+  EXPECT_FALSE(model_.Receive(Link::kWireless, report));
+  EXPECT_FALSE(model_.Receive(Link::kWireless, report));
+  EXPECT_TRUE(model_.Receive(Link::kWireless, report));
+  EXPECT_EQ(model_.rejected(), 0);
+  EXPECT_EQ(model_.polling_code(), 4);
+}
+
+TEST_F(FirmwareModelTest, BatteryReportEveryTwoSecondsOnTheTalkingLink) {
+  model_.Tick();
+  clock_.Advance(Clock::Ms(1999));
+  model_.Tick();
+  EXPECT_TRUE(Statuses().empty());
+
+  clock_.Advance(Clock::Ms(1));
+  model_.Tick();
+  auto statuses = Statuses();
+  ASSERT_EQ(statuses.size(), 1u);
+  EXPECT_EQ(statuses[0].link, Link::kWired);  // the cable is in
+  EXPECT_EQ(statuses[0].code, kStatusBattery);
+  EXPECT_EQ(statuses[0].value, 80 << 8 | 1);  // 80 %, discharging
+
+  model_.Unplug(Link::kWired);
+  model_.TakeEmissions();
+  clock_.Advance(kBatteryPeriod);
+  model_.Tick();
+  statuses = Statuses();
+  ASSERT_EQ(statuses.size(), 1u);
+  EXPECT_EQ(statuses[0].link, Link::kWireless);
+
+  model_.Sleep();
+  clock_.Advance(kBatteryPeriod * 3);
+  model_.Tick();
+  EXPECT_TRUE(Statuses().empty());
+
+  // Waking reports at once and restarts the period.
+  clock_.Advance(Clock::Ms(500));
+  model_.Wake();
+  EXPECT_EQ(Statuses().size(), 1u);
+  clock_.Advance(Clock::Ms(1999));
+  model_.Tick();
+  EXPECT_TRUE(Statuses().empty());
+  EXPECT_EQ(model_.NextTick(), clock_.Now() + Clock::Ms(1));
+}
+
+TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChanged) {
+  // Stages 2 and 5 enabled, stage 2 in use.
+  auto performance = ValidReport(protocol::kKindPerformance);
+  performance[5] = 0b00010010;
+  performance[24] = 2;
+  protocol::WriteChecksum(performance, protocol::ChecksumOffset(protocol::kKindPerformance));
+  ASSERT_TRUE(model_.Receive(Link::kWired, performance));
+  EXPECT_EQ(model_.dpi_stage(), 2);
+
+  struct Step {
+    std::function<bool()> press;
+    uint16_t code;
+    uint16_t value;
+  };
+  const std::vector<Step> steps = {
+      {[&] { return model_.PressDpi(std::nullopt); }, kStatusDpiStage, 5},
+      {[&] { return model_.PressDpi(std::nullopt); }, kStatusDpiStage, 2},
+      {[&] { return model_.PressDpi(8); }, kStatusDpiStage, 8},
+      {[&] { return model_.SetLightMode(3); }, kStatusLightMode, 0x30},
+      {[&] { return model_.SetPollingCode(8); }, kStatusPollingRate, 8},
+      {[&] { return model_.SetBattery(100, BatteryState::kFull), true; }, kStatusBattery, 0x6402},
+  };
+  for (const Step& step : steps) {
+    ASSERT_TRUE(step.press());
+    const auto statuses = Statuses();
+    ASSERT_EQ(statuses.size(), 1u);
+    EXPECT_EQ(statuses[0].code, step.code);
+    EXPECT_EQ(statuses[0].value, step.value);
+  }
+  EXPECT_FALSE(model_.PressDpi(9));
+  EXPECT_FALSE(model_.SetLightMode(16));
+  EXPECT_FALSE(model_.SetPollingCode(3));
+  EXPECT_TRUE(Statuses().empty());
+}
+
+TEST_F(FirmwareModelTest, PlugAndUnplugAreReportedOnceEach) {
+  model_.Unplug(Link::kWireless);
+  model_.Unplug(Link::kWireless);
+  model_.Plug(Link::kWireless);
+  std::vector<ConnectionChange> changes;
+  for (const Emission& emission : model_.TakeEmissions()) {
+    if (const auto* change = std::get_if<ConnectionChange>(&emission)) changes.push_back(*change);
+  }
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_FALSE(changes[0].present);
+  EXPECT_TRUE(changes[1].present);
+  EXPECT_EQ(changes[1].link, Link::kWireless);
+}
+
+}  // namespace
+}  // namespace vexel::sim
