@@ -99,6 +99,16 @@ PendingFile::PendingFile(PendingFile&& other) noexcept
   other.temp_.clear();
 }
 
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
+  if (this != &other) {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    target_ = std::move(other.target_);
+    temp_ = std::move(other.temp_);
+    other.temp_.clear();
+  }
+  return *this;
+}
+
 PendingFile::~PendingFile() {
   if (!temp_.empty()) ::unlink(temp_.c_str());
 }

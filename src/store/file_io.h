@@ -30,7 +30,7 @@ class PendingFile {
   static std::optional<PendingFile> Write(const std::filesystem::path& target,
                                           std::span<const std::byte> bytes, std::string* error);
   PendingFile(PendingFile&& other) noexcept;
-  PendingFile& operator=(PendingFile&&) = delete;
+  PendingFile& operator=(PendingFile&& other) noexcept;
   ~PendingFile();
 
   bool Commit(std::string* error);

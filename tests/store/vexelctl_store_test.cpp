@@ -1,0 +1,162 @@
+// The vexelctl store commands, run as the real program on a temporary store.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "store/names.h"
+#include "store/record_files.h"
+#include "store/store_files.h"
+#include "store/utf16_name.h"
+#include "temp_folder.h"
+
+namespace vexel {
+namespace {
+
+using testing::ReadAll;
+using testing::TempFolder;
+
+struct CommandResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class VexelctlStoreTest : public ::testing::Test {
+ protected:
+  StorePaths paths() const { return StorePaths{temp_.path()}; }
+  std::string Data() const { return " --data '" + temp_.path().string() + "'"; }
+  std::string Path(const char* name) const { return "'" + (temp_.path() / name).string() + "'"; }
+
+  CommandResult Vexelctl(const std::string& arguments) {
+    const auto err_file = temp_.path().parent_path() / (temp_.path().filename().string() + ".err");
+    const std::string command =
+        std::string(VEXEL_BIN_DIR) + "/vexelctl " + arguments + " 2>'" + err_file.string() + "'";
+    CommandResult run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
+      run.out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto err = ReadAll(err_file);
+    run.err.assign(reinterpret_cast<const char*>(err.data()), err.size());
+    std::filesystem::remove(err_file);
+    return run;
+  }
+
+  // A store of two profiles (the second bound to a macro in slot 3) and two macros.
+  void MakeStore() {
+    ProfileList profiles;
+    AddDefaultProfile(profiles, u"Profile");
+    ProfileRecord& gaming = AddDefaultProfile(profiles, u"Profile");
+    SetName(gaming.name, u"Gaming");
+    MacroLibrary macros;
+    MacroRecord& burst = AppendNewMacro(macros, u"Macro");
+    SetName(burst.name, u"Burst \"x\"\\\n\u00E9");
+    burst.action_count = 2;
+    burst.actions[0] = {4, kActionPress, 30};
+    burst.actions[1] = {4, kActionRelease, 65535};
+    AppendNewMacro(macros, u"Macro");
+    gaming.button[3].function_code = kFunctionMacro;
+    BindMacroCopy(gaming.button[3], burst, 0);
+    auto header = MakeZeroHeader();
+    header->selected_profile = 1;
+    ASSERT_TRUE(SaveProfiles(paths(), profiles, *header));
+    ASSERT_TRUE(SaveMacros(paths(), macros));
+  }
+
+  TempFolder temp_;
+};
+
+TEST_F(VexelctlStoreTest, ListsProfilesAndMacrosAsJson) {
+  MakeStore();
+  const CommandResult profiles = Vexelctl("profiles" + Data());
+  EXPECT_EQ(profiles.status, 0) << profiles.err;
+  EXPECT_EQ(profiles.out,
+            "{\"selected\": 1, \"profiles\": [{\"name\": \"Profile1\"}, "
+            "{\"name\": \"Gaming\"}]}\n");
+  const CommandResult macros = Vexelctl("macros" + Data());
+  EXPECT_EQ(macros.status, 0) << macros.err;
+  EXPECT_EQ(
+      macros.out,
+      "{\"macros\": [{\"name\": \"Burst \\\"x\\\"\\\\\\n\xC3\xA9\", \"actions\": [[4, 1, 30], "
+      "[4, 2, 65535]]}, {\"name\": \"Macro2\", \"actions\": []}]}\n");
+}
+
+TEST_F(VexelctlStoreTest, AnEmptyFolderListsTheDefaultStoreWithoutWritingIt) {
+  const CommandResult run = Vexelctl("profiles" + Data());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("{\"selected\": 0, \"profiles\": [{\"name\": \""), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(temp_.path()));
+}
+
+TEST_F(VexelctlStoreTest, ExportThenImportAddsSuffixedProfileAndMacro) {
+  MakeStore();
+  EXPECT_EQ(Vexelctl("export-profile 1 " + Path("g.pro") + Data()).status, 0);
+  const CommandResult imported = Vexelctl("import-profile " + Path("g.pro") + Data());
+  EXPECT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(imported.out,
+            "{\"profile\": {\"index\": 2, \"name\": \"Gaming_1\"}, \"macros\": "
+            "[{\"index\": 2, \"name\": \"Burst \\\"x\\\"\\\\\\n\xC3\xA9_1\"}]}\n");
+  ProfileList profiles;
+  auto header = MakeZeroHeader();
+  LoadProfiles(paths(), profiles, *header, u"Profile");
+  ASSERT_EQ(profiles.size(), 3u);
+  EXPECT_EQ(header->selected_profile, 2);
+  EXPECT_EQ(profiles[2]->button[3].macro_index, 2);
+
+  EXPECT_EQ(Vexelctl("export-macro 1 " + Path("m.macro") + Data()).status, 0);
+  const CommandResult macro = Vexelctl("import-macro " + Path("m.macro") + Data());
+  EXPECT_EQ(macro.status, 0) << macro.err;
+  EXPECT_EQ(macro.out, "{\"macro\": {\"index\": 3, \"name\": \"Macro2_1\"}}\n");
+  MacroLibrary macros;
+  LoadMacros(paths(), macros);
+  EXPECT_EQ(macros.size(), 4u);
+}
+
+TEST_F(VexelctlStoreTest, ErrorsExitWith2OnOneLineAndChangeNoStoreFile) {
+  MakeStore();
+  testing::WriteAll(temp_.path() / "short.pro", Bytes(100));
+  testing::WriteAll(temp_.path() / "short.macro", Bytes(239));
+  const Bytes profiles_before = ReadAll(paths().ProfilesFile());
+  const Bytes macros_before = ReadAll(paths().MacrosFile());
+  const std::string cases[] = {
+      "profiles --data",
+      "profiles --data /nonexistent/folder",
+      "profiles extra" + Data(),
+      "export-profile 2 " + Path("x.pro") + Data(),
+      "export-profile -1 " + Path("x.pro") + Data(),
+      "export-profile 1x " + Path("x.pro") + Data(),
+      "export-profile 0 /nonexistent/folder/x.pro" + Data(),
+      "export-macro 2 " + Path("x.macro") + Data(),
+      "export-macro 0" + Data(),
+      "import-profile " + Path("short.pro") + Data(),
+      "import-profile " + Path("missing.pro") + Data(),
+      "import-macro " + Path("short.macro") + Data(),
+      "import-macro" + Data(),
+  };
+  for (const std::string& arguments : cases) {
+    SCOPED_TRACE(arguments);
+    const CommandResult run = Vexelctl(arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("vexelctl: ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  EXPECT_EQ(ReadAll(paths().ProfilesFile()), profiles_before);
+  EXPECT_EQ(ReadAll(paths().MacrosFile()), macros_before);
+  EXPECT_FALSE(std::filesystem::exists(temp_.path() / "x.pro"));
+}
+
+TEST_F(VexelctlStoreTest, AnUnreadableStoreFileIsAnError) {
+  std::filesystem::create_directory(paths().ProfilesFile());  // read() fails on a folder
+  const CommandResult run = Vexelctl("profiles" + Data());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("pro.data"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace vexel

@@ -1,0 +1,269 @@
+// vexelctl commands on the profile and macro store: list, export and import.
+// Every command takes --data DIR for the folder holding pro.data and
+// macro.data; without it the program's own store folder is used. A failing
+// command changes neither store file.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+#include <sstream>
+
+#include "command.h"
+#include "language/language_table.h"
+#include "store/names.h"
+#include "store/record_files.h"
+#include "store/store_files.h"
+#include "store/utf16_name.h"
+
+namespace vexel::ctl {
+namespace {
+
+std::string JsonString(std::string_view utf8) {
+  std::string out = "\"";
+  for (const char c : utf8) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+template <std::size_t N>
+std::string JsonName(const char16_t (&name)[N]) {
+  return JsonString(Utf16ToUtf8(NameView(name)));
+}
+
+std::string IndexedName(int index, const std::string& json_name) {
+  return "{\"index\": " + std::to_string(index) + ", \"name\": " + json_name + "}";
+}
+
+// The loaded store of one command.
+struct Store {
+  StorePaths paths;
+  ProfileList profiles;
+  std::unique_ptr<StoreHeader> header = MakeZeroHeader();
+  MacroLibrary macros;
+};
+
+std::u16string AddProfileText() {
+  LanguageTable language;
+  language.LoadFile((ProgramFolder() / "res" / "lan.xml").string());
+  return Utf8ToUtf16(language.Text("add_profile_text"));
+}
+
+// Takes --data and loads both files; on failure writes the error line and
+// returns its exit status in `status`.
+std::optional<Store> OpenStore(Args& args, std::ostream& err, int& status) {
+  bool missing_value = false;
+  const auto data = TakeOption(args, "--data", missing_value);
+  if (missing_value) {
+    status = BadInput(err, "--data", "needs the folder that holds pro.data and macro.data");
+    return std::nullopt;
+  }
+  Store store;
+  if (data) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(*data, ec)) {
+      status = BadInput(err, "--data " + *data, "not a folder");
+      return std::nullopt;
+    }
+    store.paths = StorePaths{*data};
+  } else {
+    store.paths = DefaultStorePaths();
+  }
+  // A missing pro.data reads as the default store of a first start, but it is
+  // only written when a command changes the store.
+  const LoadReport profiles = LoadProfiles(store.paths, store.profiles, *store.header,
+                                           AddProfileText(), ProfileLoadOptions{false});
+  const LoadReport macros = LoadMacros(store.paths, store.macros);
+  for (const auto& [report, file] : {std::pair{&profiles, store.paths.ProfilesFile()},
+                                     std::pair{&macros, store.paths.MacrosFile()}}) {
+    std::error_code ec;
+    if (report->file_missing && std::filesystem::exists(file, ec)) {
+      status = BadInput(err, file.string(), report->error);
+      return std::nullopt;
+    }
+  }
+  return store;
+}
+
+bool ExpectArgs(const Args& args, std::size_t count, std::string_view usage, std::ostream& err,
+                int& status) {
+  if (args.size() == count) return true;
+  status = BadInput(err, "arguments", "expected " + std::string(usage));
+  return false;
+}
+
+std::optional<int> ParseIndex(const std::string& text, std::size_t size, std::string_view what,
+                              std::ostream& err, int& status) {
+  int index = -1;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
+  if (ec != std::errc() || end != text.data() + text.size() || index < 0) {
+    status = BadInput(err, "INDEX " + text, "not a position (0, 1, 2, ...)");
+    return std::nullopt;
+  }
+  if (static_cast<std::size_t>(index) >= size) {
+    status = BadInput(err, "INDEX " + text,
+                      "the store holds " + std::to_string(size) + " " + std::string(what));
+    return std::nullopt;
+  }
+  return index;
+}
+
+// Writes both files when both are given, replacing neither unless both were
+// written completely.
+bool CommitStore(const Store& store, bool profiles, bool macros, std::ostream& err, int& status) {
+  std::string error;
+  std::optional<PendingFile> profiles_file;
+  std::optional<PendingFile> macros_file;
+  if (profiles) {
+    profiles_file =
+        PrepareProfilesSave(store.paths, SerializeProfiles(store.profiles, *store.header), &error);
+  }
+  if (macros && (!profiles || profiles_file)) {
+    macros_file = PrepareMacrosSave(store.paths, SerializeMacros(store.macros), &error);
+  }
+  const bool written = (!profiles || profiles_file) && (!macros || macros_file);
+  const bool committed = written && (!profiles_file || profiles_file->Commit(&error)) &&
+                         (!macros_file || macros_file->Commit(&error));
+  if (!committed) status = BadInput(err, "saving the store", error);
+  return committed;
+}
+
+int ListProfiles(Args args, std::ostream& out, std::ostream& err) {
+  int status = kExitOk;
+  auto store = OpenStore(args, err, status);
+  if (!store || !ExpectArgs(args, 0, "no arguments", err, status)) return status;
+  out << "{\"selected\": " << store->header->selected_profile << ", \"profiles\": [";
+  for (std::size_t i = 0; i < store->profiles.size(); ++i) {
+    out << (i ? ", " : "") << "{\"name\": " << JsonName(store->profiles[i]->name) << "}";
+  }
+  out << "]}\n";
+  return kExitOk;
+}
+
+int ListMacros(Args args, std::ostream& out, std::ostream& err) {
+  int status = kExitOk;
+  auto store = OpenStore(args, err, status);
+  if (!store || !ExpectArgs(args, 0, "no arguments", err, status)) return status;
+  out << "{\"macros\": [";
+  for (std::size_t i = 0; i < store->macros.size(); ++i) {
+    const MacroRecord& macro = *store->macros[i];
+    out << (i ? ", " : "") << "{\"name\": " << JsonName(macro.name) << ", \"actions\": [";
+    for (int a = 0; a < macro.action_count; ++a) {
+      const MacroAction& action = macro.actions[a];
+      out << (a ? ", " : "") << "[" << int{action.code} << ", " << int{action.kind} << ", "
+          << action.delay << "]";
+    }
+    out << "]}";
+  }
+  out << "]}\n";
+  return kExitOk;
+}
+
+int ExportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
+  int status = kExitOk;
+  auto store = OpenStore(args, err, status);
+  if (!store || !ExpectArgs(args, 2, "INDEX FILE", err, status)) return status;
+  const auto index = ParseIndex(args[0], store->profiles.size(), "profiles", err, status);
+  if (!index) return status;
+  const ProfileRecord& profile = *store->profiles[static_cast<std::size_t>(*index)];
+  std::string error;
+  if (!WriteProfileFile(args[1], profile, &error)) return BadInput(err, args[1], error);
+  out << "{\"exported\": " << IndexedName(*index, JsonName(profile.name)) << "}\n";
+  return kExitOk;
+}
+
+int ExportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
+  int status = kExitOk;
+  auto store = OpenStore(args, err, status);
+  if (!store || !ExpectArgs(args, 2, "INDEX FILE", err, status)) return status;
+  const auto index = ParseIndex(args[0], store->macros.size(), "macros", err, status);
+  if (!index) return status;
+  const MacroRecord& macro = *store->macros[static_cast<std::size_t>(*index)];
+  std::string error;
+  if (!WriteMacroFile(args[1], macro, &error)) return BadInput(err, args[1], error);
+  out << "{\"exported\": " << IndexedName(*index, JsonName(macro.name)) << "}\n";
+  return kExitOk;
+}
+
+int ImportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
+  int status = kExitOk;
+  auto store = OpenStore(args, err, status);
+  if (!store || !ExpectArgs(args, 1, "FILE", err, status)) return status;
+  std::string error;
+  auto profile = ReadProfileFile(args[0], &error);
+  if (!profile) return BadInput(err, "import-profile", error);
+  const ProfileImport result =
+      AddImportedProfile(*profile, store->profiles, *store->header, store->macros);
+  if (!CommitStore(*store, true, !result.macro_indexes.empty(), err, status)) return status;
+  const ProfileRecord& added = *store->profiles[static_cast<std::size_t>(result.profile_index)];
+  out << "{\"profile\": " << IndexedName(result.profile_index, JsonName(added.name))
+      << ", \"macros\": [";
+  for (std::size_t i = 0; i < result.macro_indexes.size(); ++i) {
+    const int position = result.macro_indexes[i];
+    out << (i ? ", " : "")
+        << IndexedName(position, JsonName(store->macros[static_cast<std::size_t>(position)]->name));
+  }
+  out << "]}\n";
+  return kExitOk;
+}
+
+int ImportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
+  int status = kExitOk;
+  auto store = OpenStore(args, err, status);
+  if (!store || !ExpectArgs(args, 1, "FILE", err, status)) return status;
+  std::string error;
+  auto macro = ReadMacroFile(args[0], &error);
+  if (!macro) return BadInput(err, "import-macro", error);
+  const int index = AddImportedMacro(*macro, store->macros);
+  if (!CommitStore(*store, false, true, err, status)) return status;
+  out << "{\"macro\": "
+      << IndexedName(index, JsonName(store->macros[static_cast<std::size_t>(index)]->name))
+      << "}\n";
+  return kExitOk;
+}
+
+const CommandRegistrar kProfiles({"profiles", "[--data DIR]",
+                                  "print the stored profiles and the selected one as JSON",
+                                  ListProfiles});
+const CommandRegistrar kMacros({"macros", "[--data DIR]",
+                                "print the macro library with every step as JSON", ListMacros});
+const CommandRegistrar kExportProfile({"export-profile", "INDEX FILE [--data DIR]",
+                                       "write stored profile INDEX (0-based) to a *.pro file",
+                                       ExportProfileCommand});
+const CommandRegistrar kImportProfile(
+    {"import-profile", "FILE [--data DIR]",
+     "add a *.pro file as a new selected profile, its macros to the library",
+     ImportProfileCommand});
+const CommandRegistrar kExportMacro({"export-macro", "INDEX FILE [--data DIR]",
+                                     "write library macro INDEX (0-based) to a *.macro file",
+                                     ExportMacroCommand});
+const CommandRegistrar kImportMacro({"import-macro", "FILE [--data DIR]",
+                                     "add a *.macro file to the macro library",
+                                     ImportMacroCommand});
+
+}  // namespace
+}  // namespace vexel::ctl
