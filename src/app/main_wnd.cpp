@@ -1,0 +1,241 @@
+#include "app/main_wnd.h"
+
+#include <string>
+
+#include "app/dpi_msg.h"
+#include "app/msg_wnd.h"
+#include "store/utf16_name.h"
+#include "toolkit/control.h"
+#include "toolkit/message_ids.h"
+#include "toolkit/toolkit.h"
+
+namespace vexel {
+namespace {
+
+constexpr char kIcon[] = "skins/icon.png";
+constexpr int kTrayMenuLift = 50;  // the menu opens above the cursor
+
+}  // namespace
+
+CMainWnd::CMainWnd(toolkit::Toolkit& toolkit, PageServices services)
+    : Window(toolkit), services_(services), page_(*this, std::move(services)) {}
+
+CMainWnd::~CMainWnd() {
+  // The table goes with this window; the toolkit must not look keys up in it.
+  toolkit().SetLanguage(nullptr);
+}
+
+void CMainWnd::InitWindow() {
+  AddVirtualWindow(kPageVirtualWindow, &page_);
+  page_.Initialise();
+
+  SetIcon(kIcon);
+  std::string error;
+  if (language_.LoadFile(toolkit().ResourcePath("lan.xml"), &error)) {
+    toolkit().SetLanguageTable(language_);
+  } else {
+    toolkit().Trace("lan.xml: " + error);
+  }
+  const std::string title = language_.Text("mouse_name_text");
+  tray_icon_ = toolkit().CreateTrayIcon(*this, kIcon, title, kMsgTrayIcon);
+  SetTitle(title);
+
+  for (const char* name : {"skin_btn", "main_menu_btn", "min_btn", "exit_btn", "apply_progress",
+                           "device_tab_switch"}) {
+    FindControl(name);
+  }
+  LoadHooks();
+  page_.LoadStoreAtStartup(Utf8ToUtf16(language_.Text("add_profile_text")));
+}
+
+void CMainWnd::LoadHooks() {
+  std::string error;
+  const std::string path = (services_.program_folder / kHookLibraryFile).string();
+  hook_library_ = LoadHookLibrary(services_.libraries, path, &error);
+  if (!hook_library_) {
+    if (services_.debug) services_.debug("GetError:" + error + "\n");
+    return;
+  }
+  hook_entries_ = hook_library_->entries;
+}
+
+void CMainWnd::Notify(const toolkit::Notification& notification) {
+  // Notifications of the page's controls reach the page directly (virtual
+  // window); "selectchanged" and "timer" of the frame are of no interest.
+  if (notification.Is(toolkit::kNotifyClick)) OnClick(notification);
+}
+
+void CMainWnd::OnClick(const toolkit::Notification& notification) {
+  const std::string_view name = notification.SenderName();
+  if (name == "exit_btn") {
+    Show(false);
+    hidden_for_no_device_ = false;
+  } else if (name == "min_btn") {
+    Minimize();
+  }
+}
+
+bool CMainWnd::HandleCustomMessage(const toolkit::Message& message) {
+  switch (message.id) {
+    case kMsgDestroy:
+      toolkit().Quit(0);
+      return true;
+    case kMsgTimer:
+      OnTimer(static_cast<uint32_t>(message.wparam));
+      return true;
+    case kMsgDeviceChange:
+    case kMsgHookEvent:
+    case kMsgIgnored1130:
+    case kMsgIgnored1542:
+    case kMsgIgnored5121:
+      return true;
+    case kMsgTrayIcon:
+      OnTrayIcon(message.lparam);
+      return true;
+    case kMsgMenuCommand:
+      if (message.menu_command) OnMenuCommand(*message.menu_command);
+      return true;
+    case kMsgShowInstance:
+      ShowOrWarn(false);
+      return true;
+    case kMsgDeviceState:
+      OnDeviceState();
+      return true;
+    case kMsgDpiIndicator:
+      ShowDpiIndicator(message.wparam, message.lparam);
+      return true;
+    case kMsgWirelessStatus:
+      page_.OnWirelessEvent(MakeStatusEvent(message.wparam, message.lparam));
+      return true;
+    case kMsgWirelessConnection:
+      page_.OnWirelessEvent(MakeConnectionEvent(message.wparam));
+      return true;
+    case kMsgWiredStatus:
+      page_.OnWiredEvent(MakeStatusEvent(message.wparam, message.lparam));
+      return true;
+    case kMsgWiredConnection:
+      page_.OnWiredEvent(MakeConnectionEvent(message.wparam));
+      return true;
+    case kMsgApplyRequest:
+      page_.ForwardApplyRequest();
+      return true;
+    case kMsgPageWorkerEffect:
+      page_.OnWorkerEffect(message.wparam);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CMainWnd::OnTimer(uint32_t id) {
+  switch (id) {
+    case kTimerDpiIndicator:
+      KillTimer(kTimerDpiIndicator);
+      CloseDpiIndicator();
+      break;
+    case kTimerWirelessTimeout:
+      page_.OnWirelessTimeout();
+      break;
+    case kTimerDelayedApply:
+      KillTimer(kTimerDelayedApply);
+      PostMessage(kMsgApplyRequest);
+      break;
+    case kTimerScrollSettings:
+      KillTimer(kTimerScrollSettings);
+      if (toolkit::Control* column = FindControl("ms_1_ver_setting")) column->ScrollToEnd();
+      break;
+    case kTimerChargingAnimation:
+      page_.OnChargingAnimationTick();
+      break;
+    default:
+      break;
+  }
+}
+
+void CMainWnd::OnTrayIcon(intptr_t event) {
+  if (event == kTrayLeftButtonUp) {
+    ShowOrWarn(true);
+  } else if (event == kTrayRightButtonUp) {
+    tray_menu_.reset();
+    toolkit::Point at = toolkit().CursorPosition();
+    at.y -= kTrayMenuLift;
+    tray_menu_ = CreateMenu("traymenu.xml", at);
+  }
+}
+
+void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
+  if (EqualsIgnoringCase(Utf8ToUtf16(command.name), u"configuration")) {
+    ShowOrWarn(false);
+  } else if (command.name == "exit") {
+    Close(0);
+  } else if (command.name.compare(0, 4, "ms_1") == 0) {
+    // Button assignment commands of the page's button menu.
+    (void)command;
+  }
+}
+
+void CMainWnd::ShowOrWarn(bool only_when_hidden) {
+  if (window_device_present_ != 1) {
+    ShowNoDeviceBox();
+    return;
+  }
+  if (only_when_hidden && IsVisible() && !IsMinimized()) {
+    BringToFront();
+    return;
+  }
+  BringToFront();
+}
+
+void CMainWnd::ShowNoDeviceBox() {
+  if (no_device_box_open_) return;
+  no_device_box_open_ = true;
+  CMsgWnd::Show(toolkit(), this, "warning_title_text", "no_device_text");
+  no_device_box_open_ = false;
+}
+
+void CMainWnd::OnDeviceState() {
+  window_device_present_ = page_.device_present();
+  toolkit::Control* tabs = FindControl("device_tab_switch");
+  if (window_device_present_ != 0) {
+    if (tabs != nullptr) tabs->SelectPage(0);
+    if (hidden_for_no_device_) {
+      hidden_for_no_device_ = false;
+      BringToFront();
+    }
+    return;
+  }
+  if (tabs != nullptr) tabs->SelectPage(-1);
+  if (IsVisible()) hidden_for_no_device_ = true;
+  Show(false);
+}
+
+void CMainWnd::ShowDpiIndicator(uintptr_t wparam, intptr_t lparam) {
+  std::string text = "DPI :";
+  if (wparam <= 2) text += std::to_string(lparam * 100);
+  KillTimer(kTimerDpiIndicator);
+  SetTimer(kTimerDpiIndicator, kDpiIndicatorMs);
+  if (dpi_indicator_) {
+    dpi_indicator_->SetText(text);
+    return;
+  }
+  dpi_indicator_ = std::make_unique<CDPIMsg>(toolkit(), text);
+  dpi_indicator_->Create(this, {.tool_window = true, .topmost = true, .activate = false});
+}
+
+void CMainWnd::CloseDpiIndicator() {
+  if (!dpi_indicator_) return;
+  dpi_indicator_.reset();  // destroys the window
+}
+
+void CMainWnd::OnDestroy() {
+  CloseDpiIndicator();
+  if (hook_entries_.removemousehook != nullptr) hook_entries_.removemousehook();
+  if (hook_entries_.removehook != nullptr) hook_entries_.removehook();
+  hook_entries_ = {};
+  hook_library_.reset();
+  tray_menu_.reset();
+  tray_icon_.reset();
+  toolkit().Quit(0);
+}
+
+}  // namespace vexel

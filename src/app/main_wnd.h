@@ -1,0 +1,72 @@
+// CMainWnd: the program's one top-level window. It embeds the settings page,
+// owns the tray icon, the tray menu, the DPI indicator and the hook library,
+// and routes every numbered message and timer that the other parts post.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "language/language_table.h"
+#include "platform/hook_library.h"
+#include "toolkit/menu.h"
+#include "toolkit/tray_icon.h"
+#include "toolkit/window.h"
+#include "ui/page/ms_1_page.h"
+
+namespace vexel {
+
+class CDPIMsg;
+
+inline constexpr char kMainWindowClass[] = "Vexel Gaming Mouse";
+inline constexpr int kMainWindowWidth = 800;
+inline constexpr int kMainWindowHeight = 572;
+
+class CMainWnd : public toolkit::Window {
+ public:
+  CMainWnd(toolkit::Toolkit& toolkit, PageServices services);
+  ~CMainWnd() override;
+
+  std::string WindowClassName() const override { return kMainWindowClass; }
+  std::string SkinFile() const override { return "main.xml"; }
+  void InitWindow() override;
+  void Notify(const toolkit::Notification& notification) override;
+  void OnClick(const toolkit::Notification& notification) override;
+  bool HandleCustomMessage(const toolkit::Message& message) override;
+  void OnDestroy() override;
+
+  CMS_1_Page& page() { return page_; }
+  const HookEntries& hook_entries() const { return hook_entries_; }
+  int window_device_present() const { return window_device_present_; }
+  CDPIMsg* dpi_indicator() const { return dpi_indicator_.get(); }
+  toolkit::TrayIcon* tray_icon() const { return tray_icon_.get(); }
+  toolkit::Menu* tray_menu() const { return tray_menu_.get(); }
+  const LanguageTable& language() const { return language_; }
+
+ private:
+  void OnTimer(uint32_t id);
+  void OnTrayIcon(intptr_t event);
+  void OnMenuCommand(const toolkit::MenuCommand& command);
+  void OnDeviceState();
+  void ShowDpiIndicator(uintptr_t wparam, intptr_t lparam);
+  void CloseDpiIndicator();
+  // Brings the window forward when a device is there, else tells the user
+  // there is none (one box at a time).
+  void ShowOrWarn(bool only_when_hidden);
+  void ShowNoDeviceBox();
+  void LoadHooks();
+
+  PageServices services_;
+  CMS_1_Page page_;
+  LanguageTable language_;
+  std::unique_ptr<toolkit::TrayIcon> tray_icon_;
+  std::unique_ptr<toolkit::Menu> tray_menu_;
+  std::unique_ptr<HookLibrary> hook_library_;
+  HookEntries hook_entries_;
+  std::unique_ptr<CDPIMsg> dpi_indicator_;
+  int window_device_present_ = 0;
+  bool no_device_box_open_ = false;
+  // The window hid itself because the mouse went away; it comes back with it.
+  bool hidden_for_no_device_ = false;
+};
+
+}  // namespace vexel
