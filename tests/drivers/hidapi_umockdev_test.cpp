@@ -1,0 +1,185 @@
+// The hidraw back-end of the real driver library against a fake hidraw device
+// made by umockdev. Runs with libumockdev-preload (set by the test's
+// environment). umockdev never wakes poll() on the fake node, so status input
+// reports cannot be delivered here; enumeration, feature-report framing,
+// opening, and arrival and removal are covered.
+#include <gtest/gtest.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <umockdev.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "driver_test_support.h"
+#include "sim/test_reports.h"
+
+namespace vexel::test {
+namespace {
+
+constexpr uint32_t kWiredStatus = 1539;
+constexpr uint32_t kWiredConnection = 1540;
+
+// A USB mouse with the cable's ids, and another vendor's device beside it.
+constexpr char kParents[] =
+    "P: /devices/usb1\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n"
+    "A: idVendor=1d57\nA: idProduct=fa61\nA: manufacturer=Vexel\nA: product=Mouse\n\n"
+    "P: /devices/usb1/0003:1D57:FA61.0001\nE: SUBSYSTEM=hid\n"
+    "E: HID_ID=0003:00001D57:0000FA61\nE: HID_NAME=Vexel Mouse\nE: HID_UNIQ=\n\n"
+    "P: /devices/usb2\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n"
+    "A: idVendor=046d\nA: idProduct=c52b\n\n"
+    "P: /devices/usb2/0003:046D:C52B.0002\nE: SUBSYSTEM=hid\n"
+    "E: HID_ID=0003:0000046D:0000C52B\nE: HID_NAME=Other\nE: HID_UNIQ=\n\n"
+    "P: /devices/usb2/0003:046D:C52B.0002/hidraw/hidraw1\nN: hidraw1\n"
+    "E: DEVNAME=/dev/hidraw1\nE: SUBSYSTEM=hidraw\nE: MAJOR=240\nE: MINOR=1\nA: dev=240:1\n"
+    "L: device=../../../0003:046D:C52B.0002\n";
+// The mouse's hidraw node; hidapi finds the hid parent through the device
+// link. A replugged mouse gets a new node number, as on a real system.
+std::string MouseHidraw(int number) {
+  const std::string n = std::to_string(number);
+  return "P: /devices/usb1/0003:1D57:FA61.0001/hidraw/hidraw" + n + "\nN: hidraw" + n +
+         "\nE: DEVNAME=/dev/hidraw" + n + "\nE: SUBSYSTEM=hidraw\nE: MAJOR=240\nE: MINOR=" + n +
+         "\nA: dev=240:" + n + "\nL: device=../../../0003:1D57:FA61.0001\n";
+}
+
+// Answers the hidraw ioctls that hidapi makes and records every feature report
+// (umockdev calls it on a thread of its own).
+class FakeHidraw {
+ public:
+  FakeHidraw() : handler_(umockdev_ioctl_base_new()) {
+    g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&FakeHidraw::OnIoctl), this);
+  }
+  ~FakeHidraw() { g_object_unref(handler_); }
+
+  UMockdevIoctlBase* handler() const { return handler_; }
+
+  std::vector<std::vector<uint8_t>> FeatureReports() {
+    std::lock_guard lock(mutex_);
+    return feature_reports_;
+  }
+
+ private:
+  static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self_pointer) {
+    auto* self = static_cast<FakeHidraw*>(self_pointer);
+    const unsigned long request = umockdev_ioctl_client_get_request(client);
+    UMockdevIoctlData* argument = umockdev_ioctl_client_get_arg(client);
+    if (request == HIDIOCGRDESCSIZE) {
+      UMockdevIoctlData* size = umockdev_ioctl_data_resolve(argument, 0, sizeof(int), nullptr);
+      if (size != nullptr) std::memset(size->data, 0, sizeof(int));
+      umockdev_ioctl_client_complete(client, 0, 0);
+    } else if (_IOC_TYPE(request) == 'H' && _IOC_NR(request) == _IOC_NR(HIDIOCSFEATURE(0))) {
+      const std::size_t length = _IOC_SIZE(request);
+      UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, length, nullptr);
+      if (data != nullptr) {
+        std::lock_guard lock(self->mutex_);
+        self->feature_reports_.emplace_back(data->data, data->data + data->data_len);
+      }
+      umockdev_ioctl_client_complete(client, static_cast<glong>(length), 0);
+    } else {
+      umockdev_ioctl_client_complete(client, -1, ENOTTY);
+    }
+    return TRUE;
+  }
+
+  UMockdevIoctlBase* handler_;
+  std::mutex mutex_;
+  std::vector<std::vector<uint8_t>> feature_reports_;
+};
+
+class HidapiBackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("LD_PRELOAD") || !std::strstr(std::getenv("LD_PRELOAD"), "umockdev")) {
+      GTEST_SKIP() << "needs LD_PRELOAD=libumockdev-preload.so.0";
+    }
+    unsetenv("VEXEL_VIRTUAL_MOUSE");
+    testbed_ = umockdev_testbed_new();
+    ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, kParents, nullptr));
+    AddMouse();
+    wired_ = std::make_unique<DriverLibrary>("hiddriver_2.so");
+    wireless_ = std::make_unique<DriverLibrary>("hiddriver_1.so");
+    ASSERT_TRUE(wired_->Complete());
+    ASSERT_TRUE(wireless_->Complete());
+    wired_->set_vidpid(0x1D57, 0xFA61);
+    wireless_->set_vidpid(0x1D57, 0xFA60);
+  }
+
+  void TearDown() override {
+    for (auto* library : {wired_.get(), wireless_.get()}) {
+      if (library && library->Complete()) {
+        library->close_device();
+        library->close_monitor();
+      }
+    }
+    wired_.reset();
+    wireless_.reset();
+    if (testbed_ != nullptr) g_object_unref(testbed_);
+  }
+
+  void AddMouse() {
+    node_number_ += 2;  // hidraw1 is the other vendor's device
+    const std::string number = std::to_string(node_number_);
+    sysfs_path_ = "/sys/devices/usb1/0003:1D57:FA61.0001/hidraw/hidraw" + number;
+    GError* error = nullptr;
+    ASSERT_TRUE(
+        umockdev_testbed_add_from_string(testbed_, MouseHidraw(node_number_).c_str(), &error));
+    ASSERT_TRUE(umockdev_testbed_attach_ioctl(testbed_, ("/dev/hidraw" + number).c_str(),
+                                              fake_.handler(), &error));
+    umockdev_testbed_uevent(testbed_, sysfs_path_.c_str(), "add");
+  }
+
+  void RemoveMouse() {
+    umockdev_testbed_uevent(testbed_, sysfs_path_.c_str(), "remove");
+    umockdev_testbed_remove_device(testbed_, sysfs_path_.c_str());
+  }
+
+  UMockdevTestbed* testbed_ = nullptr;
+  int node_number_ = -2;
+  std::string sysfs_path_;
+  FakeHidraw fake_;
+  PostCollector posts_;
+  std::unique_ptr<DriverLibrary> wired_;
+  std::unique_ptr<DriverLibrary> wireless_;
+};
+
+TEST_F(HidapiBackendTest, FindsTheDeviceByVendorAndProductId) {
+  EXPECT_EQ(wired_->open_device(), 1);
+  EXPECT_EQ(wireless_->open_device(), 0);  // no receiver among the fake devices
+}
+
+TEST_F(HidapiBackendTest, SendsEachReportAsOneFeatureReportWithTheKindAsReportId) {
+  ASSERT_EQ(wired_->open_device(), 1);
+  const auto lighting = ValidReport(protocol::kKindLighting);
+  const auto chunk = MacroChunks(ValidReport(protocol::kKindMacro, 1, 2), false)[1];
+  EXPECT_EQ(wired_->Send(lighting), 1);
+  EXPECT_EQ(wired_->Send(chunk), 1);
+  const auto sent = fake_.FeatureReports();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], lighting);
+  EXPECT_EQ(sent[1], chunk);
+
+  wired_->close_device();
+  EXPECT_EQ(wired_->Send(lighting), 0);
+  EXPECT_EQ(fake_.FeatureReports().size(), 2u);
+}
+
+TEST_F(HidapiBackendTest, MonitorPostsRemovalAndArrival) {
+  const VexelPostTarget target = posts_.Target();
+  wired_->open_monitor(&target, kWiredStatus, kWiredConnection);
+  ASSERT_EQ(wired_->open_device(), 1);
+  RemoveMouse();
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
+  wired_->close_device();
+  EXPECT_EQ(wired_->open_device(), 0);
+
+  AddMouse();
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
+  EXPECT_EQ(wired_->open_device(), 1);
+  // Only the two changes were posted: nothing for the state found at start.
+  EXPECT_TRUE(posts_.Messages().empty());
+}
+
+}  // namespace
+}  // namespace vexel::test
