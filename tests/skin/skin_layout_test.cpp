@@ -176,6 +176,22 @@ const std::vector<std::pair<std::string, std::string>> kSections = {
     {"ms_1_check_angle_snap", "ms_1_hor_angle_snap"},
 };
 
+// Every url(...) of the layout's style sheets names a file under res/; returns
+// how many there are.
+int ExpectStyleSheetImagesExist(const Layout& layout) {
+  const std::regex url(R"(url\(([^)]+)\))");
+  int images = 0;
+  for (const auto& [name, widgets] : layout.widgets()) {
+    const std::string sheet = PropertyText(*widgets.front(), "styleSheet");
+    for (auto it = std::sregex_iterator(sheet.begin(), sheet.end(), url);
+         it != std::sregex_iterator(); ++it, ++images) {
+      EXPECT_TRUE(std::filesystem::is_regular_file(kResFolder / (*it)[1].str()))
+          << name << ": " << (*it)[1];
+    }
+  }
+  return images;
+}
+
 class MainSkinTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { layout_ = new Layout("main.xml"); }
@@ -259,17 +275,7 @@ TEST_F(MainSkinTest, KeyModeTextsAreLanguageKeys) {
 }
 
 TEST_F(MainSkinTest, EveryImageOfTheStyleSheetsExists) {
-  const std::regex url(R"(url\(([^)]+)\))");
-  int images = 0;
-  for (const auto& [name, widgets] : layout_->widgets()) {
-    const std::string sheet = PropertyText(*widgets.front(), "styleSheet");
-    for (auto it = std::sregex_iterator(sheet.begin(), sheet.end(), url);
-         it != std::sregex_iterator(); ++it, ++images) {
-      EXPECT_TRUE(std::filesystem::is_regular_file(kResFolder / (*it)[1].str()))
-          << name << ": " << (*it)[1];
-    }
-  }
-  EXPECT_GT(images, 0);
+  EXPECT_GT(ExpectStyleSheetImagesExist(*layout_), 0);
 }
 
 TEST_F(MainSkinTest, WindowIsEightHundredByFiveHundredSeventyTwo) {
@@ -282,6 +288,7 @@ TEST(DpiMessageSkinTest, HasItsLabelAndTheIndicatorSize) {
   ASSERT_EQ(layout.Count("dpi_label"), 1);
   EXPECT_STREQ(layout.Find("dpi_label")->Attribute("class"), "QLabel");
   EXPECT_EQ(GeometrySize(*layout.Root()), std::make_pair(200, 50));
+  ExpectStyleSheetImagesExist(layout);
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ DPI_MESSAGE_STYLE = """
 QWidget#DPImsg { background: #15181e; }
 QFrame#dpi_frame { background: #15181e; border: 1px solid #2e3340; border-left: 4px solid ACCENT;
   border-radius: 4px; }
+QLabel#dpi_icon { image: url(skins/main/dpi.svg); min-width: 24px; max-width: 24px;
+  background: transparent; border: none; }
 QLabel#dpi_label { color: #f2f4f8; font-size: 20px; font-weight: bold; background: transparent;
   border: none; }
 """

@@ -85,9 +85,13 @@ DEFAULT_BUTTON_KEYS = (
      'dpi_cycle_text', 'dpi_down_text', 'forward_text', 'backward_text'] +
     ['button_off_text'] * 8 + ['scroll_down_text', 'scroll_up_text'])
 
-# Centres of the numbered spots on skins/main/mouse.svg, buttons 1-12.
+# Centres of the numbered spots on skins/main/mouse.svg, buttons 1-12, in the
+# drawing's own coordinates; the view is MOUSE_MARGIN wider on each side so that
+# a hover mark over an outer spot is not cut off.
 MOUSE_SPOTS = [(38, 60), (82, 60), (60, 24), (60, 80), (60, 98), (8, 99), (8, 129), (8, 157),
                (8, 185), (8, 209), (112, 129), (112, 157)]
+MOUSE_MARGIN = 3
+MOUSE_VIEW = (126, 280)
 REASSIGNABLE_BUTTONS = 12
 BUTTON_COUNT = 18
 HOVER_MARK_SIZE = 22
@@ -188,14 +192,16 @@ def power_section():
 def mouse_view():
     marks = []
     for number in range(1, BUTTON_COUNT + 1):
-        # Buttons 13-18 have no spot on the drawing; their marks stay hidden there.
-        x, y = MOUSE_SPOTS[number - 1] if number <= REASSIGNABLE_BUTTONS else (0, 0)
-        half = HOVER_MARK_SIZE // 2
+        # Buttons 13-18 have no spot on the drawing; their marks stay hidden in a corner.
+        x, y = 0, 0
+        if number <= REASSIGNABLE_BUTTONS:
+            spot_x, spot_y = MOUSE_SPOTS[number - 1]
+            x, y = spot_x + MOUSE_MARGIN - HOVER_MARK_SIZE // 2, spot_y - HOVER_MARK_SIZE // 2
         marks.append(widget('QLabel', f'ms_1_key_control_{number}', {
-            'geometry': Rect(x - half, y - half, HOVER_MARK_SIZE, HOVER_MARK_SIZE),
+            'geometry': Rect(x, y, HOVER_MARK_SIZE, HOVER_MARK_SIZE),
             'visible': False}, {'role': 'hovermark'}))
     return widget('QWidget', 'ms_1_mouse_view',
-                  {'minimumSize': Size(120, 280), 'maximumSize': Size(120, 280)},
+                  {'minimumSize': Size(*MOUSE_VIEW), 'maximumSize': Size(*MOUSE_VIEW)},
                   children=marks)
 
 
@@ -413,9 +419,9 @@ def main_window():
 
 def dpi_message_window():
     frame = widget('QFrame', 'dpi_frame', layout=box('dpi_frame_layout', False, [
-        widget('QLabel', 'dpi_label', {'text': 'DPI :',
-                                       'alignment': Enum('Qt::AlignCenter')}),
-    ], (8, 0, 8, 0)))
+        label('dpi_icon'),
+        widget('QLabel', 'dpi_label', {'text': 'DPI :', 'alignment': Enum('Qt::AlignCenter')}),
+    ], (12, 0, 12, 0), 6))
     return widget('QWidget', 'DPImsg', {
         'geometry': Rect(0, 0, 200, 50), 'styleSheet': dpi_message_style()},
         layout=box('dpi_layout', False, [frame]))
