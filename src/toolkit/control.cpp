@@ -34,4 +34,24 @@ std::string_view ControlKindName(ControlKind kind) {
   return "unknown";
 }
 
+ControlKind ControlKindOfClass(std::string_view class_name, bool checkable) {
+  if (class_name == "QLabel") return ControlKind::kLabel;
+  if (class_name == "QPushButton" || class_name == "QToolButton") {
+    return checkable ? ControlKind::kOption : ControlKind::kButton;
+  }
+  if (class_name == "QRadioButton") return ControlKind::kOption;
+  if (class_name == "QCheckBox") return ControlKind::kCheck;
+  if (class_name == "QLineEdit" || class_name == "QTextEdit" || class_name == "QPlainTextEdit") {
+    return ControlKind::kEdit;
+  }
+  if (class_name == "QSlider") return ControlKind::kSlider;
+  if (class_name == "QProgressBar") return ControlKind::kProgress;
+  if (class_name == "QListWidget") return ControlKind::kList;
+  if (class_name == "QComboBox") return ControlKind::kCombo;
+  if (class_name == "QStackedWidget" || class_name == "QTabWidget") return ControlKind::kTab;
+  if (class_name == "QScrollArea") return ControlKind::kScrollContainer;
+  if (class_name == "ColorPalette") return ControlKind::kColorPalette;
+  return ControlKind::kContainer;
+}
+
 }  // namespace vexel::toolkit

@@ -31,6 +31,9 @@ enum class ControlKind {
 };
 
 std::string_view ControlKindName(ControlKind kind);
+// The kind a Designer class name stands for (checkable: its "checkable"
+// property). Unknown classes are containers.
+ControlKind ControlKindOfClass(std::string_view class_name, bool checkable);
 
 // How a control's text is shown. kLanguageKey: the text is a language key and
 // the user sees the language table's text for it. The skin chooses the start

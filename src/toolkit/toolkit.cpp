@@ -2,6 +2,9 @@
 
 #include <iostream>
 
+#include "toolkit/control.h"
+#include "toolkit/user_input.h"
+#include "toolkit/window.h"
 #include "toolkit/window_backend.h"
 
 namespace vexel::toolkit {
@@ -49,6 +52,38 @@ void Toolkit::DeleteRetired() {
   // Deleting a backend may retire nothing new, but be safe with a swap.
   std::vector<std::unique_ptr<WindowBackend>> retired;
   retired.swap(retired_);
+}
+
+void Toolkit::ScriptModal(ModalScript script) {
+  modal_scripts_.push_back(std::move(script));
+}
+
+void Toolkit::ScriptModalClick(std::string control_name) {
+  ScriptModal([this, name = std::move(control_name)](Window& window) {
+    if (Control* control = window.FindControl(name)) Input().Click(*control);
+  });
+}
+
+bool Toolkit::RunModalScript(Window& window) {
+  modal_log_.push_back(window.WindowClassName());
+  if (modal_scripts_.empty()) return false;
+  ModalScript script = std::move(modal_scripts_.front());
+  modal_scripts_.pop_front();
+  script(window);
+  return true;
+}
+
+void Toolkit::ScriptFileDialog(std::optional<std::string> answer) {
+  file_answers_.push_back(std::move(answer));
+}
+
+std::optional<std::optional<std::string>> Toolkit::TakeFileDialogAnswer(
+    const FileDialogRequest& request) {
+  file_requests_.push_back(request);
+  if (file_answers_.empty()) return std::nullopt;
+  std::optional<std::string> answer = std::move(file_answers_.front());
+  file_answers_.pop_front();
+  return answer;
 }
 
 }  // namespace vexel::toolkit

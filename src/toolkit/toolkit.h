@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -84,6 +85,25 @@ class Toolkit {
   // Drives controls as a user would (tests, scripted answers).
   virtual UserInput& Input() = 0;
 
+  // Scripted answers of modal runs, for tests: each window that starts a
+  // modal run takes the next script, called with the window once it is shown.
+  // A script may click its controls (Input()), close it, post messages... The
+  // headless toolkit closes a window still open after its script with code 0
+  // (as a user closing it from the title bar); the Qt one leaves it to the
+  // script.
+  using ModalScript = std::function<void(Window& window)>;
+  void ScriptModal(ModalScript script);
+  // Answers the next modal window by clicking the named control.
+  void ScriptModalClick(std::string control_name);
+  int PendingModalScripts() const { return static_cast<int>(modal_scripts_.size()); }
+  // Class names of the windows run modally, in order.
+  const std::vector<std::string>& ModalLog() const { return modal_log_; }
+  // Scripted answers of file dialogs, for tests (nullopt = cancelled): while
+  // one is queued, RunFileDialog returns it without showing a dialog. Without
+  // one the headless toolkit cancels; the Qt one shows the real dialog.
+  void ScriptFileDialog(std::optional<std::string> answer);
+  const std::vector<FileDialogRequest>& FileDialogLog() const { return file_requests_; }
+
   // For Window only.
   virtual std::unique_ptr<WindowBackend> CreateWindowBackend(Window& window) = 0;
   // A backend whose window went away; deleted at the next safe point.
@@ -93,6 +113,10 @@ class Toolkit {
   // Re-shows key-mode texts after the table changed.
   virtual void OnLanguageChanged() {}
   void DeleteRetired();
+  // Logs the modal run and runs its script, if one is queued; false if none.
+  bool RunModalScript(Window& window);
+  // Logs the request; the scripted answer if one is queued.
+  std::optional<std::optional<std::string>> TakeFileDialogAnswer(const FileDialogRequest& request);
 
  private:
   Clock& clock_;
@@ -101,6 +125,10 @@ class Toolkit {
   TextLookup language_;
   std::function<void(std::string_view)> trace_;
   std::vector<std::unique_ptr<WindowBackend>> retired_;
+  std::deque<ModalScript> modal_scripts_;
+  std::vector<std::string> modal_log_;
+  std::deque<std::optional<std::string>> file_answers_;
+  std::vector<FileDialogRequest> file_requests_;
 };
 
 }  // namespace vexel::toolkit

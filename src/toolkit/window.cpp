@@ -119,6 +119,7 @@ bool Window::SendMessage(uint32_t id, uintptr_t wparam, intptr_t lparam) {
 }
 
 void Window::SetTimer(uint32_t id, int period_ms) {
+  if (!IsCreated()) return;
   toolkit_.timers().Set(this, id, period_ms, [this, id] {
     DispatchMessage(Message{kMsgTimer, id, 0, nullptr});
   });

@@ -1,0 +1,211 @@
+// The shared behaviour suite on the headless toolkit, and what only the
+// headless toolkit has: scripts, loop, untrusted layout files.
+#include "toolkit/headless/headless_toolkit.h"
+
+#include <thread>
+
+#include "tests/toolkit/toolkit_behaviour_suite.h"
+#include "toolkit/headless/ui_layout.h"
+#include "toolkit/tray_icon.h"
+
+namespace vexel::toolkit::testing {
+namespace {
+
+struct HeadlessEnv {
+  static std::unique_ptr<Toolkit> Make(Clock& clock) {
+    return std::make_unique<headless::HeadlessToolkit>(clock);
+  }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Headless, ToolkitBehaviour, HeadlessEnv);
+
+class HeadlessToolkitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    toolkit_.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
+    toolkit_.SetTraceSink([this](std::string_view line) { trace_.emplace_back(line); });
+  }
+  ManualClock clock_;
+  headless::HeadlessToolkit toolkit_{clock_};
+  std::vector<std::string> trace_;
+};
+
+TEST_F(HeadlessToolkitTest, AnUnansweredModalIsClosedWithZeroAndTraced) {
+  TestWindow dialog(toolkit_);
+  ASSERT_TRUE(dialog.Create());
+  EXPECT_EQ(dialog.ShowModal(), 0);
+  EXPECT_THAT(trace_, ::testing::Contains(::testing::HasSubstr("no scripted answer")));
+}
+
+TEST_F(HeadlessToolkitTest, NestedModalsTakeScriptsInOpeningOrder) {
+  TestWindow outer(toolkit_);
+  ASSERT_TRUE(outer.Create());
+  int inner_code = -1;
+  toolkit_.ScriptModal([&](Window&) {
+    TestWindow inner(toolkit_);
+    ASSERT_TRUE(inner.Create(&outer));
+    inner_code = inner.ShowModal();
+    outer.Close(2);
+  });
+  toolkit_.ScriptModal([](Window& w) { w.Close(9); });
+  EXPECT_EQ(outer.ShowModal(), 2);
+  EXPECT_EQ(inner_code, 9);
+  EXPECT_EQ(toolkit_.ModalLog(), (std::vector<std::string>{"TestWnd", "TestWnd"}));
+}
+
+TEST_F(HeadlessToolkitTest, FileDialogsAreAnsweredByScriptAndCancelledWithout) {
+  toolkit_.ScriptFileDialog("/tmp/a.pro");
+  toolkit_.ScriptFileDialog(std::nullopt);
+  const FileDialogRequest save{FileDialogRequest::Mode::kSave, "Profile Flie", "*.pro;*.PRO"};
+  EXPECT_EQ(toolkit_.RunFileDialog(nullptr, save), "/tmp/a.pro");
+  EXPECT_EQ(toolkit_.RunFileDialog(nullptr, save), std::nullopt);
+  EXPECT_EQ(toolkit_.RunFileDialog(nullptr, save), std::nullopt);
+  ASSERT_EQ(toolkit_.FileDialogLog().size(), 3u);
+  EXPECT_EQ(toolkit_.FileDialogLog()[0].patterns, "*.pro;*.PRO");
+}
+
+TEST_F(HeadlessToolkitTest, TrayClicksArePostedAsTheCallbackMessage) {
+  TestWindow window(toolkit_);
+  ASSERT_TRUE(window.Create());
+  std::unique_ptr<TrayIcon> tray = toolkit_.CreateTrayIcon(window, "skins/tray.png", "Tip", 1025);
+  EXPECT_EQ(tray->ToolTip(), "Tip");
+  EXPECT_TRUE(toolkit_.Input().ClickTrayIcon(*tray, false));
+  EXPECT_TRUE(toolkit_.Input().ClickTrayIcon(*tray, true));
+  toolkit_.ProcessEvents();
+  ASSERT_EQ(window.messages.size(), 2u);
+  EXPECT_EQ(window.messages[0].id, 1025u);
+  EXPECT_EQ(window.messages[0].lparam, kTrayLeftButtonUp);
+  EXPECT_EQ(window.messages[1].lparam, kTrayRightButtonUp);
+
+  toolkit_.SetTrayAvailable(false);
+  std::unique_ptr<TrayIcon> none = toolkit_.CreateTrayIcon(window, "skins/tray.png", "Tip", 1025);
+  EXPECT_FALSE(none->IsAvailable());
+  EXPECT_FALSE(toolkit_.Input().ClickTrayIcon(*none, false));
+}
+
+TEST_F(HeadlessToolkitTest, OpenMenuIsTheLastOneStillOpen) {
+  TestWindow window(toolkit_);
+  ASSERT_TRUE(window.Create());
+  auto first = window.CreateMenu("test_menu.xml", Point{1, 2});
+  auto second = window.CreateMenu("test_menu.xml", Point{3, 4});
+  EXPECT_EQ(toolkit_.OpenMenu(), second.get());
+  second.reset();
+  EXPECT_EQ(toolkit_.OpenMenu(), first.get());
+  first->Close();
+  EXPECT_EQ(toolkit_.OpenMenu(), nullptr);
+}
+
+TEST_F(HeadlessToolkitTest, MessageLoopRunsPostedMessagesUntilQuit) {
+  struct QuitOnApply : TestWindow {
+    using TestWindow::TestWindow;
+    bool HandleCustomMessage(const Message& m) override {
+      TestWindow::HandleCustomMessage(m);
+      if (m.id == kMsgApplyRequest) toolkit().Quit(3);
+      return true;
+    }
+  };
+  QuitOnApply window(toolkit_);
+  ASSERT_TRUE(window.Create());
+  std::thread poster([&] {
+    window.PostMessage(kMsgDeviceState);
+    window.PostMessage(kMsgApplyRequest);
+  });
+  EXPECT_EQ(toolkit_.RunMessageLoop(), 3);
+  poster.join();
+  ASSERT_EQ(window.messages.size(), 2u);
+  EXPECT_EQ(window.messages[0].id, kMsgDeviceState);
+  toolkit_.Quit(4);  // a quit before the loop ends it at once
+  EXPECT_EQ(toolkit_.RunMessageLoop(), 4);
+}
+
+TEST_F(HeadlessToolkitTest, WindowOnFinalMessageMayDeleteItself) {
+  struct SelfOwned : TestWindow {
+    using TestWindow::TestWindow;
+    void OnFinalMessage() override { delete this; }
+  };
+  auto* window = new SelfOwned(toolkit_);
+  ASSERT_TRUE(window->Create());
+  window->Close(0);
+  toolkit_.ProcessEvents();  // no leak or use after free under the sanitizers
+  SUCCEED();
+}
+
+TEST(UiLayoutTest, RejectsWhatIsNotADesignerFile) {
+  const std::vector<std::string> bad = {
+      "",
+      "<ui>",
+      "<notui><widget class='QWidget'/></notui>",
+      "<ui version='4.0'/>",
+      "<ui><widget name='x'/></ui>",
+      std::string(200, '<'),
+  };
+  for (const std::string& xml : bad) {
+    std::string error;
+    EXPECT_EQ(headless::ParseUi(xml, &error), nullptr) << xml;
+    EXPECT_FALSE(error.empty()) << xml;
+  }
+  std::string deep = "<ui><widget class='QWidget'>";
+  for (int i = 0; i < 70; ++i) deep += "<widget class='QWidget'>";
+  for (int i = 0; i < 70; ++i) deep += "</widget>";
+  deep += "</widget></ui>";
+  std::string error;
+  EXPECT_EQ(headless::ParseUi(deep, &error), nullptr);
+  EXPECT_THAT(error, ::testing::HasSubstr("deeply"));
+}
+
+TEST(UiLayoutTest, ReadsWidgetsThroughLayoutsWithTheirProperties) {
+  const char* xml = R"(<ui version="4.0"><widget class="QWidget" name="root">
+    <layout class="QVBoxLayout"><item><layout class="QHBoxLayout"><item>
+      <widget class="QComboBox" name="combo">
+        <property name="currentIndex"><number>1</number></property>
+        <item><property name="text"><string>a</string></property></item>
+        <item><property name="text"><string>b</string></property></item>
+      </widget></item><item><spacer name="s"/></item></layout></item></layout>
+    </widget></ui>)";
+  std::string error;
+  auto root = headless::ParseUi(xml, &error);
+  ASSERT_NE(root, nullptr) << error;
+  ASSERT_EQ(root->children.size(), 1u);
+  const headless::UiNode& combo = *root->children[0];
+  EXPECT_EQ(combo.name, "combo");
+  EXPECT_EQ(combo.items, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(combo.Number("currentIndex", 0), 1);
+}
+
+TEST(MenuLayoutTest, ParsesItemsSubMenusAndRejectsMalformedFiles) {
+  MenuLayout layout;
+  std::string error;
+  ASSERT_TRUE(ParseMenuLayout(R"(<menu><item name="a" text="a_text"/><separator/>
+      <menu text="m"><item name="b" text="b_text" data="7"/></menu>
+      <item name="c" visible="false"/></menu>)",
+                              &layout, &error))
+      << error;
+  EXPECT_EQ(layout.VisibleItemCount(), 2);
+  ASSERT_NE(layout.Find("B"), nullptr);
+  EXPECT_EQ(layout.Find("b")->data, "7");
+  EXPECT_EQ(layout.Find("m"), nullptr) << "sub-menus are not commands";
+
+  for (const char* bad : {"", "<item name='a'/>", "<menu><item/></menu>",
+                          "<menu><button name='x'/></menu>", "<menu><item name='a'>"}) {
+    EXPECT_FALSE(ParseMenuLayout(bad, &layout, &error)) << bad;
+  }
+  std::string deep;
+  for (int i = 0; i < 20; ++i) deep += "<menu>";
+  for (int i = 0; i < 20; ++i) deep += "</menu>";
+  EXPECT_FALSE(ParseMenuLayout(deep, &layout, &error));
+}
+
+TEST(RealMenusTest, SkinMenusLoadAndNameTheirCommands) {
+  MenuLayout tray;
+  std::string error;
+  ASSERT_TRUE(LoadMenuLayout(VEXEL_SOURCE_DIR "/res/traymenu.xml", &tray, &error)) << error;
+  EXPECT_NE(tray.Find("configuration"), nullptr);
+  EXPECT_NE(tray.Find("exit"), nullptr);
+  MenuLayout buttons;
+  ASSERT_TRUE(LoadMenuLayout(VEXEL_SOURCE_DIR "/res/MS/MS_1/ms_1_menu.xml", &buttons, &error))
+      << error;
+  EXPECT_GT(buttons.VisibleItemCount(), 0);
+}
+
+}  // namespace
+}  // namespace vexel::toolkit::testing

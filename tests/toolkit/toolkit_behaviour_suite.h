@@ -1,0 +1,548 @@
+// The behaviour every toolkit implementation must show, run against each of
+// them (a typed suite): the same controller code, the same layouts, the same
+// expectations. A binary instantiates it with an environment type:
+//
+//   struct Env { static std::unique_ptr<toolkit::Toolkit> Make(Clock& clock); };
+//   INSTANTIATE_TYPED_TEST_SUITE_P(Headless, ToolkitBehaviour, Env);
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/msg_wnd.h"
+#include "platform/clock.h"
+#include "toolkit/control.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/user_input.h"
+#include "toolkit/window.h"
+
+namespace vexel::toolkit::testing {
+
+struct SeenNotification {
+  std::string type;
+  std::string sender;
+  intptr_t wparam = 0;
+  intptr_t lparam = 0;
+  bool operator==(const SeenNotification&) const = default;
+  friend std::ostream& operator<<(std::ostream& out, const SeenNotification& n) {
+    return out << n.type << "(" << n.sender << ", " << n.wparam << ", " << n.lparam << ")";
+  }
+};
+
+// Records everything a window class can observe.
+class RecordingSink : public NotificationSink {
+ public:
+  void Notify(const Notification& n) override {
+    seen.push_back({n.type, std::string(n.SenderName()), n.wparam, n.lparam});
+  }
+  std::vector<SeenNotification> seen;
+};
+
+class TestWindow : public Window {
+ public:
+  explicit TestWindow(Toolkit& toolkit, std::string skin = "behaviour.ui")
+      : Window(toolkit), skin_(std::move(skin)) {}
+  std::string WindowClassName() const override { return "TestWnd"; }
+  std::string SkinFile() const override { return skin_; }
+  void Notify(const Notification& n) override {
+    sink.Notify(n);
+    Window::Notify(n);
+  }
+  void OnClick(const Notification& n) override {
+    clicks.emplace_back(n.SenderName());
+    if (n.SenderName() == "btn_one" && close_on_click) Close(*close_on_click);
+  }
+  bool HandleCustomMessage(const Message& m) override {
+    messages.push_back(m);
+    threads.push_back(std::this_thread::get_id());
+    if (m.id == kMsgDestroy) life.push_back("destroy message");
+    return true;
+  }
+  void OnDestroy() override { life.push_back("OnDestroy"); }
+  void OnFinalMessage() override { life.push_back("OnFinalMessage"); }
+
+  Control& Get(std::string_view name) {
+    Control* control = FindControl(name);
+    if (!control) throw std::runtime_error("no control " + std::string(name));
+    return *control;
+  }
+  std::vector<uint32_t> TimerIds() const {
+    std::vector<uint32_t> ids;
+    for (const Message& m : messages) {
+      if (m.id == kMsgTimer) ids.push_back(static_cast<uint32_t>(m.wparam));
+    }
+    return ids;
+  }
+
+  RecordingSink sink;
+  std::vector<std::string> clicks;
+  std::vector<Message> messages;
+  std::vector<std::thread::id> threads;
+  std::vector<std::string> life;
+  std::optional<int> close_on_click;
+
+ private:
+  std::string skin_;
+};
+
+inline const std::map<std::string, std::string, std::less<>>& TestTexts() {
+  static const std::map<std::string, std::string, std::less<>> texts = {
+      {"hello_text", "Hello"},
+      {"other_text", "Other"},
+      {"exit_text", "Exit"},
+      {"warning_title_text", "Warning"},
+      {"delete_profile_text", "Delete the selected profile?"},
+  };
+  return texts;
+}
+
+template <class Env>
+class ToolkitBehaviour : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    toolkit_ = Env::Make(clock_);
+    toolkit_->SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts/");
+    toolkit_->SetTraceSink([this](std::string_view line) { trace_.emplace_back(line); });
+    toolkit_->SetLanguage([](std::string_view key) {
+      auto it = TestTexts().find(key);
+      return it == TestTexts().end() ? std::string(key) : it->second;
+    });
+    window_ = std::make_unique<TestWindow>(*toolkit_);
+    ASSERT_TRUE(window_->Create());
+    Pump();
+  }
+  void TearDown() override {
+    window_.reset();
+    if (toolkit_) toolkit_->ProcessEvents();
+  }
+
+  void Pump() { toolkit_->ProcessEvents(); }
+  void Advance(int ms) {
+    clock_.Advance(Clock::Ms(ms));
+    Pump();
+  }
+  UserInput& Input() { return toolkit_->Input(); }
+  Control& Get(std::string_view name) { return window_->Get(name); }
+  std::vector<SeenNotification>& Seen() { return window_->sink.seen; }
+
+  ManualClock clock_;
+  std::unique_ptr<Toolkit> toolkit_;
+  std::unique_ptr<TestWindow> window_;
+  std::vector<std::string> trace_;
+};
+
+TYPED_TEST_SUITE_P(ToolkitBehaviour);
+
+TYPED_TEST_P(ToolkitBehaviour, FindsControlsByNameAndTracesAMissingOne) {
+  const std::vector<std::pair<std::string, ControlKind>> expected = {
+      {"btn_one", ControlKind::kButton},        {"option_a", ControlKind::kOption},
+      {"prate_1", ControlKind::kOption},        {"check_one", ControlKind::kCheck},
+      {"edit_one", ControlKind::kEdit},         {"slider_one", ControlKind::kSlider},
+      {"progress_one", ControlKind::kProgress}, {"list_one", ControlKind::kList},
+      {"combo_one", ControlKind::kCombo},       {"tab_one", ControlKind::kTab},
+      {"label_key", ControlKind::kLabel},       {"palette_one", ControlKind::kColorPalette},
+      {"option_box", ControlKind::kContainer},  {"scroll_one", ControlKind::kScrollContainer},
+  };
+  for (const auto& [name, kind] : expected) {
+    Control* control = this->window_->FindControl(name);
+    ASSERT_NE(control, nullptr) << name;
+    EXPECT_EQ(control->Name(), name);
+    EXPECT_EQ(control->Kind(), kind) << name;
+  }
+  EXPECT_EQ(this->window_->FindControl("no_such_control"), nullptr);
+  EXPECT_THAT(this->trace_, ::testing::Contains(::testing::HasSubstr("\"no_such_control\"")));
+}
+
+TYPED_TEST_P(ToolkitBehaviour, EachUserActionRaisesItsNotification) {
+  UserInput& input = this->Input();
+  struct Case {
+    std::string what;
+    std::function<bool()> act;
+    std::vector<SeenNotification> expected;
+  };
+  const std::vector<Case> cases = {
+      {"button", [&] { return input.Click(this->Get("btn_one")); }, {{"click", "btn_one", 0, 0}}},
+      {"option",
+       [&] { return input.Click(this->Get("option_b")); },
+       {{"selectchanged", "option_b", 1, 0}}},
+      {"check",
+       [&] { return input.Click(this->Get("check_one")); },
+       {{"checkclick", "check_one", 1, 0}}},
+      {"list",
+       [&] { return input.ChooseItem(this->Get("list_one"), 2); },
+       {{"itemselect", "list_one", 2, -1}}},
+      {"combo",
+       [&] { return input.ChooseItem(this->Get("combo_one"), 1); },
+       {{"itemselect", "combo_one", 1, 0}}},
+      {"slider",
+       [&] { return input.MoveSlider(this->Get("slider_one"), 7); },
+       {{"valuechanged", "slider_one", 7, 0}}},
+      {"edit",
+       [&] { return input.Type(this->Get("edit_one"), "12a"); },
+       {{"textchanged", "edit_one", 0, 0}}},
+      {"return",
+       [&] { return input.PressReturn(this->Get("edit_one")); },
+       {{"return", "edit_one", 0, 0}}},
+      {"focus in",
+       [&] { return input.Focus(this->Get("edit_one")); },
+       {{"setfocus", "edit_one", 0, 0}}},
+      {"focus moves",
+       [&] { return input.Focus(this->Get("edit_two")); },
+       {{"killfocus", "edit_one", 0, 0}, {"setfocus", "edit_two", 0, 0}}},
+      {"enter",
+       [&] { return input.Hover(this->Get("btn_one"), true); },
+       {{"mouseenter", "btn_one", 0, 0}}},
+      {"leave",
+       [&] { return input.Hover(this->Get("btn_one"), false); },
+       {{"mouseleave", "btn_one", 0, 0}}},
+      {"palette drag",
+       [&] { return input.PickColour(this->Get("palette_one"), 0xFF102030, false); },
+       {{"colorchanged", "palette_one", 0, 0}}},
+      {"palette release",
+       [&] { return input.PickColour(this->Get("palette_one"), 0xFF405060, true); },
+       {{"colorchangedbuttonup", "palette_one", 0, 0}}},
+  };
+  for (const Case& c : cases) {
+    this->Seen().clear();
+    EXPECT_TRUE(c.act()) << c.what;
+    this->Pump();
+    EXPECT_EQ(this->Seen(), c.expected) << c.what;
+  }
+  EXPECT_EQ(this->Get("edit_one").Text(), "12a");
+  EXPECT_EQ(this->Get("palette_one").SelectedColour(), 0xFF405060u);
+  EXPECT_EQ(this->Get("slider_one").Value(), 7);
+  EXPECT_EQ(this->window_->clicks, std::vector<std::string>{"btn_one"});
+}
+
+TYPED_TEST_P(ToolkitBehaviour, UnreachableControlsTakeNoUserAction) {
+  EXPECT_FALSE(this->Input().Click(this->Get("btn_hidden")));
+  EXPECT_FALSE(this->Input().Click(this->Get("btn_disabled")));
+  EXPECT_FALSE(this->Input().Click(this->Get("btn_on_page_1")));  // page 0 is shown
+  EXPECT_FALSE(this->Input().Click(this->Get("slider_one")));     // wrong kind
+  this->Get("tab_one").SelectPage(1);
+  EXPECT_TRUE(this->Input().Click(this->Get("btn_on_page_1")));
+  this->Pump();
+  EXPECT_EQ(this->window_->clicks, std::vector<std::string>{"btn_on_page_1"});
+}
+
+TYPED_TEST_P(ToolkitBehaviour, ProgrammaticChangesRaiseNothingUnlessAsked) {
+  Control& list = this->Get("list_one");
+  list.SelectItem(1, false);
+  this->Get("combo_one").SelectItem(2, false);
+  this->Get("option_b").SetChecked(true, false);
+  this->Get("check_one").SetChecked(true, false);
+  this->Get("slider_one").SetValue(9);
+  this->Get("edit_one").SetText("abc");
+  this->Pump();
+  EXPECT_THAT(this->Seen(), ::testing::IsEmpty());
+  EXPECT_EQ(list.SelectedItem(), 1);
+  EXPECT_EQ(this->Get("combo_one").SelectedItem(), 2);
+  EXPECT_TRUE(this->Get("option_b").IsChecked());
+  EXPECT_EQ(this->Get("slider_one").Value(), 9);
+
+  list.SelectItem(0, true);
+  list.SelectItem(0, true);  // no change, no notification
+  this->Get("option_a").SetChecked(true, true);
+  this->Pump();
+  const std::vector<SeenNotification> expected = {{"itemselect", "list_one", 0, 1},
+                                                  {"selectchanged", "option_a", 1, 0}};
+  EXPECT_EQ(this->Seen(), expected);
+}
+
+TYPED_TEST_P(ToolkitBehaviour, OptionsOfAGroupExcludeEachOther) {
+  Control& a = this->Get("option_a");
+  Control& b = this->Get("option_b");
+  a.SetChecked(true);
+  b.SetChecked(true);
+  EXPECT_FALSE(a.IsChecked());
+  EXPECT_TRUE(b.IsChecked());
+  // A named group spans containers.
+  Control& p1 = this->Get("prate_1");
+  Control& p2 = this->Get("prate_2");
+  EXPECT_TRUE(this->Input().Click(p1));
+  EXPECT_TRUE(this->Input().Click(p2));
+  EXPECT_FALSE(p1.IsChecked());
+  EXPECT_TRUE(p2.IsChecked());
+  EXPECT_TRUE(b.IsChecked()) << "other groups are untouched";
+  // Clicking the selected option again changes nothing and raises nothing.
+  this->Seen().clear();
+  EXPECT_TRUE(this->Input().Click(p2));
+  this->Pump();
+  EXPECT_THAT(this->Seen(), ::testing::IsEmpty());
+}
+
+TYPED_TEST_P(ToolkitBehaviour, WindowTimerFiresAfterItsPeriodRestartsAndStops) {
+  TestWindow& w = *this->window_;
+  w.SetTimer(513, 500);
+  this->Advance(499);
+  EXPECT_THAT(w.TimerIds(), ::testing::IsEmpty());
+  this->Advance(1);
+  EXPECT_EQ(w.TimerIds(), std::vector<uint32_t>{513});
+  // A second SetTimer restarts the period.
+  this->Advance(300);
+  w.SetTimer(513, 500);
+  this->Advance(300);
+  EXPECT_EQ(w.TimerIds().size(), 1u);
+  this->Advance(200);
+  EXPECT_EQ(w.TimerIds().size(), 2u);
+  // Periodic until killed.
+  this->Advance(500);
+  EXPECT_EQ(w.TimerIds().size(), 3u);
+  w.KillTimer(513);
+  this->Advance(5000);
+  EXPECT_EQ(w.TimerIds().size(), 3u);
+}
+
+TYPED_TEST_P(ToolkitBehaviour, ControlTimerRaisesTimerNotifications) {
+  Control& progress = this->Get("progress_one");
+  progress.SetTimer(53, 30);
+  this->Advance(30);
+  this->Advance(30);
+  progress.KillTimer(53);
+  this->Advance(300);
+  const std::vector<SeenNotification> expected = {{"timer", "progress_one", 53, 0},
+                                                  {"timer", "progress_one", 53, 0}};
+  EXPECT_EQ(this->Seen(), expected);
+}
+
+TYPED_TEST_P(ToolkitBehaviour, MessagesFromOtherThreadsArriveInOrderOnTheUiThread) {
+  constexpr int kPerThread = 200;
+  std::vector<std::thread> posters;
+  for (int t = 0; t < 2; ++t) {
+    posters.emplace_back([this, t] {
+      for (int i = 0; i < kPerThread; ++i) {
+        this->window_->PostMessage(kMsgWiredStatus + t, static_cast<uintptr_t>(i), t);
+      }
+    });
+  }
+  for (std::thread& poster : posters) poster.join();
+  EXPECT_THAT(this->window_->messages, ::testing::IsEmpty()) << "nothing runs before the loop";
+  this->Pump();
+  std::vector<int> next(2, 0);
+  for (size_t i = 0; i < this->window_->messages.size(); ++i) {
+    const Message& m = this->window_->messages[i];
+    const int t = static_cast<int>(m.id - kMsgWiredStatus);
+    ASSERT_TRUE(t == 0 || t == 1);
+    EXPECT_EQ(m.wparam, static_cast<uintptr_t>(next[t]++));
+    EXPECT_EQ(this->window_->threads[i], std::this_thread::get_id());
+  }
+  EXPECT_EQ(next, (std::vector<int>{kPerThread, kPerThread}));
+}
+
+TYPED_TEST_P(ToolkitBehaviour, SendMessageRunsAtOnce) {
+  EXPECT_TRUE(this->window_->SendMessage(kMsgDeviceState, 1, 2));
+  ASSERT_EQ(this->window_->messages.size(), 1u);
+  EXPECT_EQ(this->window_->messages[0].lparam, 2);
+}
+
+TYPED_TEST_P(ToolkitBehaviour, ModalRunsReturnTheirCloseCode) {
+  struct Case {
+    std::string what;
+    Toolkit::ModalScript script;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"button closes with 7",
+       [this](Window& w) { this->Input().Click(*w.FindControl("btn_one")); }, 7},
+      {"Close(3)", [](Window& w) { w.Close(3); }, 3},
+      {"window manager close", [this](Window& w) { this->Input().CloseWindow(w); }, 0},
+  };
+  for (const Case& c : cases) {
+    TestWindow dialog(*this->toolkit_);
+    dialog.close_on_click = 7;
+    ASSERT_TRUE(dialog.Create(this->window_.get(), {.tool_window = true, .visible = false}));
+    this->toolkit_->ScriptModal(c.script);
+    EXPECT_EQ(dialog.ShowModal(), c.expected) << c.what;
+    EXPECT_FALSE(dialog.IsCreated()) << c.what;
+    EXPECT_EQ(dialog.life,
+              (std::vector<std::string>{"destroy message", "OnDestroy", "OnFinalMessage"}))
+        << c.what;
+  }
+  EXPECT_EQ(this->toolkit_->ModalLog().size(), cases.size());
+}
+
+TYPED_TEST_P(ToolkitBehaviour, MessagesToAClosedWindowAreDropped) {
+  TestWindow other(*this->toolkit_);
+  ASSERT_TRUE(other.Create());
+  other.Close(0);
+  this->Pump();
+  other.SetTimer(1, 10);
+  other.PostMessage(kMsgApplyRequest);
+  this->Advance(100);
+  EXPECT_EQ(other.messages.size(), 1u);  // only kMsgDestroy
+  EXPECT_EQ(other.FindControl("btn_one"), nullptr);
+}
+
+TYPED_TEST_P(ToolkitBehaviour, LabelsShowKeysThroughTheLanguageTableOrPlainText) {
+  Control& key = this->Get("label_key");
+  Control& plain = this->Get("label_plain");
+  EXPECT_EQ(key.GetTextMode(), TextMode::kLanguageKey);
+  EXPECT_EQ(key.Text(), "hello_text");
+  EXPECT_EQ(key.ShownText(), "Hello");
+  EXPECT_EQ(plain.GetTextMode(), TextMode::kPlain);
+  EXPECT_EQ(plain.ShownText(), "hello_text");
+  key.SetText("other_text");
+  EXPECT_EQ(key.ShownText(), "Other");
+  key.SetTextMode(TextMode::kPlain);
+  key.SetText("57%");
+  EXPECT_EQ(key.ShownText(), "57%");
+  plain.SetTextMode(TextMode::kLanguageKey);
+  plain.SetText("unknown_text");
+  EXPECT_EQ(plain.ShownText(), "unknown_text") << "a key without a text shows as itself";
+  this->toolkit_->SetLanguage([](std::string_view) { return std::string("Replaced"); });
+  EXPECT_EQ(plain.ShownText(), "Replaced");
+}
+
+TYPED_TEST_P(ToolkitBehaviour, ListsAndCombosKeepItemsWithFixedHeights) {
+  Control& list = this->Get("list_one");
+  EXPECT_EQ(list.ItemCount(), 3);
+  EXPECT_EQ(list.AddItem("fourth", 22), 3);
+  EXPECT_EQ(list.ItemHeight(3), 22);
+  list.SelectItem(2, false);
+  list.RemoveItem(0);
+  EXPECT_EQ(list.ItemText(0), "second");
+  EXPECT_EQ(list.SelectedItem(), 1) << "selection follows its item";
+  list.SetItemText(0, "renamed");
+  EXPECT_EQ(list.ItemText(0), "renamed");
+  Control* row = list.AddLayoutItem("row.ui", 30);
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(list.ItemHeight(3), 30);
+  Control* key = row->FindChild("key");
+  ASSERT_NE(key, nullptr);
+  key->SetText("A");
+  EXPECT_EQ(key->ShownText(), "A");
+  list.EnsureItemVisible(3);
+  list.RemoveAllItems();
+  EXPECT_EQ(list.ItemCount(), 0);
+  EXPECT_EQ(list.SelectedItem(), -1);
+  EXPECT_EQ(this->Get("combo_one").ItemText(2), "blue");
+}
+
+TYPED_TEST_P(ToolkitBehaviour, ControlStateRoundTrips) {
+  Control& slider = this->Get("slider_one");
+  EXPECT_EQ(slider.Minimum(), 1);
+  EXPECT_EQ(slider.Maximum(), 20);
+  slider.SetValue(50);
+  EXPECT_EQ(slider.Value(), 20) << "clamped to the range";
+  slider.SetRange(1, 100);
+  slider.SetValue(50);
+  EXPECT_EQ(slider.Value(), 50);
+  Control& button = this->Get("btn_one");
+  button.SetVisible(false);
+  EXPECT_FALSE(button.IsVisible());
+  button.SetEnabled(false);
+  EXPECT_FALSE(button.IsEnabled());
+  button.SetBackgroundColour(0xFFFF0000);
+  EXPECT_EQ(button.BackgroundColour(), 0xFFFF0000u);
+  EXPECT_EQ(this->Get("page_btn").Position(), (Rect{435, 207, 495, 231}));
+  Control& edit = this->Get("edit_one");
+  edit.SetText("1a2b");
+  EXPECT_EQ(edit.CaretPosition(), 4);
+  edit.SetCaretPosition(1);
+  EXPECT_EQ(edit.CaretPosition(), 1);
+  Control& tab = this->Get("tab_one");
+  EXPECT_EQ(tab.PageCount(), 2);
+  EXPECT_EQ(tab.SelectedPage(), 0);
+  tab.SelectPage(-1);
+  EXPECT_EQ(tab.SelectedPage(), -1);
+  tab.SelectPage(1);
+  EXPECT_EQ(tab.SelectedPage(), 1);
+  this->Get("scroll_one").ScrollToEnd();
+  this->Get("palette_one").SetSelectedColour(0xFF00FF00);
+  EXPECT_EQ(this->Get("palette_one").SelectedColour(), 0xFF00FF00u);
+}
+
+TYPED_TEST_P(ToolkitBehaviour, VirtualWindowsReceiveTheirBranchesNotifications) {
+  RecordingSink page;
+  this->window_->AddVirtualWindow("TestPage", &page);
+  EXPECT_TRUE(this->Input().Click(this->Get("page_btn")));
+  EXPECT_TRUE(this->Input().Click(this->Get("btn_one")));
+  this->Pump();
+  EXPECT_EQ(page.seen, (std::vector<SeenNotification>{{"click", "page_btn", 0, 0}}));
+  EXPECT_EQ(this->window_->clicks, std::vector<std::string>{"btn_one"});
+  this->window_->RemoveVirtualWindow("TestPage");
+  EXPECT_TRUE(this->Input().Click(this->Get("page_btn")));
+  this->Pump();
+  EXPECT_EQ(this->window_->clicks, (std::vector<std::string>{"btn_one", "page_btn"}));
+}
+
+TYPED_TEST_P(ToolkitBehaviour, MenuCommandsCarryTheItemName) {
+  std::unique_ptr<Menu> menu = this->window_->CreateMenu("test_menu.xml", Point{300, 200});
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(menu->IsOpen());
+  EXPECT_EQ(menu->VisibleItemCount(), 3);
+  EXPECT_FALSE(menu->Trigger("secret")) << "hidden items cannot be chosen";
+  EXPECT_FALSE(menu->Trigger("nothing"));
+  EXPECT_TRUE(menu->Trigger("exit"));
+  this->Pump();
+  ASSERT_EQ(this->window_->messages.size(), 1u);
+  const Message& m = this->window_->messages[0];
+  EXPECT_EQ(m.id, kMsgMenuCommand);
+  ASSERT_NE(m.menu_command, nullptr);
+  EXPECT_EQ(m.menu_command->name, "exit");
+  EXPECT_EQ(m.menu_command->text, "Exit");
+  EXPECT_EQ(m.menu_command->data, "bye");
+  EXPECT_FALSE(menu->IsOpen());
+
+  std::unique_ptr<Menu> second = this->window_->CreateMenu("test_menu.xml", Point{0, 0});
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(second->Trigger("MS_1_PLAY_PAUSE")) << "names compare without case";
+  this->Pump();
+  ASSERT_EQ(this->window_->messages.size(), 2u);
+  EXPECT_EQ(this->window_->messages[1].menu_command->name, "ms_1_play_pause");
+  EXPECT_EQ(this->window_->CreateMenu("missing_menu.xml", Point{}), nullptr);
+}
+
+TYPED_TEST_P(ToolkitBehaviour, MessageBoxAnswersOkOnlyForItsOkButton) {
+  this->toolkit_->SetResourceFolder(VEXEL_SOURCE_DIR "/res/");
+  struct Case {
+    std::string what;
+    Toolkit::ModalScript script;
+    int expected;
+  };
+  std::string title_seen;
+  std::string message_seen;
+  const std::vector<Case> cases = {
+      {"OK",
+       [&](Window& w) {
+         title_seen = w.FindControl("warning_title")->ShownText();
+         message_seen = w.FindControl("warning")->ShownText();
+         this->Input().Click(*w.FindControl("btn_ok"));
+       },
+       CMsgWnd::kOk},
+      {"Cancel", [&](Window& w) { this->Input().Click(*w.FindControl("btn_cancel")); },
+       CMsgWnd::kCancel},
+      {"closed from the title bar", [&](Window& w) { this->Input().CloseWindow(w); },
+       CMsgWnd::kCancel},
+      {"closed by code 5", [&](Window& w) { w.Close(5); }, CMsgWnd::kCancel},
+  };
+  for (const Case& c : cases) {
+    this->toolkit_->ScriptModal(c.script);
+    EXPECT_EQ(CMsgWnd::Show(*this->toolkit_, this->window_.get(), "warning_title_text",
+                            "delete_profile_text"),
+              c.expected)
+        << c.what;
+  }
+  EXPECT_EQ(title_seen, "Warning");
+  EXPECT_EQ(message_seen, "Delete the selected profile?");
+  EXPECT_EQ(this->toolkit_->ModalLog(),
+            std::vector<std::string>(cases.size(), std::string("MsgWnd")));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(
+    ToolkitBehaviour, FindsControlsByNameAndTracesAMissingOne, EachUserActionRaisesItsNotification,
+    UnreachableControlsTakeNoUserAction, ProgrammaticChangesRaiseNothingUnlessAsked,
+    OptionsOfAGroupExcludeEachOther, WindowTimerFiresAfterItsPeriodRestartsAndStops,
+    ControlTimerRaisesTimerNotifications, MessagesFromOtherThreadsArriveInOrderOnTheUiThread,
+    SendMessageRunsAtOnce, ModalRunsReturnTheirCloseCode, MessagesToAClosedWindowAreDropped,
+    LabelsShowKeysThroughTheLanguageTableOrPlainText, ListsAndCombosKeepItemsWithFixedHeights,
+    ControlStateRoundTrips, VirtualWindowsReceiveTheirBranchesNotifications,
+    MenuCommandsCarryTheItemName, MessageBoxAnswersOkOnlyForItsOkButton);
+
+}  // namespace vexel::toolkit::testing
