@@ -41,6 +41,11 @@ uint64_t ApplyWorker::ProcessedCount() const {
   return processed_;
 }
 
+bool ApplyWorker::IsIdle() const {
+  std::lock_guard lock(mutex_);
+  return processed_ >= posted_;
+}
+
 void ApplyWorker::WaitIdle() {
   std::unique_lock lock(mutex_);
   idle_.wait(lock, [this] { return processed_ >= posted_; });

@@ -34,6 +34,8 @@ class ApplyWorker {
   uint64_t ProcessedCount() const;
   // Blocks until every message posted so far has been processed.
   void WaitIdle();
+  // True when every message posted so far has been processed.
+  bool IsIdle() const;
 
  private:
   void Loop(std::stop_token stop);

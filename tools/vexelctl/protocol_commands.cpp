@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "command.h"
+#include "profile_file.h"
 #include "protocol/apply_cycle.h"
 #include "protocol/frame.h"
 #include "protocol/recording_host.h"
@@ -14,30 +15,6 @@
 
 namespace vexel::ctl {
 namespace {
-
-// Reads a *.pro record; it must be exactly one record long.
-bool ReadProfileFile(const std::string& path, ProfileRecord& out, std::ostream& err) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    BadInput(err, path, "is a folder, not a profile file");
-    return false;
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    BadInput(err, path, std::strerror(errno));
-    return false;
-  }
-  file.read(reinterpret_cast<char*>(&out), sizeof(ProfileRecord));
-  const std::streamsize got = file.gcount();
-  const bool longer = got == sizeof(ProfileRecord) && file.peek() != std::char_traits<char>::eof();
-  if (got != sizeof(ProfileRecord) || longer) {
-    BadInput(err, path,
-             "not a profile record (must be exactly " + std::to_string(sizeof(ProfileRecord)) +
-                 " bytes)");
-    return false;
-  }
-  return true;
-}
 
 int RunDefaults(Args args, std::ostream& out, std::ostream& err) {
   if (args.size() != 2) return BadInput(err, "defaults", "usage: vexelctl defaults NAME OUT.pro");
@@ -83,9 +60,9 @@ int RunReports(Args args, std::ostream& out, std::ostream& err) {
     return BadInput(err, "reports", "usage: vexelctl reports PROFILE.pro [--since BASELINE.pro]");
   }
   auto edited = MakeZeroProfile();
-  if (!ReadProfileFile(args[0], *edited, err)) return kExitBadInput;
+  if (!ReadExactProfileFile(args[0], *edited, err)) return kExitBadInput;
   auto baseline = MakeZeroProfile();
-  if (since && !ReadProfileFile(*since, *baseline, err)) return kExitBadInput;
+  if (since && !ReadExactProfileFile(*since, *baseline, err)) return kExitBadInput;
 
   protocol::RecordingHost host(*edited);
   protocol::ApplyCycle cycle(host);

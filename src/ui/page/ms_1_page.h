@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -90,6 +91,18 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   // delay_ms 0: post 1541 now; otherwise restart timer 513 with that period.
   void RequestApply(int delay_ms = 0);
 
+  // Called on the worker thread after every report handed to SendReport,
+  // with its result (vexelctl prints them).
+  using SendObserver = std::function<void(std::span<const uint8_t> report, int result)>;
+  void SetSendObserver(SendObserver observer) { send_observer_ = std::move(observer); }
+
+  // The last battery report: percent (-1 before any) and state byte.
+  struct BatteryStatus {
+    int percent = -1;
+    int state = -1;
+  };
+  BatteryStatus battery() const { return battery_; }
+
   int device_present() const { return device_present_; }
   protocol::LinkFlags& links() { return links_; }
   protocol::ApplyCycle& apply_cycle() { return cycle_; }
@@ -146,7 +159,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   std::unique_ptr<protocol::ApplyWorker> worker_;  // after what the worker uses
   int skip_first_profile_select_ = 1;
   int charge_anim_value_ = 0;
-  bool busy_indicator_shown_ = false;
+  SendObserver send_observer_;
+  BatteryStatus battery_;
 };
 
 }  // namespace vexel

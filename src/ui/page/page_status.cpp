@@ -130,6 +130,7 @@ void CMS_1_Page::ShowCharging() {
 void CMS_1_Page::HandleDriverBattery(uint16_t value) {
   const uint8_t state = static_cast<uint8_t>(value);
   const int percent = value >> 8;
+  battery_ = {percent, state};
   main_window_.KillTimer(kTimerWirelessTimeout);
   main_window_.SetTimer(kTimerWirelessTimeout, kWirelessTimeoutMs);
   if (links_.wired_link == 1) {
@@ -164,6 +165,7 @@ void CMS_1_Page::HandleDriverBattery(uint16_t value) {
 void CMS_1_Page::HandleBleBattery(uint16_t value) {
   const uint8_t state = static_cast<uint8_t>(value);
   const int percent = value >> 8;
+  battery_ = {percent, state};
   if (state == kBatteryFull) {
     main_window_.KillTimer(kTimerChargingAnimation);
     ShowBatteryLevel(100);

@@ -1,0 +1,139 @@
+// Status reports from the mouse, as the driver monitors post them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/dpi_msg.h"
+#include "support/main_window_harness.h"
+
+namespace vexel::testing {
+namespace {
+
+class PageStatus : public ::testing::Test {
+ protected:
+  // Receiver only: the interesting case for battery reports.
+  void StartWireless() {
+    h.wired.open_result = 0;
+    h.Start();
+  }
+  void Wireless(uint16_t code, uint16_t value) {
+    h.wireless.PostStatus(code, value);
+    h.toolkit.ProcessEvents();
+  }
+  void Wired(uint16_t code, uint16_t value) {
+    h.wired.PostStatus(code, value);
+    h.toolkit.ProcessEvents();
+  }
+  MainWindowHarness h;
+};
+
+TEST_F(PageStatus, WirelessBatteryWakesTheLink) {
+  StartWireless();
+  h.Advance(5000);
+  Wireless(0x4010, 0x3901);  // 57 %, discharging
+  EXPECT_EQ(h.Control("ms_1_progress_power").Value(), 57);
+  EXPECT_EQ(h.Control("ms_1_label_power").ShownText(), "57%");
+  EXPECT_TRUE(h.page().links().wireless_ready);
+  EXPECT_FALSE(h.page().apply_cycle().apply_blocked());
+  EXPECT_FALSE(h.Control("ms_1_sleep_label").IsVisible());
+  // Timer 512 restarted: 5999 ms later the mouse still counts as awake.
+  h.Advance(5999);
+  EXPECT_TRUE(h.page().links().wireless_ready);
+  h.Advance(1);
+  EXPECT_FALSE(h.page().links().wireless_ready);
+  EXPECT_FALSE(h.Control("ms_1_wireless").IsVisible());
+  EXPECT_TRUE(h.Control("ms_1_sleep_label").IsVisible());
+}
+
+TEST_F(PageStatus, ChargingStatesOverTheReceiver) {
+  StartWireless();
+  Wireless(0x4010, 0x6403);
+  EXPECT_EQ(h.Control("ms_1_label_power").Text(), "charging_text");
+  EXPECT_EQ(h.Control("ms_1_label_power").GetTextMode(), toolkit::TextMode::kLanguageKey);
+  EXPECT_TRUE(h.TimerSet(kTimerChargingAnimation));
+  Wireless(0x4010, 0xC801);  // a percent above 100 leaves the bar full
+  EXPECT_FALSE(h.TimerSet(kTimerChargingAnimation));
+  EXPECT_EQ(h.Control("ms_1_label_power").ShownText(), "100%");
+}
+
+TEST_F(PageStatus, BatteryOverTheCableShowsChargingOrFull) {
+  h.Start();
+  Wired(0x4010, 0x0001);
+  EXPECT_TRUE(h.TimerSet(kTimerChargingAnimation));
+  EXPECT_FALSE(h.page().links().wireless_ready);
+  Wired(0x4010, 0x0002);
+  EXPECT_FALSE(h.TimerSet(kTimerChargingAnimation));
+  EXPECT_EQ(h.Control("ms_1_label_power").ShownText(), "100%");
+}
+
+TEST_F(PageStatus, DpiStageFromTheMouseIsShownAndNotSentBack) {
+  h.Start();
+  Wired(0x1010, 3);
+  const ProfileRecord edited = h.Edited();
+  EXPECT_EQ(edited.dpi_stage_current, 2);
+  EXPECT_TRUE(h.Control("ms_1_option_dpi_step_3").IsChecked());
+  ASSERT_NE(h.window->dpi_indicator(), nullptr);
+  EXPECT_EQ(h.window->dpi_indicator()->text(), "DPI :" + std::to_string(edited.dpi_x[2] * 100));
+  const ProfileRecord baseline = h.page().apply_cycle().Baseline();
+  EXPECT_EQ(0, std::memcmp(&edited, &baseline, sizeof(edited)));
+  EXPECT_TRUE(std::filesystem::exists(h.data.path() / "pro.data"));
+
+  // The full apply after start-up is still pending; after it, nothing for the stage.
+  h.window->PostMessage(kMsgApplyRequest);
+  h.Settle();
+  const std::size_t sent = h.wired.Sent().size();
+  h.window->PostMessage(kMsgApplyRequest);
+  h.Settle();
+  EXPECT_EQ(h.wired.Sent().size(), sent);
+}
+
+TEST_F(PageStatus, OutOfRangeAndUnknownCodesAreIgnored) {
+  h.Start();
+  const ProfileRecord before = h.Edited();
+  Wired(0x1010, 0);
+  Wired(0x1010, 9);
+  Wired(0x1011, 3);  // not a device status code
+  Wired(0x2010, 3);  // not an interval code
+  Wired(0x2010, 9);
+  Wired(0x8010, 6);
+  Wired(0x6010, 5);
+  const ProfileRecord after = h.Edited();
+  EXPECT_EQ(0, std::memcmp(&before, &after, sizeof(before)));
+  EXPECT_EQ(h.window->dpi_indicator(), nullptr);
+}
+
+TEST_F(PageStatus, AcknowledgementLightModeAndPollingRate) {
+  h.Start();
+  Wired(0x5010, 0x0100);  // only the low byte counts
+  EXPECT_TRUE(h.page().links().ack_received);
+  Wired(0x5010, 0x0001);
+  EXPECT_FALSE(h.page().links().ack_received);
+
+  Wired(0x7010, 0x0025);
+  EXPECT_EQ(h.Edited().light_mode, 2);
+  EXPECT_EQ(h.Control("ms_1_combo_light").SelectedItem(), 2);
+  EXPECT_TRUE(h.Control("ms_1_ver_breathspeed").IsVisible());
+  EXPECT_TRUE(h.Control("ms_1_hor_light_color").IsVisible());
+  EXPECT_FALSE(h.Control("ms_1_ver_brightness").IsVisible());
+
+  Wired(0x2010, 4);
+  EXPECT_EQ(h.Edited().polling_rate, 1);
+  EXPECT_TRUE(h.Control("ms_1_btn_prate_2").IsChecked());
+  EXPECT_EQ(h.Control("ms_1_label_prate").Text(), "prate_2_text");
+}
+
+TEST_F(PageStatus, OnlyBleHidesWhatBleCannotCarry) {
+  h.wired.open_result = 0;
+  h.wireless.open_result = 0;
+  h.probe.present = true;
+  h.Start();
+  for (const char* check : {"ms_1_check_prate", "ms_1_check_key_debounce"}) {
+    EXPECT_FALSE(h.Control(check).IsVisible()) << check;
+    EXPECT_FALSE(h.Control(check).IsChecked()) << check;
+  }
+  EXPECT_FALSE(h.Control("ms_1_ver_prate").IsVisible());
+  EXPECT_FALSE(h.Control("ms_1_hor_key_debounce").IsVisible());
+}
+
+}  // namespace
+}  // namespace vexel::testing
