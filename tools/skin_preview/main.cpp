@@ -1,7 +1,8 @@
 // skin-preview: renders a layout file of res/ to a PNG, the way the program
 // would show it, so the skin can be looked at without a device or a session.
 //
-//   skin-preview LAYOUT.xml OUT.png [--lan lan.xml]... [--widget NAME] [--check NAME]...
+//   skin-preview LAYOUT.xml OUT.png [--lan lan.xml]... [--widget NAME] [--items LIST=A,B]...
+//                [--check NAME]... [--close NAME]...
 //
 // --lan      shows the texts behind the language keys (widgets with textmode="key");
 //            may be given more than once, a later file's texts win
@@ -12,26 +13,20 @@
 //            (widgets whose "section" property names the check box)
 // --close    unchecks it and hides its sections
 //
-// Images in style sheets are named relative to res/ ("url(skins/main/x.svg)");
-// the layout's folder is taken as res/.
+// The layout's folder is taken as res/.
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
-#include <QLabel>
 #include <QListWidget>
-#include <QRegularExpression>
 #include <QStringList>
-#include <QUiLoader>
 #include <QWidget>
-#include <QXmlStreamReader>
 #include <cstdio>
 
+#include "skin_loader.h"
+
 namespace {
+
+using namespace vexel::skin_preview;
 
 struct Options {
   QString layout;
@@ -68,51 +63,6 @@ bool ParseArguments(const QStringList& args, Options* options) {
   options->layout = positional[0];
   options->output = positional[1];
   return true;
-}
-
-// lan.xml: <language><text key="KEY">TEXT</text>...</language>.
-QHash<QString, QString> LoadLanguage(const QString& path) {
-  QHash<QString, QString> texts;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return texts;
-  QXmlStreamReader xml(&file);
-  while (xml.readNextStartElement() || !xml.atEnd()) {
-    if (xml.isStartElement() && xml.name() == QLatin1String("text")) {
-      const QString key = xml.attributes().value("key").toString();
-      texts.insert(key, xml.readElementText());
-    } else if (xml.hasError()) {
-      break;
-    } else {
-      xml.readNext();
-    }
-  }
-  return texts;
-}
-
-QString Lookup(const QHash<QString, QString>& texts, const QString& key) {
-  return texts.value(key, key);  // a missing text stays visible as its key
-}
-
-void ShowLanguageTexts(QWidget* root, const QHash<QString, QString>& texts) {
-  const QList<QWidget*> widgets = root->findChildren<QWidget*>();
-  for (QWidget* widget : widgets) {
-    if (widget->property("textmode").toString() != "key") continue;
-    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-      for (int i = 0; i < combo->count(); ++i)
-        combo->setItemText(i, Lookup(texts, combo->itemText(i)));
-    } else if (widget->metaObject()->indexOfProperty("text") >= 0) {
-      widget->setProperty("text", Lookup(texts, widget->property("text").toString()));
-    }
-  }
-}
-
-// Style sheets name images relative to res/; Qt reads relative paths from the
-// working folder, so they are made absolute before loading.
-QByteArray ResolveSkinUrls(QByteArray layout, const QString& resource_folder) {
-  const QString absolute = QDir(resource_folder).absolutePath() + "/";
-  QString text = QString::fromUtf8(layout);
-  text.replace(QRegularExpression(R"(url\((?![/:]|[a-z]+:))"), "url(" + absolute);
-  return text.toUtf8();
 }
 
 void SetSections(QWidget* root, const QStringList& checks, bool open) {
@@ -155,21 +105,10 @@ int main(int argc, char** argv) {
                  "[--check NAME]... [--close NAME]... [--items LIST=A,B]...\n");
     return 2;
   }
-  QFile file(options.layout);
-  if (!file.open(QIODevice::ReadOnly)) {
-    std::fprintf(stderr, "cannot read %s\n", qPrintable(options.layout));
-    return 1;
-  }
-  const QString resource_folder = QFileInfo(options.layout).absolutePath();
-  QByteArray layout = ResolveSkinUrls(file.readAll(), resource_folder);
-  QBuffer buffer(&layout);
-  buffer.open(QIODevice::ReadOnly);
-  QUiLoader loader;
-  loader.setWorkingDirectory(QDir(resource_folder));
-  QWidget* window = loader.load(&buffer);
+  QString error;
+  QWidget* window = LoadSkin(options.layout, &error);
   if (!window) {
-    std::fprintf(stderr, "cannot load %s: %s\n", qPrintable(options.layout),
-                 qPrintable(loader.errorString()));
+    std::fprintf(stderr, "%s\n", qPrintable(error));
     return 1;
   }
   QHash<QString, QString> texts;

@@ -239,7 +239,7 @@ def left_panel():
     ])
     return widget('QFrame', 'ms_1_left_panel',
                   {'minimumSize': Size(300, 0), 'maximumSize': Size(300, 16777215)},
-                  {'role': 'panel'}, layout=box('ms_1_left_layout', True, entries, (12, 4, 12, 12), 4))
+                  {'role': 'panel'}, layout=box('ms_1_left_layout', True, entries, (12, 2, 12, 10), 3))
 
 
 # ---------------------------------------------------------------- settings column

@@ -1,0 +1,113 @@
+// The skin rendered by Qt, offscreen: images that load, style sheets that parse,
+// and layouts that fit their windows with the English texts in place.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QScrollArea>
+#include <memory>
+
+#include "skin_loader.h"
+
+namespace {
+
+using vexel::skin_preview::LoadLanguage;
+using vexel::skin_preview::LoadSkin;
+using vexel::skin_preview::ShowLanguageTexts;
+
+const QString kSourceDir = VEXEL_SOURCE_DIR;
+const QString kResFolder = kSourceDir + "/res";
+
+QStringList style_warnings;
+
+void CollectStyleWarnings(QtMsgType, const QMessageLogContext&, const QString& message) {
+  if (message.contains("style", Qt::CaseInsensitive)) style_warnings << message;
+}
+
+class SkinRenderTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "skin_render_test";
+    static char* argv[] = {name, nullptr};
+    app_ = new QApplication(argc, argv);
+    qInstallMessageHandler(CollectStyleWarnings);
+  }
+  static void TearDownTestSuite() {
+    qInstallMessageHandler(nullptr);
+    delete app_;
+  }
+
+  // The layout shown with English texts (the skin's own keys may not be in
+  // lan.xml yet, so their file comes second).
+  std::unique_ptr<QWidget> Show(const QString& layout) {
+    style_warnings.clear();
+    QString error;
+    std::unique_ptr<QWidget> window(LoadSkin(kResFolder + "/" + layout, &error));
+    EXPECT_TRUE(window) << error.toStdString();
+    if (!window) return window;
+    auto texts = LoadLanguage(kSourceDir + "/tools/skin_preview/skin_keys.lan.xml");
+    texts.insert(LoadLanguage(kResFolder + "/lan.xml"));
+    ShowLanguageTexts(window.get(), texts);
+    window->show();
+    QApplication::processEvents();
+    return window;
+  }
+
+  static QApplication* app_;
+};
+
+QApplication* SkinRenderTest::app_ = nullptr;
+
+TEST_F(SkinRenderTest, EveryImageLoads) {
+  const QDir images(kResFolder + "/skins/main");
+  const QStringList files = images.entryList({"*.svg", "*.png"}, QDir::Files);
+  ASSERT_FALSE(files.isEmpty());
+  for (const QString& file : files) {
+    EXPECT_FALSE(QImage(images.filePath(file)).isNull()) << file.toStdString();
+  }
+}
+
+TEST_F(SkinRenderTest, MainWindowStyleParsesAndHasItsSize) {
+  auto window = Show("main.xml");
+  ASSERT_TRUE(window);
+  window->grab();  // polishes every widget, which parses the style sheet
+  EXPECT_TRUE(style_warnings.isEmpty()) << style_warnings.join("\n").toStdString();
+  EXPECT_EQ(window->size(), QSize(800, 572));
+}
+
+// With every section open the settings column scrolls down, never sideways,
+// and the left column is not squeezed below what its rows need.
+TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpen) {
+  auto window = Show("main.xml");
+  ASSERT_TRUE(window);
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    const QString check = widget->property("section").toString();
+    if (check.isEmpty()) continue;
+    widget->setVisible(true);
+    window->findChild<QCheckBox*>(check)->setChecked(true);
+  }
+  QApplication::processEvents();
+  auto* column = window->findChild<QScrollArea*>("ms_1_ver_setting");
+  ASSERT_NE(column, nullptr);
+  EXPECT_LE(column->widget()->minimumSizeHint().width(), column->viewport()->width());
+  auto* left = window->findChild<QWidget*>("ms_1_left_panel");
+  ASSERT_NE(left, nullptr);
+  EXPECT_LE(left->minimumSizeHint().height(), left->height());
+}
+
+TEST_F(SkinRenderTest, DpiIndicatorHoldsTheLargestValue) {
+  auto window = Show("DPImsg.xml");
+  ASSERT_TRUE(window);
+  auto* label = window->findChild<QLabel*>("dpi_label");
+  ASSERT_NE(label, nullptr);
+  label->setText("DPI :10000");
+  QApplication::processEvents();
+  EXPECT_TRUE(style_warnings.isEmpty()) << style_warnings.join("\n").toStdString();
+  EXPECT_LE(label->sizeHint().width(), label->width());
+}
+
+}  // namespace
