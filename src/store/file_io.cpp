@@ -59,19 +59,26 @@ std::optional<Bytes> ReadUpTo(const std::filesystem::path& path, std::size_t lim
     SetError(error, "cannot open " + path.string(), errno);
     return std::nullopt;
   }
-  Bytes bytes;
-  std::byte buffer[1 << 16];
-  while (bytes.size() < limit) {
-    const std::size_t want = std::min(sizeof(buffer), limit - bytes.size());
-    const ssize_t n = ::read(fd.get(), buffer, want);
+  // Reading straight into a buffer of the file's size avoids regrowing it; the
+  // size is only a hint, so a file that changes meanwhile still reads whole.
+  struct stat info {};
+  const std::size_t hint = ::fstat(fd.get(), &info) == 0 && info.st_size > 0
+                               ? static_cast<std::size_t>(info.st_size)
+                               : 0;
+  Bytes bytes(std::min(limit, hint + 1));
+  std::size_t filled = 0;
+  while (filled < limit) {
+    if (filled == bytes.size()) bytes.resize(std::min(limit, bytes.size() * 2 + 4096));
+    const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       SetError(error, "cannot read " + path.string(), errno);
       return std::nullopt;
     }
     if (n == 0) break;
-    bytes.insert(bytes.end(), buffer, buffer + n);
+    filled += static_cast<std::size_t>(n);
   }
+  bytes.resize(filled);
   return bytes;
 }
 

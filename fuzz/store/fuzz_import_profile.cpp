@@ -1,0 +1,49 @@
+// Any *.pro content imported twice into a store that already holds a profile
+// and a macro: names stay unique and within their fields, and every
+// macro-bound slot points at the library macro of its name.
+#include <cstdlib>
+
+#include "fuzz_input.h"
+#include "store/names.h"
+#include "store/record_files.h"
+#include "store/utf16_name.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace vexel;
+  static const Bytes sound = [] {
+    ProfileList profiles;
+    ProfileRecord& profile = AddDefaultProfile(profiles, u"Profile");
+    profile.button[4].function_code = kFunctionMacro;
+    SetName(profile.button[4].macro_name, u"Macro1");
+    const auto* first = reinterpret_cast<const std::byte*>(&profile);
+    return Bytes(first, first + sizeof(ProfileRecord));
+  }();
+  const auto profile = ProfileFromFileBytes(fuzz::RawOrPatched(data, size, sound));
+  if (!profile) return 0;
+  ProfileList profiles;
+  AddDefaultProfile(profiles, u"Profile");
+  MacroLibrary macros;
+  AppendNewMacro(macros, u"Macro");
+  auto header = MakeZeroHeader();
+  for (int round = 0; round < 2; ++round) {
+    const ProfileImport result = AddImportedProfile(*profile, profiles, *header, macros);
+    const ProfileRecord& added = *profiles[static_cast<std::size_t>(result.profile_index)];
+    if (header->selected_profile != result.profile_index) std::abort();
+    for (const ButtonSlot& slot : added.button) {
+      if (slot.macro_action_count > kMaxMacroActions) std::abort();
+      if (slot.function_code == kFunctionMacro && &slot - added.button < kUsedButtonCount &&
+          FindMacroByName(macros, NameView(slot.macro_name)) != slot.macro_index) {
+        std::abort();
+      }
+    }
+  }
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    if (NameView(profiles[i]->name).size() > kProfileNameMaxChars) std::abort();
+    for (std::size_t j = 0; j < i; ++j) {
+      if (EqualsIgnoringCase(NameView(profiles[i]->name), NameView(profiles[j]->name))) {
+        std::abort();
+      }
+    }
+  }
+  return 0;
+}
