@@ -21,5 +21,5 @@ for target in "${targets[@]}"; do
     echo "$target found a fault" >&2
     exit 1
   fi
-  echo "$target: $(grep -E '^#[0-9]+ +DONE' "$log" | tail -n 1)"
+  echo "$target: $(grep -E 'Done [0-9]+ runs' "$log" | tail -n 1)"
 done
