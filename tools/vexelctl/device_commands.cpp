@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <mutex>
 #include <ostream>
 #include <thread>
@@ -25,6 +26,12 @@ namespace {
 constexpr auto kListenFor = std::chrono::seconds(3);
 constexpr auto kPumpInterval = std::chrono::milliseconds(5);
 
+// VEXELCTL_DEBUG=1 shows the page's debug output on stderr.
+std::function<void(std::string_view)> DebugSink() {
+  if (std::getenv("VEXELCTL_DEBUG") == nullptr) return nullptr;
+  return [](std::string_view line) { std::cerr << "debug: " << line << "\n"; };
+}
+
 struct SentReport {
   std::vector<uint8_t> bytes;
   int result = 0;
@@ -37,7 +44,7 @@ class Session {
   explicit Session(const std::filesystem::path& store_folder)
       : toolkit_(clock_),
         window_(toolkit_, PageServices{clock_, loader_, probe_, ProgramFolder(),
-                                       StorePaths{store_folder}, nullptr}) {
+                                       StorePaths{store_folder}, DebugSink()}) {
     toolkit_.SetResourceFolder((ProgramFolder() / "res").string());
     toolkit_.SetTraceSink([](std::string_view) {});
     window_.page().SetSendObserver([this](std::span<const uint8_t> report, int result) {
@@ -157,6 +164,11 @@ int RunApply(Args args, std::ostream& out, std::ostream& err) {
     if (ProfileRecord* edited = access->EditedProfile()) *edited = *record;
   }
   session.Listen();
+  if (std::getenv("VEXELCTL_DEBUG") != nullptr) {
+    err << "debug: wired " << page.links().wired_link << " wireless " << page.links().wireless_link
+        << " ready " << page.links().wireless_ready << " blocked "
+        << page.apply_cycle().apply_blocked() << "\n";
+  }
   if (!UsableLink(page.links())) {
     err << "vexelctl: no usable link to the mouse: no cable, no awake mouse on the receiver, no "
            "Bluetooth\n";

@@ -59,6 +59,18 @@ int main(int argc, char** argv) {
     PrintHelp(std::cout);
     return args.empty() ? kExitBadInput : kExitOk;
   }
+  // "--data DIR" may also stand before the command; every command that uses
+  // it takes it from its own arguments.
+  Args global;
+  while (args.size() >= 2 && args[0] == "--data") {
+    global.insert(global.end(), args.begin(), args.begin() + 2);
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  if (args.empty()) {
+    PrintHelp(std::cerr);
+    return kExitBadInput;
+  }
+  args.insert(args.begin() + 1, global.begin(), global.end());
   const std::string name = args[0];
   for (const Command& command : Commands()) {
     if (command.name == name) {

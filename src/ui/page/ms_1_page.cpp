@@ -125,7 +125,9 @@ void CMS_1_Page::OnWorkerEffect(uintptr_t effect) {
 // ---- ApplyHost, on the worker thread ----
 
 int CMS_1_Page::SendReport(std::span<const uint8_t> report) {
-  return delivery_.SendReport(report);
+  const int result = delivery_.SendReport(report);
+  if (send_observer_) send_observer_(report, result);
+  return result;
 }
 
 bool CMS_1_Page::SnapshotEditedProfile(ProfileRecord& out) {
