@@ -1,0 +1,117 @@
+// vexelctl apply against the virtual mouse over the cable alone and over the
+// receiver alone: the reports the mouse accepted are exactly what
+// `vexelctl reports` says a full apply sends.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "drivers/sim_process.h"
+#include "support/run_command.h"
+
+namespace vexel::testing {
+namespace {
+
+const std::string kVexelctl = std::string(VEXEL_BIN_DIR) + "/vexelctl";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string WithoutSpaces(std::string text) {
+  std::erase(text, ' ');
+  return text;
+}
+
+class VexelctlApply : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.ready());
+    ::setenv("VEXEL_VIRTUAL_MOUSE", sim.socket().c_str(), 1);
+    ASSERT_EQ(RunCommand(kVexelctl + " defaults Applied " + ShellQuote(profile)).exit_code, 0);
+    expected = Lines(RunCommand(kVexelctl + " reports " + ShellQuote(profile)).out);
+    ASSERT_EQ(expected.size(), 5u);
+  }
+  void TearDown() override { ::unsetenv("VEXEL_VIRTUAL_MOUSE"); }
+
+  CommandResult Apply() {
+    return RunCommand(kVexelctl + " --data " + ShellQuote(data / "store") + " apply " +
+                      ShellQuote(profile));
+  }
+
+  // Reports the mouse accepted over `link`, in arrival order.
+  std::vector<std::string> Accepted(const std::string& link) {
+    const auto state = nlohmann::json::parse(sim.Ctl("state"));
+    std::vector<std::string> hex;
+    for (const auto& entry : state["log"]) {
+      if (entry["link"] == link) hex.push_back(entry["hex"]);
+    }
+    return hex;
+  }
+
+  void ExpectAppliedOver(const std::string& link, const CommandResult& result) {
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    const auto printed = Lines(result.out);
+    ASSERT_EQ(printed.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(printed[i], expected[i] + " -> ok");
+    }
+    std::vector<std::string> wanted;
+    for (const auto& line : expected) wanted.push_back(WithoutSpaces(line));
+    const auto accepted = Accepted(link);
+    // Over the receiver a report may be repeated until the acknowledgement
+    // arrives; the distinct reports must arrive in order.
+    std::vector<std::string> distinct;
+    for (const auto& hex : accepted) {
+      if (distinct.empty() || distinct.back() != hex) distinct.push_back(hex);
+    }
+    EXPECT_EQ(distinct, wanted);
+  }
+
+  test::SimProcess sim;
+  TempDir data;
+  std::string profile = data / "applied.pro";
+  std::vector<std::string> expected;
+};
+
+TEST_F(VexelctlApply, OverTheCableAlone) {
+  sim.Ctl("unplug receiver");
+  ExpectAppliedOver("wired", Apply());
+  EXPECT_TRUE(Accepted("wireless").empty());
+}
+
+TEST_F(VexelctlApply, OverTheReceiverAlone) {
+  sim.Ctl("unplug wired");
+  ExpectAppliedOver("wireless", Apply());
+  EXPECT_TRUE(Accepted("wired").empty());
+}
+
+TEST_F(VexelctlApply, NoUsableLinkSaysSo) {
+  sim.Ctl("unplug wired");
+  sim.Ctl("sleep");
+  const CommandResult result = Apply();
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.err.find("no usable link"), std::string::npos);
+  EXPECT_TRUE(Accepted("wireless").empty());
+}
+
+TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
+  sim.Ctl("unplug wired");
+  sim.Ctl("battery 57 charging");
+  const CommandResult result =
+      RunCommand(kVexelctl + " --data " + ShellQuote(data / "store") + " status");
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  const auto status = nlohmann::json::parse(result.out);
+  EXPECT_EQ(status["wired_link"], 0);
+  EXPECT_EQ(status["wireless_link"], 1);
+  EXPECT_EQ(status["wireless_ready"], true);
+  EXPECT_EQ(status["battery"], 57);
+  EXPECT_EQ(status["charging"], "charging");
+}
+
+}  // namespace
+}  // namespace vexel::testing
