@@ -1,0 +1,189 @@
+// The main window's routing of messages, timers, tray clicks and menu
+// commands, on the headless toolkit in virtual time.
+#include <gtest/gtest.h>
+
+#include "app/dpi_msg.h"
+#include "support/main_window_harness.h"
+
+namespace vexel::testing {
+namespace {
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void StartWithoutDevice() {
+    h.wired.open_result = 0;
+    h.wireless.open_result = 0;
+    h.Start();
+  }
+  void Post(uint32_t id, uintptr_t wparam = 0, intptr_t lparam = 0) {
+    h.window->PostMessage(id, wparam, lparam);
+    h.toolkit.ProcessEvents();
+  }
+  MainWindowHarness h;
+};
+
+TEST_F(MainWindow, StartsCentredWithTitleTrayAndStore) {
+  h.Start();
+  EXPECT_EQ(h.window->Title(), h.window->language().Text("mouse_name_text"));
+  ASSERT_NE(h.window->tray_icon(), nullptr);
+  EXPECT_EQ(h.window->tray_icon()->ToolTip(), h.window->Title());
+  EXPECT_EQ(h.Control("ms_1_list_profile").ItemCount(), 1);
+  EXPECT_EQ(h.Control("ms_1_list_profile").SelectedItem(), 0);
+  EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
+  // The hook library is missing here: the program goes on without it.
+  EXPECT_EQ(h.window->hook_entries().installhook, nullptr);
+  ASSERT_FALSE(h.debug.empty());
+  EXPECT_EQ(h.debug.front().rfind("GetError:", 0), 0u);
+}
+
+TEST_F(MainWindow, ExitAndMinimiseButtons) {
+  h.Start();
+  h.toolkit.Input().Click(h.Control("min_btn"));
+  EXPECT_TRUE(h.window->IsMinimized());
+  h.toolkit.Input().Click(h.Control("exit_btn"));
+  EXPECT_FALSE(h.window->IsVisible());
+  EXPECT_FALSE(h.toolkit.quit_code().has_value());  // still running in the tray
+}
+
+TEST_F(MainWindow, ShowRequestAndTrayClickWithADevice) {
+  h.Start();
+  h.window->Show(false);
+  Post(kMsgShowInstance);
+  EXPECT_TRUE(h.window->IsVisible());
+  h.window->Minimize();
+  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), false);
+  h.toolkit.ProcessEvents();
+  EXPECT_FALSE(h.window->IsMinimized());
+  EXPECT_TRUE(h.toolkit.ModalLog().empty());
+}
+
+TEST_F(MainWindow, WithoutADeviceTheBoxOpensInstead) {
+  StartWithoutDevice();
+  EXPECT_FALSE(h.window->IsVisible());
+  h.toolkit.ScriptModalClick("btn_ok");
+  Post(kMsgShowInstance);
+  h.toolkit.ScriptModalClick("btn_ok");
+  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), false);
+  h.toolkit.ProcessEvents();
+  EXPECT_EQ(h.toolkit.ModalLog(), (std::vector<std::string>{"MsgWnd", "MsgWnd"}));
+  EXPECT_FALSE(h.window->IsVisible());
+}
+
+TEST_F(MainWindow, NoDeviceBoxIsShownOnceAtATime) {
+  StartWithoutDevice();
+  // While the box is open a second request arrives: no second box.
+  h.toolkit.ScriptModal([&](toolkit::Window& box) {
+    h.window->PostMessage(kMsgShowInstance);
+    h.toolkit.ProcessEvents();
+    box.Close(1);
+  });
+  Post(kMsgShowInstance);
+  EXPECT_EQ(h.toolkit.ModalLog().size(), 1u);
+}
+
+TEST_F(MainWindow, TrayMenuCommands) {
+  h.Start();
+  h.toolkit.SetCursorPosition({1500, 1000});
+  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
+  h.toolkit.ProcessEvents();
+  toolkit::Menu* menu = h.window->tray_menu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->Position(), (toolkit::Point{1500, 950}));
+  // A second right-click replaces the menu.
+  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
+  h.toolkit.ProcessEvents();
+  EXPECT_FALSE(menu == h.window->tray_menu() && !menu->IsOpen());
+  menu = h.window->tray_menu();
+
+  h.window->Show(false);
+  ASSERT_TRUE(menu->Trigger("configuration"));
+  h.toolkit.ProcessEvents();
+  EXPECT_TRUE(h.window->IsVisible());
+
+  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
+  h.toolkit.ProcessEvents();
+  ASSERT_TRUE(h.window->tray_menu()->Trigger("exit"));
+  h.toolkit.ProcessEvents();
+  EXPECT_EQ(h.toolkit.quit_code(), 0);
+}
+
+TEST_F(MainWindow, DeviceStateHidesAndBringsBackTheWindow) {
+  h.wired.open_result = 0;
+  h.Start();  // receiver only
+  h.wireless.PostConnection(false);
+  h.toolkit.ProcessEvents();
+  EXPECT_FALSE(h.window->IsVisible());
+  EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), -1);
+  h.wired.PostConnection(true);
+  h.toolkit.ProcessEvents();
+  EXPECT_TRUE(h.window->IsVisible());
+  EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
+}
+
+TEST_F(MainWindow, DpiIndicator) {
+  h.Start();
+  Post(kMsgDpiIndicator, 0, 16);
+  CDPIMsg* indicator = h.window->dpi_indicator();
+  ASSERT_NE(indicator, nullptr);
+  EXPECT_EQ(indicator->text(), "DPI :1600");
+  // Bottom-right corner of a 1920 x 1040 work area.
+  EXPECT_EQ(indicator->ScreenRect(), (toolkit::Rect{1710, 980, 1910, 1030}));
+
+  // A second report 1.5 s later updates the same window; the two seconds count
+  // from it.
+  h.Advance(1500);
+  Post(kMsgDpiIndicator, 2, 4);
+  EXPECT_EQ(h.window->dpi_indicator(), indicator);
+  EXPECT_EQ(indicator->text(), "DPI :400");
+  h.Advance(1999);
+  EXPECT_NE(h.window->dpi_indicator(), nullptr);
+  h.Advance(1);
+  EXPECT_EQ(h.window->dpi_indicator(), nullptr);
+
+  // wParam 3 shows no number and still arms the time-out.
+  Post(kMsgDpiIndicator, 3, 16);
+  ASSERT_NE(h.window->dpi_indicator(), nullptr);
+  EXPECT_EQ(h.window->dpi_indicator()->text(), "DPI :");
+  h.Advance(2000);
+  EXPECT_EQ(h.window->dpi_indicator(), nullptr);
+}
+
+TEST_F(MainWindow, TimersAndIgnoredMessages) {
+  h.Start();
+  // 513 turns into one apply request.
+  h.page().RequestApply(500);
+  h.page().RequestApply(500);
+  EXPECT_TRUE(h.TimerSet(kTimerDelayedApply));
+  h.Advance(500);
+  h.Settle();
+  EXPECT_FALSE(h.TimerSet(kTimerDelayedApply));
+  EXPECT_EQ(h.wired.Sent().size(), 5u);  // the full apply after start-up
+
+  // 514 scrolls the settings column once.
+  h.toolkit.Input().Click(h.Control("ms_1_check_key_debounce"));
+  EXPECT_TRUE(h.TimerSet(kTimerScrollSettings));
+  h.Advance(10);
+  EXPECT_FALSE(h.TimerSet(kTimerScrollSettings));
+
+  for (uint32_t id :
+       {kMsgHookEvent, kMsgIgnored1130, kMsgIgnored1542, kMsgIgnored5121, kMsgDeviceChange}) {
+    EXPECT_TRUE(h.window->SendMessage(id)) << id;
+  }
+  EXPECT_FALSE(h.window->SendMessage(kMsgUser + 999));
+}
+
+TEST_F(MainWindow, ChargingAnimationTimer) {
+  h.wired.open_result = 0;  // no cable: the page's own animation timer is off
+  h.Start();
+  h.window->SetTimer(kTimerChargingAnimation, 30);
+  std::vector<int> values;
+  for (int i = 0; i < 3; ++i) {
+    h.Advance(30);
+    values.push_back(h.Control("ms_1_progress_power").Value());
+  }
+  EXPECT_EQ(values, (std::vector<int>{0, 2, 4}));
+  EXPECT_TRUE(h.TimerSet(kTimerChargingAnimation));  // runs until the status handling kills it
+}
+
+}  // namespace
+}  // namespace vexel::testing
