@@ -1,0 +1,68 @@
+// Two starts of the real program: the second exits with code 1 and the first
+// answers (here, without a mouse, with the no-device message box).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/run_command.h"
+
+extern char** environ;
+
+namespace vexel::testing {
+namespace {
+
+const std::string kProgram = std::string(VEXEL_BIN_DIR) + "/vexel-mouse";
+
+// Visible windows of the program on the X display.
+int VisibleWindows() {
+  const CommandResult result = RunCommand("xdotool search --onlyvisible --classname vexel-mouse");
+  int count = 0;
+  for (char c : result.out) count += c == '\n';
+  return count;
+}
+
+template <typename Done>
+bool WaitFor(Done done, int seconds = 10) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
+  if (RunCommand("command -v xdotool").exit_code != 0) GTEST_SKIP() << "needs xdotool";
+  TempDir runtime;
+  ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+  // No mouse anywhere: a virtual-mouse socket that nobody serves.
+  ::setenv("VEXEL_VIRTUAL_MOUSE", (runtime / "nobody.sock").c_str(), 1);
+  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+  pid_t first = -1;
+  const char* argv[] = {kProgram.c_str(), nullptr};
+  ASSERT_EQ(
+      posix_spawn(&first, kProgram.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
+      0);
+  // Without a device the first copy hides its window once it is up.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  EXPECT_EQ(VisibleWindows(), 0);
+
+  const CommandResult second = RunCommand(ShellQuote(kProgram));
+  EXPECT_EQ(second.exit_code, 1);
+  EXPECT_TRUE(WaitFor([] { return VisibleWindows() == 1; })) << "the no-device box";
+
+  kill(first, SIGTERM);
+  int status = 0;
+  waitpid(first, &status, 0);
+  ::unsetenv("VEXEL_VIRTUAL_MOUSE");
+}
+
+}  // namespace
+}  // namespace vexel::testing
