@@ -407,7 +407,8 @@ def settings_column():
 # ---------------------------------------------------------------- windows
 
 def main_window():
-    page = widget('QWidget', 'ms_1_page', layout=box(
+    # Notifications of this branch go to the settings page, registered under this name.
+    page = widget('QWidget', 'ms_1_page', dyn={'virtualwnd': 'MS_1_Page'}, layout=box(
         'ms_1_page_layout', False, [left_panel(), settings_column()], (12, 12, 12, 12), 12))
     tabs = widget('QStackedWidget', 'device_tab_switch', {'currentIndex': 0}, children=[page])
     progress = widget('QProgressBar', 'apply_progress', {'value': 0, 'textVisible': False})
@@ -434,6 +435,8 @@ MAIN_COMMENT = """  main.xml: the main window of the Vexel Gaming Mouse utility,
     - Widgets whose text is a language key carry the dynamic property
       textmode="key" (labels, buttons, check boxes; for combo boxes every item).
     - Options of one group share the dynamic property "group".
+    - The page's branch ("ms_1_page") carries virtualwnd="MS_1_Page": the
+      notifications of its controls go to the settings page.
     - Images are named relative to res/ in the style sheet: url(skins/main/...).
     - Each section container carries the dynamic property "section" naming the
       check box that shows it.
