@@ -58,10 +58,12 @@ def widget(cls, name, props=None, dyn=None, layout=None, children=(), items=()):
     role, group, section); layout: from box()/grid(); children: widgets placed
     without a layout; items: combo box entries."""
     element = ET.Element('widget', {'class': cls, 'name': name})
-    for key, value in (props or {}).items():
-        _property(element, key, value, dynamic=False)
+    # Dynamic properties first: style sheet selectors match on them, and a
+    # widget made visible while it is built is styled at that moment.
     for key, value in (dyn or {}).items():
         _property(element, key, value, dynamic=True)
+    for key, value in (props or {}).items():
+        _property(element, key, value, dynamic=False)
     for text in items:
         item = ET.SubElement(element, 'item')
         _property(item, 'text', text, dynamic=False)
