@@ -8,22 +8,22 @@
 namespace vexel {
 namespace {
 
-MacroLibrary MacrosNamed(std::initializer_list<std::u16string_view> names) {
-  MacroLibrary library;
+template <typename List>
+List Named(std::initializer_list<std::u16string_view> names) {
+  List list;
   for (auto name : names) {
-    library.push_back(MakeZeroMacro());
-    SetName(library.back()->name, name);
+    list.push_back(std::make_unique<typename List::value_type::element_type>());
+    SetName(list.back()->name, name);
   }
-  return library;
+  return list;
+}
+
+MacroLibrary MacrosNamed(std::initializer_list<std::u16string_view> names) {
+  return Named<MacroLibrary>(names);
 }
 
 ProfileList ProfilesNamed(std::initializer_list<std::u16string_view> names) {
-  ProfileList profiles;
-  for (auto name : names) {
-    profiles.push_back(MakeZeroProfile());
-    SetName(profiles.back()->name, name);
-  }
-  return profiles;
+  return Named<ProfileList>(names);
 }
 
 TEST(MakeUniqueName, MacroCases) {

@@ -35,7 +35,7 @@ inline std::vector<std::byte> ReadAll(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<std::byte> bytes(chars.size());
-  std::memcpy(bytes.data(), chars.data(), chars.size());
+  if (!chars.empty()) std::memcpy(bytes.data(), chars.data(), chars.size());
   return bytes;
 }
 

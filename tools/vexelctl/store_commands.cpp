@@ -183,30 +183,30 @@ int ListMacros(Args args, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int ExportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
+// export-profile and export-macro: record INDEX of one list to FILE.
+template <typename List, typename Record>
+int ExportRecord(Args args, std::ostream& out, std::ostream& err, List Store::*list,
+                 std::string_view what,
+                 bool (*write)(const std::filesystem::path&, const Record&, std::string*)) {
   int status = kExitOk;
   auto store = OpenStore(args, err, status);
   if (!store || !ExpectArgs(args, 2, "INDEX FILE", err, status)) return status;
-  const auto index = ParseIndex(args[0], store->profiles.size(), "profiles", err, status);
+  const List& records = *store.*list;
+  const auto index = ParseIndex(args[0], records.size(), what, err, status);
   if (!index) return status;
-  const ProfileRecord& profile = *store->profiles[static_cast<std::size_t>(*index)];
+  const Record& record = *records[static_cast<std::size_t>(*index)];
   std::string error;
-  if (!WriteProfileFile(args[1], profile, &error)) return BadInput(err, args[1], error);
-  out << "{\"exported\": " << IndexedName(*index, JsonName(profile.name)) << "}\n";
+  if (!write(args[1], record, &error)) return BadInput(err, args[1], error);
+  out << "{\"exported\": " << IndexedName(*index, JsonName(record.name)) << "}\n";
   return kExitOk;
 }
 
+int ExportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
+  return ExportRecord(std::move(args), out, err, &Store::profiles, "profiles", WriteProfileFile);
+}
+
 int ExportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
-  int status = kExitOk;
-  auto store = OpenStore(args, err, status);
-  if (!store || !ExpectArgs(args, 2, "INDEX FILE", err, status)) return status;
-  const auto index = ParseIndex(args[0], store->macros.size(), "macros", err, status);
-  if (!index) return status;
-  const MacroRecord& macro = *store->macros[static_cast<std::size_t>(*index)];
-  std::string error;
-  if (!WriteMacroFile(args[1], macro, &error)) return BadInput(err, args[1], error);
-  out << "{\"exported\": " << IndexedName(*index, JsonName(macro.name)) << "}\n";
-  return kExitOk;
+  return ExportRecord(std::move(args), out, err, &Store::macros, "macros", WriteMacroFile);
 }
 
 int ImportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
