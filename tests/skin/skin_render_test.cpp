@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
+#include <QPushButton>
 #include <QScrollArea>
 #include <memory>
 
@@ -79,17 +81,26 @@ TEST_F(SkinRenderTest, MainWindowStyleParsesAndHasItsSize) {
   EXPECT_EQ(window->size(), QSize(800, 572));
 }
 
-// With every section open the settings column scrolls down, never sideways,
-// and the left column is not squeezed below what its rows need.
-TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpen) {
+// With every section open and the longest button labels (a macro name of 23
+// characters) the settings column scrolls down, never sideways, and the left
+// column is not squeezed below what its rows need.
+TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpenAndLongLabels) {
   auto window = Show("main.xml");
   ASSERT_TRUE(window);
+  for (int button = 1; button <= 18; ++button) {
+    auto* label = window->findChild<QPushButton*>(QString("ms_1_btn_key_%1").arg(button));
+    ASSERT_NE(label, nullptr);
+    label->setText("Macro: WWWWWWWWWWWWWWWWWWWWWWW");
+  }
   for (QWidget* widget : window->findChildren<QWidget*>()) {
     const QString check = widget->property("section").toString();
     if (check.isEmpty()) continue;
     widget->setVisible(true);
     window->findChild<QCheckBox*>(check)->setChecked(true);
   }
+  // Layout requests travel up one level per event-loop pass; drop every cached
+  // size so the hints below are computed afresh.
+  for (QLayout* layout : window->findChildren<QLayout*>()) layout->invalidate();
   QApplication::processEvents();
   auto* column = window->findChild<QScrollArea*>("ms_1_ver_setting");
   ASSERT_NE(column, nullptr);
@@ -97,6 +108,7 @@ TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpen) {
   auto* left = window->findChild<QWidget*>("ms_1_left_panel");
   ASSERT_NE(left, nullptr);
   EXPECT_LE(left->minimumSizeHint().height(), left->height());
+  EXPECT_LE(left->minimumSizeHint().width(), left->width());
 }
 
 TEST_F(SkinRenderTest, DpiIndicatorHoldsTheLargestValue) {

@@ -12,7 +12,7 @@ import sys
 from xml.sax.saxutils import escape
 
 from main_skin_style import dpi_message_style, main_style
-from ui_writer import Enum, Rect, Size, box, document, grid, spacer, widget
+from ui_writer import Enum, Rect, Size, SizePolicy, box, document, grid, spacer, widget
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -210,7 +210,10 @@ def button_rows():
     for number in range(1, BUTTON_COUNT + 1):
         shown = number <= REASSIGNABLE_BUTTONS
         badge = label(f'ms_1_key_badge_{number}', str(number), 'badge', visible=shown)
-        props = {'visible': False} if not shown else {}
+        # A long shortcut or macro name is cut off rather than widening the column.
+        props = {'sizePolicy': SizePolicy('Ignored', 'Fixed')}
+        if not shown:
+            props['visible'] = False
         button = key_button(f'ms_1_btn_key_{number}', DEFAULT_BUTTON_KEYS[number - 1], 'assign',
                             props=props)
         cells += [(number - 1, 0, badge), (number - 1, 1, button)]

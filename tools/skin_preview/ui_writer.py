@@ -2,7 +2,8 @@
 repeated rows can be described in a few lines of Python.
 
 A property value is written by its Python type: str -> <string>, bool -> <bool>,
-int -> <number>, Enum -> <enum>, Size -> <size>, Rect -> <rect>.
+int -> <number>, Enum -> <enum>, Size -> <size>, Rect -> <rect>,
+SizePolicy -> <sizepolicy>.
 """
 from dataclasses import dataclass
 import xml.etree.ElementTree as ET
@@ -27,6 +28,12 @@ class Rect:
     height: int
 
 
+@dataclass
+class SizePolicy:
+    horizontal: str  # QSizePolicy names: Fixed, Preferred, Expanding, Ignored, ...
+    vertical: str
+
+
 def _value(parent, value):
     if isinstance(value, bool):
         ET.SubElement(parent, 'bool').text = 'true' if value else 'false'
@@ -42,6 +49,11 @@ def _value(parent, value):
         rect = ET.SubElement(parent, 'rect')
         for field in ('x', 'y', 'width', 'height'):
             ET.SubElement(rect, field).text = str(getattr(value, field))
+    elif isinstance(value, SizePolicy):
+        policy = ET.SubElement(parent, 'sizepolicy',
+                               {'hsizetype': value.horizontal, 'vsizetype': value.vertical})
+        ET.SubElement(policy, 'horstretch').text = '0'
+        ET.SubElement(policy, 'verstretch').text = '0'
     else:
         ET.SubElement(parent, 'string', {'notr': 'true'}).text = str(value)
 
