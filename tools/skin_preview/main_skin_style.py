@@ -40,7 +40,8 @@ QLabel#ms_1_wired { image: url(skins/main/wired.svg); }
 QLabel#ms_1_wireless { image: url(skins/main/wireless.svg); }
 QLabel#ms_1_BLE { image: url(skins/main/ble.svg); }
 QLabel#ms_1_sleep_label { color: #f0b429; background: #2a2417; border-radius: 5px;
-  min-height: 22px; max-height: 22px; padding: 0 8px 0 24px; background-image: url(skins/main/sleep.svg);
+  min-height: 22px; max-height: 22px; padding: 0 8px 0 24px;
+  background-image: url(skins/main/sleep.svg);
   background-repeat: no-repeat; background-position: left center; background-origin: border; }
 
 /* Panels and sections */

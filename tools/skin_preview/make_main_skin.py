@@ -128,8 +128,9 @@ def key_button(name, key, role=None, cls='QPushButton', props=None, dyn=None):
                   all_dyn)
 
 
-def plain_button(name, role, text=''):
-    return widget('QPushButton', name, {'text': text}, {'role': role})
+def plain_button(name, role, visible=True):
+    props = {'text': ''} if visible else {'text': '', 'visible': False}
+    return widget('QPushButton', name, props, {'role': role})
 
 
 def slider(name, minimum, maximum, value, page_step=1):
@@ -166,9 +167,13 @@ def title_bar():
         label('ms_1_BLE', role='link', visible=False),
         key_label('ms_1_sleep_label', 'sleep_text', visible=False),
         spacer('title_stretch', horizontal=True),
-    ] + [plain_button(name, 'titlebutton')
-         for name in ('skin_btn', 'main_menu_btn', 'min_btn', 'exit_btn')]
-    return widget('QFrame', 'title_bar', {'minimumSize': Size(0, 48), 'maximumSize': Size(16777215, 48)},
+    ]
+    # The skin and menu buttons do nothing yet: hidden until the window gives
+    # them a function, rather than sitting there dead.
+    entries += [plain_button(name, 'titlebutton', visible=name in ('min_btn', 'exit_btn'))
+                for name in ('skin_btn', 'main_menu_btn', 'min_btn', 'exit_btn')]
+    return widget('QFrame', 'title_bar',
+                  {'minimumSize': Size(0, 48), 'maximumSize': Size(16777215, 48)},
                   layout=box('title_layout', False, entries, (14, 0, 8, 0), 6))
 
 
@@ -242,7 +247,8 @@ def left_panel():
     ])
     return widget('QFrame', 'ms_1_left_panel',
                   {'minimumSize': Size(300, 0), 'maximumSize': Size(300, 16777215)},
-                  {'role': 'panel'}, layout=box('ms_1_left_layout', True, entries, (12, 2, 12, 10), 3))
+                  {'role': 'panel'},
+                  layout=box('ms_1_left_layout', True, entries, (12, 2, 12, 10), 3))
 
 
 # ---------------------------------------------------------------- settings column
@@ -255,7 +261,8 @@ def profile_section():
         ('ms_1_profile_import_btn', 'profile_import_text'),
         ('ms_1_profile_export_btn', 'profile_export_text'),
     ]
-    cells = [(i // 2, i % 2, key_button(name, key, 'tool')) for i, (name, key) in enumerate(buttons)]
+    cells = [(i // 2, i % 2, key_button(name, key, 'tool'))
+             for i, (name, key) in enumerate(buttons)]
     # The bottom bar's "Restore defaults" does the same; one visible copy is enough.
     cells.append((2, 1, key_button('ms_1_profile_reset_btn', 'restore_defaults_text', 'tool',
                                    props={'visible': False})))
@@ -327,7 +334,8 @@ def light_section():
         'styleSheet': 'background-color: #0000ff;', 'cursor': 'PointingHandCursor'},
         {'role': 'swatch'})
     rows = [
-        captioned_row('ms_1_hor_light_effect', 'light_effect_text', effect_combo('ms_1_combo_light')),
+        captioned_row('ms_1_hor_light_effect', 'light_effect_text',
+                      effect_combo('ms_1_combo_light')),
         captioned_row('ms_1_hor_light_effect_ble', 'light_effect_ble_text',
                       effect_combo('ms_1_combo_light_ble')),
         captioned_row('ms_1_ver_brightness', 'brightness_text',
