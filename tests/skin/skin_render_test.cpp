@@ -81,8 +81,8 @@ TEST_F(SkinRenderTest, MainWindowStyleParsesAndHasItsSize) {
   EXPECT_EQ(window->size(), QSize(800, 572));
 }
 
-// With every section open and the longest button labels (a macro name of 23
-// characters) the settings column scrolls down, never sideways, and the left
+// With every section open and the longest labels (a macro name of 23
+// characters on the buttons) the settings column scrolls down, never sideways, and the left
 // column is not squeezed below what its rows need.
 TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpenAndLongLabels) {
   auto window = Show("main.xml");
@@ -98,6 +98,15 @@ TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpenAndLongLabels) {
     widget->setVisible(true);
     window->findChild<QCheckBox*>(check)->setChecked(true);
   }
+  // The longest texts the page writes into its plain-text labels.
+  const std::pair<const char*, const char*> longest[] = {
+      {"ms_1_label_light_off", "Light off after 30.0 min"},
+      {"ms_1_label_sleep_timer", "Sleep after 60 min"},
+      {"ms_1_label_key_debounce", "30 MS"},
+      {"ms_1_label_dpi_1", "10000"},
+      {"ms_1_label_power", "Charging"},
+  };
+  for (const auto& [name, text] : longest) window->findChild<QLabel*>(name)->setText(text);
   // Layout requests travel up one level per event-loop pass; drop every cached
   // size so the hints below are computed afresh.
   for (QLayout* layout : window->findChildren<QLayout*>()) layout->invalidate();
@@ -109,6 +118,10 @@ TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpenAndLongLabels) {
   ASSERT_NE(left, nullptr);
   EXPECT_LE(left->minimumSizeHint().height(), left->height());
   EXPECT_LE(left->minimumSizeHint().width(), left->width());
+  for (const auto& [name, text] : longest) {
+    const QLabel* label = window->findChild<QLabel*>(name);
+    EXPECT_LE(label->sizeHint().width(), label->width()) << name;
+  }
 }
 
 TEST_F(SkinRenderTest, DpiIndicatorHoldsTheLargestValue) {
