@@ -38,6 +38,7 @@ void FeatureDriver::OpenMonitor(const VexelPostTarget* target, uint32_t status_m
     std::lock_guard device_lock(device_mutex_);
     ids = ids_;
   }
+  if (ids.vendor_id == 0 || ids.product_id == 0) return;  // no device named, nothing to watch
   const VexelPostTarget window = *target;
   MonitorSink sink{[window, connection_message](bool present) {
                      window.post(window.ctx, connection_message, present ? 1 : 0, 0);
@@ -56,6 +57,9 @@ void FeatureDriver::CloseMonitor() {
 bool FeatureDriver::OpenDevice() {
   std::lock_guard lock(device_mutex_);
   device_.reset();
+  // A zero id would match every device of a vendor, or every device at all:
+  // never send vendor reports to a device nobody named.
+  if (ids_.vendor_id == 0 || ids_.product_id == 0) return false;
   device_ = backend_->Open(ids_);
   return device_ != nullptr;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -52,5 +53,17 @@ std::unique_ptr<HidBackend> MakeVirtualBackend(std::string socket_path);
 // Input report with which the mouse sends a status: id, code u16 LE, value u16 LE.
 inline constexpr uint8_t kStatusReportId = 0x0B;
 inline constexpr std::size_t kStatusReportLength = 5;
+
+struct StatusWord {
+  uint16_t code;
+  uint16_t value;
+};
+
+// The status carried by an input report; std::nullopt for any other report.
+inline std::optional<StatusWord> ParseStatusReport(std::span<const uint8_t> report) {
+  if (report.size() < kStatusReportLength || report[0] != kStatusReportId) return std::nullopt;
+  return StatusWord{static_cast<uint16_t>(report[1] | report[2] << 8),
+                    static_cast<uint16_t>(report[3] | report[4] << 8)};
+}
 
 }  // namespace vexel::hiddriver

@@ -148,10 +148,8 @@ class HidapiMonitor final : public DeviceMonitor {
       read_handle_ = nullptr;
       return true;
     }
-    if (read >= static_cast<int>(kStatusReportLength) && report[0] == kStatusReportId) {
-      sink_.status(static_cast<uint16_t>(report[1] | (report[2] << 8)),
-                   static_cast<uint16_t>(report[3] | (report[4] << 8)));
-    }
+    if (const auto status = ParseStatusReport(std::span(report, static_cast<std::size_t>(read))))
+      sink_.status(status->code, status->value);
     return false;
   }
 

@@ -80,8 +80,23 @@ class VirtualDevice final : public HidDevice {
 
 class VirtualMonitor final : public DeviceMonitor {
  public:
+  // Connects once before returning, so the state at start is known and only
+  // later changes are posted.
   VirtualMonitor(std::string path, DeviceIds ids, MonitorSink sink)
-      : path_(std::move(path)), ids_(ids), sink_(std::move(sink)), thread_([this] { Run(); }) {}
+      : path_(std::move(path)), ids_(ids), sink_(std::move(sink)) {
+    int fd = Connect(false);
+    thread_ = std::thread([this, fd]() mutable {
+      while (!stop_.Raised()) {
+        if (fd >= 0) {
+          Listen(fd);
+          close(fd);
+          SetPresent(false);  // the virtual mouse went away
+        }
+        if (stop_.WaitFor(kReconnectPauseMs)) break;
+        fd = Connect(true);
+      }
+    });
+  }
 
   ~VirtualMonitor() override {
     stop_.Raise();
@@ -89,41 +104,35 @@ class VirtualMonitor final : public DeviceMonitor {
   }
 
  private:
-  void Run() {
-    bool first_attempt = true;
-    while (!stop_.Raised()) {
-      wire::FrameReader reader;
-      wire::Message reply;
-      const int fd = Introduce(path_, wire::Role::kMonitor, ids_, reader, reply);
-      if (fd >= 0) {
-        const auto data = wire::ReplyData(reply);
-        const bool present_now = !data.empty() && data[0] != 0;
-        if (first_attempt) {
-          present_ = present_now;  // the state at start is not an event
-        } else {
-          SetPresent(present_now);
-        }
-        first_attempt = false;
-        Listen(fd, reader);
-        close(fd);
-        SetPresent(false);  // the virtual mouse went away
-      }
-      first_attempt = false;
-      stop_.WaitFor(kReconnectPauseMs);
+  // The monitor's connection, or -1; takes the presence it reports, posting a
+  // change when `report` is set.
+  int Connect(bool report) {
+    reader_ = wire::FrameReader();
+    wire::Message reply;
+    const int fd = Introduce(path_, wire::Role::kMonitor, ids_, reader_, reply);
+    if (fd < 0) return -1;
+    const auto data = wire::ReplyData(reply);
+    const bool present = !data.empty() && data[0] != 0;
+    if (report) {
+      SetPresent(present);
+    } else {
+      present_ = present;
     }
+    return fd;
   }
 
-  void Listen(int fd, wire::FrameReader& reader) {
+  // Passes on what arrives until the connection ends or the monitor stops.
+  void Listen(int fd) {
     while (!stop_.Raised()) {
-      while (auto message = reader.Next()) Dispatch(*message);
-      if (reader.Broken()) return;
+      while (auto message = reader_.Next()) Dispatch(*message);
+      if (reader_.Broken()) return;
       pollfd descriptors[2] = {{fd, POLLIN, 0}, {stop_.fd(), POLLIN, 0}};
       if (poll(descriptors, 2, -1) < 0) continue;
       if (stop_.Raised()) return;
       uint8_t chunk[4096];
       const ssize_t n = read(fd, chunk, sizeof(chunk));
       if (n <= 0) return;
-      reader.Append(std::span(chunk, static_cast<std::size_t>(n)));
+      reader_.Append(std::span(chunk, static_cast<std::size_t>(n)));
     }
   }
 
@@ -144,9 +153,10 @@ class VirtualMonitor final : public DeviceMonitor {
   std::string path_;
   DeviceIds ids_;
   MonitorSink sink_;
+  wire::FrameReader reader_;
   bool present_ = false;
   StopSignal stop_;
-  std::thread thread_;  // last: starts after everything it uses
+  std::thread thread_;
 };
 
 class VirtualBackend final : public HidBackend {

@@ -27,6 +27,17 @@ class SimProcess {
     char pattern[] = "/tmp/vexel-sim-XXXXXX";
     folder_ = mkdtemp(pattern);
     socket_ = folder_ + "/mouse.sock";
+    Start();
+  }
+
+  ~SimProcess() {
+    Stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  // Starts a fresh virtual mouse on the same socket; ready() tells whether it answers.
+  void Start() {
     const std::string program = Program();
     const char* argv[] = {program.c_str(), "serve", "--socket", socket_.c_str(), nullptr};
     posix_spawn_file_actions_t actions;
@@ -37,7 +48,7 @@ class SimProcess {
       pid_ = -1;
     }
     posix_spawn_file_actions_destroy(&actions);
-    // Ready once it accepts a connection.
+    ready_ = false;
     for (int attempt = 0; pid_ > 0 && attempt < 500; ++attempt) {
       const int fd = wire::ConnectUnix(socket_);
       if (fd >= 0) {
@@ -49,13 +60,13 @@ class SimProcess {
     }
   }
 
-  ~SimProcess() {
+  void Stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
+    pid_ = -1;
+    ready_ = false;
   }
 
   bool ready() const { return ready_; }

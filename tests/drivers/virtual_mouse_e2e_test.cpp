@@ -142,6 +142,21 @@ TEST_F(VirtualMouseTest, StatusReportsGoOverTheLinkTheMouseTalksOn) {
   EXPECT_EQ(State()["log"].size(), 0u);
 }
 
+TEST_F(VirtualMouseTest, VirtualMouseGoingAwayIsARemovalAndComingBackAnArrival) {
+  ASSERT_EQ(wired_->open_device(), 1);
+  sim_.Stop();
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
+  EXPECT_TRUE(posts_.WaitFor({kWirelessConnection, 0, 0}));
+  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindLighting)), 0);
+
+  sim_.Start();
+  ASSERT_TRUE(sim_.ready());
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
+  EXPECT_TRUE(posts_.WaitFor({kWirelessConnection, 1, 0}));
+  ASSERT_EQ(wired_->open_device(), 1);
+  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindLighting)), 1);
+}
+
 TEST_F(VirtualMouseTest, CtlRefusesBadCommandsWithStatusOne) {
   int status = 0;
   sim_.Ctl("press-dpi 9", &status);
