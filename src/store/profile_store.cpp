@@ -12,33 +12,28 @@ ProfileRecord* StoreState::EditedProfile() {
 }
 
 template <typename Serialize, typename Prepare>
-bool ProfileStore::SaveThrough(SaveChannel& channel, Serialize serialize, Prepare prepare,
+bool ProfileStore::SaveThrough(std::mutex& save_mutex, Serialize serialize, Prepare prepare,
                                std::string* error) {
-  std::lock_guard write_lock(channel.write_mutex);
+  std::lock_guard save_lock(save_mutex);
   Bytes bytes;
-  uint64_t sequence = 0;
   {
     auto state = Lock();
     bytes = serialize(*state);
-    sequence = ++channel.taken;
   }
-  if (sequence <= channel.written) return true;
   auto pending = prepare(paths_, bytes, error);
-  if (!pending || !pending->Commit(error)) return false;
-  channel.written = sequence;
-  return true;
+  return pending && pending->Commit(error);
 }
 
 bool ProfileStore::SaveProfiles(std::string* error) {
   return SaveThrough(
-      profile_saves_,
+      profile_save_mutex_,
       [](const StoreState& state) { return SerializeProfiles(state.profiles, *state.header); },
       PrepareProfilesSave, error);
 }
 
 bool ProfileStore::SaveMacros(std::string* error) {
   return SaveThrough(
-      macro_saves_, [](const StoreState& state) { return SerializeMacros(state.macros); },
+      macro_save_mutex_, [](const StoreState& state) { return SerializeMacros(state.macros); },
       PrepareMacrosSave, error);
 }
 

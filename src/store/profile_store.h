@@ -3,7 +3,6 @@
 // never overlap each other or an edit.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -53,9 +52,10 @@ class ProfileStore {
   };
   Access Lock() { return Access(state_mutex_, state_); }
 
-  // The saves copy the state under the lock and write the copy outside it.
-  // Saves of one file are serialised, and an older copy never replaces a
-  // newer one on disk. Call them without holding an Access.
+  // The saves copy the state under the lock and write the copy outside it, so
+  // edits wait only for the copy. Saves of one file are serialised, and an
+  // older copy never replaces a newer one on disk. Call them without holding
+  // an Access.
   bool SaveProfiles(std::string* error = nullptr);
   bool SaveMacros(std::string* error = nullptr);
 
@@ -67,19 +67,18 @@ class ProfileStore {
   std::optional<int> ImportMacro(const std::filesystem::path& file, std::string* error = nullptr);
 
  private:
-  struct SaveChannel {
-    std::mutex write_mutex;  // taken before state_mutex_ is, never the other way round
-    uint64_t taken = 0;      // snapshots made (under state_mutex_)
-    uint64_t written = 0;    // newest snapshot on disk (under write_mutex)
-  };
   template <typename Serialize, typename Prepare>
-  bool SaveThrough(SaveChannel& channel, Serialize serialize, Prepare prepare, std::string* error);
+  bool SaveThrough(std::mutex& save_mutex, Serialize serialize, Prepare prepare,
+                   std::string* error);
 
   StorePaths paths_;
   std::mutex state_mutex_;
   StoreState state_;
-  SaveChannel profile_saves_;
-  SaveChannel macro_saves_;
+  // Each is held from a save's snapshot to its rename, so saves of one file
+  // happen one at a time and in the order of their snapshots. Taken before
+  // state_mutex_.
+  std::mutex profile_save_mutex_;
+  std::mutex macro_save_mutex_;
 };
 
 // The store half of the start-up sequence.

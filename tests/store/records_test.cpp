@@ -46,23 +46,6 @@ TEST(ProfileDefaults, ReservedSlotsStayZero) {
   EXPECT_EQ(2464 + 1272 * 24, static_cast<int>(sizeof(ProfileRecord)));
 }
 
-TEST(ProfileDefaults, ScalarsAndColoursAsStored) {
-  const auto record = DefaultProfile();
-  struct Expect {
-    std::size_t offset;
-    int32_t value;
-  };
-  const Expect table[] = {{2200, 420},    {2204, 3},        {2212, 6},        {2244, 5},
-                          {2264, 50},     {2268, 0},        {2308, 1},        {2332, 0},
-                          {2340, 8},      {2344, 6},        {2348, 10},       {2352, 2},
-                          {2356, 1},      {2360, 3},        {2376, 1},        {2380, 7},
-                          {2384, 3},      {2392, 4},        {2396, 0xFF0000}, {2400, 0xFF},
-                          {2424, 0x40FF}, {2428, 0xFFFFFF}, {2444, 0xFF00FF}, {2460, 0x80FF}};
-  for (const Expect& e : table)
-    EXPECT_EQ(ReadAt<int32_t>(record.get(), e.offset), e.value) << e.offset;
-  EXPECT_EQ(ReadAt<uint8_t>(record.get(), 2388), 1);
-}
-
 TEST(ProfileDefaults, RestoreKeepsNameAndMovementModeAndResetsButtons) {
   auto record = DefaultProfile();
   SetName(record->name, u"Sniper");
