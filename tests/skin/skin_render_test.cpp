@@ -124,6 +124,25 @@ TEST_F(SkinRenderTest, BothColumnsFitWithEverySectionOpenAndLongLabels) {
   }
 }
 
+// The toolkit shows a chosen colour by adding a rule for the button to the
+// button's own style sheet; the skin's sheets must leave that rule in force.
+TEST_F(SkinRenderTest, ColourButtonsShowTheColourSetOnThem) {
+  auto window = Show("main.xml");
+  ASSERT_TRUE(window);
+  QStringList names = {"ms_1_btn_light_color"};
+  for (int stage = 1; stage <= 8; ++stage) names << QString("ms_1_btn_dpi_color_%1").arg(stage);
+  for (const QString& name : names) {
+    auto* button = window->findChild<QPushButton*>(name);
+    ASSERT_NE(button, nullptr) << name.toStdString();
+    button->setVisible(true);
+    button->setStyleSheet(button->styleSheet() + "\n#" + name +
+                          " { background-color: rgba(18, 52, 86, 255); }");
+    const QImage image = button->grab().toImage();
+    EXPECT_EQ(image.pixelColor(image.rect().center()), QColor(18, 52, 86)) << name.toStdString();
+  }
+  EXPECT_TRUE(style_warnings.isEmpty()) << style_warnings.join("\n").toStdString();
+}
+
 TEST_F(SkinRenderTest, DpiIndicatorHoldsTheLargestValue) {
   auto window = Show("DPImsg.xml");
   ASSERT_TRUE(window);

@@ -100,6 +100,7 @@ HOVER_MARK_SIZE = 22
 DPI_DEFAULTS = [(5, '#ff0000'), (10, '#00ff00'), (20, '#0000ff'), (30, '#00ffff'),
                 (40, '#ffff00'), (50, '#ff00ff'), (0, '#ff4000'), (0, '#ffffff')]
 DPI_STAGES = 8
+LIGHT_COLOUR = '#0000ff'
 
 
 def key_label(name, key, role=None, visible=True):
@@ -277,7 +278,7 @@ def profile_section():
 def dpi_section():
     cells = []
     for stage in range(1, DPI_STAGES + 1):
-        value, colour = DPI_DEFAULTS[stage - 1]
+        value = DPI_DEFAULTS[stage - 1][0]
         dpi = str(value * 100)
         row = stage - 1
         cells += [
@@ -293,7 +294,7 @@ def dpi_section():
                 'text': dpi, 'maxLength': 5, 'minimumSize': Size(62, 0),
                 'maximumSize': Size(62, 16777215)})),
             (row, 4, widget('QPushButton', f'ms_1_btn_dpi_color_{stage}', {
-                'styleSheet': f'background-color: {colour};', 'cursor': 'PointingHandCursor'},
+                'cursor': 'PointingHandCursor'},
                 {'role': 'swatch'})),
         ]
     table = widget('QWidget', 'ms_1_dpi_table',
@@ -331,7 +332,7 @@ def light_section():
         return widget('QComboBox', name, {'cursor': 'PointingHandCursor'}, {'textmode': 'key'},
                       items=LIGHT_EFFECTS)
     swatch = widget('QPushButton', 'ms_1_btn_light_color', {
-        'styleSheet': 'background-color: #0000ff;', 'cursor': 'PointingHandCursor'},
+        'cursor': 'PointingHandCursor'},
         {'role': 'swatch'})
     rows = [
         captioned_row('ms_1_hor_light_effect', 'light_effect_text',
@@ -417,6 +418,15 @@ def settings_column():
 
 # ---------------------------------------------------------------- windows
 
+def swatch_colours():
+    """Start colours of the colour buttons, as rules of the window's sheet: the
+    toolkit sets a chosen colour in the button's own sheet, which wins."""
+    rules = [f'QPushButton#ms_1_btn_dpi_color_{stage} {{ background-color: {colour}; }}'
+             for stage, (_, colour) in enumerate(DPI_DEFAULTS, start=1)]
+    rules.append(f'QPushButton#ms_1_btn_light_color {{ background-color: {LIGHT_COLOUR}; }}')
+    return '\n'.join(rules)
+
+
 def main_window():
     # Notifications of this branch go to the settings page, registered under this name.
     page = widget('QWidget', 'ms_1_page', dyn={'virtualwnd': 'MS_1_Page'}, layout=box(
@@ -425,7 +435,7 @@ def main_window():
     progress = widget('QProgressBar', 'apply_progress', {'value': 0, 'textVisible': False})
     return widget('QWidget', 'main', {
         'geometry': Rect(0, 0, 800, 572), 'minimumSize': Size(800, 572),
-        'maximumSize': Size(800, 572), 'styleSheet': main_style()},
+        'maximumSize': Size(800, 572), 'styleSheet': main_style() + '\n' + swatch_colours()},
         layout=box('main_layout', True, [title_bar(), progress, tabs], spacing=0))
 
 
