@@ -12,6 +12,7 @@ INK = '#0d1014'  # text on the accent colour
 MAIN_STYLE = """
 * { font-family: "DejaVu Sans"; font-size: 12px; color: #d7dae2; }
 QWidget#main { background: #0f1116; }
+QPushButton, QCheckBox, QRadioButton, QComboBox, QListWidget { outline: none; }
 QToolTip { background: #1b1e26; color: #e8eaf0; border: 1px solid #2e3340; }
 
 /* Title bar */
