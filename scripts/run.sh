@@ -1,11 +1,58 @@
 #!/usr/bin/env bash
-# Installs what the program needs, builds it, and runs its main job: the
-# reports that a full apply of a default profile sends to the mouse.
+# Installs what the program needs, builds it and starts it. Without a Vexel
+# mouse attached it starts the virtual mouse (vexel-mouse-sim) and points the
+# program at it. Without a display it runs the program on a virtual X display
+# for a few seconds and saves a screenshot instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 dir=$(bash scripts/build.sh | tail -n 1)
-profile="$dir/default.pro"
-"$dir/bin/vexelctl" defaults "Profile 1" "$profile"
-echo "Reports of a full apply of $profile, in send order:"
-"$dir/bin/vexelctl" reports "$profile"
+bin="$PWD/$dir/bin"
+
+work=$(mktemp -d /tmp/vexel-run-XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+real_mouse_present() {
+  grep -qsiE 'HID_ID=[0-9a-f]+:00001D57:0000FA6[01]' /sys/class/hidraw/*/device/uevent
+}
+
+if [ -z "${VEXEL_VIRTUAL_MOUSE:-}" ] && ! real_mouse_present; then
+  echo "No Vexel mouse attached: starting the virtual mouse."
+  "$bin/vexel-mouse-sim" serve --socket "$work/mouse.sock" >"$work/sim.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -S "$work/mouse.sock" ] && break; sleep 0.05; done
+  export VEXEL_VIRTUAL_MOUSE="$work/mouse.sock"
+  echo "  drive it with: $bin/vexel-mouse-sim ctl --socket $VEXEL_VIRTUAL_MOUSE state"
+fi
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Starting vexel-mouse (close it from its tray menu, or press Ctrl+C here)."
+  "$bin/vexel-mouse" || true
+  exit 0
+fi
+
+# No display: a virtual one, a screenshot, and the program is stopped again.
+shots="$PWD/$dir/screenshots"
+mkdir -p "$shots"
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+export XDG_RUNTIME_DIR="$work"
+"$bin/vexel-mouse" >"$work/gui.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --classname vexel-mouse >/dev/null 2>&1 && break
+  sleep 0.1
+done
+sleep 1  # let it paint
+import -window root "$shots/vexel-mouse.png"
+echo "No display here: the program ran on a virtual display."
+echo "Screenshot: $shots/vexel-mouse.png"
