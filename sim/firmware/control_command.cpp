@@ -77,6 +77,15 @@ ControlResult PlugOrUnplug(FirmwareModel& model, Words args, bool plug) {
   return kDone;
 }
 
+// A command with one number from `min` to `max`; `apply` may refuse it too.
+CommandSpec NumberCommand(long min, long max, std::string why,
+                          std::function<bool(FirmwareModel&, long)> apply) {
+  return {1, 1, [=](FirmwareModel& model, Words args) {
+            const auto number = ParseNumber(args[0], min, max);
+            return number && apply(model, *number) ? kDone : Refuse(why);
+          }};
+}
+
 const std::map<std::string, CommandSpec, std::less<>>& Commands() {
   static const std::map<std::string, CommandSpec, std::less<>> commands = {
       {"state",
@@ -100,14 +109,10 @@ const std::map<std::string, CommandSpec, std::less<>>& Commands() {
           m.PressDpi(stage);
           return kDone;
         }}},
-      {"light-mode",
-       {1, 1,
-        [](FirmwareModel& m, Words a) {
-          const auto mode = ParseNumber(a[0], 0, 15);
-          if (!mode) return Refuse("the light mode must be 0 to 15");
-          m.SetLightMode(static_cast<int>(*mode));
-          return kDone;
-        }}},
+      {"light-mode", NumberCommand(0, 15, "the light mode must be 0 to 15",
+                                   [](FirmwareModel& m, long mode) {
+                                     return m.SetLightMode(static_cast<int>(mode));
+                                   })},
       {"battery",
        {1, 2,
         [](FirmwareModel& m, Words a) {
@@ -127,22 +132,15 @@ const std::map<std::string, CommandSpec, std::less<>>& Commands() {
           m.SetAcks(*on);
           return kDone;
         }}},
-      {"polling-rate",
-       {1, 1,
-        [](FirmwareModel& m, Words a) {
-          const auto code = ParseNumber(a[0], 1, 8);
-          if (!code || !m.SetPollingCode(static_cast<int>(*code)))
-            return Refuse("the report interval code must be 8, 4, 2 or 1");
-          return kDone;
-        }}},
-      {"fail-sends",
-       {1, 1,
-        [](FirmwareModel& m, Words a) {
-          const auto count = ParseNumber(a[0], 0, 1000000);
-          if (!count) return Refuse("the count must be a number from 0");
-          m.FailSends(static_cast<int>(*count));
-          return kDone;
-        }}},
+      {"polling-rate", NumberCommand(1, 8, "the report interval code must be 8, 4, 2 or 1",
+                                     [](FirmwareModel& m, long code) {
+                                       return m.SetPollingCode(static_cast<int>(code));
+                                     })},
+      {"fail-sends", NumberCommand(0, 1000000, "the count must be a number from 0",
+                                   [](FirmwareModel& m, long count) {
+                                     m.FailSends(static_cast<int>(count));
+                                     return true;
+                                   })},
       {"status",
        {2, 2,
         [](FirmwareModel& m, Words a) {

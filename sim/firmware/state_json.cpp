@@ -8,14 +8,7 @@ namespace vexel::sim {
 namespace {
 
 std::string Hex(std::span<const uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (uint8_t byte : bytes) {
-    text.push_back(kDigits[byte >> 4]);
-    text.push_back(kDigits[byte & 0x0F]);
-  }
-  return text;
+  return protocol::ToHex(bytes, "");
 }
 
 std::string KindKey(uint8_t kind) {

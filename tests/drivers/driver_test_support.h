@@ -39,7 +39,12 @@ struct DriverLibrary {
     Resolve(set_feature, "SetFeature");
     Resolve(get_feature, "GetFeature");
   }
+  // Closes what a test left open, as a host does before unloading.
   ~DriverLibrary() {
+    if (Complete()) {
+      close_device();
+      close_monitor();
+    }
     if (handle != nullptr) dlclose(handle);
   }
   DriverLibrary(const DriverLibrary&) = delete;
@@ -59,6 +64,19 @@ struct DriverLibrary {
   void Resolve(Fn& function, const char* name) {
     function = reinterpret_cast<Fn>(dlsym(handle, name));
   }
+};
+
+// Both libraries, loaded from the program folder and told their device ids.
+struct LinkLibraries {
+  DriverLibrary wired{"hiddriver_2.so"};
+  DriverLibrary wireless{"hiddriver_1.so"};
+
+  LinkLibraries() {
+    if (!Complete()) return;
+    wired.set_vidpid(0x1D57, 0xFA61);
+    wireless.set_vidpid(0x1D57, 0xFA60);
+  }
+  bool Complete() const { return wired.Complete() && wireless.Complete(); }
 };
 
 struct PostedMessage {

@@ -112,23 +112,14 @@ class HidapiBackendTest : public ::testing::Test {
     testbed_ = umockdev_testbed_new();
     ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, kParents, nullptr));
     vendor_node_ = AddMouse();
-    wired_ = std::make_unique<DriverLibrary>("hiddriver_2.so");
-    wireless_ = std::make_unique<DriverLibrary>("hiddriver_1.so");
-    ASSERT_TRUE(wired_->Complete());
-    ASSERT_TRUE(wireless_->Complete());
-    wired_->set_vidpid(0x1D57, 0xFA61);
-    wireless_->set_vidpid(0x1D57, 0xFA60);
+    links_ = std::make_unique<LinkLibraries>();
+    ASSERT_TRUE(links_->Complete());
+    wired_ = &links_->wired;
+    wireless_ = &links_->wireless;
   }
 
   void TearDown() override {
-    for (auto* library : {wired_.get(), wireless_.get()}) {
-      if (library && library->Complete()) {
-        library->close_device();
-        library->close_monitor();
-      }
-    }
-    wired_.reset();
-    wireless_.reset();
+    links_.reset();
     if (testbed_ != nullptr) g_object_unref(testbed_);
   }
 
@@ -167,8 +158,9 @@ class HidapiBackendTest : public ::testing::Test {
   std::string vendor_node_;
   FakeHidraw fake_;
   PostCollector posts_;
-  std::unique_ptr<DriverLibrary> wired_;
-  std::unique_ptr<DriverLibrary> wireless_;
+  std::unique_ptr<LinkLibraries> links_;
+  DriverLibrary* wired_ = nullptr;
+  DriverLibrary* wireless_ = nullptr;
 };
 
 TEST_F(HidapiBackendTest, FindsTheDeviceByVendorAndProductId) {

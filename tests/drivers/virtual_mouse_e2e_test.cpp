@@ -17,13 +17,7 @@ constexpr uint32_t kWiredStatus = 1539;
 constexpr uint32_t kWiredConnection = 1540;
 
 std::string Hex(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  char digits[3];
-  for (uint8_t byte : bytes) {
-    std::snprintf(digits, sizeof(digits), "%02x", byte);
-    text += digits;
-  }
-  return text;
+  return protocol::ToHex(bytes, "");
 }
 
 class VirtualMouseTest : public ::testing::Test {
@@ -32,26 +26,17 @@ class VirtualMouseTest : public ::testing::Test {
     ASSERT_TRUE(sim_.ready());
     // The libraries choose their back-end on first use.
     setenv("VEXEL_VIRTUAL_MOUSE", sim_.socket().c_str(), 1);
-    wired_ = std::make_unique<DriverLibrary>("hiddriver_2.so");
-    wireless_ = std::make_unique<DriverLibrary>("hiddriver_1.so");
-    ASSERT_TRUE(wired_->Complete());
-    ASSERT_TRUE(wireless_->Complete());
-    wired_->set_vidpid(0x1D57, 0xFA61);
-    wireless_->set_vidpid(0x1D57, 0xFA60);
+    links_ = std::make_unique<LinkLibraries>();
+    ASSERT_TRUE(links_->Complete());
+    wired_ = &links_->wired;
+    wireless_ = &links_->wireless;
     const VexelPostTarget target = posts_.Target();
     wired_->open_monitor(&target, kWiredStatus, kWiredConnection);
     wireless_->open_monitor(&target, kWirelessStatus, kWirelessConnection);
   }
 
   void TearDown() override {
-    for (auto* library : {wireless_.get(), wired_.get()}) {
-      if (library && library->Complete()) {
-        library->close_device();
-        library->close_monitor();
-      }
-    }
-    wireless_.reset();
-    wired_.reset();
+    links_.reset();
     unsetenv("VEXEL_VIRTUAL_MOUSE");
   }
 
@@ -59,8 +44,9 @@ class VirtualMouseTest : public ::testing::Test {
 
   SimProcess sim_;
   PostCollector posts_;
-  std::unique_ptr<DriverLibrary> wired_;
-  std::unique_ptr<DriverLibrary> wireless_;
+  std::unique_ptr<LinkLibraries> links_;
+  DriverLibrary* wired_ = nullptr;
+  DriverLibrary* wireless_ = nullptr;
 };
 
 TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
