@@ -258,6 +258,20 @@ TEST_F(StoreFilesTest, TheFirstSaveKeepsADamagedOriginalBesideIt) {
   EXPECT_EQ(ReadAll(paths().folder / "macro.data.damaged").size(), 241u);
 }
 
+TEST_F(StoreFilesTest, AnUnreadableStoreIsKeptBeforeTheNewStoreReplacesIt) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  const Bytes original = StoreBytes(2, 0);
+  WriteProfilesFile(original);
+  std::filesystem::permissions(paths().ProfilesFile(), std::filesystem::perms::none);
+  ProfileList profiles;
+  auto header = MakeZeroHeader();
+  EXPECT_TRUE(LoadProfiles(paths(), profiles, *header, kAddProfileText).file_missing);
+  EXPECT_EQ(profiles.size(), 1u);
+  std::filesystem::permissions(paths().folder / "pro.data.damaged",
+                               std::filesystem::perms::owner_read);
+  EXPECT_EQ(ReadAll(paths().folder / "pro.data.damaged"), original);
+}
+
 std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
