@@ -9,6 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
+// xcb/xkb.h names a struct member "explicit", which C++ reserves.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
 
 #include <cstdlib>
 #include <memory>
@@ -27,6 +31,21 @@ constexpr xcb_keycode_t kXkbKeycodeOfScanCode30 = 30 + 8;
 constexpr xcb_keysym_t kKeysymM = 'm';
 constexpr xcb_keysym_t kKeysymCapitalM = 'M';
 
+pid_t Spawn(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+}
+
+bool RunToSuccess(std::vector<std::string> args) {
+  const pid_t pid = Spawn(std::move(args));
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
 // Xvfb on a display number it picks itself (-displayfd), stopped at the end.
 class PrivateXServer {
  public:
@@ -35,13 +54,8 @@ class PrivateXServer {
     if (pipe2(fds, O_CLOEXEC) != 0) return;
     const int write_fd = fcntl(fds[1], F_DUPFD, 3);  // a copy without O_CLOEXEC for Xvfb
     close(fds[1]);
-    const std::string fd_text = std::to_string(write_fd);
-    std::vector<std::string> args = {"Xvfb", "-displayfd", fd_text, "-nolisten",
-                                     "tcp",  "-screen",    "0",     "320x200x24"};
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(write_fd), "-nolisten", "tcp", "-screen",
+                  "0", "320x200x24"});
     close(write_fd);
     std::string number;
     pollfd readable{fds[0], POLLIN, 0};
@@ -111,19 +125,58 @@ TEST(X11KeyboardLayoutTest, SessionLayoutFallsBackToUsWithoutDisplay) {
   EXPECT_EQ(layout->CharactersFromVirtualKey(186), ";");
 }
 
-TEST(X11KeyboardLayoutTest, FollowsAKeymapChangeAtTheNextQuestion) {
-  PrivateXServer x_server;
-  if (x_server.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
-  const auto layout = XkbKeyboardLayout::FromXServer(x_server.display().c_str());
-  ASSERT_NE(layout, nullptr);
-  ASSERT_EQ(layout->VirtualKeyFromScanCode(30), static_cast<uint32_t>('A'));
+// Keyboard changes on a server of the test's own.
+class PrivateServerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (server_.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
+    layout_ = XkbKeyboardLayout::FromXServer(server_.display().c_str());
+    ASSERT_NE(layout_, nullptr);
+  }
 
+  bool SetLayouts(const std::string& layouts) {
+    return RunToSuccess({"setxkbmap", "-display", server_.display(), "-layout", layouts});
+  }
+
+  // Locks the server's keyboard to layout `index`, as a layout switch key does.
+  void LockLayout(uint8_t index) {
+    xcb_connection_t* connection = xcb_connect(server_.display().c_str(), nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(connection));
+    free(xcb_xkb_use_extension_reply(connection, xcb_xkb_use_extension(connection, 1, 0), nullptr));
+    xcb_xkb_latch_lock_state(connection, XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1, index, 0, 0, 0);
+    free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    xcb_disconnect(connection);
+  }
+
+  PrivateXServer server_;
+  std::unique_ptr<XkbKeyboardLayout> layout_;
+};
+
+TEST_F(PrivateServerTest, FollowsAKeyRemappedThroughTheCoreProtocol) {
+  ASSERT_EQ(layout_->VirtualKeyFromScanCode(30), static_cast<uint32_t>('A'));
   // The US A key now types m: it takes 'M', and the US M key, which lost 'M',
   // takes the 'A' that the A key left behind.
-  RemapKey(x_server.display(), kXkbKeycodeOfScanCode30, kKeysymM, kKeysymCapitalM);
-  EXPECT_EQ(layout->VirtualKeyFromScanCode(30), static_cast<uint32_t>('M'));
-  EXPECT_EQ(layout->ScanCodeFromVirtualKey('A'), 50u);
-  EXPECT_EQ(layout->CharactersFromVirtualKey('M'), "m");
+  RemapKey(server_.display(), kXkbKeycodeOfScanCode30, kKeysymM, kKeysymCapitalM);
+  EXPECT_EQ(layout_->VirtualKeyFromScanCode(30), static_cast<uint32_t>('M'));
+  EXPECT_EQ(layout_->ScanCodeFromVirtualKey('A'), 50u);
+  EXPECT_EQ(layout_->CharactersFromVirtualKey('M'), "m");
+}
+
+TEST_F(PrivateServerTest, FollowsANewKeymapAtTheNextQuestion) {
+  ASSERT_EQ(layout_->VirtualKeyFromScanCode(16), static_cast<uint32_t>('Q'));
+  ASSERT_TRUE(SetLayouts("fr"));
+  EXPECT_EQ(layout_->VirtualKeyFromScanCode(16), static_cast<uint32_t>('A'));
+  EXPECT_EQ(layout_->ScanCodeFromVirtualKey('Q'), 30u);
+}
+
+TEST_F(PrivateServerTest, AnswersForTheLockedLayout) {
+  ASSERT_TRUE(SetLayouts("us,ru"));
+  EXPECT_EQ(layout_->CharactersFromVirtualKey('Q'), "q");
+  LockLayout(1);
+  EXPECT_EQ(layout_->CharactersFromVirtualKey('Q'), "\u0439");
+  EXPECT_EQ(layout_->VirtualKeyFromScanCode(16), static_cast<uint32_t>('Q'));
+  LockLayout(0);
+  EXPECT_EQ(layout_->CharactersFromVirtualKey('Q'), "q");
 }
 
 TEST(X11KeyboardLayoutTest, UnreachableDisplayGivesNoLayout) {
