@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 namespace vexel {
@@ -65,8 +66,14 @@ std::optional<Bytes> ReadUpTo(const std::filesystem::path& path, std::size_t lim
   const std::size_t hint = ::fstat(fd.get(), &info) == 0 && info.st_size > 0
                                ? static_cast<std::size_t>(info.st_size)
                                : 0;
-  Bytes bytes(std::min(limit, hint + 1));
+  Bytes bytes;
   std::size_t filled = 0;
+  try {
+    bytes.resize(std::min(limit, hint + 1));
+  } catch (const std::bad_alloc&) {
+    SetError(error, "cannot read " + path.string(), ENOMEM);
+    return std::nullopt;
+  }
   while (filled < limit) {
     if (filled == bytes.size()) bytes.resize(std::min(limit, bytes.size() * 2 + 4096));
     const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);

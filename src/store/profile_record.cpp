@@ -9,12 +9,12 @@ namespace {
 constexpr std::array<int32_t, kDpiStageCount> kDefaultDpi = {5, 10, 20, 30, 40, 50, 0, 0};
 constexpr std::array<int32_t, kDpiStageCount> kDefaultStageEnabled = {1, 1, 1, 1, 1, 1, 0, 0};
 constexpr std::array<Colour, kDpiStageCount> kDefaultDpiColour = {
-    ColourFromRgb(255, 0, 0),   ColourFromRgb(0, 255, 0),   ColourFromRgb(0, 0, 255),
-    ColourFromRgb(0, 255, 255), ColourFromRgb(255, 255, 0), ColourFromRgb(255, 0, 255),
+    ColourFromRgb(255, 0, 0),   ColourFromRgb(0, 255, 0),    ColourFromRgb(0, 0, 255),
+    ColourFromRgb(0, 255, 255), ColourFromRgb(255, 255, 0),  ColourFromRgb(255, 0, 255),
     ColourFromRgb(255, 64, 0),  ColourFromRgb(255, 255, 255)};
 constexpr std::array<Colour, kDpiStageCount> kDefaultReservedColour = {
-    ColourFromRgb(255, 0, 0),     ColourFromRgb(0, 255, 0),     ColourFromRgb(0, 0, 255),
-    ColourFromRgb(255, 0, 255),   ColourFromRgb(255, 255, 0),   ColourFromRgb(255, 255, 255),
+    ColourFromRgb(255, 0, 0),     ColourFromRgb(0, 255, 0),   ColourFromRgb(0, 0, 255),
+    ColourFromRgb(255, 0, 255),   ColourFromRgb(255, 255, 0), ColourFromRgb(255, 255, 255),
     ColourFromRgb(255, 255, 255), ColourFromRgb(255, 128, 0)};
 
 }  // namespace

@@ -154,7 +154,12 @@ LoadReport LoadProfiles(const StorePaths& paths, ProfileList& profiles, StoreHea
   std::memset(&header, 0, sizeof(header));
   profiles.clear();
   AddDefaultProfile(profiles, add_profile_text);
-  if (options.save_new_store) SaveProfiles(paths, profiles, header);
+  if (options.save_new_store) {
+    // A file that exists but cannot be read (no access, too large) is kept
+    // beside the new store rather than replaced by it.
+    KeepDamagedOriginal(paths.ProfilesFile(), [](std::uintmax_t) { return false; });
+    SaveProfiles(paths, profiles, header);
+  }
   return report;
 }
 
