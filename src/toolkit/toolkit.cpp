@@ -46,6 +46,7 @@ void Toolkit::Trace(std::string_view line) const {
 
 void Toolkit::Retire(std::unique_ptr<WindowBackend> backend) {
   retired_.push_back(std::move(backend));
+  OnBackendRetired();
 }
 
 void Toolkit::DeleteRetired() {

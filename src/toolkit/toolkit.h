@@ -112,6 +112,9 @@ class Toolkit {
  protected:
   // Re-shows key-mode texts after the table changed.
   virtual void OnLanguageChanged() {}
+  // A backend was retired: the implementation calls DeleteRetired when no
+  // dispatch is on the stack.
+  virtual void OnBackendRetired() {}
   void DeleteRetired();
   // Logs the modal run and runs its script, if one is queued; false if none.
   bool RunModalScript(Window& window);

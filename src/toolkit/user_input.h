@@ -27,8 +27,8 @@ class UserInput {
   virtual bool Type(Control& control, std::string_view text) = 0;
   // Edit: Enter, "return".
   virtual bool PressReturn(Control& control) = 0;
-  // Focus moves to the control: "killfocus" from the one that had it, then
-  // "setfocus".
+  // Focus moves to the edit: "killfocus" from the edit that had it, then
+  // "setfocus". Only edits report focus.
   virtual bool Focus(Control& control) = 0;
   // Pointer enters or leaves: "mouseenter" / "mouseleave".
   virtual bool Hover(Control& control, bool inside) = 0;

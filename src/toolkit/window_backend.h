@@ -47,8 +47,14 @@ class WindowBackend {
   // The window object is going away: drop the UI without calling back.
   virtual void Detach() = 0;
 
+  // The backend of a window (a parent, say), or nullptr.
+  static WindowBackend* BackendOf(const Window* window) {
+    return window ? window->backend_.get() : nullptr;
+  }
+
  protected:
   Window* window() const { return window_; }
+
   void ClearWindow() { window_ = nullptr; }
   // Calls into the window; each is a no-op once the window is detached.
   void DeliverNotification(const Notification& notification) {

@@ -71,8 +71,8 @@ bool HeadlessUserInput::PressReturn(Control& control) {
 }
 
 bool HeadlessUserInput::Focus(Control& control) {
-  auto* target = dynamic_cast<HeadlessControl*>(&control);
-  if (!target || !target->IsReachable()) return false;
+  HeadlessControl* target = Reachable(control, {ControlKind::kEdit});
+  if (!target) return false;
   target->window().MoveFocus(target, true);
   return true;
 }

@@ -1,0 +1,193 @@
+#include "toolkit/qt/qt_toolkit.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QScreen>
+#include <algorithm>
+
+#include "toolkit/qt/qt_input.h"
+#include "toolkit/qt/qt_menu.h"
+#include "toolkit/qt/qt_text.h"
+#include "toolkit/qt/qt_window.h"
+
+namespace vexel::toolkit::qt {
+namespace {
+
+// Posted events, closes and timers can chain (a message starts a timer of 0
+// ms...); ProcessEvents stops after this many rounds so a loop in a window
+// cannot hang the caller.
+constexpr int kMaxProcessRounds = 1000;
+
+Rect ToRect(const QRect& rect) {
+  return Rect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
+void EnsureApplication() {
+  if (QApplication::instance()) return;
+  // Lives as long as the process: Qt does not support making it twice.
+  static int argc = 1;
+  static char name[] = "vexel-mouse";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
+}  // namespace
+
+QtToolkit::QtToolkit(Clock& clock) : Toolkit(clock) {
+  EnsureApplication();
+  // The program lives in the tray: hiding or closing windows must not end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+  input_ = std::make_unique<QtUserInput>(*this);
+  wake_ = std::make_unique<QTimer>();
+  wake_->setSingleShot(true);
+  QObject::connect(wake_.get(), &QTimer::timeout, [this] { RunTimers(); });
+  timers().SetOnChange([this] { ArmWake(); });
+}
+
+QtToolkit::~QtToolkit() {
+  timers().SetOnChange(nullptr);
+  depth_ = 0;
+  DeleteRetiredWhenIdle();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QtToolkit::DispatchScope::~DispatchScope() {
+  if (--toolkit_.depth_ == 0) toolkit_.DeleteRetiredWhenIdle();
+}
+
+void QtToolkit::ArmWake() {
+  const auto next = timers().NextDue();
+  if (!next) {
+    wake_->stop();
+    return;
+  }
+  const auto wait = std::max<Clock::Ms>(*next - clock().Now(), Clock::Ms(0));
+  wake_->start(static_cast<int>(std::min<int64_t>(wait.count(), 24 * 3600 * 1000)));
+}
+
+void QtToolkit::RunTimers() {
+  {
+    DispatchScope scope(*this);
+    timers().RunDue();
+  }
+  ArmWake();
+}
+
+void QtToolkit::OnBackendRetired() {
+  if (depth_ == 0) QTimer::singleShot(0, wake_.get(), [this] { DeleteRetiredWhenIdle(); });
+}
+
+void QtToolkit::Bury(QWidget* widget) {
+  if (!widget) return;
+  widget->hide();
+  graveyard_.emplace_back(widget);
+  OnBackendRetired();
+}
+
+void QtToolkit::DeleteRetiredWhenIdle() {
+  if (depth_ != 0) return;
+  DeleteRetired();
+  std::vector<QPointer<QWidget>> graveyard;
+  graveyard.swap(graveyard_);
+  // Never deleted here directly: Qt may be firing a batch of timers that
+  // includes timers of these widgets.
+  for (QPointer<QWidget>& widget : graveyard) {
+    if (widget) widget->deleteLater();
+  }
+}
+
+void QtToolkit::ProcessEvents() {
+  {
+    DispatchScope scope(*this);
+    for (int round = 0; round < kMaxProcessRounds; ++round) {
+      const uint64_t before = deliveries_;
+      QCoreApplication::sendPostedEvents();
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      const int fired = timers().RunDue();
+      if (deliveries_ == before && fired == 0) break;
+    }
+  }
+  if (depth_ == 0) {
+    DeleteRetiredWhenIdle();
+    // Called from outside any loop (tests): nothing else would run the
+    // deletions of closed windows.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+int QtToolkit::RunMessageLoop() {
+  if (!quit_requested_) {
+    QEventLoop loop;
+    main_loop_ = &loop;
+    loop.exec();
+    main_loop_ = nullptr;
+  }
+  quit_requested_ = false;
+  return quit_code_;
+}
+
+void QtToolkit::Quit(int code) {
+  quit_code_ = code;
+  quit_requested_ = true;
+  if (main_loop_) main_loop_->exit(code);
+}
+
+Point QtToolkit::CursorPosition() const {
+  const QPoint position = QCursor::pos();
+  return Point{position.x(), position.y()};
+}
+
+Rect QtToolkit::ScreenRect() const {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? ToRect(screen->geometry()) : Rect{};
+}
+
+Rect QtToolkit::WorkArea() const {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? ToRect(screen->availableGeometry()) : Rect{};
+}
+
+std::unique_ptr<TrayIcon> QtToolkit::CreateTrayIcon(Window& owner, std::string_view icon,
+                                                    std::string_view tip,
+                                                    uint32_t callback_message) {
+  return std::make_unique<QtTrayIcon>(owner, ToQ(ResourcePath(icon)), ToQ(tip), callback_message);
+}
+
+std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
+                                                    const FileDialogRequest& request) {
+  if (auto scripted = TakeFileDialogAnswer(request)) return *scripted;
+  QString patterns = ToQ(request.patterns);
+  patterns.replace(';', ' ');
+  const QString filter = ToQ(request.filter_name) + " (" + patterns + ")";
+  QWidget* parent = QApplication::activeWindow();
+  DispatchScope scope(*this);
+  const QString path = request.mode == FileDialogRequest::Mode::kSave
+                           ? QFileDialog::getSaveFileName(parent, QString(), QString(), filter)
+                           : QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+UserInput& QtToolkit::Input() {
+  return *input_;
+}
+
+std::unique_ptr<WindowBackend> QtToolkit::CreateWindowBackend(Window& window) {
+  return std::make_unique<QtWindowBackend>(*this, window);
+}
+
+QButtonGroup* QtToolkit::ButtonGroup(QWidget* root, const QString& name) {
+  const QString object_name = "option group " + name;
+  if (auto* group = root->findChild<QButtonGroup*>(object_name)) return group;
+  auto* group = new QButtonGroup(root);
+  group->setObjectName(object_name);
+  group->setExclusive(true);
+  return group;
+}
+
+void QtToolkit::OnLanguageChanged() {
+  for (QtWindowBackend* backend : backends_) backend->RefreshTexts();
+}
+
+}  // namespace vexel::toolkit::qt

@@ -1,0 +1,336 @@
+#include "toolkit/qt/qt_window.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QUiLoader>
+#include <QWindow>
+
+#include "toolkit/qt/color_palette.h"
+#include "toolkit/qt/qt_menu.h"
+#include "toolkit/qt/qt_text.h"
+#include "toolkit/qt/qt_toolkit.h"
+
+namespace vexel::toolkit::qt {
+namespace {
+
+// A posted message, or a close request (kClose) in the same queue so it
+// arrives after what was posted before it.
+class MessageEvent final : public QEvent {
+ public:
+  static QEvent::Type MessageType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  static QEvent::Type CloseType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  MessageEvent(QEvent::Type type, Message message, int close_code)
+      : QEvent(type), message(std::move(message)), close_code(close_code) {}
+  Message message;
+  int close_code;
+};
+
+class Loader final : public QUiLoader {
+ public:
+  QWidget* createWidget(const QString& class_name, QWidget* parent, const QString& name) override {
+    if (class_name == "ColorPalette") {
+      auto* palette = new ColorPalette(parent);
+      palette->setObjectName(name);
+      return palette;
+    }
+    return QUiLoader::createWidget(class_name, parent, name);
+  }
+};
+
+Rect ToRect(const QRect& rect) {
+  return Rect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
+bool TakesHover(ControlKind kind) {
+  return kind == ControlKind::kButton || kind == ControlKind::kOption ||
+         kind == ControlKind::kCheck;
+}
+
+}  // namespace
+
+QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget* parent,
+                    QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *error = "cannot read the file";
+    return nullptr;
+  }
+  // Style sheets name images relative to the resource folder ("url(skins/x.svg)");
+  // Qt would read them from the working folder.
+  const QString absolute = QDir(resource_folder).absolutePath() + "/";
+  QString text = QString::fromUtf8(file.readAll());
+  text.replace(QRegularExpression(R"(url\((?![/:]|[a-z]+:))"), "url(" + absolute);
+  QByteArray bytes = text.toUtf8();
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  Loader loader;
+  loader.setWorkingDirectory(QDir(resource_folder));
+  QWidget* widget = loader.load(&buffer, parent);
+  if (!widget) *error = loader.errorString();
+  return widget;
+}
+
+QtWindowBackend::QtWindowBackend(QtToolkit& toolkit, Window& window)
+    : WindowBackend(window), toolkit_(toolkit) {
+  toolkit_.Register(this);
+}
+
+QtWindowBackend::~QtWindowBackend() {
+  toolkit_.Unregister(this);
+  if (modal_loop_) modal_loop_->exit(0);
+  focus_ = nullptr;
+  controls_.clear();
+  toolkit_.Bury(root_);
+}
+
+bool QtWindowBackend::Build(const std::string& layout_path, Window* parent,
+                            const WindowOptions& options, std::string* error) {
+  // A window over a parent stays with it (transient, deleted with it).
+  auto* parent_backend = dynamic_cast<QtWindowBackend*>(BackendOf(parent));
+  QWidget* parent_root = parent_backend ? parent_backend->root() : nullptr;
+  QString message;
+  QWidget* root =
+      LoadLayout(ToQ(layout_path), ToQ(toolkit_.ResourceFolder()), parent_root, &message);
+  if (!root) {
+    *error = message.toStdString();
+    return false;
+  }
+  root_ = root;
+  Qt::WindowFlags flags = Qt::Window;
+  if (options.tool_window) flags |= Qt::Tool;
+  if (options.topmost) flags |= Qt::WindowStaysOnTopHint;
+  if (root->property("frameless").toBool()) flags |= Qt::FramelessWindowHint;
+  root->setWindowFlags(flags);
+  if (!options.activate) root->setAttribute(Qt::WA_ShowWithoutActivating);
+  caption_height_ = root->property("caption").toInt();
+  // No control has the focus when a window opens (the root takes it), so
+  // showing a window raises no "setfocus".
+  root->setFocusPolicy(Qt::StrongFocus);
+  root->setFocus();
+  root->installEventFilter(this);
+  std::vector<QWidget*> widgets{root};
+  for (QWidget* child : root->findChildren<QWidget*>()) widgets.push_back(child);
+  for (QWidget* widget : widgets) {
+    if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
+    auto control = Wrap(widget);
+    controls_.try_emplace(control->Name(), std::move(control));  // the first of a name wins
+  }
+  open_ = true;
+  return true;
+}
+
+std::unique_ptr<QtControl> QtWindowBackend::Wrap(QWidget* widget) {
+  auto control = std::make_unique<QtControl>(*this, widget);
+  by_widget_[widget] = control.get();
+  widget->installEventFilter(this);
+  return control;
+}
+
+void QtWindowBackend::Forget(const QtControl* control) {
+  if (focus_ == control) focus_ = nullptr;
+  auto it = by_widget_.find(control->widget());
+  if (it != by_widget_.end() && it->second == control) by_widget_.erase(it);
+}
+
+QtControl* QtWindowBackend::WrapperFor(QWidget* widget) const {
+  auto it = by_widget_.find(widget);
+  return it == by_widget_.end() ? nullptr : it->second;
+}
+
+Control* QtWindowBackend::FindControl(std::string_view name) const {
+  auto it = controls_.find(name);
+  return it == controls_.end() ? nullptr : it->second.get();
+}
+
+void QtWindowBackend::Show(bool show) {
+  if (root_) root_->setVisible(show);
+}
+
+bool QtWindowBackend::IsVisible() const {
+  return open_ && root_ && root_->isVisible();
+}
+
+void QtWindowBackend::Minimize() {
+  if (root_) root_->showMinimized();
+}
+
+void QtWindowBackend::Restore() {
+  if (root_) root_->setWindowState(root_->windowState() & ~Qt::WindowMinimized);
+}
+
+bool QtWindowBackend::IsMinimized() const {
+  return root_ && root_->isMinimized();
+}
+
+void QtWindowBackend::Activate() {
+  if (!root_) return;
+  root_->raise();
+  root_->activateWindow();
+}
+
+void QtWindowBackend::Center() {
+  if (!root_) return;
+  QWidget* parent = root_->parentWidget();
+  QRect area = parent ? parent->window()->frameGeometry() : QRect();
+  if (!parent || !parent->isVisible()) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen) area = screen->availableGeometry();
+  }
+  const QSize size = root_->size();
+  root_->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+Rect QtWindowBackend::ScreenRect() const {
+  return root_ ? ToRect(root_->geometry()) : Rect{};
+}
+
+void QtWindowBackend::SetScreenRect(const Rect& rect) {
+  if (root_) root_->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+void QtWindowBackend::SetTitle(std::string_view title) {
+  if (root_) root_->setWindowTitle(ToQ(title));
+}
+
+std::string QtWindowBackend::Title() const {
+  return root_ ? root_->windowTitle().toStdString() : std::string();
+}
+
+void QtWindowBackend::SetIcon(const std::string& image_path) {
+  if (root_) root_->setWindowIcon(QIcon(ToQ(image_path)));
+}
+
+int QtWindowBackend::RunModal() {
+  if (!open_ || !root_) return 0;
+  QEventLoop loop;
+  modal_loop_ = &loop;
+  root_->setWindowModality(Qt::ApplicationModal);
+  root_->show();
+  // The test script of this run, once the loop turns.
+  QTimer::singleShot(0, this, [this] {
+    QtToolkit::DispatchScope scope(toolkit_);
+    if (Window* owner = window()) toolkit_.AnswerModal(*owner);
+  });
+  const int code = loop.exec();
+  modal_loop_ = nullptr;
+  return code;
+}
+
+void QtWindowBackend::RequestClose(int code) {
+  if (!open_ || closing_) return;
+  QCoreApplication::postEvent(this, new MessageEvent(MessageEvent::CloseType(), Message{}, code));
+}
+
+void QtWindowBackend::Post(Message message) {
+  QCoreApplication::postEvent(this,
+                              new MessageEvent(MessageEvent::MessageType(), std::move(message), 0));
+}
+
+std::unique_ptr<Menu> QtWindowBackend::CreateMenu(const MenuLayout& layout, Point screen_position) {
+  return std::make_unique<QtMenu>(toolkit_, this, layout, screen_position);
+}
+
+void QtWindowBackend::Detach() {
+  ClearWindow();
+  open_ = false;
+  for (auto& [name, control] : controls_) control->StopTimers();
+  if (modal_loop_) modal_loop_->exit(0);
+  toolkit_.Bury(root_);
+}
+
+void QtWindowBackend::ProcessClose(int code) {
+  if (!open_ || closing_) return;
+  closing_ = true;
+  for (auto& [name, control] : controls_) control->StopTimers();
+  focus_ = nullptr;
+  {
+    QtToolkit::DispatchScope scope(toolkit_);
+    DeliverDestroyed();  // may delete the window object and retire this backend
+  }
+  open_ = false;
+  toolkit_.Bury(root_);
+  if (modal_loop_) modal_loop_->exit(code);
+}
+
+bool QtWindowBackend::event(QEvent* event) {
+  if (event->type() == MessageEvent::MessageType()) {
+    toolkit_.CountDelivery();
+    QtToolkit::DispatchScope scope(toolkit_);
+    if (open_) DeliverMessage(static_cast<MessageEvent*>(event)->message);
+    return true;
+  }
+  if (event->type() == MessageEvent::CloseType()) {
+    toolkit_.CountDelivery();
+    ProcessClose(static_cast<MessageEvent*>(event)->close_code);
+    return true;
+  }
+  return QObject::event(event);
+}
+
+void QtWindowBackend::MoveFocus(QtControl* control, bool notify) {
+  if (focus_ == control) return;
+  QtControl* previous = focus_;
+  focus_ = control;
+  if (!notify) return;
+  QtToolkit::DispatchScope scope(toolkit_);
+  if (previous) previous->Raise(kNotifyKillFocus);
+  if (control && focus_ == control) control->Raise(kNotifySetFocus);
+}
+
+bool QtWindowBackend::eventFilter(QObject* watched, QEvent* event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget && widget == root_) {
+    if (event->type() == QEvent::Close && open_ && !closing_) {
+      // The window manager's close: the window closes with 0 through the loop.
+      event->ignore();
+      CloseByUser();
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && caption_height_ > 0) {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() == Qt::LeftButton && mouse->position().y() < caption_height_ &&
+          root_->windowHandle()) {
+        root_->windowHandle()->startSystemMove();
+        return true;
+      }
+    }
+  }
+  QtControl* control = WrapperFor(widget);
+  if (!control) return false;
+  QtToolkit::DispatchScope scope(toolkit_);
+  switch (event->type()) {
+    case QEvent::FocusIn:
+      if (control->Kind() == ControlKind::kEdit) MoveFocus(control, true);
+      break;
+    case QEvent::FocusOut:
+      if (focus_ == control) MoveFocus(nullptr, true);
+      break;
+    case QEvent::Enter:
+      if (TakesHover(control->Kind())) control->Raise(kNotifyMouseEnter);
+      break;
+    case QEvent::Leave:
+      if (TakesHover(control->Kind())) control->Raise(kNotifyMouseLeave);
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+void QtWindowBackend::RefreshTexts() {
+  for (auto& [widget, control] : by_widget_) control->RefreshText();
+}
+
+}  // namespace vexel::toolkit::qt

@@ -1,0 +1,76 @@
+// The shared behaviour suite on the Qt toolkit (offscreen platform), and what
+// only the Qt toolkit has.
+#include "toolkit/qt/qt_toolkit.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+
+#include "tests/toolkit/toolkit_behaviour_suite.h"
+#include "toolkit/tray_icon.h"
+
+namespace vexel::toolkit::testing {
+namespace {
+
+struct QtEnv {
+  static std::unique_ptr<Toolkit> Make(Clock& clock) {
+    return std::make_unique<qt::QtToolkit>(clock);
+  }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, ToolkitBehaviour, QtEnv);
+
+TEST(QtToolkitTest, TrayIconDegradesQuietlyWithoutATray) {
+  ManualClock clock;
+  qt::QtToolkit toolkit(clock);
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
+  TestWindow window(toolkit);
+  ASSERT_TRUE(window.Create());
+  std::unique_ptr<TrayIcon> tray = toolkit.CreateTrayIcon(window, "none.png", "Tip", 1025);
+  EXPECT_EQ(tray->IsAvailable(), QSystemTrayIcon::isSystemTrayAvailable());
+  EXPECT_EQ(tray->ToolTip(), "Tip");
+  if (!tray->IsAvailable()) {
+    EXPECT_FALSE(toolkit.Input().ClickTrayIcon(*tray, false));
+  }
+}
+
+TEST(QtToolkitTest, MessageLoopEndsWithTheQuitCode) {
+  ManualClock clock;
+  qt::QtToolkit toolkit(clock);
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
+  struct QuitOnApply : TestWindow {
+    using TestWindow::TestWindow;
+    bool HandleCustomMessage(const Message& m) override {
+      TestWindow::HandleCustomMessage(m);
+      if (m.id == kMsgApplyRequest) toolkit().Quit(6);
+      return true;
+    }
+  };
+  QuitOnApply window(toolkit);
+  ASSERT_TRUE(window.Create());
+  std::thread poster([&] { window.PostMessage(kMsgApplyRequest); });
+  poster.join();
+  EXPECT_EQ(toolkit.RunMessageLoop(), 6);
+  toolkit.Quit(2);  // a quit before the loop ends it at once
+  EXPECT_EQ(toolkit.RunMessageLoop(), 2);
+}
+
+TEST(QtToolkitTest, ClosedWindowsAreHiddenAndTheirWidgetsDeleted) {
+  ManualClock clock;
+  qt::QtToolkit toolkit(clock);
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
+  toolkit.ProcessEvents();
+  const int before = static_cast<int>(QApplication::topLevelWidgets().size());
+  {
+    TestWindow window(toolkit);
+    ASSERT_TRUE(window.Create());
+    EXPECT_TRUE(window.IsVisible());
+    window.Close(0);
+    toolkit.ProcessEvents();
+    EXPECT_FALSE(window.IsVisible());
+  }
+  toolkit.ProcessEvents();
+  EXPECT_EQ(static_cast<int>(QApplication::topLevelWidgets().size()), before);
+}
+
+}  // namespace
+}  // namespace vexel::toolkit::testing
