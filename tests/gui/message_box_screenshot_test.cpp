@@ -1,0 +1,56 @@
+// Shows the message box from the committed skin and language on the real X
+// display (ctest runs under xvfb-run), answers it through its OK button, and
+// saves what it looked like as docs/screenshots/message-box.png.
+#include <gtest/gtest.h>
+
+#include <QPixmap>
+#include <QWidget>
+#include <cstdlib>
+
+#include "app/msg_wnd.h"
+#include "language/language_table.h"
+#include "toolkit/control.h"
+#include "toolkit/user_input.h"
+#include "toolkit/qt/qt_toolkit.h"
+#include "toolkit/qt/qt_window.h"
+
+namespace vexel {
+namespace {
+
+TEST(MessageBoxScreenshot, RendersTheNoDeviceBoxAndAnswersOk) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display (xvfb-run)";
+  LanguageTable texts;
+  LanguageTable pending;
+  std::string error;
+  ASSERT_TRUE(texts.LoadFile(VEXEL_SOURCE_DIR "/res/lan.xml", &error)) << error;
+  ASSERT_TRUE(pending.LoadFile(VEXEL_SOURCE_DIR "/tests/gui/lan_pending.xml", &error)) << error;
+
+  SteadyClock clock;
+  toolkit::qt::QtToolkit toolkit(clock);
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/res");
+  toolkit.SetLanguage([&](std::string_view key) {
+    return texts.Has(key) ? texts.Text(key) : pending.Text(key);
+  });
+
+  QPixmap shot;
+  std::string title;
+  std::string ok;
+  toolkit.ScriptModal([&](toolkit::Window& box) {
+    auto* backend =
+        dynamic_cast<toolkit::qt::QtWindowBackend*>(toolkit::WindowBackend::BackendOf(&box));
+    ASSERT_NE(backend, nullptr);
+    toolkit.ProcessEvents();
+    shot = backend->root()->grab();
+    title = box.FindControl("warning_title")->ShownText();
+    ok = box.FindControl("btn_ok")->ShownText();
+    toolkit.Input().Click(*box.FindControl("btn_ok"));
+  });
+  EXPECT_EQ(CMsgWnd::Show(toolkit, nullptr, "warning_title_text", "no_device_text"), CMsgWnd::kOk);
+  EXPECT_EQ(title, texts.Text("warning_title_text"));
+  EXPECT_EQ(ok, "OK");
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(VEXEL_SOURCE_DIR "/docs/screenshots/message-box.png"));
+}
+
+}  // namespace
+}  // namespace vexel
