@@ -41,6 +41,7 @@ QtToolkit::QtToolkit(Clock& clock) : Toolkit(clock) {
   input_ = std::make_unique<QtUserInput>(*this);
   wake_ = std::make_unique<QTimer>();
   wake_->setSingleShot(true);
+  wake_->setTimerType(Qt::PreciseTimer);
   QObject::connect(wake_.get(), &QTimer::timeout, [this] { RunTimers(); });
   timers().SetOnChange([this] { ArmWake(); });
 }
