@@ -48,6 +48,7 @@ bool FirmwareModel::Accept(Link link, std::span<const uint8_t> bytes) {
   }
   Record(link, bytes);
   reports_[bytes[0]].assign(bytes.begin(), bytes.end());
+  current_[bytes[0]].assign(bytes.begin(), bytes.end());
   TakeEffect(link, bytes);
   return true;
 }
@@ -114,6 +115,21 @@ std::optional<std::vector<uint8_t>> FirmwareModel::LastReport(uint8_t kind) cons
   return found->second;
 }
 
+std::optional<std::vector<uint8_t>> FirmwareModel::CurrentReport(uint8_t kind) const {
+  const auto found = current_.find(kind);
+  if (found == current_.end()) return LastReport(kind);
+  return found->second;
+}
+
+void FirmwareModel::Patch(uint8_t kind, std::size_t offset, uint8_t value, uint8_t mask) {
+  const auto found = current_.find(kind);
+  if (found == current_.end()) return;
+  std::vector<uint8_t>& bytes = found->second;
+  bytes[offset] = static_cast<uint8_t>((bytes[offset] & ~mask) | (value & mask));
+  if (const std::size_t checksum = protocol::ChecksumOffset(kind))
+    protocol::WriteChecksum(bytes, checksum);
+}
+
 void FirmwareModel::Tick() {
   const Clock::Ms now = clock_.Now();
   if (now < next_battery_) return;
@@ -165,6 +181,7 @@ bool FirmwareModel::PressDpi(std::optional<int> stage) {
       }
     }
   }
+  Patch(protocol::kKindPerformance, kStageByte, static_cast<uint8_t>(dpi_stage_));
   Emit(kStatusDpiStage, static_cast<uint16_t>(dpi_stage_));
   return true;
 }
@@ -172,6 +189,7 @@ bool FirmwareModel::PressDpi(std::optional<int> stage) {
 bool FirmwareModel::SetLightMode(int mode) {
   if (mode < 0 || mode > 15) return false;
   light_mode_ = mode;
+  Patch(protocol::kKindLighting, kLightModeByte, static_cast<uint8_t>(mode << 4), 0xF0);
   Emit(kStatusLightMode, static_cast<uint16_t>(mode << 4));
   return true;
 }
@@ -185,12 +203,15 @@ void FirmwareModel::SetBattery(uint8_t percent, BatteryState state) {
 bool FirmwareModel::SetPollingCode(int code) {
   if (!IsPollingCode(code)) return false;
   polling_code_ = code;
+  Patch(protocol::kKindPollingRate, kPollingCodeByte, static_cast<uint8_t>(code));
+  Patch(protocol::kKindPollingRate, kPollingCodeByte + 1, static_cast<uint8_t>(~code));
   Emit(kStatusPollingRate, static_cast<uint16_t>(code));
   return true;
 }
 
 void FirmwareModel::ClearHistory() {
   reports_.clear();
+  current_.clear();
   macros_.clear();
   log_.clear();
   rejected_ = 0;

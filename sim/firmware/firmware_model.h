@@ -57,6 +57,10 @@ class FirmwareModel {
   bool Receive(Link link, std::span<const uint8_t> bytes);
   // The last accepted report of `kind` (a macro: the last completed one).
   std::optional<std::vector<uint8_t>> LastReport(uint8_t kind) const;
+  // What the mouse answers when asked for a report of `kind`: the last accepted
+  // one with the settings its own buttons changed since (DPI stage, light
+  // mode, polling rate) written in.
+  std::optional<std::vector<uint8_t>> CurrentReport(uint8_t kind) const;
   // Sends the battery report when it is due.
   void Tick();
   // When Tick has something to do next.
@@ -101,6 +105,8 @@ class FirmwareModel {
   bool AcceptChunk(Link link, std::span<const uint8_t> bytes);
   void Record(Link link, std::span<const uint8_t> bytes);
   void TakeEffect(Link link, std::span<const uint8_t> report);
+  // Changes the held copy of a report as a button on the mouse does.
+  void Patch(uint8_t kind, std::size_t offset, uint8_t value, uint8_t mask = 0xFF);
   // The link the mouse talks over: the cable while it is in, else the receiver
   // while the mouse is awake.
   std::optional<Link> TalkingLink() const;
@@ -122,7 +128,8 @@ class FirmwareModel {
   int polling_code_ = 1;
   int fail_sends_ = 0;
   int rejected_ = 0;
-  std::map<uint8_t, std::vector<uint8_t>> reports_;
+  std::map<uint8_t, std::vector<uint8_t>> reports_;  // as accepted
+  std::map<uint8_t, std::vector<uint8_t>> current_;  // as the mouse holds them now
   std::map<int, std::vector<uint8_t>> macros_;
   std::vector<LogEntry> log_;
   MacroAssembler wired_macro_;

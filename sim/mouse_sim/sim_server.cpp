@@ -169,7 +169,7 @@ bool SimServer::HandleControl(Client& client, const wire::Message& message) {
 
 wire::Message SimServer::GetFeatureReply(const wire::Message& message) const {
   if (message.body.size() != 3) return wire::Reply(false);
-  const auto report = model_.LastReport(message.body[0]);
+  const auto report = model_.CurrentReport(message.body[0]);
   if (!report) return wire::Reply(false);
   const std::size_t length = std::min<std::size_t>(report->size(), wire::ReadU16(message.body, 1));
   return wire::Reply(true, std::span(report->data(), length));

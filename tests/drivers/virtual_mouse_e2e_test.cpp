@@ -71,11 +71,14 @@ TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
   EXPECT_EQ(state["log"][1]["link"], "wireless");
   EXPECT_EQ(state["rejected"], 0);
 
-  // GetFeature reads back what the mouse holds.
+  // GetFeature reads back what the mouse holds now.
   std::vector<uint8_t> buffer(64, 0);
   buffer[0] = protocol::kKindPerformance;
   EXPECT_EQ(wired_->get_feature(buffer.data(), 64), 56);
   EXPECT_TRUE(std::equal(performance.begin(), performance.end(), buffer.begin()));
+  sim_.Ctl("press-dpi 4");
+  EXPECT_EQ(wired_->get_feature(buffer.data(), 64), 56);
+  EXPECT_EQ(buffer[24], 4);
 }
 
 TEST_F(VirtualMouseTest, RefusedReportFailsAndIsCounted) {

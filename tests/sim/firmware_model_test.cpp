@@ -227,6 +227,31 @@ TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChanged) {
   EXPECT_TRUE(Statuses().empty());
 }
 
+TEST_F(FirmwareModelTest, CurrentReportsCarryWhatTheButtonsChangedSince) {
+  const auto performance = ValidReport(protocol::kKindPerformance);
+  const auto lighting = ValidReport(protocol::kKindLighting);
+  const auto polling = ValidReport(protocol::kKindPollingRate, 8);
+  for (const auto& report : {performance, lighting, polling})
+    ASSERT_TRUE(model_.Receive(Link::kWired, report));
+  EXPECT_EQ(model_.CurrentReport(protocol::kKindLighting), lighting);
+
+  model_.PressDpi(6);
+  model_.SetLightMode(4);
+  model_.SetPollingCode(2);
+  const auto current_performance = model_.CurrentReport(protocol::kKindPerformance);
+  const auto current_lighting = model_.CurrentReport(protocol::kKindLighting);
+  const auto current_polling = model_.CurrentReport(protocol::kKindPollingRate);
+  ASSERT_TRUE(current_performance && current_lighting && current_polling);
+  EXPECT_EQ((*current_performance)[24], 6);
+  EXPECT_EQ((*current_lighting)[3] >> 4, 4);
+  EXPECT_EQ((*current_polling)[3], 2);
+  for (const auto& report : {*current_performance, *current_lighting, *current_polling})
+    EXPECT_TRUE(protocol::IsWellFormed(report));
+  // What was accepted stays as it came.
+  EXPECT_EQ(model_.LastReport(protocol::kKindPerformance), performance);
+  EXPECT_FALSE(model_.CurrentReport(protocol::kKindButtonMap));
+}
+
 TEST_F(FirmwareModelTest, PlugAndUnplugAreReportedOnceEach) {
   model_.Unplug(Link::kWireless);
   model_.Unplug(Link::kWireless);
