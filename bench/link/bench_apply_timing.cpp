@@ -1,0 +1,121 @@
+// Real-time delivery against the virtual mouse: the wall time of a full apply
+// over the cable and over the receiver, divided by the sum of the pauses the
+// delivery rules require for the sends that were made. Prints each run and the
+// median ratio per link. Usage: bench_apply_timing [RUNS]
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "app/main_wnd.h"
+#include "drivers/sim_process.h"
+#include "platform/posix/dl_library_loader.h"
+#include "platform/posix/hidapi_probe.h"
+#include "protocol/report_delivery.h"
+#include "support/run_command.h"
+#include "toolkit/headless/headless_toolkit.h"
+
+namespace vexel {
+namespace {
+
+using Clock_ = std::chrono::steady_clock;
+using protocol::DeliveryTiming;
+
+template <typename Done>
+bool PumpUntil(toolkit::Toolkit& kit, Done done, std::chrono::seconds limit) {
+  const auto end = Clock_::now() + limit;
+  while (Clock_::now() < end) {
+    kit.ProcessEvents();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return false;
+}
+
+// Pauses the rules require for the sends the mouse saw on `link`: every send
+// of a plain report (500 ms each on the receiver), every macro chunk (200 ms
+// on the cable, 1000 ms on the receiver), and 500 ms after each report.
+double RequiredMs(const nlohmann::json& state, const std::string& link) {
+  const bool wired = link == "wired";
+  double ms = 0;
+  std::string last_report;  // a plain report's bytes, or a macro's first chunk
+  for (const auto& entry : state["log"]) {
+    if (entry["link"] != link) continue;
+    const std::string hex = entry["hex"];
+    const bool chunk = hex.size() == 2 * protocol::kMacroChunkLength && hex.rfind("09", 0) == 0;
+    if (chunk) {
+      ms +=
+          (wired ? DeliveryTiming::kWiredChunkPause : DeliveryTiming::kWirelessChunkPause).count();
+    } else if (!wired) {
+      ms += DeliveryTiming::kWirelessSendPause.count();
+    }
+    // A repeat on the receiver is the same report again, not a new one.
+    const bool starts_report = !chunk || hex.substr(6, 2) == "00";
+    if (starts_report && hex != last_report) {
+      ms += DeliveryTiming::kAfterDelivery.count();
+      last_report = hex;
+    }
+  }
+  return ms;
+}
+
+double TimeOneApply(const std::string& unplug, const std::string& link) {
+  test::SimProcess sim;
+  if (!sim.ready()) return -1;
+  ::setenv("VEXEL_VIRTUAL_MOUSE", sim.socket().c_str(), 1);
+  sim.Ctl("unplug " + unplug);
+  testing::TempDir data;
+  SteadyClock clock;
+  DlLibraryLoader loader;
+  HidapiProbe probe;
+  toolkit::headless::HeadlessToolkit kit(clock);
+  kit.SetResourceFolder(std::string(VEXEL_BIN_DIR) + "/res");
+  kit.SetTraceSink([](std::string_view) {});
+  CMainWnd window(kit,
+                  PageServices{clock, loader, probe, VEXEL_BIN_DIR, StorePaths{data.path()}, {}});
+  window.Create(nullptr, {.visible = false});
+  CMS_1_Page& page = window.page();
+  PumpUntil(
+      kit, [&] { return page.links().wired_link == 1 || page.links().wireless_ready; },
+      std::chrono::seconds(5));
+  {
+    // One macro-bound button, so the chunked macro report is timed too.
+    auto access = page.store().Lock();
+    ButtonSlot& slot = access->EditedProfile()->button[5];
+    slot.function_code = kFunctionMacro;
+    slot.macro_action_count = 2;
+    slot.macro_actions[0] = {4, kActionPress, 30};
+    slot.macro_actions[1] = {4, kActionRelease, 30};
+  }
+  protocol::ApplyWorker* worker = page.worker();
+  const uint64_t before = worker->ProcessedCount();
+  const auto start = Clock_::now();
+  page.apply_cycle().SetFullApplyPending(true);
+  window.PostMessage(kMsgApplyRequest);
+  PumpUntil(
+      kit, [&] { return worker->ProcessedCount() > before && worker->IsIdle(); },
+      std::chrono::seconds(120));
+  const double wall = std::chrono::duration<double, std::milli>(Clock_::now() - start).count();
+  const double required = RequiredMs(nlohmann::json::parse(sim.Ctl("state")), link);
+  std::printf("%-8s wall %7.1f ms, required pauses %7.1f ms, ratio %.4f\n", link.c_str(), wall,
+              required, wall / required);
+  return wall / required;
+}
+
+}  // namespace
+}  // namespace vexel
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
+  for (const auto& [unplug, link] :
+       {std::pair<std::string, std::string>{"receiver", "wired"}, {"wired", "wireless"}}) {
+    std::vector<double> ratios;
+    for (int i = 0; i < runs; ++i) ratios.push_back(vexel::TimeOneApply(unplug, link));
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("median ratio over the %s link: %.4f\n", link.c_str(), ratios[ratios.size() / 2]);
+  }
+  return 0;
+}
