@@ -12,7 +12,6 @@
 namespace vexel {
 namespace {
 
-constexpr char kIcon[] = "skins/icon.png";
 constexpr int kTrayMenuLift = 50;  // the menu opens above the cursor
 
 }  // namespace

@@ -26,6 +26,9 @@ class CMainWnd : public toolkit::Window {
   CMainWnd(toolkit::Toolkit& toolkit, PageServices services);
   ~CMainWnd() override;
 
+  // The window's and the tray's icon, relative to the resource folder.
+  static constexpr char kIcon[] = "skins/main/logo.svg";
+
   std::string WindowClassName() const override { return kMainWindowClass; }
   std::string SkinFile() const override { return "main.xml"; }
   void InitWindow() override;
