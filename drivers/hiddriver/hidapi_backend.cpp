@@ -90,7 +90,7 @@ class HidapiMonitor final : public DeviceMonitor {
         udev_monitor_ = udev_monitor_unref(udev_monitor_);
       }
     }
-    present_ = Rescan(false);
+    Rescan(false);
     thread_ = std::thread([this] { Run(); });
   }
 
@@ -154,24 +154,30 @@ class HidapiMonitor final : public DeviceMonitor {
   }
 
   // Looks for the device; posts a change when `report` is set. Keeps a read
-  // handle open while the device is there.
-  bool Rescan(bool report) {
+  // handle open while the device is there. A device that left and came back
+  // between two looks has a new node: that is a removal and an arrival, so
+  // the host reopens it.
+  void Rescan(bool report) {
     std::optional<std::string> path;
     {
       std::lock_guard lock(hidapi_mutex_);
       path = FindDevicePath(ids_);
     }
-    const bool present = path.has_value();
-    if (!present && read_handle_ != nullptr) {
+    const bool replugged = path && path_ && *path != *path_;
+    if ((!path || replugged) && read_handle_ != nullptr) {
       ClosePath(hidapi_mutex_, read_handle_);
       read_handle_ = nullptr;
     }
-    if (present && read_handle_ == nullptr) read_handle_ = OpenPath(hidapi_mutex_, ids_);
-    if (report && present != present_) {
-      present_ = present;
-      sink_.connection(present);
+    if (path && read_handle_ == nullptr) read_handle_ = OpenPath(hidapi_mutex_, ids_);
+    const bool was_present = path_.has_value();
+    path_ = path;
+    if (!report) return;
+    if (replugged) {
+      sink_.connection(false);
+      sink_.connection(true);
+    } else if (path_.has_value() != was_present) {
+      sink_.connection(path_.has_value());
     }
-    return present;
   }
 
   std::mutex& hidapi_mutex_;
@@ -180,7 +186,7 @@ class HidapiMonitor final : public DeviceMonitor {
   udev* udev_ = nullptr;
   udev_monitor* udev_monitor_ = nullptr;
   hid_device* read_handle_ = nullptr;  // owned by the monitor thread once it runs
-  bool present_ = false;
+  std::optional<std::string> path_;    // where the device was found last
   StopSignal stop_;
   std::thread thread_;
 };

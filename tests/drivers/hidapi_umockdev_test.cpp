@@ -125,7 +125,7 @@ class HidapiBackendTest : public ::testing::Test {
 
   // Plugs the mouse in; each time its interfaces get new node numbers, as on
   // a real system. Returns the node of the vendor interface.
-  std::string AddMouse() {
+  std::string AddMouse(bool announce = true) {
     sysfs_paths_.clear();
     std::string vendor_node;
     for (const char* parent : {"0003:1D57:FA61.0001", "0003:1D57:FA61.0002"}) {
@@ -139,15 +139,15 @@ class HidapiBackendTest : public ::testing::Test {
       EXPECT_TRUE(umockdev_testbed_attach_ioctl(testbed_, node.c_str(), fake_.handler(), &error));
       EXPECT_TRUE(
           umockdev_testbed_add_from_string(testbed_, HidrawNode(parent, number).c_str(), &error));
-      umockdev_testbed_uevent(testbed_, sysfs_paths_.back().c_str(), "add");
+      if (announce) umockdev_testbed_uevent(testbed_, sysfs_paths_.back().c_str(), "add");
       vendor_node = node;
     }
     return vendor_node;
   }
 
-  void RemoveMouse() {
+  void RemoveMouse(bool announce = true) {
     for (const std::string& path : sysfs_paths_) {
-      umockdev_testbed_uevent(testbed_, path.c_str(), "remove");
+      if (announce) umockdev_testbed_uevent(testbed_, path.c_str(), "remove");
       umockdev_testbed_remove_device(testbed_, path.c_str());
     }
   }
@@ -205,6 +205,22 @@ TEST_F(HidapiBackendTest, MonitorPostsRemovalAndArrival) {
   EXPECT_EQ(wired_->open_device(), 1);
   // Only the two changes were posted: nothing for the state found at start.
   EXPECT_TRUE(posts_.Messages().empty());
+}
+
+// Out and back in between two looks, with no udev event: the new node still
+// tells the monitor that the old handle is gone.
+TEST_F(HidapiBackendTest, QuickReplugIsARemovalAndAnArrival) {
+  const VexelPostTarget target = posts_.Target();
+  wired_->open_monitor(&target, kWiredStatus, kWiredConnection);
+  ASSERT_EQ(wired_->open_device(), 1);
+  RemoveMouse(false);
+  const std::string new_node = AddMouse(false);
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
+  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
+  ASSERT_EQ(wired_->open_device(), 1);
+  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindReset)), 1);
+  ASSERT_FALSE(fake_.FeatureReports().empty());
+  EXPECT_EQ(fake_.FeatureReports().back().node, new_node);
 }
 
 }  // namespace
