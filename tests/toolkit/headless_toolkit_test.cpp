@@ -37,22 +37,6 @@ TEST_F(HeadlessToolkitTest, AnUnansweredModalIsClosedWithZeroAndTraced) {
   EXPECT_THAT(trace_, ::testing::Contains(::testing::HasSubstr("no scripted answer")));
 }
 
-TEST_F(HeadlessToolkitTest, NestedModalsTakeScriptsInOpeningOrder) {
-  TestWindow outer(toolkit_);
-  ASSERT_TRUE(outer.Create());
-  int inner_code = -1;
-  toolkit_.ScriptModal([&](Window&) {
-    TestWindow inner(toolkit_);
-    ASSERT_TRUE(inner.Create(&outer));
-    inner_code = inner.ShowModal();
-    outer.Close(2);
-  });
-  toolkit_.ScriptModal([](Window& w) { w.Close(9); });
-  EXPECT_EQ(outer.ShowModal(), 2);
-  EXPECT_EQ(inner_code, 9);
-  EXPECT_EQ(toolkit_.ModalLog(), (std::vector<std::string>{"TestWnd", "TestWnd"}));
-}
-
 TEST_F(HeadlessToolkitTest, FileDialogsAreAnsweredByScriptAndCancelledWithout) {
   toolkit_.ScriptFileDialog("/tmp/a.pro");
   toolkit_.ScriptFileDialog(std::nullopt);

@@ -367,6 +367,41 @@ TYPED_TEST_P(ToolkitBehaviour, ModalRunsReturnTheirCloseCode) {
   EXPECT_EQ(this->toolkit_->ModalLog().size(), cases.size());
 }
 
+TYPED_TEST_P(ToolkitBehaviour, NestedModalsTakeScriptsInOpeningOrder) {
+  TestWindow outer(*this->toolkit_);
+  ASSERT_TRUE(outer.Create(this->window_.get(), {.visible = false}));
+  int inner_code = -1;
+  this->toolkit_->ScriptModal([&](Window&) {
+    TestWindow inner(*this->toolkit_);
+    ASSERT_TRUE(inner.Create(&outer, {.visible = false}));
+    inner_code = inner.ShowModal();
+    outer.Close(2);
+  });
+  this->toolkit_->ScriptModal([](Window& w) { w.Close(9); });
+  EXPECT_EQ(outer.ShowModal(), 2);
+  EXPECT_EQ(inner_code, 9);
+  EXPECT_EQ(this->toolkit_->ModalLog(), (std::vector<std::string>{"TestWnd", "TestWnd"}));
+}
+
+TYPED_TEST_P(ToolkitBehaviour, ASecondCloseAndADestroyedWindowCallNothing) {
+  auto other = std::make_unique<TestWindow>(*this->toolkit_);
+  ASSERT_TRUE(other->Create());
+  other->Close(1);
+  other->Close(2);
+  this->Pump();
+  EXPECT_EQ(other->life,
+            (std::vector<std::string>{"destroy message", "OnDestroy", "OnFinalMessage"}));
+  // A window object destroyed while open: its timers and messages go with it.
+  auto open = std::make_unique<TestWindow>(*this->toolkit_);
+  ASSERT_TRUE(open->Create());
+  open->SetTimer(5, 10);
+  open->Get("progress_one").SetTimer(53, 10);
+  open->PostMessage(kMsgApplyRequest);
+  open.reset();
+  this->Advance(100);  // nothing may reach the destroyed object (sanitizers)
+  EXPECT_TRUE(this->window_->IsCreated());
+}
+
 TYPED_TEST_P(ToolkitBehaviour, MessagesToAClosedWindowAreDropped) {
   TestWindow other(*this->toolkit_);
   ASSERT_TRUE(other.Create());
@@ -446,6 +481,18 @@ TYPED_TEST_P(ToolkitBehaviour, ControlStateRoundTrips) {
   EXPECT_EQ(edit.CaretPosition(), 4);
   edit.SetCaretPosition(1);
   EXPECT_EQ(edit.CaretPosition(), 1);
+  // Carets count characters, not bytes or UTF-16 units.
+  edit.SetText(
+      "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
+      "b");  // a e-acute euro emoji b
+  EXPECT_EQ(edit.CaretPosition(), 5);
+  edit.SetCaretPosition(4);
+  EXPECT_EQ(edit.CaretPosition(), 4);
+  edit.SetCaretPosition(99);
+  EXPECT_EQ(edit.CaretPosition(), 5);
+  EXPECT_EQ(edit.Text(),
+            "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
+            "b");
   Control& tab = this->Get("tab_one");
   EXPECT_EQ(tab.PageCount(), 2);
   EXPECT_EQ(tab.SelectedPage(), 0);
@@ -540,7 +587,8 @@ REGISTER_TYPED_TEST_SUITE_P(
     UnreachableControlsTakeNoUserAction, ProgrammaticChangesRaiseNothingUnlessAsked,
     OptionsOfAGroupExcludeEachOther, WindowTimerFiresAfterItsPeriodRestartsAndStops,
     ControlTimerRaisesTimerNotifications, MessagesFromOtherThreadsArriveInOrderOnTheUiThread,
-    SendMessageRunsAtOnce, ModalRunsReturnTheirCloseCode, MessagesToAClosedWindowAreDropped,
+    SendMessageRunsAtOnce, ModalRunsReturnTheirCloseCode, NestedModalsTakeScriptsInOpeningOrder,
+    ASecondCloseAndADestroyedWindowCallNothing, MessagesToAClosedWindowAreDropped,
     LabelsShowKeysThroughTheLanguageTableOrPlainText, ListsAndCombosKeepItemsWithFixedHeights,
     ControlStateRoundTrips, VirtualWindowsReceiveTheirBranchesNotifications,
     MenuCommandsCarryTheItemName, MessageBoxAnswersOkOnlyForItsOkButton);
