@@ -64,7 +64,7 @@ ControlResult Refuse(const std::string& why) {
   return {false, why};
 }
 
-struct CommandSpec {
+struct CommandEntry {
   std::size_t min_args;
   std::size_t max_args;
   std::function<ControlResult(FirmwareModel&, Words)> run;
@@ -78,16 +78,16 @@ ControlResult PlugOrUnplug(FirmwareModel& model, Words args, bool plug) {
 }
 
 // A command with one number from `min` to `max`; `apply` may refuse it too.
-CommandSpec NumberCommand(long min, long max, std::string why,
-                          std::function<bool(FirmwareModel&, long)> apply) {
+CommandEntry NumberCommand(long min, long max, std::string why,
+                           std::function<bool(FirmwareModel&, long)> apply) {
   return {1, 1, [=](FirmwareModel& model, Words args) {
             const auto number = ParseNumber(args[0], min, max);
             return number && apply(model, *number) ? kDone : Refuse(why);
           }};
 }
 
-const std::map<std::string, CommandSpec, std::less<>>& Commands() {
-  static const std::map<std::string, CommandSpec, std::less<>> commands = {
+const std::map<std::string, CommandEntry, std::less<>>& Commands() {
+  static const std::map<std::string, CommandEntry, std::less<>> commands = {
       {"state",
        {0, 0,
         [](FirmwareModel& m, Words) {
