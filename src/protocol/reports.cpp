@@ -48,19 +48,22 @@ ResetBytes ResetReport() {
   return {kKindReset, kResetLength, kProfileReportTag, 0xFE, 0x01, 0xFE, 0, 0, 0, 0};
 }
 
+// Report interval code of each polling-rate index 0-3.
+constexpr uint8_t kIntervalCodes[] = {8, 4, 2, 1};
+constexpr uint8_t kFallbackIntervalCode = 2;
+
 uint8_t PollingIntervalCode(int32_t polling_rate) {
-  switch (polling_rate) {
-    case 0:
-      return 8;
-    case 1:
-      return 4;
-    case 2:
-      return 2;
-    case 3:
-      return 1;
-    default:
-      return 2;
+  if (polling_rate < 0 || polling_rate >= static_cast<int32_t>(std::size(kIntervalCodes))) {
+    return kFallbackIntervalCode;
   }
+  return kIntervalCodes[polling_rate];
+}
+
+int PollingRateOfIntervalCode(uint16_t code) {
+  for (std::size_t i = 0; i < std::size(kIntervalCodes); ++i) {
+    if (kIntervalCodes[i] == code) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 PollingRateBytes PollingRateReport(const ProfileRecord& profile) {

@@ -28,6 +28,8 @@ MacroBytes EncodeMacroReport(int button_number, const ButtonSlot& slot);
 
 // Report interval code of a polling-rate index (0-3 -> 8, 4, 2, 1; else 2).
 uint8_t PollingIntervalCode(int32_t polling_rate);
+// The index of an interval code the mouse reports; -1 for any other code.
+int PollingRateOfIntervalCode(uint16_t code);
 
 // DPI code of a stage value in units of 100 DPI, and whether the stage is in
 // the high range (value above 50, sent halved).

@@ -13,15 +13,6 @@
 namespace vexel::testing {
 namespace {
 
-const std::string kVexelctl = std::string(VEXEL_BIN_DIR) + "/vexelctl";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
 std::string WithoutSpaces(std::string text) {
   std::erase(text, ' ');
   return text;
@@ -32,14 +23,14 @@ class VexelctlApply : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(sim.ready());
     ::setenv("VEXEL_VIRTUAL_MOUSE", sim.socket().c_str(), 1);
-    ASSERT_EQ(RunCommand(kVexelctl + " defaults Applied " + ShellQuote(profile)).exit_code, 0);
-    expected = Lines(RunCommand(kVexelctl + " reports " + ShellQuote(profile)).out);
+    ASSERT_EQ(RunCommand(Vexelctl() + " defaults Applied " + ShellQuote(profile)).exit_code, 0);
+    expected = Lines(RunCommand(Vexelctl() + " reports " + ShellQuote(profile)).out);
     ASSERT_EQ(expected.size(), 5u);
   }
   void TearDown() override { ::unsetenv("VEXEL_VIRTUAL_MOUSE"); }
 
   CommandResult Apply() {
-    return RunCommand(kVexelctl + " --data " + ShellQuote(data / "store") + " apply " +
+    return RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " apply " +
                       ShellQuote(profile));
   }
 
@@ -103,7 +94,7 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   sim.Ctl("unplug wired");
   sim.Ctl("battery 57 charging");
   const CommandResult result =
-      RunCommand(kVexelctl + " --data " + ShellQuote(data / "store") + " status");
+      RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " status");
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const auto status = nlohmann::json::parse(result.out);
   EXPECT_EQ(status["wired_link"], 0);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace vexel::testing {
 
@@ -43,6 +44,19 @@ inline CommandResult RunCommand(const std::string& command_line) {
   result.err = err.str();
   std::filesystem::remove(err_path);
   return result;
+}
+
+// The lines of a command's output.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+inline const std::string& Vexelctl() {
+  static const std::string path = std::string(VEXEL_BIN_DIR) + "/vexelctl";
+  return path;
 }
 
 // A fresh folder under the system's temporary folder, removed afterwards.

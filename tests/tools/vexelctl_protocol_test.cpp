@@ -11,22 +11,13 @@
 namespace vexel::testing {
 namespace {
 
-const std::string kVexelctl = std::string(VEXEL_BIN_DIR) + "/vexelctl";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
 TEST(VexelctlReports, FullApplyOfTheDefaults) {
   TempDir dir;
   const std::string pro = dir / "default.pro";
-  ASSERT_EQ(RunCommand(kVexelctl + " defaults 'Profile 1' " + ShellQuote(pro)).exit_code, 0);
+  ASSERT_EQ(RunCommand(Vexelctl() + " defaults 'Profile 1' " + ShellQuote(pro)).exit_code, 0);
   ASSERT_EQ(std::filesystem::file_size(pro), 32992u);
 
-  const CommandResult result = RunCommand(kVexelctl + " reports " + ShellQuote(pro));
+  const CommandResult result = RunCommand(Vexelctl() + " reports " + ShellQuote(pro));
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const auto lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 5u);
@@ -41,12 +32,12 @@ TEST(VexelctlReports, SinceABaselineSendsOnlyChanges) {
   TempDir dir;
   const std::string base = dir / "base.pro";
   const std::string edited = dir / "edited.pro";
-  ASSERT_EQ(RunCommand(kVexelctl + " defaults A " + ShellQuote(base)).exit_code, 0);
-  ASSERT_EQ(RunCommand(kVexelctl + " defaults B " + ShellQuote(edited)).exit_code, 0);
+  ASSERT_EQ(RunCommand(Vexelctl() + " defaults A " + ShellQuote(base)).exit_code, 0);
+  ASSERT_EQ(RunCommand(Vexelctl() + " defaults B " + ShellQuote(edited)).exit_code, 0);
 
   // Only the name differs: nothing to send.
   CommandResult result =
-      RunCommand(kVexelctl + " reports " + ShellQuote(edited) + " --since " + ShellQuote(base));
+      RunCommand(Vexelctl() + " reports " + ShellQuote(edited) + " --since " + ShellQuote(base));
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.out, "");
 
@@ -58,7 +49,7 @@ TEST(VexelctlReports, SinceABaselineSendsOnlyChanges) {
     file.write(zero, 4);
   }
   result =
-      RunCommand(kVexelctl + " reports " + ShellQuote(edited) + " --since " + ShellQuote(base));
+      RunCommand(Vexelctl() + " reports " + ShellQuote(edited) + " --since " + ShellQuote(base));
   EXPECT_EQ(result.out, "06 09 01 08 f7 00 00 00 00\n");
 }
 
@@ -71,14 +62,14 @@ TEST(VexelctlReports, BadFilesAreNamedWithExitStatusTwo) {
            " reports " + ShellQuote(short_file), " reports " + ShellQuote(missing),
            " reports " + ShellQuote(dir.path().string()), " reports", " reports a --since",
            " defaults only-a-name", " frobnicate"}) {
-    const CommandResult result = RunCommand(kVexelctl + args);
+    const CommandResult result = RunCommand(Vexelctl() + args);
     EXPECT_EQ(result.exit_code, 2) << args;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << args << result.err;
     EXPECT_TRUE(result.out.empty()) << args;
   }
-  EXPECT_NE(RunCommand(kVexelctl + " reports " + ShellQuote(short_file)).err.find(short_file),
+  EXPECT_NE(RunCommand(Vexelctl() + " reports " + ShellQuote(short_file)).err.find(short_file),
             std::string::npos);
-  const CommandResult help = RunCommand(kVexelctl + " --help");
+  const CommandResult help = RunCommand(Vexelctl() + " --help");
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_NE(help.out.find("reports"), std::string::npos);
   EXPECT_NE(help.out.find("defaults"), std::string::npos);

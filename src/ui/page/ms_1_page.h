@@ -126,6 +126,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   std::unique_ptr<FeatureDriver> LoadDriver(const char* file);
   void OpenWiredAtStartup();
   void OpenWirelessAtStartup();
+  // Connection events to `on_connection`, device status to HandleStatus.
+  void DispatchLinkEvent(uint32_t status_event, void (CMS_1_Page::*on_connection)(bool));
   void OnWiredConnection(bool arrived);
   void OnWirelessConnection(bool arrived);
   void StartWiredChargingAnimation();

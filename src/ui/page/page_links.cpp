@@ -9,7 +9,9 @@
 namespace vexel {
 namespace {
 
-constexpr Clock::Ms kArrivalWait{1000};  // the device enumerates before it is opened
+constexpr Clock::Ms kArrivalWait{1000};
+constexpr uint16_t kConnectionCode =
+    0x7F00;  // value 1 arrival, 2 removal  // the device enumerates before it is opened
 
 // The driver monitors post from their own threads straight into the main
 // window's queue.
@@ -97,26 +99,23 @@ void CMS_1_Page::SetDevicePresent(bool present) {
   main_window_.PostMessage(kMsgDeviceState);
 }
 
-void CMS_1_Page::OnWiredEvent(uint32_t status_event) {
+void CMS_1_Page::DispatchLinkEvent(uint32_t status_event, void (CMS_1_Page::*on_connection)(bool)) {
   const uint16_t code = static_cast<uint16_t>(status_event >> 16);
   const uint16_t value = static_cast<uint16_t>(status_event);
-  if (code == 0x7F00) {
-    if (value == 1) OnWiredConnection(true);
-    if (value == 2) OnWiredConnection(false);
+  if (code == kConnectionCode) {
+    if (value == 1) (this->*on_connection)(true);
+    if (value == 2) (this->*on_connection)(false);
   } else if (code >= 0x1000 && code <= 0x9000) {
     HandleStatus(code, value);
   }
 }
 
+void CMS_1_Page::OnWiredEvent(uint32_t status_event) {
+  DispatchLinkEvent(status_event, &CMS_1_Page::OnWiredConnection);
+}
+
 void CMS_1_Page::OnWirelessEvent(uint32_t status_event) {
-  const uint16_t code = static_cast<uint16_t>(status_event >> 16);
-  const uint16_t value = static_cast<uint16_t>(status_event);
-  if (code == 0x7F00) {
-    if (value == 1) OnWirelessConnection(true);
-    if (value == 2) OnWirelessConnection(false);
-  } else if (code >= 0x1000 && code <= 0x9000) {
-    HandleStatus(code, value);
-  }
+  DispatchLinkEvent(status_event, &CMS_1_Page::OnWirelessConnection);
 }
 
 void CMS_1_Page::OnWirelessConnection(bool arrived) {

@@ -3,6 +3,7 @@
 // link-dependent controls they affect.
 #include <string>
 
+#include "protocol/reports.h"
 #include "toolkit/control.h"
 #include "toolkit/message_ids.h"
 #include "toolkit/window.h"
@@ -21,23 +22,6 @@ constexpr uint16_t kStatusCommitOnly = 0x8010;
 
 constexpr uint8_t kBatteryFull = 2;
 constexpr uint8_t kBatteryCharging = 3;
-
-// The mouse reports its report interval code; the profile keeps the index of
-// the rate. Other codes are ignored rather than stored unmapped.
-int PollingRateOfIntervalCode(uint16_t code) {
-  switch (code) {
-    case 8:
-      return 0;
-    case 4:
-      return 1;
-    case 2:
-      return 2;
-    case 1:
-      return 3;
-    default:
-      return -1;
-  }
-}
 
 }  // namespace
 
@@ -72,7 +56,9 @@ void CMS_1_Page::HandleStatus(uint16_t code, uint16_t value) {
     }
     case kStatusPollingRate: {
       if (value < 1 || value > 8) return;
-      const int rate = PollingRateOfIntervalCode(value);
+      // Only the four interval codes map to a rate; others are not stored
+      // unmapped, since the page indexes its options by the rate.
+      const int rate = protocol::PollingRateOfIntervalCode(value);
       if (rate < 0) return;
       {
         auto access = store_.Lock();
