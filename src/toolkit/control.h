@@ -40,6 +40,9 @@ ControlKind ControlKindOfClass(std::string_view class_name, bool checkable);
 // mode with the string property "textmode" = "key" (default "plain").
 enum class TextMode { kPlain, kLanguageKey };
 
+// Height of a list or combo item when nobody says otherwise.
+inline constexpr int kDefaultItemHeight = 22;
+
 class Control {
  public:
   virtual ~Control() = default;
@@ -79,7 +82,7 @@ class Control {
   // Lists and combos. Items have a fixed height in pixels. Indices are 0-based;
   // -1 means none. SelectItem with notify raises "itemselect" when the
   // selection changes.
-  virtual int AddItem(std::string_view text, int height = 22) = 0;
+  virtual int AddItem(std::string_view text, int height = kDefaultItemHeight) = 0;
   // A list row built from a layout file (its named sub-controls are reached with
   // FindChild on the returned row). nullptr when the layout cannot be loaded.
   virtual Control* AddLayoutItem(std::string_view layout_file, int height) = 0;

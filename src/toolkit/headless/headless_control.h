@@ -44,7 +44,7 @@ class HeadlessControl final : public Control {
   bool IsChecked() const override { return checked_; }
   void SetChecked(bool checked, bool notify = false) override;
 
-  int AddItem(std::string_view text, int height = 22) override;
+  int AddItem(std::string_view text, int height = kDefaultItemHeight) override;
   Control* AddLayoutItem(std::string_view layout_file, int height) override;
   void RemoveItem(int index) override;
   void RemoveAllItems() override;
@@ -94,7 +94,7 @@ class HeadlessControl final : public Control {
  private:
   struct Item {
     std::string text;
-    int height = 22;
+    int height = kDefaultItemHeight;
     std::unique_ptr<HeadlessControl> row;
   };
   bool HasItem(int index) const { return index >= 0 && index < ItemCount(); }

@@ -60,6 +60,13 @@ QtControl::QtControl(QtWindowBackend& window, QWidget* widget)
   if (auto* combo = qobject_cast<QComboBox*>(widget)) {
     for (int i = 0; i < combo->count(); ++i) raw_items_ << combo->itemText(i);
   }
+  // Rows of the skin get the fixed height rows added later have by default.
+  if (auto* list = qobject_cast<QListWidget*>(widget)) {
+    for (int i = 0; i < list->count(); ++i) {
+      if (!list->item(i)->sizeHint().isValid())
+        list->item(i)->setSizeHint(QSize(0, kDefaultItemHeight));
+    }
+  }
   last_selection_ = SelectedItem();
   ConnectSignals();
   RefreshText();

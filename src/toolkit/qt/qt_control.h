@@ -49,7 +49,7 @@ class QtControl final : public Control {
   bool IsChecked() const override;
   void SetChecked(bool checked, bool notify = false) override;
 
-  int AddItem(std::string_view text, int height = 22) override;
+  int AddItem(std::string_view text, int height = kDefaultItemHeight) override;
   Control* AddLayoutItem(std::string_view layout_file, int height) override;
   void RemoveItem(int index) override;
   void RemoveAllItems() override;

@@ -18,8 +18,6 @@
 namespace vexel::toolkit::qt {
 namespace {
 
-constexpr int kDefaultItemHeight = 22;
-
 // Stacked and tab widgets share what we need but not a base class.
 struct Pages {
   QStackedWidget* stack = nullptr;
