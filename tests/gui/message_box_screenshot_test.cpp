@@ -10,9 +10,9 @@
 #include "app/msg_wnd.h"
 #include "language/language_table.h"
 #include "toolkit/control.h"
-#include "toolkit/user_input.h"
 #include "toolkit/qt/qt_toolkit.h"
 #include "toolkit/qt/qt_window.h"
+#include "toolkit/user_input.h"
 
 namespace vexel {
 namespace {
@@ -28,9 +28,8 @@ TEST(MessageBoxScreenshot, RendersTheNoDeviceBoxAndAnswersOk) {
   SteadyClock clock;
   toolkit::qt::QtToolkit toolkit(clock);
   toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/res");
-  toolkit.SetLanguage([&](std::string_view key) {
-    return texts.Has(key) ? texts.Text(key) : pending.Text(key);
-  });
+  toolkit.SetLanguage(
+      [&](std::string_view key) { return texts.Has(key) ? texts.Text(key) : pending.Text(key); });
 
   QPixmap shot;
   std::string title;
