@@ -156,6 +156,9 @@ def options(prefix, keys, group):
 
 # ---------------------------------------------------------------- title bar
 
+TITLE_BAR_HEIGHT = 48
+
+
 def title_bar():
     entries = [
         label('title_logo'),
@@ -174,7 +177,8 @@ def title_bar():
     entries += [plain_button(name, 'titlebutton', visible=name in ('min_btn', 'exit_btn'))
                 for name in ('skin_btn', 'main_menu_btn', 'min_btn', 'exit_btn')]
     return widget('QFrame', 'title_bar',
-                  {'minimumSize': Size(0, 48), 'maximumSize': Size(16777215, 48)},
+                  {'minimumSize': Size(0, TITLE_BAR_HEIGHT),
+                   'maximumSize': Size(16777215, TITLE_BAR_HEIGHT)},
                   layout=box('title_layout', False, entries, (14, 0, 8, 0), 6))
 
 
@@ -433,9 +437,11 @@ def main_window():
         'ms_1_page_layout', False, [left_panel(), settings_column()], (12, 12, 12, 12), 12))
     tabs = widget('QStackedWidget', 'device_tab_switch', {'currentIndex': 0}, children=[page])
     progress = widget('QProgressBar', 'apply_progress', {'value': 0, 'textVisible': False})
+    # The skin draws its own title bar: no system frame, and the bar drags the window.
     return widget('QWidget', 'main', {
         'geometry': Rect(0, 0, 800, 572), 'minimumSize': Size(800, 572),
         'maximumSize': Size(800, 572), 'styleSheet': main_style() + '\n' + swatch_colours()},
+        dyn={'frameless': True, 'caption': TITLE_BAR_HEIGHT},
         layout=box('main_layout', True, [title_bar(), progress, tabs], spacing=0))
 
 
@@ -446,6 +452,7 @@ def dpi_message_window():
     ], (12, 0, 12, 0), 6))
     return widget('QWidget', 'DPImsg', {
         'geometry': Rect(0, 0, 200, 50), 'styleSheet': dpi_message_style()},
+        dyn={'frameless': True},
         layout=box('dpi_layout', False, [frame]))
 
 

@@ -51,13 +51,15 @@ int main(int argc, char** argv) {
       toolkit, vexel::PageServices{clock, libraries, hid_probe, program_folder,
                                    vexel::DefaultStorePaths(), &DebugOutput});
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
-  if (!window->Create()) {
+  // Placed before it is first shown, so it does not flicker from the corner.
+  if (!window->Create(nullptr, {.visible = false})) {
     std::fprintf(stderr, "vexel-mouse: cannot load the skin from %s\n",
                  toolkit.ResourceFolder().c_str());
     return 2;
   }
   window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
   window->CenterWindow();
+  window->Show();
   const int code = toolkit.RunMessageLoop();
   window.reset();  // closes the links and waits for the apply worker
   return code;
