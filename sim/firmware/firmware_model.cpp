@@ -1,5 +1,7 @@
 #include "firmware/firmware_model.h"
 
+#include "protocol/reports.h"
+
 #include <utility>
 
 #include "protocol/frame.h"
@@ -20,7 +22,18 @@ bool IsPollingCode(int code) {
 }  // namespace
 
 FirmwareModel::FirmwareModel(const Clock& clock)
-    : clock_(clock), start_(clock.Now()), next_battery_(start_ + kBatteryPeriod) {}
+    : clock_(clock), start_(clock.Now()), next_battery_(start_ + kBatteryPeriod) {
+  // A new mouse holds its factory settings: those of a default profile.
+  auto factory = MakeZeroProfile();
+  ApplyProfileDefaults(*factory);
+  auto hold = [this](std::span<const uint8_t> report) {
+    current_[report[0]].assign(report.begin(), report.end());
+  };
+  hold(protocol::EncodePerformanceReport(*factory));
+  hold(protocol::LightingReport(*factory));
+  hold(protocol::PollingRateReport(*factory));
+  hold(protocol::EncodeButtonMapReport(*factory));
+}
 
 int64_t FirmwareModel::ElapsedMs() const {
   return (clock_.Now() - start_).count();

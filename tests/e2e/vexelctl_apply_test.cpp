@@ -104,5 +104,13 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   EXPECT_EQ(status["charging"], "charging");
 }
 
+TEST_F(VexelctlApply, StatusShowsADpiStageChosenOnTheMouse) {
+  sim.Ctl("press-dpi 4");
+  const CommandResult result =
+      RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " status");
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(nlohmann::json::parse(result.out)["mouse_dpi_stage"], 4);
+}
+
 }  // namespace
 }  // namespace vexel::testing

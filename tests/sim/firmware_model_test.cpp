@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/reports.h"
+
 #include "sim/test_reports.h"
 
 namespace vexel::sim {
@@ -249,7 +251,21 @@ TEST_F(FirmwareModelTest, CurrentReportsCarryWhatTheButtonsChangedSince) {
     EXPECT_TRUE(protocol::IsWellFormed(report));
   // What was accepted stays as it came.
   EXPECT_EQ(model_.LastReport(protocol::kKindPerformance), performance);
-  EXPECT_FALSE(model_.CurrentReport(protocol::kKindButtonMap));
+  EXPECT_FALSE(model_.LastReport(protocol::kKindButtonMap));
+}
+
+TEST_F(FirmwareModelTest, ANewMouseHoldsFactorySettingsTheButtonsChange) {
+  auto factory = MakeZeroProfile();
+  ApplyProfileDefaults(*factory);
+  const auto map = protocol::EncodeButtonMapReport(*factory);
+  EXPECT_EQ(model_.CurrentReport(protocol::kKindButtonMap),
+            std::vector<uint8_t>(map.begin(), map.end()));
+  model_.PressDpi(3);
+  const auto performance = model_.CurrentReport(protocol::kKindPerformance);
+  ASSERT_TRUE(performance);
+  EXPECT_EQ((*performance)[24], 3);
+  EXPECT_TRUE(protocol::IsWellFormed(*performance));
+  EXPECT_FALSE(model_.LastReport(protocol::kKindPerformance));  // nothing was sent to it
 }
 
 TEST_F(FirmwareModelTest, PlugAndUnplugAreReportedOnceEach) {

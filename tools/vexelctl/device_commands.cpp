@@ -223,7 +223,7 @@ int RunStatus(Args args, std::ostream& out, std::ostream& err) {
       << ", \"wireless_ready\": " << (links.wireless_ready ? "true" : "false")
       << ", \"battery\": " << battery.percent << ", \"charging\": \""
       << BatteryStateName(battery.state) << "\", \"dpi_stage\": " << dpi_stage + 1
-      << ", \"dpi\": " << dpi << "}\n";
+      << ", \"dpi\": " << dpi << ", \"mouse_dpi_stage\": " << page.ReadMouseDpiStage() << "}\n";
   return kExitOk;
 }
 

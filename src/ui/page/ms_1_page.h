@@ -103,6 +103,11 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   };
   BatteryStatus battery() const { return battery_; }
 
+  // The DPI stage (1-8) the mouse holds now, read back over the open driver
+  // link (cable first); 0 when none is open or the mouse does not answer.
+  // The program itself never reads back; vexelctl shows it.
+  int ReadMouseDpiStage();
+
   int device_present() const { return device_present_; }
   protocol::LinkFlags& links() { return links_; }
   protocol::ApplyCycle& apply_cycle() { return cycle_; }

@@ -2,6 +2,7 @@
 // and removal, the BLE link state, and teardown.
 #include <string>
 
+#include "protocol/reports.h"
 #include "toolkit/message_ids.h"
 #include "toolkit/window.h"
 #include "ui/page/ms_1_page.h"
@@ -180,6 +181,21 @@ void CMS_1_Page::SetBleConnected(bool on) {
   }
   if (links_.wireless_link == 1 || links_.wired_link == 1) return;
   SetDevicePresent(on);
+}
+
+int CMS_1_Page::ReadMouseDpiStage() {
+  FeatureDriver* driver = links_.wired_link == 1      ? wired_driver_.get()
+                          : links_.wireless_link == 1 ? wireless_driver_.get()
+                                                      : nullptr;
+  if (driver == nullptr) return 0;
+  // The performance report as the mouse holds it; byte 24 is the stage.
+  protocol::PerformanceBytes report{};
+  report[0] = protocol::kKindPerformance;
+  constexpr std::size_t kStageByte = 24;
+  const int32_t got = driver->get_feature(report.data(), static_cast<int32_t>(report.size()));
+  if (got <= static_cast<int32_t>(kStageByte)) return 0;
+  const int stage = report[kStageByte];
+  return stage >= 1 && stage <= kDpiStageCount ? stage : 0;
 }
 
 void CMS_1_Page::CloseLinks() {
