@@ -7,9 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 dir=$(bash scripts/build.sh | tail -n 1)
+supp="$PWD/scripts/sanitizers"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
-export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$supp/lsan.supp print_suppressions=0}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1 halt_on_error=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 suppressions=$supp/tsan.supp}"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300
 if [ -z "${VEXEL_SANITIZE:-}" ]; then
