@@ -14,18 +14,17 @@
 #include "firmware/link.h"
 #include "firmware/macro_chunks.h"
 #include "platform/clock.h"
+#include "protocol/status_codes.h"
 
 namespace vexel::sim {
 
-inline constexpr uint16_t kStatusDpiStage = 0x1010;
-inline constexpr uint16_t kStatusPollingRate = 0x2010;
-inline constexpr uint16_t kStatusBattery = 0x4010;
-inline constexpr uint16_t kStatusAck = 0x5010;
-inline constexpr uint16_t kStatusLightMode = 0x7010;
+using protocol::BatteryState;
+using protocol::kStatusAck;
+using protocol::kStatusBattery;
+using protocol::kStatusDpiStage;
+using protocol::kStatusLightMode;
+using protocol::kStatusPollingRate;
 inline constexpr Clock::Ms kBatteryPeriod{2000};
-
-// Low byte of the battery status value; the high byte is the percent.
-enum class BatteryState : uint8_t { kDischarging = 1, kFull = 2, kCharging = 3 };
 
 struct ConnectionChange {
   Link link;

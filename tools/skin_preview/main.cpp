@@ -80,15 +80,15 @@ void SetSections(QWidget* root, const QStringList& checks, bool open) {
 }
 
 // Sample rows for lists that the program fills at run time (profiles).
-void FillLists(QWidget* root, const QStringList& specs) {
-  for (const QString& spec : specs) {
-    const QString name = spec.section('=', 0, 0);
+void FillLists(QWidget* root, const QStringList& fillings) {
+  for (const QString& filling : fillings) {
+    const QString name = filling.section('=', 0, 0);
     auto* list = root->findChild<QListWidget*>(name);
     if (!list) {
       std::fprintf(stderr, "no list %s\n", qPrintable(name));
       continue;
     }
-    list->addItems(spec.section('=', 1).split(','));
+    list->addItems(filling.section('=', 1).split(','));
     list->setCurrentRow(0);
   }
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "protocol/reports.h"
+#include "protocol/status_codes.h"
 #include "toolkit/message_ids.h"
 #include "toolkit/window.h"
 #include "ui/page/ms_1_page.h"
@@ -10,9 +11,7 @@
 namespace vexel {
 namespace {
 
-constexpr Clock::Ms kArrivalWait{1000};
-constexpr uint16_t kConnectionCode =
-    0x7F00;  // value 1 arrival, 2 removal  // the device enumerates before it is opened
+constexpr Clock::Ms kArrivalWait{1000};  // the device enumerates before it is opened
 
 // The driver monitors post from their own threads straight into the main
 // window's queue.
@@ -103,7 +102,7 @@ void CMS_1_Page::SetDevicePresent(bool present) {
 void CMS_1_Page::DispatchLinkEvent(uint32_t status_event, void (CMS_1_Page::*on_connection)(bool)) {
   const uint16_t code = static_cast<uint16_t>(status_event >> 16);
   const uint16_t value = static_cast<uint16_t>(status_event);
-  if (code == kConnectionCode) {
+  if (code == protocol::kStatusConnection) {
     if (value == 1) (this->*on_connection)(true);
     if (value == 2) (this->*on_connection)(false);
   } else if (code >= 0x1000 && code <= 0x9000) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "protocol/reports.h"
+#include "protocol/status_codes.h"
 #include "toolkit/control.h"
 #include "toolkit/message_ids.h"
 #include "toolkit/window.h"
@@ -12,16 +13,10 @@
 namespace vexel {
 namespace {
 
-constexpr uint16_t kStatusDpiStage = 0x1010;
-constexpr uint16_t kStatusPollingRate = 0x2010;
-constexpr uint16_t kStatusBattery = 0x4010;
-constexpr uint16_t kStatusAcknowledge = 0x5010;
-constexpr uint16_t kStatusNoEffect = 0x6010;
-constexpr uint16_t kStatusLightMode = 0x7010;
-constexpr uint16_t kStatusCommitOnly = 0x8010;
+using namespace protocol;
 
-constexpr uint8_t kBatteryFull = 2;
-constexpr uint8_t kBatteryCharging = 3;
+constexpr auto kBatteryFull = static_cast<uint8_t>(BatteryState::kFull);
+constexpr auto kBatteryCharging = static_cast<uint8_t>(BatteryState::kCharging);
 
 }  // namespace
 
@@ -58,7 +53,7 @@ void CMS_1_Page::HandleStatus(uint16_t code, uint16_t value) {
       if (value < 1 || value > 8) return;
       // Only the four interval codes map to a rate; others are not stored
       // unmapped, since the page indexes its options by the rate.
-      const int rate = protocol::PollingRateOfIntervalCode(value);
+      const int rate = PollingRateOfIntervalCode(value);
       if (rate < 0) return;
       {
         auto access = store_.Lock();
@@ -74,7 +69,7 @@ void CMS_1_Page::HandleStatus(uint16_t code, uint16_t value) {
     case kStatusBattery:
       HandleDriverBattery(value);
       return;
-    case kStatusAcknowledge:
+    case kStatusAck:
       links_.ack_received = (value & 0xFF) == 0;
       return;
     case kStatusNoEffect:
