@@ -12,8 +12,10 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$supp/lsan.supp print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1 halt_on_error=1}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 suppressions=$supp/tsan.supp}"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300
+  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300 | tee "$log"
 if [ -z "${VEXEL_SANITIZE:-}" ]; then
   for stage in scripts/test.d/*.sh; do
     [ -e "$stage" ] || continue
@@ -21,3 +23,9 @@ if [ -z "${VEXEL_SANITIZE:-}" ]; then
     bash "$stage"
   done
 fi
+
+# One closing line for the whole run.
+total=$(sed -nE 's/.* tests failed out of ([0-9]+).*/\1/p' "$log" | tail -n 1)
+failed=$(sed -nE 's/.*, ([0-9]+) tests failed out of.*/\1/p' "$log" | tail -n 1)
+skipped=$(grep -c '\*\*\*Skipped' "$log" || true)
+echo "tests: $((total - failed - skipped)) passed, $failed failed, $skipped skipped"
