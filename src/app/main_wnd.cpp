@@ -168,8 +168,7 @@ void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
   } else if (command.name == "exit") {
     Close(0);
   } else if (command.name.compare(0, 4, "ms_1") == 0) {
-    // Button assignment commands of the page's button menu.
-    (void)command;
+    page_.OnButtonMenuCommand(command.name);
   }
 }
 

@@ -101,6 +101,22 @@ TEST_F(MainWindow, TrayMenuCommands) {
   h.toolkit.ProcessEvents();
   EXPECT_TRUE(h.window->IsVisible());
 
+  // Names starting with "ms_1" belong to the page's button menu, "ms_1" itself
+  // included; anything else does nothing.
+  auto command = [&](const char* name) {
+    toolkit::Message message{.id = kMsgMenuCommand};
+    message.menu_command =
+        std::make_shared<toolkit::MenuCommand>(toolkit::MenuCommand{name, "", ""});
+    h.window->PostMessage(message);
+    h.toolkit.ProcessEvents();
+    return h.page().last_button_command();
+  };
+  EXPECT_EQ(command("ms_1"), "ms_1");
+  EXPECT_EQ(command("ms_"), "ms_1");
+  EXPECT_EQ(command("ms_1_btn_key_3"), "ms_1_btn_key_3");
+  EXPECT_EQ(command("other"), "ms_1_btn_key_3");
+  EXPECT_TRUE(h.window->IsVisible());
+
   h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
   h.toolkit.ProcessEvents();
   ASSERT_TRUE(h.window->tray_menu()->Trigger("exit"));

@@ -78,6 +78,11 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   void OnWorkerEffect(uintptr_t effect);
   void ForwardApplyRequest();  // 1541 -> the worker's 1536
   void SetBleConnected(bool on);
+  // A command of the button-assignment menu (a name starting with "ms_1").
+  // The assignment itself comes with the button catalogue; until then the
+  // command is only remembered.
+  void OnButtonMenuCommand(const std::string& name) { last_button_command_ = name; }
+  const std::string& last_button_command() const { return last_button_command_; }
 
   // ---- Status readback ----
   void HandleStatus(uint16_t code, uint16_t value);
@@ -167,6 +172,7 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   int skip_first_profile_select_ = 1;
   int charge_anim_value_ = 0;
   SendObserver send_observer_;
+  std::string last_button_command_;
   BatteryStatus battery_;
 };
 
