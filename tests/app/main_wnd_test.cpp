@@ -104,7 +104,8 @@ TEST_F(MainWindow, TrayMenuCommands) {
   // Names starting with "ms_1" belong to the page's button menu, "ms_1" itself
   // included; anything else does nothing.
   auto command = [&](const char* name) {
-    toolkit::Message message{.id = kMsgMenuCommand};
+    toolkit::Message message;
+    message.id = kMsgMenuCommand;
     message.menu_command =
         std::make_shared<toolkit::MenuCommand>(toolkit::MenuCommand{name, "", ""});
     h.window->PostMessage(message);
