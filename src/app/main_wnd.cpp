@@ -95,7 +95,7 @@ bool CMainWnd::HandleCustomMessage(const toolkit::Message& message) {
       if (message.menu_command) OnMenuCommand(*message.menu_command);
       return true;
     case kMsgShowInstance:
-      ShowOrWarn(false);
+      ShowOrWarn();
       return true;
     case kMsgDeviceState:
       OnDeviceState();
@@ -153,7 +153,7 @@ void CMainWnd::OnTimer(uint32_t id) {
 
 void CMainWnd::OnTrayIcon(intptr_t event) {
   if (event == kTrayLeftButtonUp) {
-    ShowOrWarn(true);
+    ShowOrWarn();
   } else if (event == kTrayRightButtonUp) {
     tray_menu_.reset();
     toolkit::Point at = toolkit().CursorPosition();
@@ -164,7 +164,7 @@ void CMainWnd::OnTrayIcon(intptr_t event) {
 
 void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
   if (EqualsIgnoringCase(Utf8ToUtf16(command.name), u"configuration")) {
-    ShowOrWarn(false);
+    ShowOrWarn();
   } else if (command.name == "exit") {
     Close(0);
   } else if (command.name.compare(0, 4, "ms_1") == 0) {
@@ -172,15 +172,12 @@ void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
   }
 }
 
-void CMainWnd::ShowOrWarn(bool only_when_hidden) {
+void CMainWnd::ShowOrWarn() {
   if (window_device_present_ != 1) {
     ShowNoDeviceBox();
     return;
   }
-  if (only_when_hidden && IsVisible() && !IsMinimized()) {
-    BringToFront();
-    return;
-  }
+  // Shows it when hidden, restores it when minimised, and brings it forward.
   BringToFront();
 }
 

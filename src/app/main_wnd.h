@@ -54,7 +54,7 @@ class CMainWnd : public toolkit::Window {
   void CloseDpiIndicator();
   // Brings the window forward when a device is there, else tells the user
   // there is none (one box at a time).
-  void ShowOrWarn(bool only_when_hidden);
+  void ShowOrWarn();
   void ShowNoDeviceBox();
   void LoadHooks();
 
