@@ -12,10 +12,15 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$supp/lsan.supp print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1 halt_on_error=1}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 suppressions=$supp/tsan.supp}"
+# Qt's libraries are not instrumented for ThreadSanitizer: events posted
+# across threads look unsynchronised to it. The TSan run leaves out the tests
+# that run Qt (labels gui and qt); the ASan and plain runs take everything.
+exclude=()
+[ "${VEXEL_SANITIZE:-}" = thread ] && exclude=(-LE 'gui|qt')
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300 | tee "$log"
+  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300 "${exclude[@]}" | tee "$log"
 if [ -z "${VEXEL_SANITIZE:-}" ]; then
   for stage in scripts/test.d/*.sh; do
     [ -e "$stage" ] || continue

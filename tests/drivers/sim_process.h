@@ -42,7 +42,10 @@ class SimProcess {
     const char* argv[] = {program.c_str(), "serve", "--socket", socket_.c_str(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    // Neither output stays open on the test's pipes: should the test die
+    // without ending the sim, CTest must not wait for the sim's output too.
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) !=
         0) {
       pid_ = -1;
