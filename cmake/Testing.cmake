@@ -2,10 +2,10 @@ include(GoogleTest)
 
 # vexel_add_test(NAME name SOURCES ... LIBS ... LABELS unit|gui|e2e [ENVIRONMENT VAR=value])
 # One GoogleTest binary; each TEST becomes one CTest test carrying the labels.
-# ENVIRONMENT takes one VAR=value: gtest_discover_tests splits a list into
-# separate properties, so a second variable would be lost.
+# LABELS and ENVIRONMENT take one value each: gtest_discover_tests splits a
+# list into separate properties, so a second entry would be lost.
 function(vexel_add_test)
-  cmake_parse_arguments(T "" "NAME;ENVIRONMENT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;LABELS;ENVIRONMENT" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
