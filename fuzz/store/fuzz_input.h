@@ -31,7 +31,8 @@ inline Bytes RawOrPatched(const uint8_t* data, size_t size, Bytes sound) {
 // std::equal on std::byte compiles to a per-byte loop that the coverage
 // instrumentation traces byte by byte; memcmp keeps large compares cheap.
 inline bool SameBytes(const Bytes& a, const Bytes& b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+  // Empty vectors may have no buffer at all, and memcmp must not see null.
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
 
 }  // namespace vexel::fuzz
