@@ -33,21 +33,15 @@ void ReportDelivery::Pause(Clock::Ms duration) {
   if (!flags_.shutting_down) clock_.SleepFor(duration);
 }
 
-int ReportDelivery::SendWired(std::span<const uint8_t> report, bool& delivered) {
-  delivered = false;
-  if (report[0] != kKindMacro) {
-    delivered = true;  // a plain report is not offered to the other links
-    return wired_(report);
-  }
+int ReportDelivery::SendWired(std::span<const uint8_t> report) {
+  if (report[0] != kKindMacro) return wired_(report);
   int result = 0;
   for (int k = 0; k < kChunkCount; ++k) {
     const MacroChunk chunk = MakeMacroChunk(report, k, false);
     result = wired_(chunk);
     if (result != 0) Pause(DeliveryTiming::kWiredChunkPause);
   }
-  // Only the last chunk decides; a failed macro goes on to the other links.
-  delivered = result != 0;
-  return result;
+  return result;  // only the last chunk decides
 }
 
 int ReportDelivery::SendWireless(std::span<const uint8_t> report) {
@@ -74,7 +68,10 @@ int ReportDelivery::SendReport(std::span<const uint8_t> report) {
   int result = 0;
   bool done = false;
   if (flags_.wired_link == 1 && wired_) {
-    result = SendWired(report, done);
+    result = SendWired(report);
+    // A plain report ends at the cable whatever its result; a macro whose last
+    // chunk failed is offered to the other links.
+    done = report[0] != kKindMacro || result != 0;
   }
   if (!done) {
     if (flags_.wireless_link == 1 && flags_.wireless_ready && wireless_) {

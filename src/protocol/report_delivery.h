@@ -66,7 +66,7 @@ class ReportDelivery {
  private:
   // Sleeps unless the page is shutting down.
   void Pause(Clock::Ms duration);
-  int SendWired(std::span<const uint8_t> report, bool& delivered);
+  int SendWired(std::span<const uint8_t> report);
   int SendWireless(std::span<const uint8_t> report);
 
   LinkFlags& flags_;

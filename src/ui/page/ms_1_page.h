@@ -134,6 +134,9 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   // Link start-up and events.
   void StartLinks();
   std::unique_ptr<FeatureDriver> LoadDriver(const char* file);
+  // Set_VIDPID, Open_DevMonitor and Open_FeatureDevice; 0 without a library.
+  int32_t OpenAtStartup(FeatureDriver* driver, int32_t product_id, uint32_t status_message,
+                        uint32_t connection_message);
   void OpenWiredAtStartup();
   void OpenWirelessAtStartup();
   // Connection events to `on_connection`, device status to HandleStatus.

@@ -19,6 +19,12 @@ void PostToWindow(void* context, uint32_t message, uintptr_t wparam, intptr_t lp
   static_cast<toolkit::Window*>(context)->PostMessage(message, wparam, lparam);
 }
 
+// The transport of a loaded library; none (an absent transport) without one.
+protocol::TransportSend SendThrough(FeatureDriver* driver) {
+  if (driver == nullptr) return nullptr;
+  return [driver](std::span<const uint8_t> bytes) { return driver->SetFeature(bytes); };
+}
+
 }  // namespace
 
 std::unique_ptr<FeatureDriver> CMS_1_Page::LoadDriver(const char* file) {
@@ -32,16 +38,8 @@ void CMS_1_Page::StartLinks() {
   post_target_ = VexelPostTarget{&PostToWindow, &main_window_};
   wired_driver_ = LoadDriver(kWiredDriverFile);
   wireless_driver_ = LoadDriver(kWirelessDriverFile);
-  if (wired_driver_) {
-    FeatureDriver* driver = wired_driver_.get();
-    delivery_.SetWiredSend(
-        [driver](std::span<const uint8_t> bytes) { return driver->SetFeature(bytes); });
-  }
-  if (wireless_driver_) {
-    FeatureDriver* driver = wireless_driver_.get();
-    delivery_.SetWirelessSend(
-        [driver](std::span<const uint8_t> bytes) { return driver->SetFeature(bytes); });
-  }
+  delivery_.SetWiredSend(SendThrough(wired_driver_.get()));
+  delivery_.SetWirelessSend(SendThrough(wireless_driver_.get()));
   OpenWiredAtStartup();
   OpenWirelessAtStartup();
   const bool ble_present = services_.hid_probe.DevicePresent(kBleVendorId, kBleProductId);
@@ -49,13 +47,17 @@ void CMS_1_Page::StartLinks() {
   device_present_ = links_.wired_link == 1 || links_.wireless_link == 1 || ble_present ? 1 : 0;
 }
 
+int32_t CMS_1_Page::OpenAtStartup(FeatureDriver* driver, int32_t product_id,
+                                  uint32_t status_message, uint32_t connection_message) {
+  if (driver == nullptr) return 0;
+  driver->set_vidpid(kMouseVendorId, product_id);
+  driver->open_dev_monitor(&post_target_, status_message, connection_message);
+  return driver->open_feature_device();
+}
+
 void CMS_1_Page::OpenWiredAtStartup() {
-  int32_t opened = 0;
-  if (wired_driver_) {
-    wired_driver_->set_vidpid(kMouseVendorId, kWiredProductId);
-    wired_driver_->open_dev_monitor(&post_target_, kMsgWiredStatus, kMsgWiredConnection);
-    opened = wired_driver_->open_feature_device();
-  }
+  const int32_t opened =
+      OpenAtStartup(wired_driver_.get(), kWiredProductId, kMsgWiredStatus, kMsgWiredConnection);
   if (opened != 0) {
     links_.wired_link = 1;
     cycle_.SetApplyBlocked(false);
@@ -71,12 +73,8 @@ void CMS_1_Page::OpenWiredAtStartup() {
 }
 
 void CMS_1_Page::OpenWirelessAtStartup() {
-  int32_t opened = 0;
-  if (wireless_driver_) {
-    wireless_driver_->set_vidpid(kMouseVendorId, kWirelessProductId);
-    wireless_driver_->open_dev_monitor(&post_target_, kMsgWirelessStatus, kMsgWirelessConnection);
-    opened = wireless_driver_->open_feature_device();
-  }
+  const int32_t opened = OpenAtStartup(wireless_driver_.get(), kWirelessProductId,
+                                       kMsgWirelessStatus, kMsgWirelessConnection);
   if (opened != 0) {
     main_window_.SetTimer(kTimerWirelessTimeout, kWirelessTimeoutMs);
     links_.wireless_link = 1;
