@@ -6,7 +6,7 @@
 #include "app/msg_wnd.h"
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
-#include "toolkit/message_ids.h"
+#include "messages/app_messages.h"
 #include "toolkit/toolkit.h"
 
 namespace vexel {

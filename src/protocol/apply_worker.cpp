@@ -1,6 +1,5 @@
 #include "protocol/apply_worker.h"
 
-#include "toolkit/message_ids.h"
 
 namespace vexel::protocol {
 

@@ -12,6 +12,10 @@
 
 namespace vexel::protocol {
 
+// The worker's thread message that runs one apply cycle (the main window
+// forwards its apply request 1541 as this).
+inline constexpr uint32_t kThreadMsgApply = 1536;
+
 class ApplyWorker {
  public:
   explicit ApplyWorker(ApplyCycle& cycle);

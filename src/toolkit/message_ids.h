@@ -1,68 +1,19 @@
-// Numbers of the window messages, thread messages and timers that the windows
-// and the worker exchange. They are wire values between components: keep them.
+// The numbered messages the toolkit itself sends to windows. The program's
+// own numbers live with the program (messages/app_messages.h).
 #pragma once
 
 #include <cstdint>
 
 namespace vexel {
 
-inline constexpr uint32_t kMsgUser = 1024;
+inline constexpr uint32_t kMsgUser = 1024;  // first number free for applications
 
-// Main window messages.
 inline constexpr uint32_t kMsgDestroy = 2;
-inline constexpr uint32_t kMsgTimer = 275;
-inline constexpr uint32_t kMsgDeviceChange = 537;
-inline constexpr uint32_t kMsgTrayIcon = 1025;  // lParam 514 left up, 517 right up
-inline constexpr uint32_t kMsgMenuCommand = 1027;
-inline constexpr uint32_t kMsgHookEvent = 1034;  // hook library -> macro editor / shortcut dialog
-inline constexpr uint32_t kMsgShowInstance = 1037;  // sent by a second instance
-inline constexpr uint32_t kMsgDeviceState = 1128;
-inline constexpr uint32_t kMsgDpiIndicator = 1129;
-inline constexpr uint32_t kMsgIgnored1130 = 1130;
-inline constexpr uint32_t kMsgWirelessStatus = 1537;
-inline constexpr uint32_t kMsgWirelessConnection = 1538;
-inline constexpr uint32_t kMsgWiredStatus = 1539;
-inline constexpr uint32_t kMsgWiredConnection = 1540;
-inline constexpr uint32_t kMsgApplyRequest = 1541;
-inline constexpr uint32_t kMsgIgnored1542 = 1542;
-inline constexpr uint32_t kMsgIgnored5121 = 5121;
+inline constexpr uint32_t kMsgTimer = 275;        // wparam: timer id
+inline constexpr uint32_t kMsgMenuCommand = 1027;  // a menu item was chosen
 
+// lparam of a tray icon's callback message.
 inline constexpr intptr_t kTrayLeftButtonUp = 514;
 inline constexpr intptr_t kTrayRightButtonUp = 517;
-
-// Thread message of the apply worker.
-inline constexpr uint32_t kThreadMsgApply = 1536;
-
-// Main window timers.
-inline constexpr uint32_t kTimerDpiIndicator = 52;        // 2000 ms
-inline constexpr uint32_t kTimerWirelessTimeout = 512;    // 6000 ms
-inline constexpr uint32_t kTimerDelayedApply = 513;       // 200 or 500 ms
-inline constexpr uint32_t kTimerScrollSettings = 514;     // 10 ms
-inline constexpr uint32_t kTimerChargingAnimation = 515;  // 30 ms
-
-// Control-bound timer of the page on "ms_1_progress_power".
-inline constexpr uint32_t kTimerWiredChargingAnimation = 53;  // 30 ms
-
-// Control-bound timers of the macro editor: scroll the inserted rows into view.
-inline constexpr uint32_t kTimerMacroScrollInsert = 6;        // 50 ms, row insert_position - 1
-inline constexpr uint32_t kTimerMacroScrollFirstInsert = 28;  // 50 ms, row first_insert_position
-inline constexpr int kMacroScrollTimerMs = 50;
-
-// wParam of kMsgHookEvent for mouse buttons (keys carry their virtual-key code).
-inline constexpr uintptr_t kHookLeftButtonDown = 513;
-inline constexpr uintptr_t kHookLeftButtonUp = 514;
-inline constexpr uintptr_t kHookRightButtonDown = 516;
-inline constexpr uintptr_t kHookRightButtonUp = 517;
-inline constexpr uintptr_t kHookMiddleButtonDown = 519;
-inline constexpr uintptr_t kHookMiddleButtonUp = 520;
-inline constexpr uintptr_t kHookSideButtonDown = 523;  // lParam: side button 1 or 2
-inline constexpr uintptr_t kHookSideButtonUp = 524;
-
-inline constexpr int kDelayedApplyShortMs = 200;
-inline constexpr int kDelayedApplyLongMs = 500;
-inline constexpr int kScrollSettingsMs = 10;
-inline constexpr int kWirelessTimeoutMs = 6000;
-inline constexpr int kDpiIndicatorMs = 2000;
-inline constexpr int kChargingAnimationMs = 30;
 
 }  // namespace vexel

@@ -7,7 +7,6 @@
 
 #include "fake_apply_host.h"
 #include "protocol/frame.h"
-#include "toolkit/message_ids.h"
 
 namespace vexel::protocol {
 namespace {
@@ -61,7 +60,7 @@ TEST_F(ApplyWorkerTest, RunsOneCyclePerApplyMessageOnlyWithALink) {
   EXPECT_TRUE(host.events.empty());  // no link: dropped, baseline kept
 
   host.link_open = true;
-  worker.PostThreadMessage(kMsgApplyRequest);  // not a thread message: dropped
+  worker.PostThreadMessage(1541);  // not a thread message: dropped
   worker.PostThreadMessage(kThreadMsgApply);
   worker.WaitIdle();
   EXPECT_EQ(host.Kinds(), (std::vector<uint8_t>{kKindLighting}));

@@ -84,20 +84,20 @@ TEST_F(HeadlessToolkitTest, MessageLoopRunsPostedMessagesUntilQuit) {
     using TestWindow::TestWindow;
     bool HandleCustomMessage(const Message& m) override {
       TestWindow::HandleCustomMessage(m);
-      if (m.id == kMsgApplyRequest) toolkit().Quit(3);
+      if (m.id == kTestMessage) toolkit().Quit(3);
       return true;
     }
   };
   QuitOnApply window(toolkit_);
   ASSERT_TRUE(window.Create());
   std::thread poster([&] {
-    window.PostMessage(kMsgDeviceState);
-    window.PostMessage(kMsgApplyRequest);
+    window.PostMessage(kOtherTestMessage);
+    window.PostMessage(kTestMessage);
   });
   EXPECT_EQ(toolkit_.RunMessageLoop(), 3);
   poster.join();
   ASSERT_EQ(window.messages.size(), 2u);
-  EXPECT_EQ(window.messages[0].id, kMsgDeviceState);
+  EXPECT_EQ(window.messages[0].id, kOtherTestMessage);
   toolkit_.Quit(4);  // a quit before the loop ends it at once
   EXPECT_EQ(toolkit_.RunMessageLoop(), 4);
 }

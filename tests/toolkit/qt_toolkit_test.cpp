@@ -41,13 +41,13 @@ TEST(QtToolkitTest, MessageLoopEndsWithTheQuitCode) {
     using TestWindow::TestWindow;
     bool HandleCustomMessage(const Message& m) override {
       TestWindow::HandleCustomMessage(m);
-      if (m.id == kMsgApplyRequest) toolkit().Quit(6);
+      if (m.id == kTestMessage) toolkit().Quit(6);
       return true;
     }
   };
   QuitOnApply window(toolkit);
   ASSERT_TRUE(window.Create());
-  std::thread poster([&] { window.PostMessage(kMsgApplyRequest); });
+  std::thread poster([&] { window.PostMessage(kTestMessage); });
   poster.join();
   EXPECT_EQ(toolkit.RunMessageLoop(), 6);
   toolkit.Quit(2);  // a quit before the loop ends it at once

@@ -24,6 +24,10 @@
 
 namespace vexel::toolkit::testing {
 
+// Message numbers of the tests' own windows: any number above kMsgUser.
+inline constexpr uint32_t kTestMessage = kMsgUser + 100;
+inline constexpr uint32_t kOtherTestMessage = kMsgUser + 101;
+
 struct SeenNotification {
   std::string type;
   std::string sender;
@@ -317,7 +321,7 @@ TYPED_TEST_P(ToolkitBehaviour, MessagesFromOtherThreadsArriveInOrderOnTheUiThrea
   for (int t = 0; t < 2; ++t) {
     posters.emplace_back([this, t] {
       for (int i = 0; i < kPerThread; ++i) {
-        this->window_->PostMessage(kMsgWiredStatus + t, static_cast<uintptr_t>(i), t);
+        this->window_->PostMessage(kTestMessage + t, static_cast<uintptr_t>(i), t);
       }
     });
   }
@@ -327,7 +331,7 @@ TYPED_TEST_P(ToolkitBehaviour, MessagesFromOtherThreadsArriveInOrderOnTheUiThrea
   std::vector<int> next(2, 0);
   for (size_t i = 0; i < this->window_->messages.size(); ++i) {
     const Message& m = this->window_->messages[i];
-    const int t = static_cast<int>(m.id - kMsgWiredStatus);
+    const int t = static_cast<int>(m.id - kTestMessage);
     ASSERT_TRUE(t == 0 || t == 1);
     EXPECT_EQ(m.wparam, static_cast<uintptr_t>(next[t]++));
     EXPECT_EQ(this->window_->threads[i], std::this_thread::get_id());
@@ -336,7 +340,7 @@ TYPED_TEST_P(ToolkitBehaviour, MessagesFromOtherThreadsArriveInOrderOnTheUiThrea
 }
 
 TYPED_TEST_P(ToolkitBehaviour, SendMessageRunsAtOnce) {
-  EXPECT_TRUE(this->window_->SendMessage(kMsgDeviceState, 1, 2));
+  EXPECT_TRUE(this->window_->SendMessage(kOtherTestMessage, 1, 2));
   ASSERT_EQ(this->window_->messages.size(), 1u);
   EXPECT_EQ(this->window_->messages[0].lparam, 2);
 }
@@ -396,7 +400,7 @@ TYPED_TEST_P(ToolkitBehaviour, ASecondCloseAndADestroyedWindowCallNothing) {
   ASSERT_TRUE(open->Create());
   open->SetTimer(5, 10);
   open->Get("progress_one").SetTimer(53, 10);
-  open->PostMessage(kMsgApplyRequest);
+  open->PostMessage(kTestMessage);
   open.reset();
   this->Advance(100);  // nothing may reach the destroyed object (sanitizers)
   EXPECT_TRUE(this->window_->IsCreated());
@@ -408,7 +412,7 @@ TYPED_TEST_P(ToolkitBehaviour, MessagesToAClosedWindowAreDropped) {
   other.Close(0);
   this->Pump();
   other.SetTimer(1, 10);
-  other.PostMessage(kMsgApplyRequest);
+  other.PostMessage(kTestMessage);
   this->Advance(100);
   EXPECT_EQ(other.messages.size(), 1u);  // only kMsgDestroy
   EXPECT_EQ(other.FindControl("btn_one"), nullptr);

@@ -9,7 +9,7 @@
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
-#include "toolkit/message_ids.h"
+#include "messages/app_messages.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 namespace {

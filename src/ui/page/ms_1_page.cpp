@@ -2,7 +2,7 @@
 
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
-#include "toolkit/message_ids.h"
+#include "messages/app_messages.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -63,7 +63,7 @@ void CMS_1_Page::RequestApply(int delay_ms) {
 }
 
 void CMS_1_Page::ForwardApplyRequest() {
-  if (worker_) worker_->PostThreadMessage(kThreadMsgApply);
+  if (worker_) worker_->PostThreadMessage(protocol::kThreadMsgApply);
 }
 
 void CMS_1_Page::Notify(const toolkit::Notification& notification) {

@@ -16,7 +16,7 @@
 #include "protocol/apply_worker.h"
 #include "protocol/report_delivery.h"
 #include "store/profile_store.h"
-#include "toolkit/message_ids.h"
+#include "messages/app_messages.h"
 #include "toolkit/notification.h"
 #include "ui/page/page_controls.h"
 #include "ui/page/page_services.h"
@@ -32,7 +32,7 @@ inline constexpr char kPageVirtualWindow[] = "MS_1_Page";
 // Private message of the page, posted to the main window by the apply worker
 // so that its effects on timers and controls happen on the UI thread; wparam
 // is a WorkerEffect.
-inline constexpr uint32_t kMsgPageWorkerEffect = kMsgUser + 600;
+inline constexpr uint32_t kMsgPageWorkerEffect = kMsgWorkerEffect;
 enum class WorkerEffect : uintptr_t {
   kKillWirelessTimeout = 1,
   kStartWirelessTimeout = 2,

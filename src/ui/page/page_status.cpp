@@ -6,7 +6,7 @@
 #include "protocol/reports.h"
 #include "protocol/status_codes.h"
 #include "toolkit/control.h"
-#include "toolkit/message_ids.h"
+#include "messages/app_messages.h"
 #include "toolkit/window.h"
 #include "ui/page/ms_1_page.h"
 
