@@ -10,30 +10,19 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "app/main_wnd.h"
 #include "drivers/sim_process.h"
+#include "link/device_session.h"
+#include "link/session_loop.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "protocol/report_delivery.h"
 #include "support/run_command.h"
-#include "toolkit/headless/headless_toolkit.h"
 
 namespace vexel {
 namespace {
 
 using Clock_ = std::chrono::steady_clock;
 using protocol::DeliveryTiming;
-
-template <typename Done>
-bool PumpUntil(toolkit::Toolkit& kit, Done done, std::chrono::seconds limit) {
-  const auto end = Clock_::now() + limit;
-  while (Clock_::now() < end) {
-    kit.ProcessEvents();
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  return false;
-}
 
 // Pauses the rules require for the sends the mouse saw on `link`: every send
 // of a plain report (500 ms each on the receiver), every macro chunk (200 ms
@@ -71,33 +60,30 @@ double TimeOneApply(const std::string& unplug, const std::string& link) {
   SteadyClock clock;
   DlLibraryLoader loader;
   HidapiProbe probe;
-  toolkit::headless::HeadlessToolkit kit(clock);
-  kit.SetResourceFolder(std::string(VEXEL_BIN_DIR) + "/res");
-  kit.SetTraceSink([](std::string_view) {});
-  CMainWnd window(kit,
-                  PageServices{clock, loader, probe, VEXEL_BIN_DIR, StorePaths{data.path()}, {}});
-  window.Create(nullptr, {.visible = false});
-  CMS_1_Page& page = window.page();
-  PumpUntil(
-      kit, [&] { return page.links().wired_link == 1 || page.links().wireless_ready; },
-      std::chrono::seconds(5));
+  SessionLoop loop;
+  ProfileStore store(StorePaths{data.path()});
+  DeviceSession session(SessionServices{clock, loader, probe, VEXEL_BIN_DIR, {}}, store,
+                        loop.PostTarget());
+  session.Start();
+  session.AdoptStartupStore(LoadStoreAtStartup(store, u"Profile"));
+  loop.PumpUntil(session, std::chrono::seconds(5),
+                 [&] { return session.links().wired_link == 1 || session.links().wireless_ready; });
   {
     // One macro-bound button, so the chunked macro report is timed too.
-    auto access = page.store().Lock();
+    auto access = store.Lock();
     ButtonSlot& slot = access->EditedProfile()->button[5];
     slot.function_code = kFunctionMacro;
     slot.macro_action_count = 2;
     slot.macro_actions[0] = {4, kActionPress, 30};
     slot.macro_actions[1] = {4, kActionRelease, 30};
   }
-  protocol::ApplyWorker* worker = page.worker();
+  protocol::ApplyWorker* worker = session.worker();
   const uint64_t before = worker->ProcessedCount();
   const auto start = Clock_::now();
-  page.apply_cycle().SetFullApplyPending(true);
-  window.PostMessage(kMsgApplyRequest);
-  PumpUntil(
-      kit, [&] { return worker->ProcessedCount() > before && worker->IsIdle(); },
-      std::chrono::seconds(120));
+  session.SetFullApplyPending(true);
+  session.ForwardApplyRequest();
+  loop.PumpUntil(session, std::chrono::seconds(120),
+                 [&] { return worker->ProcessedCount() > before && worker->IsIdle(); });
   const double wall = std::chrono::duration<double, std::milli>(Clock_::now() - start).count();
   const double required = RequiredMs(nlohmann::json::parse(sim.Ctl("state")), link);
   std::printf("%-8s wall %7.1f ms, required pauses %7.1f ms, ratio %.4f\n", link.c_str(), wall,

@@ -4,9 +4,9 @@
 
 #include "app/dpi_msg.h"
 #include "app/msg_wnd.h"
+#include "messages/app_messages.h"
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
-#include "messages/app_messages.h"
 #include "toolkit/toolkit.h"
 
 namespace vexel {
@@ -16,8 +16,27 @@ constexpr int kTrayMenuLift = 50;  // the menu opens above the cursor
 
 }  // namespace
 
+namespace {
+
+// The page's message boxes are the program's CMsgWnd over this window.
+PageServices WithMessageBox(PageServices services, toolkit::Toolkit& toolkit,
+                            toolkit::Window* owner) {
+  if (!services.message_box) {
+    services.message_box = [&toolkit, owner](std::string_view title_key,
+                                             std::string_view message_key,
+                                             std::string_view detail) {
+      return CMsgWnd::Show(toolkit, owner, title_key, message_key, detail);
+    };
+  }
+  return services;
+}
+
+}  // namespace
+
 CMainWnd::CMainWnd(toolkit::Toolkit& toolkit, PageServices services)
-    : Window(toolkit), services_(services), page_(*this, std::move(services)) {}
+    : Window(toolkit),
+      services_(services),
+      page_(*this, WithMessageBox(std::move(services), toolkit, this)) {}
 
 CMainWnd::~CMainWnd() {
   // The table goes with this window; the toolkit must not look keys up in it.
@@ -75,6 +94,7 @@ void CMainWnd::OnClick(const toolkit::Notification& notification) {
 }
 
 bool CMainWnd::HandleCustomMessage(const toolkit::Message& message) {
+  if (page_.HandleSessionMessage(message.id, message.wparam, message.lparam)) return true;
   switch (message.id) {
     case kMsgDestroy:
       toolkit().Quit(0);
@@ -102,24 +122,6 @@ bool CMainWnd::HandleCustomMessage(const toolkit::Message& message) {
       return true;
     case kMsgDpiIndicator:
       ShowDpiIndicator(message.wparam, message.lparam);
-      return true;
-    case kMsgWirelessStatus:
-      page_.OnWirelessEvent(MakeStatusEvent(message.wparam, message.lparam));
-      return true;
-    case kMsgWirelessConnection:
-      page_.OnWirelessEvent(MakeConnectionEvent(message.wparam));
-      return true;
-    case kMsgWiredStatus:
-      page_.OnWiredEvent(MakeStatusEvent(message.wparam, message.lparam));
-      return true;
-    case kMsgWiredConnection:
-      page_.OnWiredEvent(MakeConnectionEvent(message.wparam));
-      return true;
-    case kMsgApplyRequest:
-      page_.ForwardApplyRequest();
-      return true;
-    case kMsgPageWorkerEffect:
-      page_.OnWorkerEffect(message.wparam);
       return true;
     default:
       return false;

@@ -15,12 +15,15 @@ class CMsgWnd : public toolkit::Window {
   static constexpr int kOk = 1;
   static constexpr int kCancel = 0;
 
-  CMsgWnd(toolkit::Toolkit& toolkit, std::string title_key, std::string message_key);
+  // `detail`: plain text shown on its own line under the message (a file
+  // name); empty for none.
+  CMsgWnd(toolkit::Toolkit& toolkit, std::string title_key, std::string message_key,
+          std::string detail = {});
 
   // Creates the box as a tool window over `parent` (may be null), centres it,
   // runs it modally and returns kOk or kCancel.
   static int Show(toolkit::Toolkit& toolkit, toolkit::Window* parent, std::string_view title_key,
-                  std::string_view message_key);
+                  std::string_view message_key, std::string_view detail = {});
 
   std::string WindowClassName() const override { return "MsgWnd"; }
   std::string SkinFile() const override { return "msg.xml"; }
@@ -35,6 +38,7 @@ class CMsgWnd : public toolkit::Window {
  private:
   std::string title_key_;
   std::string message_key_;
+  std::string detail_;
   toolkit::Control* btn_ok_ = nullptr;
   toolkit::Control* btn_cancel_ = nullptr;
   toolkit::Control* warning_title_ = nullptr;

@@ -10,7 +10,7 @@ namespace vexel {
 
 // Main window messages.
 inline constexpr uint32_t kMsgDeviceChange = 537;
-inline constexpr uint32_t kMsgTrayIcon = 1025;  // lParam 514 left up, 517 right up
+inline constexpr uint32_t kMsgTrayIcon = 1025;   // lParam 514 left up, 517 right up
 inline constexpr uint32_t kMsgHookEvent = 1034;  // hook library -> macro editor / shortcut dialog
 inline constexpr uint32_t kMsgShowInstance = 1037;  // sent by a second instance
 inline constexpr uint32_t kMsgDeviceState = 1128;

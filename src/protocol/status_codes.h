@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace vexel::protocol {
 
@@ -18,5 +19,20 @@ inline constexpr uint16_t kStatusConnection = 0x7F00;
 
 // Low byte of the battery value.
 enum class BatteryState : uint8_t { kDischarging = 1, kFull = 2, kCharging = 3 };
+
+// How the state byte is named in JSON and on the command line; "unknown" for
+// -1 (no battery report yet). Any other state byte means discharging.
+constexpr std::string_view BatteryStateName(int state) {
+  switch (state) {
+    case -1:
+      return "unknown";
+    case static_cast<int>(BatteryState::kFull):
+      return "full";
+    case static_cast<int>(BatteryState::kCharging):
+      return "charging";
+    default:
+      return "discharging";
+  }
+}
 
 }  // namespace vexel::protocol

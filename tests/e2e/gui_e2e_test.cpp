@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/main_wnd.h"
+#include "messages/app_messages.h"
 #include "drivers/sim_process.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_wnd.h"
+#include "messages/app_messages.h"
 #include "support/fake_driver_library.h"
 #include "support/run_command.h"
 #include "toolkit/control.h"
@@ -40,7 +41,7 @@ class MainWindowHarness {
   // Lets the apply worker finish and runs what it posted.
   void Settle() {
     toolkit.ProcessEvents();
-    if (page().worker() != nullptr) page().worker()->WaitIdle();
+    if (page().session().worker() != nullptr) page().session().worker()->WaitIdle();
     toolkit.ProcessEvents();
   }
   CMS_1_Page& page() { return window->page(); }

@@ -1,5 +1,6 @@
-// vexelctl apply / status: the page's own link logic, driver libraries and
-// delivery rules, on the headless toolkit in real time.
+// vexelctl apply / status: the program's own device session (driver
+// libraries, links, delivery rules, status readback) in real time, without
+// the GUI.
 #include <stdlib.h>
 
 #include <chrono>
@@ -10,26 +11,28 @@
 #include <ostream>
 #include <thread>
 
-#include "app/main_wnd.h"
 #include "command.h"
+#include "language/language_table.h"
+#include "link/device_session.h"
+#include "link/session_loop.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "profile_file.h"
 #include "protocol/frame.h"
+#include "protocol/status_codes.h"
 #include "store/record_files.h"
 #include "store/store_folder.h"
-#include "toolkit/headless/headless_toolkit.h"
+#include "store/utf16_name.h"
 
 namespace vexel::ctl {
 namespace {
 
 constexpr auto kListenFor = std::chrono::seconds(3);
-constexpr auto kPumpInterval = std::chrono::milliseconds(5);
 
-// VEXELCTL_DEBUG=1 shows the page's debug output on stderr.
+// VEXELCTL_DEBUG=1 shows the session's debug output on stderr.
 std::function<void(std::string_view)> DebugSink() {
   if (std::getenv("VEXELCTL_DEBUG") == nullptr) return nullptr;
-  return [](std::string_view line) { std::cerr << "debug: " << line << "\n"; };
+  return [](std::string_view line) { std::cerr << "debug: " << line; };
 }
 
 struct SentReport {
@@ -37,50 +40,58 @@ struct SentReport {
   int result = 0;
 };
 
-// The main window and its page on the headless toolkit, as the program runs
-// them, with the store in `store_folder`.
+// What a save failure needs to reach the user of a command line.
+class SaveWatch final : public SessionObserver {
+ public:
+  void OnProfilesSaved(std::string_view file, std::string_view error) override {
+    if (!error.empty()) failure_ = std::string(file) + ": " + std::string(error);
+  }
+  const std::string& failure() const { return failure_; }
+
+ private:
+  std::string failure_;
+};
+
+// The device session over the store in `store_folder`, as the program runs
+// it, with a plain message loop in place of the main window.
 class Session {
  public:
   explicit Session(const std::filesystem::path& store_folder)
-      : toolkit_(clock_),
-        window_(toolkit_, PageServices{clock_, loader_, probe_, ProgramFolder(),
-                                       StorePaths{store_folder}, DebugSink()}) {
-    toolkit_.SetResourceFolder((ProgramFolder() / "res").string());
-    toolkit_.SetTraceSink([](std::string_view) {});
-    window_.page().SetSendObserver([this](std::span<const uint8_t> report, int result) {
+      : store_(StorePaths{store_folder}),
+        session_(SessionServices{clock_, loader_, probe_, ProgramFolder(), DebugSink()}, store_,
+                 loop_.PostTarget()) {
+    session_.SetObserver(&saves_);
+    session_.SetSendObserver([this](std::span<const uint8_t> report, int result) {
       std::lock_guard lock(mutex_);
       sent_.push_back({{report.begin(), report.end()}, result});
     });
   }
 
-  bool Start(std::ostream& err) {
-    if (!window_.Create(nullptr, {.visible = false})) {
-      err << "vexelctl: cannot build the main window from " << toolkit_.ResourceFolder() << "\n";
-      return false;
-    }
-    return true;
+  // Opens the links and loads the store, as the program's start-up does.
+  void Start() {
+    session_.Start();
+    LanguageTable language;
+    language.LoadFile((ProgramFolder() / "res" / "lan.xml").string());
+    session_.AdoptStartupStore(
+        LoadStoreAtStartup(store_, Utf8ToUtf16(language.Text("add_profile_text"))));
+    session_.SetBleConnected(session_.links().ble_link != 0);
   }
 
-  // Runs the UI loop until `done` or the time is up.
   template <typename Done>
   void PumpUntil(std::chrono::steady_clock::duration limit, Done done) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      toolkit_.ProcessEvents();
-      if (done()) return;
-      std::this_thread::sleep_for(kPumpInterval);
-    }
+    loop_.PumpUntil(session_, limit, done);
   }
 
   // Listens for status reports until the mouse counts as reachable for sure
   // (cable open, or an awake receiver), at most 3 s.
   void Listen() {
-    const protocol::LinkFlags& links = page().links();
+    const protocol::LinkFlags& links = session_.links();
     PumpUntil(kListenFor, [&] { return links.wired_link == 1 || links.wireless_ready; });
   }
 
-  CMS_1_Page& page() { return window_.page(); }
-  CMainWnd& window() { return window_; }
+  DeviceSession& session() { return session_; }
+  ProfileStore& store() { return store_; }
+  const std::string& save_failure() const { return saves_.failure(); }
   std::vector<SentReport> Sent() {
     std::lock_guard lock(mutex_);
     return sent_;
@@ -90,8 +101,10 @@ class Session {
   SteadyClock clock_;
   DlLibraryLoader loader_;
   HidapiProbe probe_;
-  toolkit::headless::HeadlessToolkit toolkit_;
-  CMainWnd window_;
+  SessionLoop loop_;
+  SaveWatch saves_;
+  ProfileStore store_;
+  DeviceSession session_;  // last: its worker and monitors use the above
   std::mutex mutex_;
   std::vector<SentReport> sent_;
 };
@@ -125,19 +138,6 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-std::string_view BatteryStateName(int state) {
-  switch (state) {
-    case -1:
-      return "unknown";
-    case 2:
-      return "full";
-    case 3:
-      return "charging";
-    default:
-      return "discharging";
-  }
-}
-
 int RunApply(Args args, std::ostream& out, std::ostream& err) {
   bool bad = false;
   std::filesystem::path store_folder = StoreFolderOption(args, bad);
@@ -157,28 +157,28 @@ int RunApply(Args args, std::ostream& out, std::ostream& err) {
   }
 
   Session session(store_folder);
-  if (!session.Start(err)) return kExitFailed;
-  CMS_1_Page& page = session.page();
+  session.Start();
+  DeviceSession& device = session.session();
   if (record) {
-    auto access = page.store().Lock();
+    auto access = session.store().Lock();
     if (ProfileRecord* edited = access->EditedProfile()) *edited = *record;
   }
   session.Listen();
+  const protocol::LinkFlags& links = device.links();
   if (std::getenv("VEXELCTL_DEBUG") != nullptr) {
-    err << "debug: wired " << page.links().wired_link << " wireless " << page.links().wireless_link
-        << " ready " << page.links().wireless_ready << " blocked "
-        << page.apply_cycle().apply_blocked() << "\n";
+    err << "debug: wired " << links.wired_link << " wireless " << links.wireless_link << " ready "
+        << links.wireless_ready << " blocked " << device.apply_cycle().apply_blocked() << "\n";
   }
-  if (!UsableLink(page.links())) {
+  if (!UsableLink(links)) {
     err << "vexelctl: no usable link to the mouse: no cable, no awake mouse on the receiver, no "
            "Bluetooth\n";
     return kExitFailed;
   }
 
-  protocol::ApplyWorker* worker = page.worker();
+  protocol::ApplyWorker* worker = device.worker();
   const uint64_t before = worker->ProcessedCount();
-  page.apply_cycle().SetFullApplyPending(true);
-  session.window().PostMessage(kMsgApplyRequest);
+  device.SetFullApplyPending(true);
+  device.ForwardApplyRequest();
   // Status reports (the receiver's acknowledgements) keep arriving on this
   // thread while the worker delivers.
   session.PumpUntil(std::chrono::hours(1),
@@ -192,6 +192,10 @@ int RunApply(Args args, std::ostream& out, std::ostream& err) {
     all_ok = all_ok && report.result != 0;
   }
   if (sent.empty()) err << "vexelctl: nothing was sent (applying is blocked)\n";
+  if (!session.save_failure().empty()) {
+    err << "vexelctl: the store could not be saved: " << session.save_failure() << "\n";
+    return kExitBadInput;
+  }
   return all_ok ? kExitOk : kExitFailed;
 }
 
@@ -202,16 +206,16 @@ int RunStatus(Args args, std::ostream& out, std::ostream& err) {
   if (!args.empty()) return BadInput(err, "status", "usage: vexelctl [--data DIR] status");
 
   Session session(store_folder);
-  if (!session.Start(err)) return kExitFailed;
-  CMS_1_Page& page = session.page();
-  session.PumpUntil(kListenFor, [&] { return page.battery().percent >= 0; });
+  session.Start();
+  DeviceSession& device = session.session();
+  session.PumpUntil(kListenFor, [&] { return device.battery().percent >= 0; });
 
-  const protocol::LinkFlags& links = page.links();
-  const CMS_1_Page::BatteryStatus battery = page.battery();
+  const protocol::LinkFlags& links = device.links();
+  const DeviceSession::BatteryStatus battery = device.battery();
   int dpi_stage = -1;
   int dpi = -1;
   {
-    auto access = page.store().Lock();
+    auto access = session.store().Lock();
     if (const ProfileRecord* edited = access->EditedProfile()) {
       dpi_stage = edited->dpi_stage_current;
       if (dpi_stage >= 0 && dpi_stage < kDpiStageCount) dpi = edited->dpi_x[dpi_stage] * 100;
@@ -219,11 +223,11 @@ int RunStatus(Args args, std::ostream& out, std::ostream& err) {
   }
   out << "{\"wired_link\": " << links.wired_link << ", \"wireless_link\": " << links.wireless_link
       << ", \"ble_link\": " << links.ble_link
-      << ", \"device_present\": " << (page.device_present() ? "true" : "false")
+      << ", \"device_present\": " << (device.device_present() ? "true" : "false")
       << ", \"wireless_ready\": " << (links.wireless_ready ? "true" : "false")
       << ", \"battery\": " << battery.percent << ", \"charging\": \""
-      << BatteryStateName(battery.state) << "\", \"dpi_stage\": " << dpi_stage + 1
-      << ", \"dpi\": " << dpi << ", \"mouse_dpi_stage\": " << page.ReadMouseDpiStage() << "}\n";
+      << protocol::BatteryStateName(battery.state) << "\", \"dpi_stage\": " << dpi_stage + 1
+      << ", \"dpi\": " << dpi << ", \"mouse_dpi_stage\": " << device.ReadMouseDpiStage() << "}\n";
   return kExitOk;
 }
 

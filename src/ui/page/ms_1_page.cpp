@@ -1,42 +1,45 @@
 #include "ui/page/ms_1_page.h"
 
+#include "messages/app_messages.h"
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
-#include "messages/app_messages.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
 namespace vexel {
+namespace {
+
+// The driver monitors and the apply worker post from their own threads
+// straight into the main window's queue.
+void PostToWindow(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  static_cast<toolkit::Window*>(context)->PostMessage(message, wparam, lparam);
+}
+
+}  // namespace
 
 CMS_1_Page::CMS_1_Page(toolkit::Window& main_window, PageServices services)
     : main_window_(main_window),
       services_(std::move(services)),
       store_(services_.store_paths),
-      delivery_(links_, services_.clock),
-      cycle_(static_cast<protocol::ApplyHost&>(*this)) {
-  delivery_.SetDebugSink([this](std::string_view line) { Debug(line); });
+      session_(services_.Session(), store_, VexelPostTarget{&PostToWindow, &main_window}) {
+  session_.SetObserver(this);
 }
 
 CMS_1_Page::~CMS_1_Page() {
-  CloseLinks();
-}
-
-void CMS_1_Page::Debug(std::string_view line) const {
-  if (services_.debug) services_.debug(line);
+  session_.SetObserver(nullptr);
 }
 
 void CMS_1_Page::Initialise() {
   controls_.LookUp(main_window_);
   ShowControl(controls_.Section("ms_1_check_lift_of_distance").check, false);
   ShowControl(controls_.Section("ms_1_check_light").container, false);
-  worker_ = std::make_unique<protocol::ApplyWorker>(cycle_);
-  StartLinks();
+  session_.Start();
   main_window_.PostMessage(kMsgDeviceState);
 }
 
 void CMS_1_Page::LoadStoreAtStartup(std::u16string_view add_profile_text) {
   StartupStore startup = vexel::LoadStoreAtStartup(store_, add_profile_text);
-  cycle_.SetFullApplyPending(startup.full_apply_pending);
+  session_.AdoptStartupStore(startup);
   if (controls_.list_profile != nullptr) {
     controls_.list_profile->RemoveAllItems();
     auto access = store_.Lock();
@@ -48,8 +51,7 @@ void CMS_1_Page::LoadStoreAtStartup(std::u16string_view add_profile_text) {
   // Filling the list raises no "itemselect" here, so the first one the user
   // raises must switch profiles: nothing is left for the skip flag to swallow.
   skip_first_profile_select_ = 0;
-  if (startup.last_applied) cycle_.SetBaseline(*startup.last_applied);
-  SetBleConnected(links_.ble_link != 0);
+  session_.SetBleConnected(session_.links().ble_link != 0);
   RefreshPage();
 }
 
@@ -60,10 +62,6 @@ void CMS_1_Page::RequestApply(int delay_ms) {
   }
   main_window_.KillTimer(kTimerDelayedApply);
   main_window_.SetTimer(kTimerDelayedApply, delay_ms);
-}
-
-void CMS_1_Page::ForwardApplyRequest() {
-  if (worker_) worker_->PostThreadMessage(protocol::kThreadMsgApply);
 }
 
 void CMS_1_Page::Notify(const toolkit::Notification& notification) {
@@ -99,63 +97,25 @@ void CMS_1_Page::OnProfileSelected(int index) {
       if (valid) access->header->selected_profile = index;
     }
     RefreshPage();
-    cycle_.SetFullApplyPending(true);
+    session_.SetFullApplyPending(true);
     RequestApply();
   }
   skip_first_profile_select_ = 0;
 }
 
-void CMS_1_Page::OnWorkerEffect(uintptr_t effect) {
-  switch (static_cast<WorkerEffect>(effect)) {
-    case WorkerEffect::kKillWirelessTimeout:
-      main_window_.KillTimer(kTimerWirelessTimeout);
-      break;
-    case WorkerEffect::kStartWirelessTimeout:
-      main_window_.SetTimer(kTimerWirelessTimeout, kWirelessTimeoutMs);
-      break;
-    case WorkerEffect::kShowBusy:
-    case WorkerEffect::kHideBusy: {
-      toolkit::Control* ring = main_window_.FindControl("apply_ring");
-      ShowControl(ring, static_cast<WorkerEffect>(effect) == WorkerEffect::kShowBusy);
-      break;
-    }
+void CMS_1_Page::OnProfilesSaved(std::string_view file, std::string_view error) {
+  if (error.empty()) {
+    save_failure_shown_ = false;
+    return;
   }
-}
-
-// ---- ApplyHost, on the worker thread ----
-
-int CMS_1_Page::SendReport(std::span<const uint8_t> report) {
-  const int result = delivery_.SendReport(report);
-  if (send_observer_) send_observer_(report, result);
-  return result;
-}
-
-bool CMS_1_Page::SnapshotEditedProfile(ProfileRecord& out) {
-  auto access = store_.Lock();
-  const ProfileRecord* edited = access->EditedProfile();
-  if (edited == nullptr) return false;
-  out = *edited;
-  return true;
-}
-
-void CMS_1_Page::SaveProfileStore() {
-  store_.SaveProfiles();
-}
-
-void CMS_1_Page::KillWirelessTimeout() {
-  main_window_.PostMessage(kMsgPageWorkerEffect,
-                           static_cast<uintptr_t>(WorkerEffect::kKillWirelessTimeout));
-}
-
-void CMS_1_Page::StartWirelessTimeout() {
-  main_window_.PostMessage(kMsgPageWorkerEffect,
-                           static_cast<uintptr_t>(WorkerEffect::kStartWirelessTimeout));
-}
-
-void CMS_1_Page::ShowBusyIndicator(bool visible) {
-  main_window_.PostMessage(
-      kMsgPageWorkerEffect,
-      static_cast<uintptr_t>(visible ? WorkerEffect::kShowBusy : WorkerEffect::kHideBusy));
+  if (services_.debug) {
+    services_.debug("save " + std::string(file) + ": " + std::string(error) + "\n");
+  }
+  // Once per streak of failures: the data stays in memory and every later
+  // save tries again.
+  if (save_failure_shown_) return;
+  save_failure_shown_ = true;
+  if (services_.message_box) services_.message_box("warning_title_text", "save_fail_text", file);
 }
 
 }  // namespace vexel

@@ -1,22 +1,18 @@
 // CMS_1_Page: the controller of the mouse's settings page. It is registered in
-// the main window as the virtual window "MS_1_Page", owns the profile store,
-// the link state, the two driver libraries and the apply worker, and turns
-// user actions and status reports into changes of the edited profile.
+// the main window as the virtual window "MS_1_Page", owns the profile store and
+// the device session (links, delivery, apply worker, status model), and turns
+// user actions and what the session reports into changes of the edited
+// profile and of its controls.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <string_view>
 
-#include "link/feature_driver.h"
-#include "protocol/apply_cycle.h"
-#include "protocol/apply_worker.h"
-#include "protocol/report_delivery.h"
+#include "link/device_session.h"
 #include "store/profile_store.h"
-#include "messages/app_messages.h"
 #include "toolkit/notification.h"
 #include "ui/page/page_controls.h"
 #include "ui/page/page_services.h"
@@ -29,34 +25,7 @@ namespace vexel {
 
 inline constexpr char kPageVirtualWindow[] = "MS_1_Page";
 
-// Private message of the page, posted to the main window by the apply worker
-// so that its effects on timers and controls happen on the UI thread; wparam
-// is a WorkerEffect.
-inline constexpr uint32_t kMsgPageWorkerEffect = kMsgWorkerEffect;
-enum class WorkerEffect : uintptr_t {
-  kKillWirelessTimeout = 1,
-  kStartWirelessTimeout = 2,
-  kShowBusy = 3,
-  kHideBusy = 4,
-};
-
-// Device ids of the two driver links.
-inline constexpr int32_t kMouseVendorId = 0x1D57;
-inline constexpr int32_t kWiredProductId = 0xFA61;
-inline constexpr int32_t kWirelessProductId = 0xFA60;
-inline constexpr uint16_t kBleVendorId = 0x045E;
-inline constexpr uint16_t kBleProductId = 0x0040;
-
-// A status report as the main window hands it on: code in the high half.
-constexpr uint32_t MakeStatusEvent(uintptr_t wparam, intptr_t lparam) {
-  return (static_cast<uint32_t>(wparam) << 16) ^ (static_cast<uint32_t>(lparam) & 0xFFFF);
-}
-// Connection events of the driver links: 0x7F000000 + 1 arrival, + 2 removal.
-constexpr uint32_t MakeConnectionEvent(uintptr_t wparam) {
-  return 0x7F000000u + (wparam == 0 ? 2u : wparam == 1 ? 1u : 0u);
-}
-
-class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost {
+class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
  public:
   CMS_1_Page(toolkit::Window& main_window, PageServices services);
   // Closes the links (the worker is stopped before the driver libraries go).
@@ -71,24 +40,21 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   void Notify(const toolkit::Notification& notification) override;
 
   // ---- Routed by the main window ----
-  void OnWiredEvent(uint32_t status_event);
-  void OnWirelessEvent(uint32_t status_event);
-  void OnWirelessTimeout();        // timer 512
-  void OnChargingAnimationTick();  // timer 515, and the page's timer 53
-  void OnWorkerEffect(uintptr_t effect);
-  void ForwardApplyRequest();  // 1541 -> the worker's 1536
-  void SetBleConnected(bool on);
+  // The messages of the links and the apply worker; false for others.
+  bool HandleSessionMessage(uint32_t id, uintptr_t wparam, intptr_t lparam) {
+    return session_.HandleMessage(id, wparam, lparam);
+  }
+  void OnWirelessTimeout() { session_.OnWirelessTimeout(); }  // timer 512
+  void OnChargingAnimationTick();                             // timer 515, and the page's timer 53
   // A command of the button-assignment menu (a name starting with "ms_1").
   // The assignment itself comes with the button catalogue; until then the
   // command is only remembered.
   void OnButtonMenuCommand(const std::string& name) { last_button_command_ = name; }
   const std::string& last_button_command() const { return last_button_command_; }
 
-  // ---- Status readback ----
-  void HandleStatus(uint16_t code, uint16_t value);
-  void HandleBleStatus(uint16_t code, uint16_t value);
-  void ShowBatteryLevel(int percent);
-  void RefreshLinkControls();
+  // ---- Shown from the session's state ----
+  void ShowBatteryLevel(int percent) override;
+  void RefreshLinkControls() override;
   void RefreshLightRows();
 
   // ---- Page operations ----
@@ -96,64 +62,26 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   // delay_ms 0: post 1541 now; otherwise restart timer 513 with that period.
   void RequestApply(int delay_ms = 0);
 
-  // Called on the worker thread after every report handed to SendReport,
-  // with its result (vexelctl prints them).
-  using SendObserver = std::function<void(std::span<const uint8_t> report, int result)>;
-  void SetSendObserver(SendObserver observer) { send_observer_ = std::move(observer); }
-
-  // The last battery report: percent (-1 before any) and state byte.
-  struct BatteryStatus {
-    int percent = -1;
-    int state = -1;
-  };
-  BatteryStatus battery() const { return battery_; }
-
-  // The DPI stage (1-8) the mouse holds now, read back over the open driver
-  // link (cable first); 0 when none is open or the mouse does not answer.
-  // The program itself never reads back; vexelctl shows it.
-  int ReadMouseDpiStage();
-
-  int device_present() const { return device_present_; }
-  protocol::LinkFlags& links() { return links_; }
-  protocol::ApplyCycle& apply_cycle() { return cycle_; }
-  protocol::ApplyWorker* worker() { return worker_.get(); }
+  DeviceSession& session() { return session_; }
   ProfileStore& store() { return store_; }
+  int device_present() const { return session_.device_present(); }
   const PageControls& controls() const { return controls_; }
   int charge_anim_value() const { return charge_anim_value_; }
 
  private:
-  // ApplyHost: called on the worker thread.
-  int SendReport(std::span<const uint8_t> report) override;
-  bool SnapshotEditedProfile(ProfileRecord& out) override;
-  void SaveProfileStore() override;
-  void KillWirelessTimeout() override;
-  void StartWirelessTimeout() override;
+  // SessionObserver: what the session asks to be shown.
+  void ShowLinkIcon(LinkIcon icon, bool visible) override;
+  void ShowSleepLabel(bool visible) override;
+  void OnDevicePresenceChanged() override;
+  void SetWirelessTimeout(bool running) override;
+  void ShowWiredCharging(bool on, bool restart) override;
+  void ShowCharging() override;
+  void StopChargingAnimation() override;
+  void OnDpiStageFromMouse(int stage, int32_t dpi) override;
+  void OnPollingRateFromMouse(int rate) override;
+  void OnLightModeFromMouse(int mode) override;
   void ShowBusyIndicator(bool visible) override;
-  bool AnyLinkOpen() override { return links_.AnyLinkOpen(); }
-
-  // Link start-up and events.
-  void StartLinks();
-  std::unique_ptr<FeatureDriver> LoadDriver(const char* file);
-  // Set_VIDPID, Open_DevMonitor and Open_FeatureDevice; 0 without a library.
-  int32_t OpenAtStartup(FeatureDriver* driver, int32_t product_id, uint32_t status_message,
-                        uint32_t connection_message);
-  void OpenWiredAtStartup();
-  void OpenWirelessAtStartup();
-  // Connection events to `on_connection`, device status to HandleStatus.
-  void DispatchLinkEvent(uint32_t status_event, void (CMS_1_Page::*on_connection)(bool));
-  void OnWiredConnection(bool arrived);
-  void OnWirelessConnection(bool arrived);
-  void StartWiredChargingAnimation();
-  void SetDevicePresent(bool present);
-  void CloseLinks();
-
-  // Status helpers.
-  void HandleDriverBattery(uint16_t value);
-  void HandleBleBattery(uint16_t value);
-  void ShowCharging();
-  // Copies the edited profile over the baseline and saves the store.
-  void CommitStatusChange();
-  void Debug(std::string_view line) const;
+  void OnProfilesSaved(std::string_view file, std::string_view error) override;
 
   // Refresh helpers.
   void WriteSliderLabels(const ProfileRecord& profile);
@@ -164,19 +92,13 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   PageServices services_;
   PageControls controls_;
   ProfileStore store_;
-  protocol::LinkFlags links_;
-  std::atomic<int> device_present_{0};
-  protocol::ReportDelivery delivery_;
-  protocol::ApplyCycle cycle_;
-  std::unique_ptr<FeatureDriver> wired_driver_;
-  std::unique_ptr<FeatureDriver> wireless_driver_;
-  VexelPostTarget post_target_{};
-  std::unique_ptr<protocol::ApplyWorker> worker_;  // after what the worker uses
+  DeviceSession session_;  // after the store it uses
   int skip_first_profile_select_ = 1;
   int charge_anim_value_ = 0;
-  SendObserver send_observer_;
+  // A failed save was shown; the next failure is not shown again until a
+  // save succeeds.
+  bool save_failure_shown_ = false;
   std::string last_button_command_;
-  BatteryStatus battery_;
 };
 
 }  // namespace vexel

@@ -1,10 +1,12 @@
-// What the settings page needs from the platform; tests hand in fakes.
+// What the settings page needs from the platform and the program; tests hand
+// in fakes.
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <string_view>
 
+#include "link/device_session.h"
 #include "platform/clock.h"
 #include "platform/hid_probe.h"
 #include "platform/library_loader.h"
@@ -18,8 +20,18 @@ struct PageServices {
   HidProbe& hid_probe;
   std::filesystem::path program_folder;  // where the driver libraries are
   StorePaths store_paths;
-  // Debug output ("Wireless Send = %d", ...); nowhere when empty.
+  // Debug output ("Wireless Send = %d\n", ...); nowhere when empty.
   std::function<void(std::string_view)> debug;
+  // The program's message box: title and message as language keys, `detail`
+  // as plain text under the message (may be empty). 1 for OK, 0 otherwise.
+  // Without one nothing is shown.
+  std::function<int(std::string_view title_key, std::string_view message_key,
+                    std::string_view detail)>
+      message_box = nullptr;
+
+  SessionServices Session() const {
+    return SessionServices{clock, libraries, hid_probe, program_folder, debug};
+  }
 };
 
 }  // namespace vexel

@@ -24,15 +24,15 @@ TEST_P(PageStartup, FlagsIconsAndDeviceState) {
   h.probe.present = c.ble;
   h.Start();
   CMS_1_Page& page = h.page();
-  EXPECT_EQ(page.links().wired_link, c.wired ? 1 : 0);
-  EXPECT_EQ(page.links().wireless_link, c.wireless ? 1 : 0);
-  EXPECT_EQ(page.links().ble_link, c.ble ? 1 : 0);
+  EXPECT_EQ(page.session().links().wired_link, c.wired ? 1 : 0);
+  EXPECT_EQ(page.session().links().wireless_link, c.wireless ? 1 : 0);
+  EXPECT_EQ(page.session().links().ble_link, c.ble ? 1 : 0);
   const bool present = c.wired || c.wireless || c.ble;
   EXPECT_EQ(page.device_present(), present ? 1 : 0);
   EXPECT_EQ(h.window->window_device_present(), present ? 1 : 0);  // 1128 arrived
   EXPECT_EQ(h.window->IsVisible(), present);
   // Applying is unblocked by the cable or BLE; the receiver waits for a battery report.
-  EXPECT_EQ(page.apply_cycle().apply_blocked(), !(c.wired || c.ble));
+  EXPECT_EQ(page.session().apply_cycle().apply_blocked(), !(c.wired || c.ble));
   EXPECT_EQ(h.TimerSet(kTimerWirelessTimeout), c.wireless);
   EXPECT_EQ(h.Control("ms_1_wired").IsVisible(), c.wired);
   EXPECT_EQ(h.Control("ms_1_wireless").IsVisible(), c.wireless);
@@ -82,16 +82,16 @@ TEST(PageLinks, ArrivalsAndRemovals) {
   h.wired.PostConnection(true);
   h.toolkit.ProcessEvents();
   EXPECT_GE(h.clock.Now() - before, Clock::Ms(1000));
-  EXPECT_EQ(page.links().wired_link, 1);
+  EXPECT_EQ(page.session().links().wired_link, 1);
   EXPECT_EQ(h.wired.CountCalls("Open_FeatureDevice"), 2);
-  EXPECT_FALSE(page.apply_cycle().apply_blocked());
+  EXPECT_FALSE(page.session().apply_cycle().apply_blocked());
   EXPECT_TRUE(h.ControlTimerSet("ms_1_progress_power", kTimerWiredChargingAnimation));
 
   // The cable goes while the receiver stays: blocked again, still present.
   h.wired.PostConnection(false);
   h.toolkit.ProcessEvents();
-  EXPECT_EQ(page.links().wired_link, 2);
-  EXPECT_TRUE(page.apply_cycle().apply_blocked());
+  EXPECT_EQ(page.session().links().wired_link, 2);
+  EXPECT_TRUE(page.session().apply_cycle().apply_blocked());
   EXPECT_EQ(page.device_present(), 1);
   EXPECT_TRUE(h.window->IsVisible());
   EXPECT_EQ(h.Control("ms_1_label_power").Text(), "");
@@ -103,7 +103,7 @@ TEST(PageLinks, ArrivalsAndRemovals) {
   // The receiver goes too: the device is gone and the window hides.
   h.wireless.PostConnection(false);
   h.toolkit.ProcessEvents();
-  EXPECT_EQ(page.links().wireless_link, 2);
+  EXPECT_EQ(page.session().links().wireless_link, 2);
   EXPECT_FALSE(h.TimerSet(kTimerWirelessTimeout));
   EXPECT_EQ(page.device_present(), 0);
   EXPECT_FALSE(h.window->IsVisible());
@@ -111,15 +111,15 @@ TEST(PageLinks, ArrivalsAndRemovals) {
   // A connection message with another wParam is ignored.
   h.wireless.target.post(h.wireless.target.ctx, kMsgWirelessConnection, 7, 0);
   h.toolkit.ProcessEvents();
-  EXPECT_EQ(page.links().wireless_link, 2);
+  EXPECT_EQ(page.session().links().wireless_link, 2);
 }
 
 TEST(PageLinks, MissingLibraryMakesThatTransportAbsent) {
   MainWindowHarness h;
   h.loader.missing["hiddriver_2.so"] = true;
   h.Start();
-  EXPECT_EQ(h.page().links().wired_link, 0);
-  EXPECT_EQ(h.page().links().wireless_link, 1);
+  EXPECT_EQ(h.page().session().links().wired_link, 0);
+  EXPECT_EQ(h.page().session().links().wireless_link, 1);
   EXPECT_TRUE(h.wired.Calls().empty());
 }
 

@@ -33,9 +33,9 @@ TEST(PageProfiles, StoredSelectionIsEditedAndSelected) {
   EXPECT_EQ(list.SelectedItem(), 2);
   EXPECT_EQ(NameView(h.Edited().name), u"C");
   EXPECT_TRUE(h.Control("ms_1_option_dpi_step_5").IsChecked());
-  const ProfileRecord baseline = h.page().apply_cycle().Baseline();
+  const ProfileRecord baseline = h.page().session().apply_cycle().Baseline();
   EXPECT_EQ(NameView(baseline.name), u"C");
-  EXPECT_TRUE(h.page().apply_cycle().full_apply_pending());
+  EXPECT_TRUE(h.page().session().apply_cycle().full_apply_pending());
 }
 
 TEST(PageProfiles, TheUsersFirstChoiceSwitchesProfiles) {

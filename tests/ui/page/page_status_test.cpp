@@ -33,14 +33,14 @@ TEST_F(PageStatus, WirelessBatteryWakesTheLink) {
   Wireless(0x4010, 0x3901);  // 57 %, discharging
   EXPECT_EQ(h.Control("ms_1_progress_power").Value(), 57);
   EXPECT_EQ(h.Control("ms_1_label_power").ShownText(), "57%");
-  EXPECT_TRUE(h.page().links().wireless_ready);
-  EXPECT_FALSE(h.page().apply_cycle().apply_blocked());
+  EXPECT_TRUE(h.page().session().links().wireless_ready);
+  EXPECT_FALSE(h.page().session().apply_cycle().apply_blocked());
   EXPECT_FALSE(h.Control("ms_1_sleep_label").IsVisible());
   // Timer 512 restarted: 5999 ms later the mouse still counts as awake.
   h.Advance(5999);
-  EXPECT_TRUE(h.page().links().wireless_ready);
+  EXPECT_TRUE(h.page().session().links().wireless_ready);
   h.Advance(1);
-  EXPECT_FALSE(h.page().links().wireless_ready);
+  EXPECT_FALSE(h.page().session().links().wireless_ready);
   EXPECT_FALSE(h.Control("ms_1_wireless").IsVisible());
   EXPECT_TRUE(h.Control("ms_1_sleep_label").IsVisible());
 }
@@ -60,7 +60,7 @@ TEST_F(PageStatus, BatteryOverTheCableShowsChargingOrFull) {
   h.Start();
   Wired(0x4010, 0x0001);
   EXPECT_TRUE(h.TimerSet(kTimerChargingAnimation));
-  EXPECT_FALSE(h.page().links().wireless_ready);
+  EXPECT_FALSE(h.page().session().links().wireless_ready);
   Wired(0x4010, 0x0002);
   EXPECT_FALSE(h.TimerSet(kTimerChargingAnimation));
   EXPECT_EQ(h.Control("ms_1_label_power").ShownText(), "100%");
@@ -74,7 +74,7 @@ TEST_F(PageStatus, DpiStageFromTheMouseIsShownAndNotSentBack) {
   EXPECT_TRUE(h.Control("ms_1_option_dpi_step_3").IsChecked());
   ASSERT_NE(h.window->dpi_indicator(), nullptr);
   EXPECT_EQ(h.window->dpi_indicator()->text(), "DPI :" + std::to_string(edited.dpi_x[2] * 100));
-  const ProfileRecord baseline = h.page().apply_cycle().Baseline();
+  const ProfileRecord baseline = h.page().session().apply_cycle().Baseline();
   EXPECT_EQ(0, std::memcmp(&edited, &baseline, sizeof(edited)));
   EXPECT_TRUE(std::filesystem::exists(h.data.path() / "pro.data"));
 
@@ -105,9 +105,9 @@ TEST_F(PageStatus, OutOfRangeAndUnknownCodesAreIgnored) {
 TEST_F(PageStatus, AcknowledgementLightModeAndPollingRate) {
   h.Start();
   Wired(0x5010, 0x0100);  // only the low byte counts
-  EXPECT_TRUE(h.page().links().ack_received);
+  EXPECT_TRUE(h.page().session().links().ack_received);
   Wired(0x5010, 0x0001);
-  EXPECT_FALSE(h.page().links().ack_received);
+  EXPECT_FALSE(h.page().session().links().ack_received);
 
   Wired(0x7010, 0x0025);
   EXPECT_EQ(h.Edited().light_mode, 2);

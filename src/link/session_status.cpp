@@ -1,0 +1,170 @@
+// Status reports from the mouse, the model half: DPI stage, polling rate and
+// light mode switched on the mouse go into the edited profile; battery and
+// charging, acknowledgements and the wireless time-out set the link flags.
+// What must be shown goes to the observer.
+#include "link/device_session.h"
+#include "protocol/reports.h"
+#include "protocol/status_codes.h"
+
+namespace vexel {
+namespace {
+
+using protocol::BatteryState;
+
+constexpr auto kBatteryFull = static_cast<uint8_t>(BatteryState::kFull);
+constexpr auto kBatteryCharging = static_cast<uint8_t>(BatteryState::kCharging);
+
+}  // namespace
+
+template <typename Mutate>
+bool DeviceSession::EditProfile(Mutate mutate) {
+  auto access = store_.Lock();
+  ProfileRecord* edited = access->EditedProfile();
+  if (edited == nullptr) return false;
+  mutate(*edited);
+  return true;
+}
+
+void DeviceSession::SaveProfiles(bool on_worker) {
+  std::string error;
+  const bool saved = store_.SaveProfiles(&error);
+  const std::string file = store_.paths().ProfilesFile().string();
+  if (saved) error.clear();
+  if (!on_worker) {
+    observer_->OnProfilesSaved(file, error);
+    return;
+  }
+  {
+    std::lock_guard lock(worker_save_mutex_);
+    worker_save_.emplace(file, error);
+  }
+  PostEffect(WorkerEffect::kSaveDone);
+}
+
+void DeviceSession::CommitStatusChange() {
+  std::unique_ptr<ProfileRecord> copy;
+  {
+    auto access = store_.Lock();
+    if (const ProfileRecord* edited = access->EditedProfile()) {
+      copy = std::make_unique<ProfileRecord>(*edited);
+    }
+  }
+  if (copy) cycle_.SetBaseline(*copy);
+  SaveProfiles(false);
+}
+
+void DeviceSession::HandleStatus(uint16_t code, uint16_t value) {
+  switch (code) {
+    case protocol::kStatusDpiStage: {
+      if (value < 1 || value > 8) return;
+      int32_t dpi = 0;
+      const int stage = value - 1;
+      if (!EditProfile([&](ProfileRecord& edited) {
+            edited.dpi_stage_current = stage;
+            dpi = edited.dpi_x[stage];
+          })) {
+        return;
+      }
+      observer_->OnDpiStageFromMouse(stage, dpi);
+      CommitStatusChange();
+      return;
+    }
+    case protocol::kStatusPollingRate: {
+      if (value < 1 || value > 8) return;
+      // Only the four interval codes map to a rate; others are not stored
+      // unmapped, since the page indexes its options by the rate.
+      const int rate = protocol::PollingRateOfIntervalCode(value);
+      if (rate < 0) return;
+      if (!EditProfile([&](ProfileRecord& edited) { edited.polling_rate = rate; })) return;
+      observer_->OnPollingRateFromMouse(rate);
+      CommitStatusChange();
+      return;
+    }
+    case protocol::kStatusBattery:
+      HandleDriverBattery(value);
+      return;
+    case protocol::kStatusAck:
+      links_.ack_received = (value & 0xFF) == 0;
+      return;
+    case protocol::kStatusNoEffect:
+      return;
+    case protocol::kStatusLightMode: {
+      const int mode = (value >> 4) & 0x0F;
+      if (!EditProfile([&](ProfileRecord& edited) { edited.light_mode = mode; })) return;
+      observer_->OnLightModeFromMouse(mode);
+      CommitStatusChange();
+      return;
+    }
+    case protocol::kStatusCommitOnly:
+      if (value >= 1 && value <= 5) CommitStatusChange();
+      return;
+    default:
+      return;
+  }
+}
+
+void DeviceSession::HandleBleStatus(uint16_t code, uint16_t value) {
+  if (code == protocol::kStatusBattery) {
+    HandleBleBattery(value);
+  } else {
+    HandleStatus(code, value);
+  }
+}
+
+void DeviceSession::HandleDriverBattery(uint16_t value) {
+  const uint8_t state = static_cast<uint8_t>(value);
+  const int percent = value >> 8;
+  battery_ = {percent, state};
+  observer_->SetWirelessTimeout(true);
+  if (links_.wired_link == 1) {
+    links_.wireless_ready = false;
+    observer_->ShowLinkIcon(LinkIcon::kWireless, false);
+    observer_->RefreshLinkControls();
+    if (state == kBatteryFull) {
+      observer_->StopChargingAnimation();
+      observer_->ShowBatteryLevel(100);
+    } else {
+      observer_->ShowCharging();
+    }
+    return;
+  }
+  if (!links_.wireless_ready) {
+    links_.wireless_ready = true;
+    observer_->ShowLinkIcon(LinkIcon::kWireless, true);
+    observer_->RefreshLinkControls();
+  }
+  if (state == kBatteryCharging) {
+    observer_->ShowCharging();
+  } else {
+    observer_->StopChargingAnimation();
+    observer_->ShowBatteryLevel(100);
+    if (percent <= 100) observer_->ShowBatteryLevel(percent);
+  }
+  cycle_.SetApplyBlocked(false);
+  observer_->ShowSleepLabel(false);
+}
+
+void DeviceSession::HandleBleBattery(uint16_t value) {
+  const uint8_t state = static_cast<uint8_t>(value);
+  const int percent = value >> 8;
+  battery_ = {percent, state};
+  if (state == kBatteryFull) {
+    observer_->StopChargingAnimation();
+    observer_->ShowBatteryLevel(100);
+  } else if (state == kBatteryCharging) {
+    observer_->ShowCharging();
+  } else {
+    observer_->StopChargingAnimation();
+    if (percent <= 100) observer_->ShowBatteryLevel(percent);
+  }
+}
+
+void DeviceSession::OnWirelessTimeout() {
+  observer_->SetWirelessTimeout(false);
+  links_.wireless_ready = false;
+  observer_->ShowLinkIcon(LinkIcon::kWireless, false);
+  observer_->RefreshLinkControls();
+  if (links_.ble_link == 0 && links_.wired_link != 1) observer_->ShowSleepLabel(true);
+}
+
+}  // namespace vexel
