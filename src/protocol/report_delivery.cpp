@@ -56,7 +56,7 @@ int ReportDelivery::SendWireless(std::span<const uint8_t> report) {
       }
     } else {
       result = wireless_(report);
-      if (debug_) debug_("Wireless Send = " + std::to_string(result));
+      if (debug_) debug_("Wireless Send = " + std::to_string(result) + "\n");
       Pause(DeliveryTiming::kWirelessSendPause);
     }
   }

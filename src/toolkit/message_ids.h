@@ -9,7 +9,7 @@ namespace vexel {
 inline constexpr uint32_t kMsgUser = 1024;  // first number free for applications
 
 inline constexpr uint32_t kMsgDestroy = 2;
-inline constexpr uint32_t kMsgTimer = 275;        // wparam: timer id
+inline constexpr uint32_t kMsgTimer = 275;         // wparam: timer id
 inline constexpr uint32_t kMsgMenuCommand = 1027;  // a menu item was chosen
 
 // lparam of a tray icon's callback message.

@@ -40,4 +40,26 @@ class UserInput {
   virtual bool ClickTrayIcon(TrayIcon& icon, bool right_button) = 0;
 };
 
+// The UserInput of one toolkit implementation: each implementation defines
+// these members for its own toolkit class (headless_input.cpp, qt_input.cpp).
+template <class ToolkitImpl>
+class ToolkitUserInput final : public UserInput {
+ public:
+  explicit ToolkitUserInput(ToolkitImpl& toolkit) : toolkit_(toolkit) {}
+
+  bool Click(Control& control) override;
+  bool ChooseItem(Control& control, int index) override;
+  bool MoveSlider(Control& control, int value) override;
+  bool Type(Control& control, std::string_view text) override;
+  bool PressReturn(Control& control) override;
+  bool Focus(Control& control) override;
+  bool Hover(Control& control, bool inside) override;
+  bool PickColour(Control& control, uint32_t argb, bool button_up) override;
+  bool CloseWindow(Window& window) override;
+  bool ClickTrayIcon(TrayIcon& icon, bool right_button) override;
+
+ private:
+  ToolkitImpl& toolkit_;
+};
+
 }  // namespace vexel::toolkit

@@ -111,7 +111,7 @@ TEST_F(DeliveryTest, WirelessStopsAtTheAcknowledgement) {
   EXPECT_EQ(sent.size(), 1u);
   EXPECT_EQ(Pauses(), (std::vector<Ms>{Ms(500), Ms(500)}));
   EXPECT_EQ(clock.Now(), Ms(1000));
-  EXPECT_EQ(debug, (std::vector<std::string>{"Wireless Send = 1"}));
+  EXPECT_EQ(debug, (std::vector<std::string>{"Wireless Send = 1\n"}));
 }
 
 TEST_F(DeliveryTest, WirelessWithoutAcknowledgementSendsTenTimes) {

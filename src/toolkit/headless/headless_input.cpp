@@ -21,7 +21,13 @@ HeadlessControl* Reachable(Control& control, std::initializer_list<ControlKind> 
 }
 
 }  // namespace
+}  // namespace vexel::toolkit::headless
 
+// The members are specialisations of the toolkit-wide template.
+namespace vexel::toolkit {
+using namespace headless;
+
+template <>
 bool HeadlessUserInput::Click(Control& control) {
   HeadlessControl* target =
       Reachable(control, {ControlKind::kButton, ControlKind::kOption, ControlKind::kCheck});
@@ -39,6 +45,7 @@ bool HeadlessUserInput::Click(Control& control) {
   return true;
 }
 
+template <>
 bool HeadlessUserInput::ChooseItem(Control& control, int index) {
   HeadlessControl* target = Reachable(control, {ControlKind::kList, ControlKind::kCombo});
   if (!target || index < 0 || index >= target->ItemCount()) return false;
@@ -46,6 +53,7 @@ bool HeadlessUserInput::ChooseItem(Control& control, int index) {
   return true;
 }
 
+template <>
 bool HeadlessUserInput::MoveSlider(Control& control, int value) {
   HeadlessControl* target = Reachable(control, {ControlKind::kSlider});
   if (!target) return false;
@@ -55,6 +63,7 @@ bool HeadlessUserInput::MoveSlider(Control& control, int value) {
   return true;
 }
 
+template <>
 bool HeadlessUserInput::Type(Control& control, std::string_view text) {
   HeadlessControl* target = Reachable(control, {ControlKind::kEdit});
   if (!target) return false;
@@ -63,6 +72,7 @@ bool HeadlessUserInput::Type(Control& control, std::string_view text) {
   return true;
 }
 
+template <>
 bool HeadlessUserInput::PressReturn(Control& control) {
   HeadlessControl* target = Reachable(control, {ControlKind::kEdit});
   if (!target) return false;
@@ -70,6 +80,7 @@ bool HeadlessUserInput::PressReturn(Control& control) {
   return true;
 }
 
+template <>
 bool HeadlessUserInput::Focus(Control& control) {
   HeadlessControl* target = Reachable(control, {ControlKind::kEdit});
   if (!target) return false;
@@ -77,6 +88,7 @@ bool HeadlessUserInput::Focus(Control& control) {
   return true;
 }
 
+template <>
 bool HeadlessUserInput::Hover(Control& control, bool inside) {
   auto* target = dynamic_cast<HeadlessControl*>(&control);
   if (!target || !target->IsReachable()) return false;
@@ -84,6 +96,7 @@ bool HeadlessUserInput::Hover(Control& control, bool inside) {
   return true;
 }
 
+template <>
 bool HeadlessUserInput::PickColour(Control& control, uint32_t argb, bool button_up) {
   HeadlessControl* target = Reachable(control, {ControlKind::kColorPalette});
   if (!target) return false;
@@ -92,12 +105,14 @@ bool HeadlessUserInput::PickColour(Control& control, uint32_t argb, bool button_
   return true;
 }
 
+template <>
 bool HeadlessUserInput::CloseWindow(Window& window) {
   if (!window.IsCreated()) return false;
   window.Close(0);
   return true;
 }
 
+template <>
 bool HeadlessUserInput::ClickTrayIcon(TrayIcon& icon, bool right_button) {
   auto* tray = dynamic_cast<HeadlessTrayIcon*>(&icon);
   if (!tray || !tray->IsAvailable()) return false;
@@ -105,4 +120,4 @@ bool HeadlessUserInput::ClickTrayIcon(TrayIcon& icon, bool right_button) {
   return true;
 }
 
-}  // namespace vexel::toolkit::headless
+}  // namespace vexel::toolkit

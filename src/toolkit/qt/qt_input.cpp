@@ -32,7 +32,13 @@ W* Reachable(Control& control) {
 }
 
 }  // namespace
+}  // namespace vexel::toolkit::qt
 
+// The members are specialisations of the toolkit-wide template.
+namespace vexel::toolkit {
+using namespace qt;
+
+template <>
 bool QtUserInput::Click(Control& control) {
   auto* button = Reachable<QAbstractButton>(control);
   if (!button) return false;
@@ -41,6 +47,7 @@ bool QtUserInput::Click(Control& control) {
   return true;
 }
 
+template <>
 bool QtUserInput::ChooseItem(Control& control, int index) {
   QtToolkit::DispatchScope scope(toolkit_);
   if (auto* list = Reachable<QListWidget>(control); list && index >= 0 && index < list->count()) {
@@ -54,6 +61,7 @@ bool QtUserInput::ChooseItem(Control& control, int index) {
   return false;
 }
 
+template <>
 bool QtUserInput::MoveSlider(Control& control, int value) {
   auto* slider = Reachable<QAbstractSlider>(control);
   if (!slider) return false;
@@ -62,6 +70,7 @@ bool QtUserInput::MoveSlider(Control& control, int value) {
   return true;
 }
 
+template <>
 bool QtUserInput::Type(Control& control, std::string_view text) {
   QtToolkit::DispatchScope scope(toolkit_);
   if (auto* line = Reachable<QLineEdit>(control)) {
@@ -83,6 +92,7 @@ bool QtUserInput::Type(Control& control, std::string_view text) {
   return false;
 }
 
+template <>
 bool QtUserInput::PressReturn(Control& control) {
   auto* line = Reachable<QLineEdit>(control);
   if (!line) return false;
@@ -92,6 +102,7 @@ bool QtUserInput::PressReturn(Control& control) {
   return true;
 }
 
+template <>
 bool QtUserInput::Focus(Control& control) {
   auto* qt_control = dynamic_cast<QtControl*>(&control);
   if (!qt_control || !qt_control->IsReachable() || qt_control->Kind() != ControlKind::kEdit) {
@@ -105,6 +116,7 @@ bool QtUserInput::Focus(Control& control) {
   return true;
 }
 
+template <>
 bool QtUserInput::Hover(Control& control, bool inside) {
   auto* qt_control = dynamic_cast<QtControl*>(&control);
   if (!qt_control || !qt_control->IsReachable()) return false;
@@ -121,6 +133,7 @@ bool QtUserInput::Hover(Control& control, bool inside) {
   return true;
 }
 
+template <>
 bool QtUserInput::PickColour(Control& control, uint32_t argb, bool button_up) {
   auto* palette = Reachable<ColorPalette>(control);
   if (!palette) return false;
@@ -129,6 +142,7 @@ bool QtUserInput::PickColour(Control& control, uint32_t argb, bool button_up) {
   return true;
 }
 
+template <>
 bool QtUserInput::CloseWindow(Window& window) {
   if (!window.IsCreated()) return false;
   auto* backend = dynamic_cast<QtWindowBackend*>(WindowBackend::BackendOf(&window));
@@ -137,6 +151,7 @@ bool QtUserInput::CloseWindow(Window& window) {
   return true;
 }
 
+template <>
 bool QtUserInput::ClickTrayIcon(TrayIcon& icon, bool right_button) {
   auto* tray = dynamic_cast<QtTrayIcon*>(&icon);
   if (!tray || !tray->IsAvailable()) return false;
@@ -144,4 +159,4 @@ bool QtUserInput::ClickTrayIcon(TrayIcon& icon, bool right_button) {
   return true;
 }
 
-}  // namespace vexel::toolkit::qt
+}  // namespace vexel::toolkit

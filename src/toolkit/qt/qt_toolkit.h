@@ -11,12 +11,12 @@
 #include <set>
 #include <vector>
 
+#include "toolkit/qt/qt_input.h"
 #include "toolkit/toolkit.h"
 
 namespace vexel::toolkit::qt {
 
 class QtWindowBackend;
-class QtUserInput;
 
 class QtToolkit final : public Toolkit {
  public:
