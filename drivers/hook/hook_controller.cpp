@@ -121,13 +121,12 @@ bool HookController::Remove(Hook hook) {
     Window(hook).reset();
     Enabled(hook) = false;
     if (!key_window_ && !button_window_) {
-      // A later install starts with every report off.
-      keys_enabled_ = buttons_enabled_ = false;
-    }
-    if (session_ && !key_window_ && !button_window_) {
-      session_->stop = true;
-      session_->Wake();
-      finished_.push_back(std::move(session_));
+      keys_enabled_ = buttons_enabled_ = false;  // a later install starts with reports off
+      if (session_) {
+        session_->stop = true;
+        session_->Wake();
+        finished_.push_back(std::move(session_));
+      }
     }
     // The capture thread cannot join itself: its session waits in finished_.
     if (!lock.reentrant()) joined_after_unlock.swap(finished_);
