@@ -16,20 +16,13 @@
 
 #include <stdint.h>
 
+#include "../post_target.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 #define VEXEL_HIDDRIVER_EXPORT __attribute__((visibility("default")))
-
-/* The "window handle" handed to Open_DevMonitor. The monitor thread calls
- * post(ctx, message, wparam, lparam) for every event, so post must be safe to
- * call from any thread and must not block for long. The structure is copied;
- * ctx must stay valid until Close_DevMonitor has returned. */
-struct VexelPostTarget {
-  void (*post)(void* ctx, uint32_t message, uintptr_t wparam, intptr_t lparam);
-  void* ctx;
-};
 
 /* The device to look for. Call before Open_DevMonitor and Open_FeatureDevice. */
 VEXEL_HIDDRIVER_EXPORT void Set_VIDPID(int32_t vendor_id, int32_t product_id);

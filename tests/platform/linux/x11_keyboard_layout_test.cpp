@@ -1,13 +1,7 @@
 // The X server path for real: the session's server when there is a display,
 // and a private Xvfb whose keymap the test may change without disturbing
 // anything else running on the session's server.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 // xcb/xkb.h names a struct member "explicit", which C++ reserves.
 #define explicit explicit_
@@ -20,67 +14,17 @@
 #include <vector>
 
 #include "platform/linux/xkb_keyboard_layout.h"
-
-extern char** environ;
+#include "support/private_x_server.h"
 
 namespace vexel {
 namespace {
 
-constexpr int kServerStartTimeoutMs = 20000;
+using vexel::testing::PrivateXServer;
+using vexel::testing::RunToSuccess;
+
 constexpr xcb_keycode_t kXkbKeycodeOfScanCode30 = 30 + 8;
 constexpr xcb_keysym_t kKeysymM = 'm';
 constexpr xcb_keysym_t kKeysymCapitalM = 'M';
-
-pid_t Spawn(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
-}
-
-bool RunToSuccess(std::vector<std::string> args) {
-  const pid_t pid = Spawn(std::move(args));
-  int status = 0;
-  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
-}
-
-// Xvfb on a display number it picks itself (-displayfd), stopped at the end.
-class PrivateXServer {
- public:
-  PrivateXServer() {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return;
-    const int write_fd = fcntl(fds[1], F_DUPFD, 3);  // a copy without O_CLOEXEC for Xvfb
-    close(fds[1]);
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(write_fd), "-nolisten", "tcp", "-screen",
-                  "0", "320x200x24"});
-    close(write_fd);
-    std::string number;
-    pollfd readable{fds[0], POLLIN, 0};
-    char c = 0;
-    while (pid_ > 0 && poll(&readable, 1, kServerStartTimeoutMs) == 1 && read(fds[0], &c, 1) == 1 &&
-           c != '\n') {
-      number += c;
-    }
-    close(fds[0]);
-    if (!number.empty()) display_ = ":" + number;
-  }
-
-  ~PrivateXServer() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-
-  // Empty when the server did not come up.
-  const std::string& display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
 
 bool HasSessionDisplay() {
   const char* display = std::getenv("DISPLAY");
@@ -126,7 +70,7 @@ TEST(X11KeyboardLayoutTest, SessionLayoutFallsBackToUsWithoutDisplay) {
 }
 
 // Keyboard changes on a server of the test's own.
-class PrivateServerTest : public testing::Test {
+class PrivateServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (server_.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
