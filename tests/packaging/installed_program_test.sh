@@ -81,30 +81,33 @@ if [ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ]; then
   cp "$XAUTHORITY" "$home/.Xauthority"
   [ ${#as_user[@]} -eq 0 ] || chown 65534:65534 "$home/.Xauthority"
 fi
-user_env=(env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XAUTHORITY="$home/.Xauthority"
+# One array rather than a function, so `$!` is the program's own pid.
+as_user+=(env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XAUTHORITY="$home/.Xauthority"
   XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_CACHE_HOME="$home/cache"
   XDG_RUNTIME_DIR="$home/runtime" VEXEL_VIRTUAL_MOUSE="$home/runtime/mouse.sock"
   QT_QPA_PLATFORM=xcb)
-run() { "${as_user[@]}" "${user_env[@]}" "$@"; }
 
-run "$prog/vexel-mouse-sim" serve --socket "$home/runtime/mouse.sock" >"$scratch/sim.log" 2>&1 &
+"${as_user[@]}" "$prog/vexel-mouse-sim" serve --socket "$home/runtime/mouse.sock" >"$scratch/sim.log" 2>&1 &
 pids+=($!)
 wait_for 10 test -S "$home/runtime/mouse.sock" || fail "the virtual mouse did not start"
 
-run "$root/usr/bin/vexelctl" --help >"$scratch/help.log" 2>&1 || fail "vexelctl --help failed"
+"${as_user[@]}" "$root/usr/bin/vexelctl" --help >"$scratch/help.log" 2>&1 || fail "vexelctl --help failed"
 grep -q "status" "$scratch/help.log" || fail "vexelctl --help lists no commands"
-run "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 || fail "vexelctl status failed"
+"${as_user[@]}" "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 || fail "vexelctl status failed"
 grep -q '"wired_link": [1-9]' "$scratch/status.log" ||
   fail "installed vexelctl did not open the cable through its driver library"
 
-run "$root/usr/bin/vexel-mouse" >"$scratch/gui.log" 2>&1 &
-pids+=($!)
-wait_for 20 xdotool search --onlyvisible --classname vexel-mouse || fail "no window appeared"
+# The window shows only while a mouse is present, so a shown window also means
+# the GUI opened the virtual mouse through the installed driver libraries.
+"${as_user[@]}" "$root/usr/bin/vexel-mouse" >"$scratch/gui.log" 2>&1 &
+gui=$!
+pids+=($gui)
+wait_for 20 xdotool search --onlyvisible --pid "$gui" || fail "no window appeared"
 store=$home/data/vexel-mouse/Data/ms_1
 wait_for 10 test -f "$store/pro.data" || fail "no store in \$XDG_DATA_HOME"
 [ ! -e "$prog/Data" ] || fail "the store was made in the installed folder"
 sleep 1  # let it paint
-window=$(xdotool search --onlyvisible --classname vexel-mouse | head -n 1)
+window=$(xdotool search --onlyvisible --pid "$gui" | head -n 1)
 mkdir -p "$source/docs/screenshots"
 import -window "$window" "$source/docs/screenshots/installed.png" || fail "no screenshot"
 echo "installed program ran from $prog; screenshot docs/screenshots/installed.png"
