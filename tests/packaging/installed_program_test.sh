@@ -108,6 +108,10 @@ wait_for 10 test -f "$store/pro.data" || fail "no store in \$XDG_DATA_HOME"
 [ ! -e "$prog/Data" ] || fail "the store was made in the installed folder"
 sleep 1  # let it paint
 window=$(xdotool search --onlyvisible --pid "$gui" | head -n 1)
+# Docks and menus tie the window to its menu entry through StartupWMClass.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+xdotool search --classname "^$wm_class\$" | grep -qx "$window" ||
+  fail "the window's WM_CLASS is not StartupWMClass=$wm_class"
 mkdir -p "$source/docs/screenshots"
 import -window "$window" "$source/docs/screenshots/installed.png" || fail "no screenshot"
 echo "installed program ran from $prog; screenshot docs/screenshots/installed.png"
