@@ -4,7 +4,7 @@
 # the whole program folder is installed as one private folder, lib/vexel-mouse/,
 # and bin/ only holds relative links into it: /proc/self/exe resolves a link, so
 # the program still sees lib/vexel-mouse/ as its folder. The store then lives in
-# $XDG_DATA_HOME/vexel-mouse/, as that folder is not writable for users.
+# $XDG_DATA_HOME/vexel-mouse/, as ordinary users cannot write that folder.
 #
 # Desktop integration (menu entry, software-centre metadata, icons, udev rule)
 # comes from packaging/. `bash scripts/package.sh` builds the .deb with CPack.
@@ -18,9 +18,8 @@ set(vexel_packaging_dir "${PROJECT_SOURCE_DIR}/packaging")
 # The virtual mouse is installed too: with it the program can be tried and
 # demonstrated without the hardware (see the README). It stays in the private
 # folder, off PATH.
-foreach(program vexel-mouse vexelctl vexel-mouse-sim)
-  install(TARGETS ${program} RUNTIME DESTINATION "${vexel_program_install_dir}")
-endforeach()
+install(TARGETS vexel-mouse vexelctl vexel-mouse-sim
+        RUNTIME DESTINATION "${vexel_program_install_dir}")
 
 # Loaded with dlopen from the program folder by file name. The hook library
 # comes with drivers/hook/; until then it is simply absent, as at run time.
@@ -92,7 +91,8 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "the 2.4 GHz receiver or Bluetooth LE. Includes the command-line companion\n"
   "vexelctl and a virtual mouse for trying the program without the hardware.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vexel Mouse maintainers <maintainers@users.noreply.c-seed-674d7344.example>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER
+    "Vexel Mouse maintainers <maintainers@users.noreply.c-seed-674d7344.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

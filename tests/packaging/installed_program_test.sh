@@ -39,7 +39,7 @@ wait_for() {  # wait_for SECONDS COMMAND...: until COMMAND succeeds
 DESTDIR=$root cmake --install "$build" --prefix /usr >"$scratch/install.log"
 
 # What the program loads at run time, and the commands on PATH.
-for file in vexel-mouse vexelctl vexel-mouse-sim res/main.xml res/lan.xml res/skins/main/logo.svg; do
+for file in vexel-mouse vexelctl vexel-mouse-sim res/main.xml res/lan.xml; do
   [ -f "$prog/$file" ] || fail "$file is not in the installed program folder"
 done
 for library in "$build"/bin/*.so; do
@@ -87,13 +87,16 @@ as_user+=(env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XAUTHORITY="$home/.Xautho
   XDG_RUNTIME_DIR="$home/runtime" VEXEL_VIRTUAL_MOUSE="$home/runtime/mouse.sock"
   QT_QPA_PLATFORM=xcb)
 
-"${as_user[@]}" "$prog/vexel-mouse-sim" serve --socket "$home/runtime/mouse.sock" >"$scratch/sim.log" 2>&1 &
+"${as_user[@]}" "$prog/vexel-mouse-sim" serve --socket "$home/runtime/mouse.sock" \
+  >"$scratch/sim.log" 2>&1 &
 pids+=($!)
 wait_for 10 test -S "$home/runtime/mouse.sock" || fail "the virtual mouse did not start"
 
-"${as_user[@]}" "$root/usr/bin/vexelctl" --help >"$scratch/help.log" 2>&1 || fail "vexelctl --help failed"
+"${as_user[@]}" "$root/usr/bin/vexelctl" --help >"$scratch/help.log" 2>&1 ||
+  fail "vexelctl --help failed"
 grep -q "status" "$scratch/help.log" || fail "vexelctl --help lists no commands"
-"${as_user[@]}" "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 || fail "vexelctl status failed"
+"${as_user[@]}" "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 ||
+  fail "vexelctl status failed"
 grep -q '"wired_link": [1-9]' "$scratch/status.log" ||
   fail "installed vexelctl did not open the cable through its driver library"
 
