@@ -16,6 +16,7 @@ packages=(
   fonts-dejavu-core libtinyxml2-dev
   nlohmann-json3-dev
   libqt6opengl6-dev
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )
 
 missing=()

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch root with prefix /usr, as the package does,
+# and runs the installed programs from there as an ordinary user: they must
+# find res/ and the driver libraries through the bin/ links, and keep the
+# store in the user's data folder because the installed folder is read-only.
+# Usage: installed_program_test.sh BUILD_DIR SOURCE_DIR VERSION
+set -euo pipefail
+build=$1 source=$2 version=$3
+[ -n "${DISPLAY:-}" ] || { echo "needs an X display"; exit 77; }
+
+id=io.github.vexel_mouse.VexelMouse
+scratch=$(mktemp -d /tmp/vexel-installed-XXXXXX)
+chmod 755 "$scratch"
+root=$scratch/root
+prog=$root/usr/lib/vexel-mouse
+share=$root/usr/share
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  chmod -R u+w "$scratch"
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  for log in "$scratch"/*.log; do [ -s "$log" ] && { echo "== $log" && cat "$log"; } >&2; done
+  exit 1
+}
+wait_for() {  # wait_for SECONDS COMMAND...: until COMMAND succeeds
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+DESTDIR=$root cmake --install "$build" --prefix /usr >"$scratch/install.log"
+
+# What the program loads at run time, and the commands on PATH.
+for file in vexel-mouse vexelctl vexel-mouse-sim res/main.xml res/lan.xml; do
+  [ -f "$prog/$file" ] || fail "$file is not in the installed program folder"
+done
+for library in "$build"/bin/*.so; do
+  [ -f "$prog/$(basename "$library")" ] || fail "$(basename "$library") is not installed"
+done
+for command in vexel-mouse vexelctl; do
+  link=$root/usr/bin/$command
+  [ -L "$link" ] && [ "$(readlink -f "$link")" = "$prog/$command" ] ||
+    fail "bin/$command does not lead to the program folder inside the install root"
+done
+[ -f "$root/usr/lib/udev/rules.d/70-vexel-mouse.rules" ] || fail "udev rule missing"
+
+# Desktop integration.
+desktop=$share/applications/$id.desktop
+metainfo=$share/metainfo/$id.metainfo.xml
+desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+appstreamcli validate --no-net "$metainfo" >"$scratch/appstream.log" ||
+  fail "metainfo does not validate"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
+exec_command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+[ -x "$root/usr/bin/$exec_command" ] || fail "Exec=$exec_command is not an installed command"
+[ "$(sed -n 's/^Icon=//p' "$desktop")" = "$id" ] || fail "Icon= is not $id"
+[ -f "$share/icons/hicolor/scalable/apps/$id.svg" ] || fail "scalable icon missing"
+for size in 16 32 48 256; do
+  png=$share/icons/hicolor/${size}x${size}/apps/$id.png
+  [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${size}x${size}" ] ||
+    fail "icon $png is missing or not ${size}x${size}"
+done
+
+# An ordinary user: the installed folder is not theirs to write.
+chmod a-w "$prog"
+as_user=()
+[ "$(id -u)" -ne 0 ] || as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+home=$scratch/home
+mkdir -p "$home"/{data,config,cache,runtime}
+chmod 700 "$home/runtime"
+[ ${#as_user[@]} -eq 0 ] || chown -R 65534:65534 "$home"
+if [ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ]; then
+  cp "$XAUTHORITY" "$home/.Xauthority"
+  [ ${#as_user[@]} -eq 0 ] || chown 65534:65534 "$home/.Xauthority"
+fi
+# One array rather than a function, so `$!` is the program's own pid.
+as_user+=(env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XAUTHORITY="$home/.Xauthority"
+  XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_CACHE_HOME="$home/cache"
+  XDG_RUNTIME_DIR="$home/runtime" VEXEL_VIRTUAL_MOUSE="$home/runtime/mouse.sock"
+  QT_QPA_PLATFORM=xcb)
+
+"${as_user[@]}" "$prog/vexel-mouse-sim" serve --socket "$home/runtime/mouse.sock" \
+  >"$scratch/sim.log" 2>&1 &
+pids+=($!)
+wait_for 10 test -S "$home/runtime/mouse.sock" || fail "the virtual mouse did not start"
+
+"${as_user[@]}" "$root/usr/bin/vexelctl" --help >"$scratch/help.log" 2>&1 ||
+  fail "vexelctl --help failed"
+grep -q "status" "$scratch/help.log" || fail "vexelctl --help lists no commands"
+"${as_user[@]}" "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 ||
+  fail "vexelctl status failed"
+grep -q '"wired_link": [1-9]' "$scratch/status.log" ||
+  fail "installed vexelctl did not open the cable through its driver library"
+
+# The window shows only while a mouse is present, so a shown window also means
+# the GUI opened the virtual mouse through the installed driver libraries.
+"${as_user[@]}" "$root/usr/bin/vexel-mouse" >"$scratch/gui.log" 2>&1 &
+gui=$!
+pids+=($gui)
+wait_for 20 xdotool search --onlyvisible --pid "$gui" || fail "no window appeared"
+store=$home/data/vexel-mouse/Data/ms_1
+wait_for 10 test -f "$store/pro.data" || fail "no store in \$XDG_DATA_HOME"
+[ ! -e "$prog/Data" ] || fail "the store was made in the installed folder"
+sleep 1  # let it paint
+window=$(xdotool search --onlyvisible --pid "$gui" | head -n 1)
+# Docks and menus tie the window to its menu entry through StartupWMClass.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+xdotool search --classname "^$wm_class\$" | grep -qx "$window" ||
+  fail "the window's WM_CLASS is not StartupWMClass=$wm_class"
+mkdir -p "$source/docs/screenshots"
+import -window "$window" "$source/docs/screenshots/installed.png" || fail "no screenshot"
+echo "installed program ran from $prog; screenshot docs/screenshots/installed.png"
