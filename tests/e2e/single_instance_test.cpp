@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "support/run_command.h"
@@ -58,9 +59,24 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   EXPECT_EQ(second.exit_code, 1);
   EXPECT_TRUE(WaitFor([] { return VisibleWindows() == 1; })) << "the no-device box";
 
+  // SIGTERM ends the first copy through its teardown: exit code 0 and no
+  // lock or socket left, so a new start is the first at once.
   kill(first, SIGTERM);
   int status = 0;
   waitpid(first, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_FALSE(std::filesystem::exists(runtime / "Vexel Gaming Mouse.lock"));
+  EXPECT_FALSE(std::filesystem::exists(runtime / "Vexel Gaming Mouse.socket"));
+
+  pid_t again = -1;
+  ASSERT_EQ(
+      posix_spawn(&again, kProgram.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
+      0);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_EQ(waitpid(again, &status, WNOHANG), 0) << "the new start stays: it is the first";
+  kill(again, SIGINT);
+  waitpid(again, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
   ::unsetenv("VEXEL_VIRTUAL_MOUSE");
 }
 

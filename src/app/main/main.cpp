@@ -1,15 +1,20 @@
 // vexel-mouse: the Vexel Gaming Mouse utility.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
+#include "messages/app_messages.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
-#include "messages/app_messages.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 namespace {
@@ -18,6 +23,25 @@ namespace {
 void DebugOutput(std::string_view line) {
   static const bool enabled = std::getenv("VEXEL_DEBUG") != nullptr;
   if (enabled) std::fprintf(stderr, "%.*s", static_cast<int>(line.size()), line.data());
+}
+
+// SIGTERM and SIGINT end the program through its normal teardown (hooks
+// removed, worker stopped, the single-instance lock and socket removed): the
+// handler only writes to a pipe that the UI loop watches.
+int termination_pipe[2] = {-1, -1};
+
+void OnTerminationSignal(int /*signal*/) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = ::write(termination_pipe[1], &byte, 1);
+}
+
+bool CatchTerminationSignals() {
+  if (::pipe2(termination_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  struct sigaction action = {};
+  action.sa_handler = &OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
 }
 
 int CommandLineLength(int argc, char** argv) {
@@ -33,6 +57,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(vexel::kMainWindowClass);
   QApplication::setQuitOnLastWindowClosed(false);  // the tray keeps the program running
 
+  if (!CatchTerminationSignals()) std::perror("vexel-mouse: signals");
   vexel::SingleInstance instance(vexel::kMainWindowClass);
   if (!instance.BecomeFirst()) {
     instance.AskFirstToShow();
@@ -57,6 +82,16 @@ int main(int argc, char** argv) {
                  toolkit.ResourceFolder().c_str());
     return 2;
   }
+  QSocketNotifier termination(termination_pipe[0], QSocketNotifier::Read);
+  QObject::connect(&termination, &QSocketNotifier::activated, [&window] {
+    char drained[16];
+    while (::read(termination_pipe[0], drained, sizeof(drained)) > 0) {
+    }
+    // A modal box open at the time (the no-device box) ends as if closed by
+    // the user, so its loop returns before the main window goes.
+    QApplication::closeAllWindows();
+    window->Close(0);
+  });
   window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
   window->CenterWindow();
   window->Show();
