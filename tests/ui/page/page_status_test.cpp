@@ -137,3 +137,44 @@ TEST_F(PageStatus, OnlyBleHidesWhatBleCannotCarry) {
 
 }  // namespace
 }  // namespace vexel::testing
+
+namespace vexel::testing {
+namespace {
+
+TEST_F(PageStatus, AFailedSaveIsShownOncePerStreakAndNothingIsLost) {
+  h.Start();
+  const std::filesystem::path file = h.page().store().paths().ProfilesFile();
+  // A directory where pro.data belongs: no save can replace it, root or not.
+  std::filesystem::remove(file);
+  std::filesystem::create_directories(file / "blocker");
+  std::vector<std::string> shown;
+  const auto remember = [&](toolkit::Window& box) {
+    shown.push_back(box.FindControl("warning")->Text());
+    box.Close(0);
+  };
+  h.toolkit.ScriptModal(remember);
+  Wired(0x1010, 2);
+  Wired(0x1010, 3);  // still failing: no second box
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find(file.string()), std::string::npos) << shown[0];
+  EXPECT_EQ(h.toolkit.PendingModalScripts(), 0);
+
+  std::filesystem::remove_all(file);
+  Wired(0x1010, 4);
+  EXPECT_EQ(shown.size(), 1u);
+  ProfileList saved;
+  auto header = MakeZeroHeader();
+  LoadProfiles(StorePaths{file.parent_path()}, saved, *header, u"x", {false});
+  ASSERT_FALSE(saved.empty());
+  EXPECT_EQ(saved[0]->dpi_stage_current, 3) << "the change made while saves failed";
+
+  // A new streak is shown again.
+  std::filesystem::remove(file);
+  std::filesystem::create_directories(file / "blocker");
+  h.toolkit.ScriptModal(remember);
+  Wired(0x1010, 5);
+  EXPECT_EQ(shown.size(), 2u);
+}
+
+}  // namespace
+}  // namespace vexel::testing

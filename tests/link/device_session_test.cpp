@@ -1,0 +1,193 @@
+// The device session alone: fake driver libraries, a manual clock, a message
+// queue in place of the main window, and an observer that records what the
+// page would show. No toolkit is linked into this test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/device_session.h"
+#include "messages/app_messages.h"
+#include "protocol/reports.h"
+#include "support/fake_driver_library.h"
+#include "support/run_command.h"
+
+namespace vexel::testing {
+namespace {
+
+// What the session asked to be shown, as short words in order.
+class RecordingObserver final : public SessionObserver {
+ public:
+  void ShowLinkIcon(LinkIcon icon, bool visible) override {
+    Add(std::string(icon == LinkIcon::kWired      ? "wired"
+                    : icon == LinkIcon::kWireless ? "wireless"
+                                                  : "ble") +
+        (visible ? "+" : "-"));
+  }
+  void OnDevicePresenceChanged() override { Add("presence"); }
+  void OnDpiStageFromMouse(int stage, int32_t dpi) override {
+    Add("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
+  }
+  void ShowBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
+  void OnProfilesSaved(std::string_view, std::string_view error) override {
+    Add(error.empty() ? "saved" : "save failed");
+  }
+  std::vector<std::string> Take() {
+    std::vector<std::string> taken;
+    taken.swap(seen);
+    return taken;
+  }
+  bool Saw(const std::string& word) const {
+    return std::find(seen.begin(), seen.end(), word) != seen.end();
+  }
+  std::vector<std::string> seen;
+
+ private:
+  void Add(std::string word) { seen.push_back(std::move(word)); }
+};
+
+class SessionHarness {
+ public:
+  SessionHarness() : store(StorePaths{data.path()}) {}
+  ~SessionHarness() { session.reset(); }
+
+  void Start() {
+    session = std::make_unique<DeviceSession>(SessionServices{clock, loader, probe, "/program", {}},
+                                              store, VexelPostTarget{&SessionHarness::Post, this});
+    session->SetObserver(&observer);
+    session->Start();
+    session->AdoptStartupStore(LoadStoreAtStartup(store, u"Profile"));
+  }
+  // Runs what the monitors and the worker posted, as the main window would.
+  void Pump() {
+    for (;;) {
+      std::deque<std::tuple<uint32_t, uintptr_t, intptr_t>> taken;
+      {
+        std::lock_guard lock(mutex);
+        taken.swap(queue);
+      }
+      if (taken.empty()) return;
+      for (auto [id, wparam, lparam] : taken) session->HandleMessage(id, wparam, lparam);
+    }
+  }
+  // One apply to its end, with the queue pumped meanwhile.
+  void Apply() {
+    session->ForwardApplyRequest();
+    session->worker()->WaitIdle();
+    Pump();
+  }
+  ProfileRecord Edited() {
+    auto access = store.Lock();
+    return *access->EditedProfile();
+  }
+
+  static void Post(void* context, uint32_t id, uintptr_t wparam, intptr_t lparam) {
+    auto* self = static_cast<SessionHarness*>(context);
+    std::lock_guard lock(self->mutex);
+    self->queue.emplace_back(id, wparam, lparam);
+  }
+
+  // The pauses of delivery pass at once: the worker never waits in a test.
+  ManualClock clock;
+  FakeDriverState wired;
+  FakeDriverState wireless;
+  FakeLibraryLoader loader{wired, wireless};
+  FakeHidProbe probe;
+  TempDir data;
+  ProfileStore store;
+  RecordingObserver observer;
+  std::mutex mutex;
+  std::deque<std::tuple<uint32_t, uintptr_t, intptr_t>> queue;
+  std::unique_ptr<DeviceSession> session;
+};
+
+TEST(DeviceSession, FullApplyOverTheCableSendsEveryBlockInOrderAndSaves) {
+  SessionHarness h;
+  h.Start();
+  h.Apply();
+  std::vector<uint8_t> kinds;
+  for (const auto& report : h.wired.Sent()) kinds.push_back(report.at(0));
+  EXPECT_EQ(kinds, (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+  EXPECT_TRUE(h.observer.Saw("saved"));
+  EXPECT_TRUE(std::filesystem::exists(h.store.paths().ProfilesFile()));
+  // The next apply finds nothing changed.
+  h.Apply();
+  EXPECT_EQ(h.wired.Sent().size(), 5u);
+}
+
+TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLater) {
+  SessionHarness h;
+  h.wireless.open_result = 0;
+  h.Start();
+  // The cable goes after two reports: the rest of the cycle fails.
+  int sends = 0;
+  h.session->SetSendObserver([&](std::span<const uint8_t>, int) {
+    if (++sends == 2) h.wired.set_feature_result = 0;
+  });
+  h.Apply();
+  h.wired.PostConnection(false);
+  h.Pump();
+  EXPECT_EQ(h.session->links().wired_link, 2);
+  EXPECT_TRUE(h.session->apply_cycle().apply_blocked());
+  EXPECT_EQ(h.session->device_present(), 0);
+  EXPECT_TRUE(h.observer.Saw("wired-"));
+  EXPECT_TRUE(h.observer.Saw("presence"));
+  const protocol::DirtyFlags undelivered = h.session->apply_cycle().Undelivered();
+  EXPECT_FALSE(undelivered.performance);
+  EXPECT_TRUE(undelivered.lighting && undelivered.polling_rate && undelivered.button_map);
+  // Back again: the next apply sends what did not arrive, nothing else.
+  h.wired.set_feature_result = 1;
+  h.wired.PostConnection(true);
+  h.Pump();
+  const std::size_t before = h.wired.Sent().size();
+  h.Apply();
+  std::vector<uint8_t> kinds;
+  for (std::size_t i = before; i < h.wired.Sent().size(); ++i)
+    kinds.push_back(h.wired.Sent()[i][0]);
+  EXPECT_EQ(kinds, (std::vector<uint8_t>{0x05, 0x06, 0x08}));
+}
+
+TEST(DeviceSession, DpiStageFromTheMouseIsTakenAndNotSentBack) {
+  SessionHarness h;
+  h.Start();
+  h.Apply();
+  h.observer.Take();
+  h.wired.PostStatus(0x1010, 4);
+  h.Pump();
+  EXPECT_EQ(h.Edited().dpi_stage_current, 3);
+  const std::vector<std::string> seen = h.observer.Take();
+  EXPECT_EQ(seen.front(), "dpi 3 " + std::to_string(h.Edited().dpi_x[3]));
+  EXPECT_EQ(seen.back(), "saved");
+  // Stage 9 does not exist: ignored.
+  h.wired.PostStatus(0x1010, 9);
+  h.Pump();
+  EXPECT_EQ(h.Edited().dpi_stage_current, 3);
+  const std::size_t before = h.wired.Sent().size();
+  h.Apply();
+  EXPECT_EQ(h.wired.Sent().size(), before) << "the mouse's own change is the baseline";
+}
+
+TEST(DeviceSession, FailedSaveIsReportedAndTheNextSaveSucceeds) {
+  SessionHarness h;
+  h.Start();
+  // A directory where pro.data belongs: no save can replace it, root or not.
+  std::filesystem::remove(h.store.paths().ProfilesFile());
+  std::filesystem::create_directories(h.store.paths().ProfilesFile() / "blocker");
+  h.wired.PostStatus(0x1010, 2);
+  h.Pump();
+  EXPECT_TRUE(h.observer.Saw("save failed"));
+  EXPECT_EQ(h.Edited().dpi_stage_current, 1) << "kept in memory";
+  std::filesystem::remove_all(h.store.paths().ProfilesFile());
+  h.observer.Take();
+  h.wired.PostStatus(0x1010, 5);
+  h.Pump();
+  EXPECT_TRUE(h.observer.Saw("saved"));
+}
+
+}  // namespace
+}  // namespace vexel::testing
