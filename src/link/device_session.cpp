@@ -240,9 +240,9 @@ void DeviceSession::CloseLinks() {
 // ---- ApplyHost, on the worker thread ----
 
 int DeviceSession::SendReport(std::span<const uint8_t> report) {
-  const int result = delivery_.SendReport(report);
-  if (send_observer_) send_observer_(report, result);
-  return result;
+  const protocol::Delivery delivery = delivery_.Deliver(report);
+  if (send_observer_) send_observer_(report, delivery);
+  return delivery != protocol::Delivery::kFailed;
 }
 
 bool DeviceSession::SnapshotEditedProfile(ProfileRecord& out) {

@@ -134,7 +134,8 @@ class DeviceSession : private protocol::ApplyHost {
   void SetFullApplyPending(bool pending) { cycle_.SetFullApplyPending(pending); }
 
   // Called on the worker thread after every report handed to SendReport.
-  using SendObserver = std::function<void(std::span<const uint8_t> report, int result)>;
+  using SendObserver =
+      std::function<void(std::span<const uint8_t> report, protocol::Delivery delivery)>;
   void SetSendObserver(SendObserver observer) { send_observer_ = std::move(observer); }
 
   struct BatteryStatus {

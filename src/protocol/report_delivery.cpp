@@ -44,7 +44,21 @@ int ReportDelivery::SendWired(std::span<const uint8_t> report) {
   return result;  // only the last chunk decides
 }
 
-int ReportDelivery::SendWireless(std::span<const uint8_t> report) {
+std::string_view DeliveryName(Delivery delivery) {
+  switch (delivery) {
+    case Delivery::kSentByCable:
+      return "sent (cable)";
+    case Delivery::kAcknowledged:
+      return "acknowledged";
+    case Delivery::kWrittenOverBluetooth:
+      return "written (Bluetooth)";
+    case Delivery::kFailed:
+      break;
+  }
+  return "failed";
+}
+
+int ReportDelivery::SendWireless(std::span<const uint8_t> report, bool& acknowledged) {
   flags_.ack_received = false;
   int result = 0;
   for (int attempt = 0; attempt < DeliveryTiming::kWirelessAttempts; ++attempt) {
@@ -60,29 +74,39 @@ int ReportDelivery::SendWireless(std::span<const uint8_t> report) {
       Pause(DeliveryTiming::kWirelessSendPause);
     }
   }
+  acknowledged = flags_.ack_received;
   return result;
 }
 
-int ReportDelivery::SendReport(std::span<const uint8_t> report) {
-  if (report.size() < kPayloadStart) return 0;
+Delivery ReportDelivery::Deliver(std::span<const uint8_t> report) {
+  if (report.size() < kPayloadStart) return Delivery::kFailed;
   int result = 0;
+  Delivery delivery = Delivery::kFailed;
   bool done = false;
   if (flags_.wired_link == 1 && wired_) {
     result = SendWired(report);
+    if (result != 0) delivery = Delivery::kSentByCable;
     // A plain report ends at the cable whatever its result; a macro whose last
     // chunk failed is offered to the other links.
     done = report[0] != kKindMacro || result != 0;
   }
   if (!done) {
     if (flags_.wireless_link == 1 && flags_.wireless_ready && wireless_) {
-      result = SendWireless(report);
+      bool acknowledged = false;
+      result = SendWireless(report, acknowledged);
+      // The driver taking a send says nothing about the mouse: only its
+      // acknowledgement makes the report delivered.
+      delivery = acknowledged ? Delivery::kAcknowledged : Delivery::kFailed;
     } else if (flags_.ble_link != 0 && report[0] != kKindPollingRate && ble_) {
       // The polling rate cannot be set over BLE.
       result = ble_(report);
+      if (result != 0) delivery = Delivery::kWrittenOverBluetooth;
     }
   }
+  // The closing pause follows the last send's result, as the mouse's timing
+  // needs, whether or not the report counts as delivered.
   if (result != 0) Pause(DeliveryTiming::kAfterDelivery);
-  return result;
+  return delivery;
 }
 
 }  // namespace vexel::protocol

@@ -49,6 +49,19 @@ struct DeliveryTiming {
   static constexpr int kWirelessAttempts = 10;
 };
 
+// How one report left the program. Over the receiver only the mouse's
+// acknowledgement counts as delivered: a send the driver took but the mouse
+// never confirmed (asleep, out of range) is kFailed.
+enum class Delivery {
+  kFailed = 0,
+  kSentByCable,
+  kAcknowledged,
+  kWrittenOverBluetooth,
+};
+
+// "acknowledged", "sent (cable)", "written (Bluetooth)" or "failed".
+std::string_view DeliveryName(Delivery delivery);
+
 class ReportDelivery {
  public:
   ReportDelivery(LinkFlags& flags, Clock& clock);
@@ -60,14 +73,17 @@ class ReportDelivery {
   // Where "Wireless Send = %d" lines go (default: nowhere).
   void SetDebugSink(std::function<void(std::string_view)> sink) { debug_ = std::move(sink); }
 
-  // Nonzero when the last send made reported success; 0 when nothing was sent.
-  int SendReport(std::span<const uint8_t> report);
+  // Nonzero when the report was delivered (see Delivery); 0 when it was not
+  // or nothing was sent.
+  int SendReport(std::span<const uint8_t> report) { return Deliver(report) != Delivery::kFailed; }
+  Delivery Deliver(std::span<const uint8_t> report);
 
  private:
   // Sleeps unless the page is shutting down.
   void Pause(Clock::Ms duration);
   int SendWired(std::span<const uint8_t> report);
-  int SendWireless(std::span<const uint8_t> report);
+  // The last send's result, and whether the mouse acknowledged.
+  int SendWireless(std::span<const uint8_t> report, bool& acknowledged);
 
   LinkFlags& flags_;
   Clock& clock_;

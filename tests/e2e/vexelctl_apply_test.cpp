@@ -48,9 +48,8 @@ class VexelctlApply : public ::testing::Test {
     ASSERT_EQ(result.exit_code, 0) << result.err;
     const auto printed = Lines(result.out);
     ASSERT_EQ(printed.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      EXPECT_EQ(printed[i], expected[i] + " -> ok");
-    }
+    const std::string how = link == "wired" ? " -> sent (cable)" : " -> acknowledged";
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(printed[i], expected[i] + how);
     std::vector<std::string> wanted;
     for (const auto& line : expected) wanted.push_back(WithoutSpaces(line));
     const auto accepted = Accepted(link);
@@ -79,6 +78,20 @@ TEST_F(VexelctlApply, OverTheReceiverAlone) {
   sim.Ctl("unplug wired");
   ExpectAppliedOver("wireless", Apply());
   EXPECT_TRUE(Accepted("wired").empty());
+}
+
+TEST_F(VexelctlApply, UnacknowledgedReportsAreNamedAndFail) {
+  sim.Ctl("unplug wired");
+  sim.Ctl("acks off");
+  const CommandResult result = Apply();
+  EXPECT_EQ(result.exit_code, 1);
+  for (const auto& line : Lines(result.out)) EXPECT_NE(line.find(" -> failed"), std::string::npos);
+  EXPECT_NE(
+      result.err.find("not delivered: reset, performance, lighting, polling rate, button map"),
+      std::string::npos)
+      << result.err;
+  // The mouse did receive them (ten times each): only the answer was missing.
+  EXPECT_EQ(Accepted("wireless").size(), 50u);
 }
 
 TEST_F(VexelctlApply, NoUsableLinkSaysSo) {

@@ -126,7 +126,7 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
   h.Start();
   // The cable goes after two reports: the rest of the cycle fails.
   int sends = 0;
-  h.session->SetSendObserver([&](std::span<const uint8_t>, int) {
+  h.session->SetSendObserver([&](std::span<const uint8_t>, protocol::Delivery) {
     if (++sends == 2) h.wired.set_feature_result = 0;
   });
   h.Apply();

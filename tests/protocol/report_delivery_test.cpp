@@ -107,7 +107,7 @@ TEST_F(DeliveryTest, WirelessStopsAtTheAcknowledgement) {
   });
   std::vector<std::string> debug;
   delivery.SetDebugSink([&](std::string_view line) { debug.emplace_back(line); });
-  EXPECT_NE(delivery.SendReport(plain), 0);
+  EXPECT_EQ(delivery.Deliver(plain), Delivery::kAcknowledged);
   EXPECT_EQ(sent.size(), 1u);
   EXPECT_EQ(Pauses(), (std::vector<Ms>{Ms(500), Ms(500)}));
   EXPECT_EQ(clock.Now(), Ms(1000));
@@ -118,7 +118,8 @@ TEST_F(DeliveryTest, WirelessWithoutAcknowledgementSendsTenTimes) {
   flags.wireless_link = 1;
   flags.wireless_ready = true;
   flags.ack_received = true;  // a stale acknowledgement is cleared first
-  EXPECT_NE(delivery.SendReport(plain), 0);
+  // Every send was taken by the driver, yet the mouse confirmed none.
+  EXPECT_EQ(delivery.Deliver(plain), Delivery::kFailed);
   EXPECT_EQ(sent.size(), 10u);
   EXPECT_EQ(clock.Now(), Ms(5500));
 

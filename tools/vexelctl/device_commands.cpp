@@ -37,7 +37,7 @@ std::function<void(std::string_view)> DebugSink() {
 
 struct SentReport {
   std::vector<uint8_t> bytes;
-  int result = 0;
+  protocol::Delivery delivery = protocol::Delivery::kFailed;
 };
 
 // What a save failure needs to reach the user of a command line.
@@ -61,9 +61,9 @@ class Session {
         session_(SessionServices{clock_, loader_, probe_, ProgramFolder(), DebugSink()}, store_,
                  loop_.PostTarget()) {
     session_.SetObserver(&saves_);
-    session_.SetSendObserver([this](std::span<const uint8_t> report, int result) {
+    session_.SetSendObserver([this](std::span<const uint8_t> report, protocol::Delivery delivery) {
       std::lock_guard lock(mutex_);
-      sent_.push_back({{report.begin(), report.end()}, result});
+      sent_.push_back({{report.begin(), report.end()}, delivery});
     });
   }
 
@@ -138,6 +138,26 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
+// A report as the user knows it: "lighting", "macro of button 7", ...
+std::string ReportName(const std::vector<uint8_t>& bytes) {
+  switch (bytes.at(0)) {
+    case protocol::kKindReset:
+      return "reset";
+    case protocol::kKindPerformance:
+      return "performance";
+    case protocol::kKindLighting:
+      return "lighting";
+    case protocol::kKindPollingRate:
+      return "polling rate";
+    case protocol::kKindButtonMap:
+      return "button map";
+    case protocol::kKindMacro:
+      return "macro of button " + std::to_string(bytes.size() > 2 ? bytes[2] : 0);
+    default:
+      return "report " + std::to_string(bytes[0]);
+  }
+}
+
 int RunApply(Args args, std::ostream& out, std::ostream& err) {
   bool bad = false;
   std::filesystem::path store_folder = StoreFolderOption(args, bad);
@@ -185,13 +205,17 @@ int RunApply(Args args, std::ostream& out, std::ostream& err) {
                     [&] { return worker->ProcessedCount() > before && worker->IsIdle(); });
 
   const std::vector<SentReport> sent = session.Sent();
-  bool all_ok = !sent.empty();
+  std::string undelivered;
   for (const SentReport& report : sent) {
-    out << protocol::ToHex(report.bytes) << " -> " << (report.result != 0 ? "ok" : "failed")
+    out << protocol::ToHex(report.bytes) << " -> " << protocol::DeliveryName(report.delivery)
         << "\n";
-    all_ok = all_ok && report.result != 0;
+    if (report.delivery == protocol::Delivery::kFailed) {
+      undelivered += (undelivered.empty() ? "" : ", ") + std::string(ReportName(report.bytes));
+    }
   }
+  const bool all_ok = !sent.empty() && undelivered.empty();
   if (sent.empty()) err << "vexelctl: nothing was sent (applying is blocked)\n";
+  if (!undelivered.empty()) err << "vexelctl: not delivered: " << undelivered << "\n";
   if (!session.save_failure().empty()) {
     err << "vexelctl: the store could not be saved: " << session.save_failure() << "\n";
     return kExitBadInput;
