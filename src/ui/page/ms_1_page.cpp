@@ -1,8 +1,8 @@
 #include "ui/page/ms_1_page.h"
 
+#include "messages/app_messages.h"
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
-#include "messages/app_messages.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -139,7 +139,8 @@ bool CMS_1_Page::SnapshotEditedProfile(ProfileRecord& out) {
 }
 
 void CMS_1_Page::SaveProfileStore() {
-  store_.SaveProfiles();
+  // TODO(lead): show save_fail_text
+  if (const SaveResult saved = store_.SaveProfiles(); !saved) Debug(saved.error);
 }
 
 void CMS_1_Page::KillWirelessTimeout() {

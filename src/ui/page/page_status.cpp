@@ -3,10 +3,10 @@
 // link-dependent controls they affect.
 #include <string>
 
+#include "messages/app_messages.h"
 #include "protocol/reports.h"
 #include "protocol/status_codes.h"
 #include "toolkit/control.h"
-#include "messages/app_messages.h"
 #include "toolkit/window.h"
 #include "ui/page/ms_1_page.h"
 
@@ -29,7 +29,8 @@ void CMS_1_Page::CommitStatusChange() {
     }
   }
   if (copy) cycle_.SetBaseline(*copy);
-  store_.SaveProfiles();
+  // TODO(lead): show save_fail_text
+  if (const SaveResult saved = store_.SaveProfiles(); !saved) Debug(saved.error);
 }
 
 void CMS_1_Page::HandleStatus(uint16_t code, uint16_t value) {
