@@ -29,10 +29,14 @@ using testing::ShellQuote;
 using testing::TempFolder;
 
 // Starts vexelctl with its output in `log`; the caller waits for or kills it.
-pid_t Spawn(std::vector<std::string> args, const fs::path& log) {
+// `rename_pause_ms` widens the moments before each rename of a store file.
+pid_t Spawn(std::vector<std::string> args, const fs::path& log, int rename_pause_ms = 0) {
   args.insert(args.begin(), testing::Vexelctl());
   const pid_t pid = ::fork();
   if (pid == 0) {
+    if (rename_pause_ms > 0) {
+      ::setenv("VEXEL_TEST_RENAME_PAUSE_MS", std::to_string(rename_pause_ms).c_str(), 1);
+    }
     const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(fd, 1);
     ::dup2(fd, 2);
@@ -144,16 +148,19 @@ TEST_F(VexelctlStoreWritersTest, WritersAreRefusedWhileTheProgramHoldsTheStore) 
 }
 
 TEST_F(VexelctlStoreWritersTest, KillsDuringImportsNeverLeaveAProfileNamingAMissingMacro) {
-  MakeStore(30);  // large enough that a kill often lands between writes and renames
+  MakeStore(1);
+  // With a pause before each of the two renames, a kill at a random moment of
+  // an import often lands between them.
+  constexpr int kPauseMs = 20;
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(ExitCode(Spawn(ImportArgs(), temp_.path() / "log")), 0);
-  const auto one_import = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(ExitCode(Spawn(ImportArgs(), temp_.path() / "log", kPauseMs)), 0);
+  const auto one_import = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
   std::mt19937 random(20261207);
-  std::uniform_int_distribution<long> delay(
-      0, std::chrono::duration_cast<std::chrono::microseconds>(one_import).count());
+  std::uniform_int_distribution<long> delay(0, one_import.count());
   for (int round = 0; round < 30; ++round) {
     SCOPED_TRACE(round);
-    const pid_t pid = Spawn(ImportArgs(), temp_.path() / "log");
+    const pid_t pid = Spawn(ImportArgs(), temp_.path() / "log", kPauseMs);
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
     ::kill(pid, SIGKILL);
     ExitCode(pid);

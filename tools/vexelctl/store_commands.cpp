@@ -6,6 +6,8 @@
 // on a copy that another writer has replaced meanwhile.
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -88,6 +90,18 @@ NameTexts LoadNameTexts() {
           Utf8ToUtf16(language.Text("add_macro_text"))};
 }
 
+// Test seam: VEXEL_TEST_RENAME_PAUSE_MS=N pauses N ms before each rename of a
+// store file, which widens the moments that the kill tests aim at.
+void PauseBeforeRenames() {
+  static long pause_ms = 0;
+  const char* value = std::getenv("VEXEL_TEST_RENAME_PAUSE_MS");
+  if (value == nullptr ||
+      std::from_chars(value, value + std::strlen(value), pause_ms).ec != std::errc()) {
+    return;
+  }
+  SetBeforeRenameHookForTesting([] { SteadyClock().SleepFor(Clock::Ms(pause_ms)); });
+}
+
 // Takes --data, takes the store lock for a writing command, and loads both
 // files; on failure writes the error line and returns its exit status in
 // `status`.
@@ -111,6 +125,7 @@ std::optional<Store> OpenStore(Args& args, std::ostream& err, int& status,
     store.paths = DefaultStorePaths();
   }
   if (access == Access::kWrite) {
+    PauseBeforeRenames();
     store.lock = StoreLock::AcquireForTool(store.paths.folder);
     if (!store.lock->held()) {
       status = BadInput(err, "store", store.lock->error());
