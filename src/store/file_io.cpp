@@ -261,24 +261,38 @@ SaveResult WriteFileAtomically(const std::filesystem::path& target,
   return pending->Commit();
 }
 
-void KeepDamagedOriginal(const std::filesystem::path& link_or_file,
-                         const std::function<bool(std::uintmax_t)>& size_is_sound) {
+SaveResult KeepDamagedOriginal(const std::filesystem::path& link_or_file,
+                               const std::function<bool(std::uintmax_t)>& size_is_sound) {
   const std::filesystem::path path = FollowSymlinks(link_or_file);
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;  // nothing to keep
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return SaveResult::Success(path);  // nothing to keep
+  }
   const bool readable = ::access(path.c_str(), R_OK) == 0;
-  if (readable && size_is_sound(static_cast<std::uintmax_t>(info.st_size))) return;
-  std::error_code ec;
+  if (readable && size_is_sound(static_cast<std::uintmax_t>(info.st_size))) {
+    return SaveResult::Success(path);
+  }
   std::filesystem::path keep = path;
   keep += ".damaged";
-  for (int n = 1; std::filesystem::exists(keep, ec) && n < 10000; ++n) {
+  for (int n = 1; n < 10000; ++n) {
+    struct stat existing {};
+    if (::lstat(keep.c_str(), &existing) != 0) break;
+    if (existing.st_dev == info.st_dev && existing.st_ino == info.st_ino) {
+      return SaveResult::Success(keep);  // kept already
+    }
     keep = path;
     keep += ".damaged." + std::to_string(n);
   }
   // A hard link keeps the bytes without copying them; the later rename of the
   // new file only replaces the directory entry of `path`.
+  std::error_code ec;
   std::filesystem::create_hard_link(path, keep, ec);
   if (ec) std::filesystem::copy_file(path, keep, ec);
+  if (ec) {
+    return SaveResult::Failure(link_or_file, "cannot keep the damaged " + link_or_file.string() +
+                                                 " as " + keep.string() + ": " + ec.message());
+  }
+  return SaveResult::Success(keep);
 }
 
 void SetBeforeRenameHookForTesting(void (*hook)()) {

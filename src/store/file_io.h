@@ -92,9 +92,10 @@ bool IsTemporaryNameOf(const std::string& candidate, const std::string& file_nam
 // Keeps a copy of `path` beside it as "<name>.damaged" (or ".damaged.1", ".2",
 // ... when that exists) when the file exists and either cannot be opened or its
 // size is not one that `size_is_sound` accepts. Called before a save replaces
-// the file, so a damaged original the user may still want is never lost.
-void KeepDamagedOriginal(const std::filesystem::path& path,
-                         const std::function<bool(std::uintmax_t)>& size_is_sound);
+// the file, so a damaged original the user may still want is never lost; a
+// save must not go on when this fails. A file already kept is not kept twice.
+SaveResult KeepDamagedOriginal(const std::filesystem::path& path,
+                               const std::function<bool(std::uintmax_t)>& size_is_sound);
 
 // Test seam: runs between writing the temporary file and renaming it.
 void SetBeforeRenameHookForTesting(void (*hook)());

@@ -58,7 +58,10 @@ std::optional<PendingFile> PrepareSave(const std::filesystem::path& folder,
                                        bool (*size_is_sound)(std::uintmax_t), SaveResult& failure) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  KeepDamagedOriginal(file, size_is_sound);
+  if (SaveResult kept = KeepDamagedOriginal(file, size_is_sound); !kept) {
+    failure = std::move(kept);
+    return std::nullopt;
+  }
   return PendingFile::Write(file, bytes, failure);
 }
 
@@ -181,8 +184,9 @@ LoadReport LoadProfiles(const StorePaths& paths, ProfileList& profiles, StoreHea
   if (options.save_new_store) {
     // A file that exists but cannot be read (no access, too large) is kept
     // beside the new store rather than replaced by it.
-    KeepDamagedOriginal(paths.ProfilesFile(), [](std::uintmax_t) { return false; });
-    const SaveResult saved = SaveProfiles(paths, profiles, header);
+    SaveResult saved =
+        KeepDamagedOriginal(paths.ProfilesFile(), [](std::uintmax_t) { return false; });
+    if (saved) saved = SaveProfiles(paths, profiles, header);
     report.save_error = saved.error;
   }
   return report;

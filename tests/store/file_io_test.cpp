@@ -125,6 +125,7 @@ TEST(StoreFileReaderTest, StoreFilesPastTheirCapAreKeptAsDamaged) {
       ASSERT_TRUE(SaveMacros(paths, macros));
     }
     EXPECT_EQ(fs::file_size(temp.path() / (std::string(c.file) + ".damaged")), c.cap + 1);
+    EXPECT_FALSE(fs::exists(temp.path() / (std::string(c.file) + ".damaged.1")));  // kept once
     EXPECT_LT(fs::file_size(file), c.cap);
   }
 }
