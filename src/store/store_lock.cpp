@@ -75,8 +75,9 @@ StoreLock::~StoreLock() {
 
 void StoreLock::Release() {
   if (fd_ < 0) return;
-  // A released lock file names nobody, so a stale identity is never shown.
-  if (state_ == State::kHeld && ::ftruncate(fd_, 0) != 0) {
+  if (state_ == State::kHeld) {
+    // A released lock file names nobody, so a stale identity is never shown.
+    [[maybe_unused]] const int truncated = ::ftruncate(fd_, 0);
   }
   ::close(fd_);
   fd_ = -1;
@@ -105,15 +106,15 @@ StoreLock StoreLock::TryAcquire(const std::filesystem::path& folder, std::string
           State::kFailed, -1,
           "cannot lock the store: " + file.string() + ": " + std::strerror(error_number), {});
     }
-    const bool program = holder && holder->program == kProgramName;
-    return StoreLock(program ? State::kHeldByProgram : State::kBusy, -1, InUseLine(folder, holder),
-                     holder);
+    const bool by_program = holder && holder->program == kProgramName;
+    return StoreLock(by_program ? State::kHeldByProgram : State::kBusy, -1,
+                     InUseLine(folder, holder), holder);
   }
   const std::string identity = std::string(program) + " " + std::to_string(::getpid()) + "\n";
-  if (::ftruncate(fd, 0) != 0 ||
-      ::pwrite(fd, identity.data(), identity.size(), 0) != static_cast<ssize_t>(identity.size())) {
-    // The lock is held all the same; only the name shown to others is missing.
-  }
+  // Without the name the lock is held all the same; others then see "another program".
+  [[maybe_unused]] const bool named =
+      ::ftruncate(fd, 0) == 0 &&
+      ::pwrite(fd, identity.data(), identity.size(), 0) == static_cast<ssize_t>(identity.size());
   RemoveStaleTemporaryFiles(folder);
   return StoreLock(State::kHeld, fd, {}, StoreLockHolder{std::string(program), ::getpid()});
 }
