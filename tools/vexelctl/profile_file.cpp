@@ -12,7 +12,7 @@ bool ReadExactProfileFile(const std::string& path, ProfileRecord& out, std::ostr
   // One byte past the record tells a longer file from an exact one.
   const FileRead read = ReadFilePrefix(path, sizeof(ProfileRecord) + 1);
   if (!read) {
-    BadInput(err, path, read.error);
+    BadInput(err, "profile file", read.error);
     return false;
   }
   if (read.bytes.size() != sizeof(ProfileRecord)) {

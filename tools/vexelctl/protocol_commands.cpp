@@ -27,7 +27,7 @@ int RunDefaults(Args args, std::ostream& out, std::ostream& err) {
 
   const auto* bytes = reinterpret_cast<const std::byte*>(record.get());
   const SaveResult written = WriteFileAtomically(args[1], std::span(bytes, sizeof(ProfileRecord)));
-  if (!written) return BadInput(err, args[1], written.error);
+  if (!written) return BadInput(err, "defaults", written.error);
   out << "wrote " << args[1] << "\n";
   return kExitOk;
 }

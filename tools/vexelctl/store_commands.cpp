@@ -245,7 +245,7 @@ int ExportRecord(Args args, std::ostream& out, std::ostream& err, List Store::*l
   if (!index) return status;
   const Record& record = *records[static_cast<std::size_t>(*index)];
   const SaveResult written = write(args[1], record, store->paths);
-  if (!written) return BadInput(err, args[1], written.error);
+  if (!written) return BadInput(err, "export", written.error);
   out << "{\"exported\": " << IndexedName(*index, JsonName(record.name)) << "}\n";
   return kExitOk;
 }
