@@ -49,7 +49,7 @@ BENCHMARK(BM_SaveProfiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LoadProfiles(benchmark::State& state) {
   StoreFolder store;
-  SaveProfiles(store.paths(), store.profiles(), store.header());
+  if (!SaveProfiles(store.paths(), store.profiles(), store.header())) state.SkipWithError("save");
   ProfileList profiles;
   auto header = MakeZeroHeader();
   for (auto _ : state) {
@@ -69,7 +69,7 @@ BENCHMARK(BM_SaveMacros)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LoadMacros(benchmark::State& state) {
   StoreFolder store;
-  SaveMacros(store.paths(), store.macros());
+  if (!SaveMacros(store.paths(), store.macros())) state.SkipWithError("save");
   MacroLibrary macros;
   for (auto _ : state) {
     LoadMacros(store.paths(), macros);

@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto macro = MacroFromFileBytes(fuzz::RawOrPatched(data, size, sound));
   if (!macro) return 0;
   MacroLibrary macros;
-  const int first = AddImportedMacro(*macro, macros);
-  const int second = AddImportedMacro(*macro, macros);
+  const int first = AddImportedMacro(*macro, macros, u"Macro");
+  const int second = AddImportedMacro(*macro, macros, u"Macro");
   const auto first_name = NameView(macros[static_cast<std::size_t>(first)]->name);
   const auto second_name = NameView(macros[static_cast<std::size_t>(second)]->name);
   if (EqualsIgnoringCase(first_name, second_name)) std::abort();

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AppendNewMacro(macros, u"Macro");
   auto header = MakeZeroHeader();
   for (int round = 0; round < 2; ++round) {
-    const ProfileImport result = AddImportedProfile(*profile, profiles, *header, macros);
+    const ProfileImport result =
+        AddImportedProfile(*profile, profiles, *header, macros, {u"Profile", u"Macro"});
     const ProfileRecord& added = *profiles[static_cast<std::size_t>(result.profile_index)];
     if (header->selected_profile != result.profile_index) std::abort();
     for (const ButtonSlot& slot : added.button) {

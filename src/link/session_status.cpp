@@ -26,10 +26,9 @@ bool DeviceSession::EditProfile(Mutate mutate) {
 }
 
 void DeviceSession::SaveProfiles(bool on_worker) {
-  std::string error;
-  const bool saved = store_.SaveProfiles(&error);
+  const SaveResult saved = store_.SaveProfiles();
   const std::string file = store_.paths().ProfilesFile().string();
-  if (saved) error.clear();
+  const std::string error = saved ? std::string() : saved.error;
   if (!on_worker) {
     observer_->OnProfilesSaved(file, error);
     return;

@@ -34,14 +34,14 @@ std::u16string UniqueNameIn(const List& list, std::u16string_view proposal, std:
   }
 }
 
+}  // namespace
+
 std::u16string NumberedProposal(std::u16string_view text, std::size_t number) {
   std::u16string proposal(text);
   const std::string digits = std::to_string(number);
   proposal.append(digits.begin(), digits.end());
   return proposal;
 }
-
-}  // namespace
 
 bool NameExists(const ProfileList& profiles, std::u16string_view name) {
   return NameExistsIn(profiles, name);

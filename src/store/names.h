@@ -25,6 +25,10 @@ bool NameExists(const MacroLibrary& macros, std::u16string_view name);
 std::u16string MakeUniqueName(const ProfileList& profiles, std::u16string_view proposal);
 std::u16string MakeUniqueName(const MacroLibrary& macros, std::u16string_view proposal);
 
+// `text` followed by the decimal `number`: the proposal of a default name
+// ("Profile" and 3 give "Profile3").
+std::u16string NumberedProposal(std::u16string_view text, std::size_t number);
+
 // Appends a record with the defaults, named `add_profile_text` followed by the
 // new list length (made unique), and returns it. Nothing is saved.
 ProfileRecord& AddDefaultProfile(ProfileList& profiles, std::u16string_view add_profile_text);

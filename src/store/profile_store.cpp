@@ -1,5 +1,7 @@
 #include "store/profile_store.h"
 
+#include <new>
+
 #include "store/names.h"
 
 namespace vexel {
@@ -12,67 +14,73 @@ ProfileRecord* StoreState::EditedProfile() {
 }
 
 template <typename Serialize, typename Prepare>
-bool ProfileStore::SaveThrough(std::mutex& save_mutex, Serialize serialize, Prepare prepare,
-                               std::string* error) {
+SaveResult ProfileStore::SaveThrough(std::mutex& save_mutex, const std::filesystem::path& file,
+                                     Serialize serialize, Prepare prepare) {
   std::lock_guard save_lock(save_mutex);
-  Bytes bytes;
-  {
-    auto state = Lock();
-    bytes = serialize(*state);
+  try {
+    Bytes bytes;
+    {
+      auto state = Lock();
+      bytes = serialize(*state);
+    }
+    SaveResult failure;
+    auto pending = prepare(paths_, bytes, failure);
+    if (!pending) return failure;
+    return pending->Commit();
+  } catch (const std::bad_alloc&) {
+    return SaveResult::Failure(file, "cannot write " + file.string() + ": out of memory");
   }
-  auto pending = prepare(paths_, bytes, error);
-  return pending && pending->Commit(error);
 }
 
-bool ProfileStore::SaveProfiles(std::string* error) {
+SaveResult ProfileStore::SaveProfiles() {
   return SaveThrough(
-      profile_save_mutex_,
+      profile_save_mutex_, paths_.ProfilesFile(),
       [](const StoreState& state) { return SerializeProfiles(state.profiles, *state.header); },
-      PrepareProfilesSave, error);
+      PrepareProfilesSave);
 }
 
-bool ProfileStore::SaveMacros(std::string* error) {
+SaveResult ProfileStore::SaveMacros() {
   return SaveThrough(
-      macro_save_mutex_, [](const StoreState& state) { return SerializeMacros(state.macros); },
-      PrepareMacrosSave, error);
+      macro_save_mutex_, paths_.MacrosFile(),
+      [](const StoreState& state) { return SerializeMacros(state.macros); }, PrepareMacrosSave);
 }
 
-int ProfileStore::AddMacro(std::u16string_view add_macro_text) {
+StoreChange<int> ProfileStore::AddMacro(std::u16string_view add_macro_text) {
   int index = 0;
   {
     auto state = Lock();
     AppendNewMacro(state->macros, add_macro_text);
     index = static_cast<int>(state->macros.size()) - 1;
   }
-  SaveMacros();
-  return index;
+  return {index, SaveMacros()};
 }
 
-std::optional<ProfileImport> ProfileStore::ImportProfile(const std::filesystem::path& file,
-                                                         std::string* error) {
-  auto profile = ReadProfileFile(file, error);
-  if (!profile) return std::nullopt;
+StoreChange<ProfileImport> ProfileStore::ImportProfile(const std::filesystem::path& file,
+                                                       const DefaultNameTexts& texts) {
+  std::string error;
+  auto profile = ReadProfileFile(file, &error);
+  if (!profile) return {std::nullopt, SaveResult::Failure(file, error)};
   ProfileImport result;
   {
     auto state = Lock();
-    result = AddImportedProfile(*profile, state->profiles, *state->header, state->macros);
+    result = AddImportedProfile(*profile, state->profiles, *state->header, state->macros, texts);
     state->edited_profile = result.profile_index;
   }
-  if (!result.macro_indexes.empty()) SaveMacros();
-  return result;
+  if (result.macro_indexes.empty()) return {result, SaveResult::Success(paths_.MacrosFile())};
+  return {result, SaveMacros()};
 }
 
-std::optional<int> ProfileStore::ImportMacro(const std::filesystem::path& file,
-                                             std::string* error) {
-  auto macro = ReadMacroFile(file, error);
-  if (!macro) return std::nullopt;
+StoreChange<int> ProfileStore::ImportMacro(const std::filesystem::path& file,
+                                           std::u16string_view add_macro_text) {
+  std::string error;
+  auto macro = ReadMacroFile(file, &error);
+  if (!macro) return {std::nullopt, SaveResult::Failure(file, error)};
   int index = 0;
   {
     auto state = Lock();
-    index = AddImportedMacro(*macro, state->macros);
+    index = AddImportedMacro(*macro, state->macros, add_macro_text);
   }
-  SaveMacros();
-  return index;
+  return {index, SaveMacros()};
 }
 
 StartupStore LoadStoreAtStartup(ProfileStore& store, std::u16string_view add_profile_text) {

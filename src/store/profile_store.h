@@ -56,20 +56,22 @@ class ProfileStore {
   // edits wait only for the copy. Saves of one file are serialised, and an
   // older copy never replaces a newer one on disk. Call them without holding
   // an Access.
-  bool SaveProfiles(std::string* error = nullptr);
-  bool SaveMacros(std::string* error = nullptr);
+  // A failed save leaves the state in memory as it was, for the next save.
+  SaveResult SaveProfiles();
+  SaveResult SaveMacros();
 
   // AddMacro, ImportProfileFile and ImportMacroFile on the shared state, with
-  // the serialised macro save. AddMacro returns the new macro's position.
-  int AddMacro(std::u16string_view add_macro_text);
-  std::optional<ProfileImport> ImportProfile(const std::filesystem::path& file,
-                                             std::string* error = nullptr);
-  std::optional<int> ImportMacro(const std::filesystem::path& file, std::string* error = nullptr);
+  // the serialised macro save. `added` is the new macro's position.
+  StoreChange<int> AddMacro(std::u16string_view add_macro_text);
+  StoreChange<ProfileImport> ImportProfile(const std::filesystem::path& file,
+                                           const DefaultNameTexts& texts);
+  StoreChange<int> ImportMacro(const std::filesystem::path& file,
+                               std::u16string_view add_macro_text);
 
  private:
   template <typename Serialize, typename Prepare>
-  bool SaveThrough(std::mutex& save_mutex, Serialize serialize, Prepare prepare,
-                   std::string* error);
+  SaveResult SaveThrough(std::mutex& save_mutex, const std::filesystem::path& file,
+                         Serialize serialize, Prepare prepare);
 
   StorePaths paths_;
   std::mutex state_mutex_;

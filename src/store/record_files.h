@@ -11,15 +11,22 @@
 
 #include "store/macro_record.h"
 #include "store/profile_record.h"
+#include "store/store_files.h"
 #include "store/store_folder.h"
 #include "store/store_header.h"
 
 namespace vexel {
 
-bool WriteProfileFile(const std::filesystem::path& file, const ProfileRecord& profile,
-                      std::string* error = nullptr);
-bool WriteMacroFile(const std::filesystem::path& file, const MacroRecord& macro,
-                    std::string* error = nullptr);
+// True when `file` is the same file as one of the files of `store` (followed
+// through links and compared by device and inode, not by name).
+bool IsStoreFile(const std::filesystem::path& file, const StorePaths& store);
+
+// Exports through the crash-safe writer. Writing onto a file of `live_store`
+// (the store in use) is refused: it would replace the store with one record.
+SaveResult WriteProfileFile(const std::filesystem::path& file, const ProfileRecord& profile,
+                            const StorePaths& live_store);
+SaveResult WriteMacroFile(const std::filesystem::path& file, const MacroRecord& macro,
+                          const StorePaths& live_store);
 
 // A record from the first bytes of a file's content, repaired like a loaded
 // record; std::nullopt when the content is shorter than the record. Bytes after
@@ -32,6 +39,13 @@ std::optional<MacroRecord> MacroFromFileBytes(std::span<const std::byte> bytes);
 std::optional<ProfileRecord> ReadProfileFile(const std::filesystem::path& file, std::string* error);
 std::optional<MacroRecord> ReadMacroFile(const std::filesystem::path& file, std::string* error);
 
+// The texts of default names, given to records imported with an empty name
+// ("add_profile_text" and "add_macro_text" followed by the new list length).
+struct DefaultNameTexts {
+  std::u16string_view add_profile_text;
+  std::u16string_view add_macro_text;
+};
+
 struct ProfileImport {
   int profile_index = -1;
   std::vector<int> macro_indexes;  // library positions of the macros it brought
@@ -42,21 +56,21 @@ struct ProfileImport {
 // (0-17) becomes a new library macro with a unique name, and the slot names and
 // points at it. Nothing is saved.
 ProfileImport AddImportedProfile(ProfileRecord profile, ProfileList& profiles, StoreHeader& header,
-                                 MacroLibrary& macros);
+                                 MacroLibrary& macros, const DefaultNameTexts& texts);
 
 // The macro gets a unique name and is appended; returns its position. Nothing
 // is saved.
-int AddImportedMacro(MacroRecord macro, MacroLibrary& macros);
+int AddImportedMacro(MacroRecord macro, MacroLibrary& macros, std::u16string_view add_macro_text);
 
 // Whole imports on a store folder: read the file, add it, and save the macro
 // library when it grew (pro.data is left to the next apply). A file that cannot
-// be opened or is too short is refused: the lists stay as they were and
-// std::nullopt comes back with `error` set (the caller shows "import_fail_text").
-std::optional<ProfileImport> ImportProfileFile(const StorePaths& paths,
-                                               const std::filesystem::path& file,
-                                               ProfileList& profiles, StoreHeader& header,
-                                               MacroLibrary& macros, std::string* error = nullptr);
-std::optional<int> ImportMacroFile(const StorePaths& paths, const std::filesystem::path& file,
-                                   MacroLibrary& macros, std::string* error = nullptr);
+// be read or is too short is refused: the lists stay as they were, `added` is
+// empty and `result` names the file (the caller shows "import_fail_text").
+StoreChange<ProfileImport> ImportProfileFile(const StorePaths& paths,
+                                             const std::filesystem::path& file,
+                                             ProfileList& profiles, StoreHeader& header,
+                                             MacroLibrary& macros, const DefaultNameTexts& texts);
+StoreChange<int> ImportMacroFile(const StorePaths& paths, const std::filesystem::path& file,
+                                 MacroLibrary& macros, std::u16string_view add_macro_text);
 
 }  // namespace vexel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <system_error>
 #include <type_traits>
 
@@ -54,11 +55,33 @@ void AppendRecords(Bytes& out, const List& list) {
 
 std::optional<PendingFile> PrepareSave(const std::filesystem::path& folder,
                                        const std::filesystem::path& file, const Bytes& bytes,
-                                       bool (*size_is_sound)(std::uintmax_t), std::string* error) {
+                                       bool (*size_is_sound)(std::uintmax_t), SaveResult& failure) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  KeepDamagedOriginal(file, size_is_sound);
-  return PendingFile::Write(file, bytes, error);
+  if (SaveResult kept = KeepDamagedOriginal(file, size_is_sound); !kept) {
+    failure = std::move(kept);
+    return std::nullopt;
+  }
+  return PendingFile::Write(file, bytes, failure);
+}
+
+template <typename Serialize>
+SaveResult SaveWhole(const std::filesystem::path& file, Serialize serialize_and_prepare) {
+  try {
+    SaveResult failure;
+    auto pending = serialize_and_prepare(failure);
+    if (!pending) return failure;
+    return pending->Commit();
+  } catch (const std::bad_alloc&) {
+    return SaveResult::Failure(file, "cannot write " + file.string() + ": out of memory");
+  }
+}
+
+LoadReport Unreadable(std::string error) {
+  LoadReport report;
+  report.file_missing = true;
+  report.error = std::move(error);
+  return report;
 }
 
 }  // namespace
@@ -78,11 +101,12 @@ bool RepairMacro(MacroRecord& record) {
 }
 
 bool IsSoundProfilesSize(std::uintmax_t size) {
-  return size >= kStoreHeaderSize + kProfileSize && (size - kStoreHeaderSize) % kProfileSize == 0;
+  return size >= kStoreHeaderSize + kProfileSize && size <= kMaxProfilesFileSize &&
+         (size - kStoreHeaderSize) % kProfileSize == 0;
 }
 
 bool IsSoundMacrosSize(std::uintmax_t size) {
-  return size % kMacroSize == 0;
+  return size <= kMaxMacrosFileSize && size % kMacroSize == 0;
 }
 
 LoadReport ParseProfiles(std::span<const std::byte> bytes, ProfileList& profiles,
@@ -144,60 +168,72 @@ Bytes SerializeMacros(const MacroLibrary& macros) {
 
 LoadReport LoadProfiles(const StorePaths& paths, ProfileList& profiles, StoreHeader& header,
                         std::u16string_view add_profile_text, ProfileLoadOptions options) {
-  std::string error;
-  const auto bytes = ReadFileBytes(paths.ProfilesFile(), &error);
-  if (bytes) return ParseProfiles(*bytes, profiles, header, add_profile_text);
-
   LoadReport report;
-  report.file_missing = true;
-  report.error = error;
+  if (FileRead read = ReadFileBytes(paths.ProfilesFile(), kMaxProfilesFileSize)) {
+    try {
+      return ParseProfiles(read.bytes, profiles, header, add_profile_text);
+    } catch (const std::bad_alloc&) {
+      report = Unreadable("cannot read " + paths.ProfilesFile().string() + ": out of memory");
+    }
+  } else {
+    report = Unreadable(read.error);
+  }
   std::memset(&header, 0, sizeof(header));
   profiles.clear();
   AddDefaultProfile(profiles, add_profile_text);
   if (options.save_new_store) {
     // A file that exists but cannot be read (no access, too large) is kept
     // beside the new store rather than replaced by it.
-    KeepDamagedOriginal(paths.ProfilesFile(), [](std::uintmax_t) { return false; });
-    SaveProfiles(paths, profiles, header);
+    SaveResult saved =
+        KeepDamagedOriginal(paths.ProfilesFile(), [](std::uintmax_t) { return false; });
+    if (saved) saved = SaveProfiles(paths, profiles, header);
+    report.save_error = saved.error;
   }
   return report;
 }
 
 LoadReport LoadMacros(const StorePaths& paths, MacroLibrary& macros) {
   LoadReport report;
-  const auto bytes = ReadFileBytes(paths.MacrosFile(), &report.error);
-  if (bytes) return ParseMacros(*bytes, macros);
+  if (FileRead read = ReadFileBytes(paths.MacrosFile(), kMaxMacrosFileSize)) {
+    try {
+      return ParseMacros(read.bytes, macros);
+    } catch (const std::bad_alloc&) {
+      report = Unreadable("cannot read " + paths.MacrosFile().string() + ": out of memory");
+    }
+  } else {
+    report = Unreadable(read.error);
+  }
   macros.clear();
-  report.file_missing = true;
   return report;
 }
 
 std::optional<PendingFile> PrepareProfilesSave(const StorePaths& paths, const Bytes& bytes,
-                                               std::string* error) {
-  return PrepareSave(paths.folder, paths.ProfilesFile(), bytes, IsSoundProfilesSize, error);
+                                               SaveResult& failure) {
+  return PrepareSave(paths.folder, paths.ProfilesFile(), bytes, IsSoundProfilesSize, failure);
 }
 
 std::optional<PendingFile> PrepareMacrosSave(const StorePaths& paths, const Bytes& bytes,
-                                             std::string* error) {
-  return PrepareSave(paths.folder, paths.MacrosFile(), bytes, IsSoundMacrosSize, error);
+                                             SaveResult& failure) {
+  return PrepareSave(paths.folder, paths.MacrosFile(), bytes, IsSoundMacrosSize, failure);
 }
 
-bool SaveProfiles(const StorePaths& paths, const ProfileList& profiles, const StoreHeader& header,
-                  std::string* error) {
-  auto pending = PrepareProfilesSave(paths, SerializeProfiles(profiles, header), error);
-  return pending && pending->Commit(error);
+SaveResult SaveProfiles(const StorePaths& paths, const ProfileList& profiles,
+                        const StoreHeader& header) {
+  return SaveWhole(paths.ProfilesFile(), [&](SaveResult& failure) {
+    return PrepareProfilesSave(paths, SerializeProfiles(profiles, header), failure);
+  });
 }
 
-bool SaveMacros(const StorePaths& paths, const MacroLibrary& macros, std::string* error) {
-  auto pending = PrepareMacrosSave(paths, SerializeMacros(macros), error);
-  return pending && pending->Commit(error);
+SaveResult SaveMacros(const StorePaths& paths, const MacroLibrary& macros) {
+  return SaveWhole(paths.MacrosFile(), [&](SaveResult& failure) {
+    return PrepareMacrosSave(paths, SerializeMacros(macros), failure);
+  });
 }
 
-MacroRecord& AddMacro(const StorePaths& paths, MacroLibrary& macros,
-                      std::u16string_view add_macro_text) {
-  MacroRecord& macro = AppendNewMacro(macros, add_macro_text);
-  SaveMacros(paths, macros);
-  return macro;
+StoreChange<int> AddMacro(const StorePaths& paths, MacroLibrary& macros,
+                          std::u16string_view add_macro_text) {
+  AppendNewMacro(macros, add_macro_text);
+  return {static_cast<int>(macros.size()) - 1, SaveMacros(paths, macros)};
 }
 
 }  // namespace vexel

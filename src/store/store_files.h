@@ -23,6 +23,7 @@ struct LoadReport {
   bool repaired = false;
   std::size_t dropped_bytes = 0;  // bytes of a partial header or record that were not used
   std::string error;              // why the file could not be read, when it could not
+  std::string save_error;         // why the new default store could not be written
 };
 
 // Repairs that make a record safe for the rest of the program: a name without
@@ -41,7 +42,12 @@ LoadReport ParseMacros(std::span<const std::byte> bytes, MacroLibrary& macros);
 Bytes SerializeProfiles(const ProfileList& profiles, const StoreHeader& header);
 Bytes SerializeMacros(const MacroLibrary& macros);
 
-// True for the length of a well-formed file.
+// The largest pro.data and macro.data a load reads: far above any real store
+// (about 8000 profiles, 280000 macros). A larger file is refused as damaged.
+inline constexpr std::size_t kMaxProfilesFileSize = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxMacrosFileSize = std::size_t{64} << 20;
+
+// True for the length of a well-formed file within its cap.
 bool IsSoundProfilesSize(std::uintmax_t size);
 bool IsSoundMacrosSize(std::uintmax_t size);
 
@@ -56,23 +62,34 @@ LoadReport LoadProfiles(const StorePaths& paths, ProfileList& profiles, StoreHea
 LoadReport LoadMacros(const StorePaths& paths, MacroLibrary& macros);
 
 // Writes the whole file crash-safely, creating the store folder when missing.
-// A damaged file about to be replaced is kept beside it first. False (and
-// `error`) when the folder or the file cannot be written; the old file is then
-// untouched.
-bool SaveProfiles(const StorePaths& paths, const ProfileList& profiles, const StoreHeader& header,
-                  std::string* error = nullptr);
-bool SaveMacros(const StorePaths& paths, const MacroLibrary& macros, std::string* error = nullptr);
+// A damaged file about to be replaced is kept beside it first. A failure names
+// the file and the reason; the old file is then untouched.
+SaveResult SaveProfiles(const StorePaths& paths, const ProfileList& profiles,
+                        const StoreHeader& header);
+SaveResult SaveMacros(const StorePaths& paths, const MacroLibrary& macros);
 
 // The two-step form of the saves, for callers that replace both files
-// together: both are written first and only then committed.
-std::optional<PendingFile> PrepareProfilesSave(const StorePaths& paths, const Bytes& bytes,
-                                               std::string* error);
-std::optional<PendingFile> PrepareMacrosSave(const StorePaths& paths, const Bytes& bytes,
-                                             std::string* error);
+// together: both are written first and only then committed, macro.data first
+// (a profile may name a macro, never the other way round).
+[[nodiscard]] std::optional<PendingFile> PrepareProfilesSave(const StorePaths& paths,
+                                                             const Bytes& bytes,
+                                                             SaveResult& failure);
+[[nodiscard]] std::optional<PendingFile> PrepareMacrosSave(const StorePaths& paths,
+                                                           const Bytes& bytes, SaveResult& failure);
+
+// Something added to the store and the result of saving it. `added` is empty
+// when nothing was added (an import file that could not be read); `result`
+// then names that file.
+template <typename T>
+struct [[nodiscard]] StoreChange {
+  std::optional<T> added;
+  SaveResult result;
+  explicit operator bool() const { return added.has_value() && result.ok; }
+};
 
 // Appends a new empty macro (AppendNewMacro), saves the library and returns
-// the macro.
-MacroRecord& AddMacro(const StorePaths& paths, MacroLibrary& macros,
-                      std::u16string_view add_macro_text);
+// the macro's position.
+StoreChange<int> AddMacro(const StorePaths& paths, MacroLibrary& macros,
+                          std::u16string_view add_macro_text);
 
 }  // namespace vexel

@@ -12,6 +12,8 @@
 namespace vexel {
 namespace {
 
+const DefaultNameTexts kTexts{u"Profile", u"Macro"};
+
 using testing::BytesOf;
 using testing::ReadAll;
 using testing::TempFolder;
@@ -53,12 +55,13 @@ class RecordFilesTest : public ::testing::Test {
 TEST_F(RecordFilesTest, ProfileExportThenImportAddsSuffixedProfileAndMacros) {
   {
     auto state = store_.Lock();
-    ASSERT_TRUE(WriteProfileFile(File("work.pro"), *state->profiles[0]));
+    ASSERT_TRUE(WriteProfileFile(File("work.pro"), *state->profiles[0], store_.paths()));
   }
   EXPECT_EQ(std::filesystem::file_size(File("work.pro")), sizeof(ProfileRecord));
 
-  const auto result = store_.ImportProfile(File("work.pro"));
-  ASSERT_TRUE(result);
+  const auto change = store_.ImportProfile(File("work.pro"), kTexts);
+  ASSERT_TRUE(change) << change.result.error;
+  const auto& result = change.added;
   auto state = store_.Lock();
   ASSERT_EQ(state->profiles.size(), 2u);
   EXPECT_EQ(result->profile_index, 1);
@@ -93,8 +96,8 @@ TEST_F(RecordFilesTest, AFreeNameIsKeptExactly) {
   SetName(profile.name, u"MiXeD Case");
   profile.button[3].function_code = 0;
   profile.button[7].function_code = 0;
-  ASSERT_TRUE(WriteProfileFile(File("p.pro"), profile));
-  ASSERT_TRUE(store_.ImportProfile(File("p.pro")));
+  ASSERT_TRUE(WriteProfileFile(File("p.pro"), profile, store_.paths()));
+  ASSERT_TRUE(store_.ImportProfile(File("p.pro"), kTexts));
   auto state = store_.Lock();
   EXPECT_EQ(NameView(state->profiles[1]->name), u"MiXeD Case");
   EXPECT_EQ(state->macros.size(), 2u);
@@ -103,10 +106,10 @@ TEST_F(RecordFilesTest, AFreeNameIsKeptExactly) {
 TEST_F(RecordFilesTest, MacroExportThenImportAddsASuffixedCopy) {
   auto macro = FiveStepMacro(u"Burst");
   macro->reserved_48 = 77;
-  ASSERT_TRUE(WriteMacroFile(File("burst.macro"), *macro));
+  ASSERT_TRUE(WriteMacroFile(File("burst.macro"), *macro, store_.paths()));
   EXPECT_EQ(ReadAll(File("burst.macro")), BytesOf(*macro));
-  ASSERT_EQ(store_.ImportMacro(File("burst.macro")), 2);
-  ASSERT_EQ(store_.ImportMacro(File("burst.macro")), 3);
+  ASSERT_EQ(store_.ImportMacro(File("burst.macro"), u"Macro").added, 2);
+  ASSERT_EQ(store_.ImportMacro(File("burst.macro"), u"Macro").added, 3);
   auto state = store_.Lock();
   EXPECT_EQ(NameView(state->macros[2]->name), u"Burst");
   EXPECT_EQ(NameView(state->macros[3]->name), u"Burst_1");
@@ -118,8 +121,8 @@ TEST_F(RecordFilesTest, MacroExportThenImportAddsASuffixedCopy) {
 TEST_F(RecordFilesTest, AnEmptyMacroImportsAsAnEmptyMacro) {
   auto macro = MakeZeroMacro();
   SetName(macro->name, u"Nothing");
-  ASSERT_TRUE(WriteMacroFile(File("n.macro"), *macro));
-  const auto index = store_.ImportMacro(File("n.macro"));
+  ASSERT_TRUE(WriteMacroFile(File("n.macro"), *macro, store_.paths()));
+  const auto index = store_.ImportMacro(File("n.macro"), u"Macro").added;
   ASSERT_TRUE(index);
   auto state = store_.Lock();
   EXPECT_EQ(state->macros[*index]->action_count, 0);
@@ -138,11 +141,11 @@ TEST_F(RecordFilesTest, ShortOrMissingFilesAreRefusedAndChangeNothing) {
        {Case{"short.pro", true}, Case{"missing.pro", true}, Case{"short.macro", false},
         Case{"empty.macro", false}, Case{"missing.macro", false}}) {
     SCOPED_TRACE(c.file);
-    std::string error;
-    const bool imported = c.profile ? store_.ImportProfile(File(c.file), &error).has_value()
-                                    : store_.ImportMacro(File(c.file), &error).has_value();
-    EXPECT_FALSE(imported);
-    EXPECT_NE(error.find(c.file), std::string::npos) << error;
+    const SaveResult result = c.profile ? store_.ImportProfile(File(c.file), kTexts).result
+                                        : store_.ImportMacro(File(c.file), u"Macro").result;
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.file, File(c.file));
+    EXPECT_NE(result.error.find(c.file), std::string::npos) << result.error;
   }
   auto state = store_.Lock();
   EXPECT_EQ(state->profiles.size(), 1u);
@@ -170,17 +173,61 @@ TEST_F(RecordFilesTest, PlainImportSavesTheLibraryOnlyWhenMacrosCameWithTheProfi
   auto profile = MakeZeroProfile();
   ApplyProfileDefaults(*profile);
   SetName(profile->name, u"Plain");
-  ASSERT_TRUE(WriteProfileFile(File("plain.pro"), *profile));
+  ASSERT_TRUE(WriteProfileFile(File("plain.pro"), *profile, store_.paths()));
   ProfileList profiles;
   MacroLibrary macros;
   auto header = MakeZeroHeader();
   const auto result =
-      ImportProfileFile(store_.paths(), File("plain.pro"), profiles, *header, macros);
+      ImportProfileFile(store_.paths(), File("plain.pro"), profiles, *header, macros, kTexts);
   ASSERT_TRUE(result);
-  EXPECT_TRUE(result->macro_indexes.empty());
+  EXPECT_TRUE(result.added->macro_indexes.empty());
   EXPECT_FALSE(std::filesystem::exists(store_.paths().MacrosFile()));
-  ASSERT_TRUE(ImportMacroFile(store_.paths(), File("plain.pro"), macros));  // any bytes do
+  ASSERT_TRUE(
+      ImportMacroFile(store_.paths(), File("plain.pro"), macros, u"Macro"));  // any bytes do
   EXPECT_EQ(std::filesystem::file_size(store_.paths().MacrosFile()), sizeof(MacroRecord));
+}
+
+TEST_F(RecordFilesTest, EmptyStoredNamesGetTheDefaultNamePattern) {
+  ProfileRecord profile;
+  {
+    auto state = store_.Lock();
+    profile = *state->profiles[0];
+  }
+  SetName(profile.name, u"");
+  SetName(profile.button[3].macro_name, u"");
+  ASSERT_TRUE(WriteProfileFile(File("nameless.pro"), profile, store_.paths()));
+  const auto change = store_.ImportProfile(File("nameless.pro"), kTexts);
+  ASSERT_TRUE(change) << change.result.error;
+  auto macro = MakeZeroMacro();
+  ASSERT_TRUE(WriteMacroFile(File("nameless.macro"), *macro, store_.paths()));
+  ASSERT_TRUE(store_.ImportMacro(File("nameless.macro"), u"Macro"));
+  auto state = store_.Lock();
+  EXPECT_EQ(NameView(state->profiles[1]->name), u"Profile2");
+  // Slot 3 comes first (library of 2: "Macro3"); slot 7 keeps its "Combo".
+  EXPECT_EQ(NameView(state->macros[2]->name), u"Macro3");
+  EXPECT_EQ(NameView(state->profiles[1]->button[3].macro_name), u"Macro3");
+  EXPECT_EQ(NameView(state->macros[3]->name), u"Combo_2");
+  EXPECT_EQ(NameView(state->macros[4]->name), u"Macro5");
+}
+
+TEST_F(RecordFilesTest, ExportingOntoTheStoreInUseIsRefused) {
+  ASSERT_TRUE(store_.SaveMacros());
+  std::filesystem::create_hard_link(store_.paths().MacrosFile(), File("library"));
+  std::filesystem::create_symlink(store_.paths().ProfilesFile(), File("profiles-link"));
+  const Bytes profiles_before = ReadAll(store_.paths().ProfilesFile());
+  const Bytes macros_before = ReadAll(store_.paths().MacrosFile());
+  auto state = store_.Lock();
+  for (const std::filesystem::path& file :
+       {store_.paths().folder / "." / "pro.data", File("profiles-link"), File("library")}) {
+    SCOPED_TRACE(file);
+    const SaveResult profile = WriteProfileFile(file, *state->profiles[0], store_.paths());
+    const SaveResult macro = WriteMacroFile(file, *state->macros[0], store_.paths());
+    EXPECT_FALSE(profile);
+    EXPECT_FALSE(macro);
+    EXPECT_NE(profile.error.find("store in use"), std::string::npos) << profile.error;
+  }
+  EXPECT_EQ(ReadAll(store_.paths().ProfilesFile()), profiles_before);
+  EXPECT_EQ(ReadAll(store_.paths().MacrosFile()), macros_before);
 }
 
 }  // namespace

@@ -134,7 +134,9 @@ TEST_F(StoreFilesTest, MacroLibraryRoundTripsAndMayBeEmpty) {
 
 TEST_F(StoreFilesTest, AddMacroNamesAppendsAndSaves) {
   MacroLibrary macros = NamedMacros(1);
-  MacroRecord& added = AddMacro(paths(), macros, u"Macro");
+  const StoreChange<int> change = AddMacro(paths(), macros, u"Macro");
+  ASSERT_TRUE(change) << change.result.error;
+  MacroRecord& added = *macros[static_cast<std::size_t>(*change.added)];
   EXPECT_EQ(NameView(added.name), u"Macro2");
   EXPECT_EQ(std::filesystem::file_size(paths().MacrosFile()), 480u);
 }
@@ -146,9 +148,10 @@ TEST_F(StoreFilesTest, AFileNamedLikeTheStoreFolderMakesSavesFail) {
   const LoadReport report = LoadProfiles(paths(), profiles, *header, kAddProfileText);
   EXPECT_TRUE(report.file_missing);
   EXPECT_EQ(profiles.size(), 1u);
-  std::string error;
-  EXPECT_FALSE(SaveProfiles(paths(), profiles, *header, &error));
-  EXPECT_FALSE(error.empty());
+  const SaveResult saved = SaveProfiles(paths(), profiles, *header);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(saved.file, paths().ProfilesFile());
+  EXPECT_NE(saved.error.find("pro.data"), std::string::npos) << saved.error;
   EXPECT_FALSE(SaveMacros(paths(), NamedMacros(1)));
   EXPECT_EQ(std::filesystem::file_size(paths().folder), 3u);
 }
@@ -288,7 +291,7 @@ TEST_F(StoreFilesTest, ASaveKilledBeforeTheRenameLeavesTheOldFileWhole) {
   EXPECT_EXIT(
       {
         SetBeforeRenameHookForTesting([] { ::_exit(3); });
-        SaveProfiles(paths(), NamedProfiles(5), *MakeZeroHeader());
+        (void)SaveProfiles(paths(), NamedProfiles(5), *MakeZeroHeader());
       },
       ::testing::ExitedWithCode(3), "");
   EXPECT_EQ(ReadAll(paths().ProfilesFile()), original);
@@ -308,9 +311,8 @@ TEST_F(StoreFilesTest, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
     rlimit limit;
     limit.rlim_cur = limit.rlim_max = 100000;
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::string error;
-    const bool saved = SaveProfiles(paths(), NamedProfiles(4), *MakeZeroHeader(), &error);
-    ::_exit(!saved && !error.empty() ? 0 : 1);
+    const SaveResult saved = SaveProfiles(paths(), NamedProfiles(4), *MakeZeroHeader());
+    ::_exit(!saved && !saved.error.empty() ? 0 : 1);
   };
   EXPECT_EXIT(save_on_full_disk(), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(ReadAll(paths().ProfilesFile()), original);
@@ -329,13 +331,12 @@ TEST_F(StoreFilesTest, ConcurrentSavesAndEditsNeverTearTheFile) {
         AddDefaultProfile(state->profiles, kAddProfileText);
         state->header->selected_profile = static_cast<int32_t>(state->profiles.size()) - 1;
       }
-      store.SaveProfiles();
-      store.AddMacro(u"Macro");
+      if (!store.SaveProfiles() || !store.AddMacro(u"Macro")) torn = true;
     }
   });
   std::thread applier([&] {
     for (int i = 0; i < kRounds; ++i) {
-      store.SaveProfiles();
+      if (!store.SaveProfiles()) torn = true;
       const auto size = std::filesystem::file_size(paths().ProfilesFile());
       if (!IsSoundProfilesSize(size)) torn = true;
     }

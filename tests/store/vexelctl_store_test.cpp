@@ -131,6 +131,8 @@ TEST_F(VexelctlStoreTest, ErrorsExitWith2OnOneLineAndChangeNoStoreFile) {
       "export-profile -1 " + Path("x.pro") + Data(),
       "export-profile 1x " + Path("x.pro") + Data(),
       "export-profile 0 /nonexistent/folder/x.pro" + Data(),
+      "export-profile 0 " + Path("pro.data") + Data(),
+      "export-macro 0 " + Path("macro.data") + Data(),
       "export-macro 2 " + Path("x.macro") + Data(),
       "export-macro 0" + Data(),
       "import-profile " + Path("short.pro") + Data(),

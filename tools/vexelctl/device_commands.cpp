@@ -22,6 +22,7 @@
 #include "protocol/status_codes.h"
 #include "store/record_files.h"
 #include "store/store_folder.h"
+#include "store/store_lock.h"
 #include "store/utf16_name.h"
 
 namespace vexel::ctl {
@@ -176,6 +177,9 @@ int RunApply(Args args, std::ostream& out, std::ostream& err) {
     store_folder = scratch.path();
   }
 
+  // The cycle saves pro.data at its end: one writer at a time.
+  const StoreLock lock = StoreLock::AcquireForTool(store_folder);
+  if (!lock) return BadInput(err, "apply", lock.error());
   Session session(store_folder);
   session.Start();
   DeviceSession& device = session.session();
@@ -229,6 +233,9 @@ int RunStatus(Args args, std::ostream& out, std::ostream& err) {
   if (bad) return BadInput(err, "status", "--data needs a folder");
   if (!args.empty()) return BadInput(err, "status", "usage: vexelctl [--data DIR] status");
 
+  // A DPI stage chosen on the mouse is saved into pro.data.
+  const StoreLock lock = StoreLock::AcquireForTool(store_folder);
+  if (!lock) return BadInput(err, "status", lock.error());
   Session session(store_folder);
   session.Start();
   DeviceSession& device = session.session();

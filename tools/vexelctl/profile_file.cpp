@@ -1,34 +1,27 @@
 #include "profile_file.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <ostream>
 
 #include "command.h"
+#include "store/file_io.h"
 
 namespace vexel::ctl {
 
 bool ReadExactProfileFile(const std::string& path, ProfileRecord& out, std::ostream& err) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    BadInput(err, path, "is a folder, not a profile file");
+  // One byte past the record tells a longer file from an exact one.
+  const FileRead read = ReadFilePrefix(path, sizeof(ProfileRecord) + 1);
+  if (!read) {
+    BadInput(err, "profile file", read.error);
     return false;
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    BadInput(err, path, std::strerror(errno));
-    return false;
-  }
-  file.read(reinterpret_cast<char*>(&out), sizeof(ProfileRecord));
-  const std::streamsize got = file.gcount();
-  const bool longer = got == sizeof(ProfileRecord) && file.peek() != std::char_traits<char>::eof();
-  if (got != sizeof(ProfileRecord) || longer) {
+  if (read.bytes.size() != sizeof(ProfileRecord)) {
     BadInput(err, path,
              "not a profile record (must be exactly " + std::to_string(sizeof(ProfileRecord)) +
                  " bytes)");
     return false;
   }
+  std::memcpy(&out, read.bytes.data(), sizeof(ProfileRecord));
   return true;
 }
 

@@ -1,15 +1,13 @@
 // vexelctl defaults / reports: profile records and the reports an apply sends.
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <ostream>
+#include <span>
 
 #include "command.h"
 #include "profile_file.h"
 #include "protocol/apply_cycle.h"
 #include "protocol/frame.h"
 #include "protocol/recording_host.h"
+#include "store/file_io.h"
 #include "store/profile_record.h"
 #include "store/utf16_name.h"
 
@@ -27,27 +25,9 @@ int RunDefaults(Args args, std::ostream& out, std::ostream& err) {
   ApplyProfileDefaults(*record);
   SetName(record->name, name);
 
-  // Written beside the target and renamed over it, so a failed write never
-  // leaves half a record behind.
-  const std::filesystem::path target = args[1];
-  const std::filesystem::path temporary = target.string() + ".tmp";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return BadInput(err, args[1], std::strerror(errno));
-    file.write(reinterpret_cast<const char*>(record.get()), sizeof(ProfileRecord));
-    file.flush();
-    if (!file) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return BadInput(err, args[1], "cannot write the file");
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, target, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return BadInput(err, args[1], "cannot write the file");
-  }
+  const auto* bytes = reinterpret_cast<const std::byte*>(record.get());
+  const SaveResult written = WriteFileAtomically(args[1], std::span(bytes, sizeof(ProfileRecord)));
+  if (!written) return BadInput(err, "defaults", written.error);
   out << "wrote " << args[1] << "\n";
   return kExitOk;
 }

@@ -1,9 +1,13 @@
 // vexelctl commands on the profile and macro store: list, export and import.
 // Every command takes --data DIR for the folder holding pro.data and
 // macro.data; without it the program's own store folder is used. A failing
-// command changes neither store file.
+// command changes neither store file. Commands that change the store hold the
+// store lock from reading the store to their last rename, so they never work
+// on a copy that another writer has replaced meanwhile.
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -13,6 +17,7 @@
 #include "store/names.h"
 #include "store/record_files.h"
 #include "store/store_files.h"
+#include "store/store_lock.h"
 #include "store/utf16_name.h"
 
 namespace vexel::ctl {
@@ -65,17 +70,43 @@ struct Store {
   ProfileList profiles;
   std::unique_ptr<StoreHeader> header = MakeZeroHeader();
   MacroLibrary macros;
+  std::optional<StoreLock> lock;  // held by commands that change the store
 };
 
-std::u16string AddProfileText() {
+enum class Access { kRead, kWrite };
+
+// The texts of default names, from the program's language file.
+struct NameTexts {
+  std::u16string add_profile;
+  std::u16string add_macro;
+
+  DefaultNameTexts View() const { return {add_profile, add_macro}; }
+};
+
+NameTexts LoadNameTexts() {
   LanguageTable language;
   language.LoadFile((ProgramFolder() / "res" / "lan.xml").string());
-  return Utf8ToUtf16(language.Text("add_profile_text"));
+  return {Utf8ToUtf16(language.Text("add_profile_text")),
+          Utf8ToUtf16(language.Text("add_macro_text"))};
 }
 
-// Takes --data and loads both files; on failure writes the error line and
-// returns its exit status in `status`.
-std::optional<Store> OpenStore(Args& args, std::ostream& err, int& status) {
+// Test seam: VEXEL_TEST_RENAME_PAUSE_MS=N pauses N ms before each rename of a
+// store file, which widens the moments that the kill tests aim at.
+void PauseBeforeRenames() {
+  static long pause_ms = 0;
+  const char* value = std::getenv("VEXEL_TEST_RENAME_PAUSE_MS");
+  if (value == nullptr ||
+      std::from_chars(value, value + std::strlen(value), pause_ms).ec != std::errc()) {
+    return;
+  }
+  SetBeforeRenameHookForTesting([] { SteadyClock().SleepFor(Clock::Ms(pause_ms)); });
+}
+
+// Takes --data, takes the store lock for a writing command, and loads both
+// files; on failure writes the error line and returns its exit status in
+// `status`.
+std::optional<Store> OpenStore(Args& args, std::ostream& err, int& status,
+                               Access access = Access::kRead) {
   bool missing_value = false;
   const auto data = TakeOption(args, "--data", missing_value);
   if (missing_value) {
@@ -93,10 +124,18 @@ std::optional<Store> OpenStore(Args& args, std::ostream& err, int& status) {
   } else {
     store.paths = DefaultStorePaths();
   }
+  if (access == Access::kWrite) {
+    PauseBeforeRenames();
+    store.lock = StoreLock::AcquireForTool(store.paths.folder);
+    if (!store.lock->held()) {
+      status = BadInput(err, "store", store.lock->error());
+      return std::nullopt;
+    }
+  }
   // A missing pro.data reads as the default store of a first start, but it is
   // only written when a command changes the store.
   const LoadReport profiles = LoadProfiles(store.paths, store.profiles, *store.header,
-                                           AddProfileText(), ProfileLoadOptions{false});
+                                           LoadNameTexts().add_profile, ProfileLoadOptions{false});
   const LoadReport macros = LoadMacros(store.paths, store.macros);
   for (const auto& [report, file] : {std::pair{&profiles, store.paths.ProfilesFile()},
                                      std::pair{&macros, store.paths.MacrosFile()}}) {
@@ -133,23 +172,32 @@ std::optional<int> ParseIndex(const std::string& text, std::size_t size, std::st
 }
 
 // Writes both files when both are given, replacing neither unless both were
-// written completely.
+// written completely. macro.data is renamed first: a kill between the two
+// renames leaves at most an extra macro, never a profile naming a macro that
+// macro.data lacks.
 bool CommitStore(const Store& store, bool profiles, bool macros, std::ostream& err, int& status) {
-  std::string error;
-  std::optional<PendingFile> profiles_file;
+  SaveResult result;
+  const auto failed = [&] {
+    status = BadInput(err, "saving the store", result.error);
+    return false;
+  };
   std::optional<PendingFile> macros_file;
+  std::optional<PendingFile> profiles_file;
+  if (macros) {
+    macros_file = PrepareMacrosSave(store.paths, SerializeMacros(store.macros), result);
+    if (!macros_file) return failed();
+  }
   if (profiles) {
     profiles_file =
-        PrepareProfilesSave(store.paths, SerializeProfiles(store.profiles, *store.header), &error);
+        PrepareProfilesSave(store.paths, SerializeProfiles(store.profiles, *store.header), result);
+    if (!profiles_file) return failed();
   }
-  if (macros && (!profiles || profiles_file)) {
-    macros_file = PrepareMacrosSave(store.paths, SerializeMacros(store.macros), &error);
+  for (auto* pending : {&macros_file, &profiles_file}) {
+    if (!*pending) continue;
+    result = (*pending)->Commit();
+    if (!result) return failed();
   }
-  const bool written = (!profiles || profiles_file) && (!macros || macros_file);
-  const bool committed = written && (!profiles_file || profiles_file->Commit(&error)) &&
-                         (!macros_file || macros_file->Commit(&error));
-  if (!committed) status = BadInput(err, "saving the store", error);
-  return committed;
+  return true;
 }
 
 int ListProfiles(Args args, std::ostream& out, std::ostream& err) {
@@ -187,7 +235,8 @@ int ListMacros(Args args, std::ostream& out, std::ostream& err) {
 template <typename List, typename Record>
 int ExportRecord(Args args, std::ostream& out, std::ostream& err, List Store::*list,
                  std::string_view what,
-                 bool (*write)(const std::filesystem::path&, const Record&, std::string*)) {
+                 SaveResult (*write)(const std::filesystem::path&, const Record&,
+                                     const StorePaths&)) {
   int status = kExitOk;
   auto store = OpenStore(args, err, status);
   if (!store || !ExpectArgs(args, 2, "INDEX FILE", err, status)) return status;
@@ -195,8 +244,8 @@ int ExportRecord(Args args, std::ostream& out, std::ostream& err, List Store::*l
   const auto index = ParseIndex(args[0], records.size(), what, err, status);
   if (!index) return status;
   const Record& record = *records[static_cast<std::size_t>(*index)];
-  std::string error;
-  if (!write(args[1], record, &error)) return BadInput(err, args[1], error);
+  const SaveResult written = write(args[1], record, store->paths);
+  if (!written) return BadInput(err, "export", written.error);
   out << "{\"exported\": " << IndexedName(*index, JsonName(record.name)) << "}\n";
   return kExitOk;
 }
@@ -211,13 +260,13 @@ int ExportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
 
 int ImportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
   int status = kExitOk;
-  auto store = OpenStore(args, err, status);
+  auto store = OpenStore(args, err, status, Access::kWrite);
   if (!store || !ExpectArgs(args, 1, "FILE", err, status)) return status;
   std::string error;
   auto profile = ReadProfileFile(args[0], &error);
   if (!profile) return BadInput(err, "import-profile", error);
-  const ProfileImport result =
-      AddImportedProfile(*profile, store->profiles, *store->header, store->macros);
+  const ProfileImport result = AddImportedProfile(*profile, store->profiles, *store->header,
+                                                  store->macros, LoadNameTexts().View());
   if (!CommitStore(*store, true, !result.macro_indexes.empty(), err, status)) return status;
   const ProfileRecord& added = *store->profiles[static_cast<std::size_t>(result.profile_index)];
   out << "{\"profile\": " << IndexedName(result.profile_index, JsonName(added.name))
@@ -233,12 +282,12 @@ int ImportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
 
 int ImportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
   int status = kExitOk;
-  auto store = OpenStore(args, err, status);
+  auto store = OpenStore(args, err, status, Access::kWrite);
   if (!store || !ExpectArgs(args, 1, "FILE", err, status)) return status;
   std::string error;
   auto macro = ReadMacroFile(args[0], &error);
   if (!macro) return BadInput(err, "import-macro", error);
-  const int index = AddImportedMacro(*macro, store->macros);
+  const int index = AddImportedMacro(*macro, store->macros, LoadNameTexts().add_macro);
   if (!CommitStore(*store, false, true, err, status)) return status;
   out << "{\"macro\": "
       << IndexedName(index, JsonName(store->macros[static_cast<std::size_t>(index)]->name))

@@ -15,6 +15,7 @@
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
+#include "store/store_lock.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 namespace {
@@ -66,6 +67,13 @@ int main(int argc, char** argv) {
   DebugOutput("ilen = " + std::to_string(CommandLineLength(argc, argv)) + "\r\n");
 
   vexel::SteadyClock clock;
+  // One writer at a time: the program holds the store for as long as it runs,
+  // so vexelctl refuses to write behind its back. A vexelctl command under
+  // way finishes first.
+  const vexel::StorePaths store_paths = vexel::DefaultStorePaths();
+  const vexel::StoreLock store_lock = vexel::StoreLock::Acquire(
+      store_paths.folder, vexel::kProgramName, clock, vexel::kToolLockWait);
+  if (!store_lock) DebugOutput("store lock: " + store_lock.error() + "\n");
   vexel::DlLibraryLoader libraries;
   vexel::HidapiProbe hid_probe;
   const std::filesystem::path program_folder = vexel::ProgramFolder();
@@ -73,8 +81,8 @@ int main(int argc, char** argv) {
   toolkit.SetResourceFolder((program_folder / "res").string());
 
   auto window = std::make_unique<vexel::CMainWnd>(
-      toolkit, vexel::PageServices{clock, libraries, hid_probe, program_folder,
-                                   vexel::DefaultStorePaths(), &DebugOutput});
+      toolkit,
+      vexel::PageServices{clock, libraries, hid_probe, program_folder, store_paths, &DebugOutput});
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
