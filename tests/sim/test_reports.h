@@ -26,6 +26,9 @@ inline std::vector<uint8_t> ValidReport(uint8_t kind, uint8_t seed = 1, uint8_t 
     const std::size_t checksum = protocol::ChecksumOffset(kind);
     for (std::size_t i = protocol::kPayloadStart; i < checksum; ++i)
       report[i] = static_cast<uint8_t>(seed + i);
+    // A macro never claims more pairs than it has room for.
+    if (kind == protocol::kKindMacro)
+      report[protocol::MacroLayout::kPairCount] = seed % (protocol::MacroLayout::kMaxPairs + 1);
     protocol::WriteChecksum(report, checksum);
   }
   return report;
