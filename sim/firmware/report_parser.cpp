@@ -72,6 +72,13 @@ std::optional<Refusal> CheckBody(std::span<const uint8_t> report) {
   }
 }
 
+// The 16-bit byte sum of report[first, end) that the mouse checks.
+uint16_t PayloadSum(std::span<const uint8_t> report, std::size_t first, std::size_t end) {
+  unsigned sum = 0;
+  for (std::size_t i = first; i < end && i < report.size(); ++i) sum += report[i];
+  return static_cast<uint16_t>(sum & 0xFFFF);
+}
+
 }  // namespace
 
 std::string_view RefusalReason(Refusal refusal) {
@@ -106,24 +113,14 @@ std::string_view RefusalReason(Refusal refusal) {
   return "unknown";
 }
 
-uint16_t PayloadSum(std::span<const uint8_t> report, std::size_t first, std::size_t end) {
-  unsigned sum = 0;
-  for (std::size_t i = first; i < end && i < report.size(); ++i) sum += report[i];
-  return static_cast<uint16_t>(sum & 0xFFFF);
-}
-
-std::optional<std::size_t> ChecksumPosition(uint8_t kind) {
-  const KindShape* shape = ShapeOf(kind);
-  return shape ? shape->checksum : std::nullopt;
-}
-
 void Reseal(std::span<uint8_t> report) {
   if (report.empty()) return;
-  const auto position = ChecksumPosition(report[FrameLayout::kKind]);
-  if (!position || *position + kChecksumBytes > report.size()) return;
-  const uint16_t sum = PayloadSum(report, FrameLayout::kPayloadStart, *position);
-  report[*position] = static_cast<uint8_t>(sum >> 8);
-  report[*position + 1] = static_cast<uint8_t>(sum);
+  const KindShape* shape = ShapeOf(report[FrameLayout::kKind]);
+  if (!shape || !shape->checksum || *shape->checksum + kChecksumBytes > report.size()) return;
+  const std::size_t at = *shape->checksum;
+  const uint16_t sum = PayloadSum(report, FrameLayout::kPayloadStart, at);
+  report[at] = static_cast<uint8_t>(sum >> 8);
+  report[at + 1] = static_cast<uint8_t>(sum);
 }
 
 std::optional<Refusal> CheckReport(std::span<const uint8_t> report) {

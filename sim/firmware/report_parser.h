@@ -39,12 +39,6 @@ std::string_view RefusalReason(Refusal refusal);
 // the kind's own guards. Empty when the mouse takes it.
 std::optional<Refusal> CheckReport(std::span<const uint8_t> report);
 
-// The 16-bit byte sum of report[first, end) that the mouse checks.
-uint16_t PayloadSum(std::span<const uint8_t> report, std::size_t first, std::size_t end);
-
-// Where the checksum of a report of `kind` sits; empty for kinds without one.
-std::optional<std::size_t> ChecksumPosition(uint8_t kind);
-
 // Writes a fresh checksum into a held report after the mouse changed it.
 void Reseal(std::span<uint8_t> report);
 

@@ -95,8 +95,8 @@ LightingBytes LightingReport(const ProfileRecord& profile) {
   LightingBytes report{};
   WriteFrame<LightingLayout>(report);
   report[LightingLayout::kMode] = Low8(profile.light_mode * 16);
-  // The 8-bit sleep timer is split: its high nibble leads byte 4, its low
-  // nibble leads byte 5.
+  // The 8-bit sleep timer is split: its high nibble leads one byte, its low
+  // nibble the next.
   report[LightingLayout::kSleepHighAndSpeed] =
       static_cast<uint8_t>((profile.sleep_timer & 0xF0) | Low8(9 - profile.light_breath_speed));
   const bool brightness_applies = profile.light_mode == 1 || profile.light_mode == 9;
