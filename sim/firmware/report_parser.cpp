@@ -45,6 +45,12 @@ bool AllZero(std::span<const uint8_t> bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
 }
 
+// The mouse reads both copies of what some reports send twice; they must agree.
+bool SameBytes(std::span<const uint8_t> report, std::size_t first, std::size_t copy,
+               std::size_t count) {
+  return std::equal(report.begin() + first, report.begin() + first + count, report.begin() + copy);
+}
+
 // The guards each kind has besides the frame: fixed bytes, complements, counts.
 std::optional<Refusal> CheckBody(std::span<const uint8_t> report) {
   switch (report[FrameLayout::kKind]) {
@@ -64,7 +70,19 @@ std::optional<Refusal> CheckBody(std::span<const uint8_t> report) {
       if (!AllZero(report.subspan(PollingRateLayout::kIntervalCodeComplement + 1)))
         return Refusal::kTrailingBytes;
       return std::nullopt;
+    case PerformanceLayout::kKind:
+      if (!SameBytes(report, PerformanceLayout::kHighRangeMask,
+                     PerformanceLayout::kHighRangeMaskCopy, 1) ||
+          !SameBytes(report, PerformanceLayout::kDpiCodes, PerformanceLayout::kDpiCodesCopy,
+                     PerformanceLayout::kStageCount)) {
+        return Refusal::kCopies;
+      }
+      return std::nullopt;
     case MacroLayout::kKind:
+      if (!SameBytes(report, MacroLayout::kReserved, MacroLayout::kReservedCopies, 1) ||
+          !SameBytes(report, MacroLayout::kReserved, MacroLayout::kReservedCopies + 1, 1)) {
+        return Refusal::kCopies;
+      }
       if (report[MacroLayout::kPairCount] > MacroLayout::kMaxPairs) return Refusal::kPairCount;
       return std::nullopt;
     default:
@@ -103,6 +121,8 @@ std::string_view RefusalReason(Refusal refusal) {
       return "polling complement";
     case Refusal::kPairCount:
       return "pair count";
+    case Refusal::kCopies:
+      return "copies differ";
     case Refusal::kChunkMarker:
       return "chunk marker";
     case Refusal::kChunkIndex:

@@ -27,6 +27,7 @@ enum class Refusal {
   kResetBody,
   kPollingComplement,
   kPairCount,    // a macro claims more pairs than it has room for
+  kCopies,       // a value sent twice differs from its copy
   kChunkMarker,  // byte 1 of a chunk does not fit its place and link
   kChunkIndex,
   kChunkOrder,  // a chunk out of turn, or for another button

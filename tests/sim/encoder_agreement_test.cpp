@@ -65,12 +65,12 @@ FirmwareSettings Expected(const ProfileRecord& profile) {
   return settings;
 }
 
-TEST(EncoderAgreement, ANewMouseHoldsWhatADefaultProfileSays) {
+TEST(FirmwareEncoderAgreement, ANewMouseHoldsWhatADefaultProfileSays) {
   ManualClock clock;
   EXPECT_EQ(FirmwareModel(clock).settings(), Expected(*DefaultProfile()));
 }
 
-TEST(EncoderAgreement, FullApplyOfADefaultProfileOverEitherLink) {
+TEST(FirmwareEncoderAgreement, FullApplyOfADefaultProfileOverEitherLink) {
   const auto profile = DefaultProfileWithMacro();
   protocol::RecordingHost host(*profile);
   protocol::ApplyCycle cycle(host);

@@ -57,6 +57,9 @@ TEST_F(FirmwareModelTest, RefusesDamagedReportsWithTheirReason) {
   after_checksum[53] = 1;
   auto reset_body = ValidReport(protocol::kKindReset);
   reset_body[4] = 2;
+  auto dpi_copy = ValidReport(protocol::kKindPerformance);
+  dpi_copy[protocol::PerformanceLayout::kDpiCodesCopy + 3] ^= 1;
+  protocol::WriteChecksum(dpi_copy, protocol::PerformanceLayout::kChecksum);
   const auto macro = ValidReport(protocol::kKindMacro, 3, 4);
   auto wired_last_as_wireless = MacroChunks(macro, true)[2];
   auto wireless_last_as_wired = MacroChunks(macro, false)[2];
@@ -74,6 +77,7 @@ TEST_F(FirmwareModelTest, RefusesDamagedReportsWithTheirReason) {
       {"tag byte", Link::kWired, wrong_tag},
       {"bytes after the end", Link::kWired, after_checksum},
       {"reset body", Link::kWired, reset_body},
+      {"copies differ", Link::kWired, dpi_copy},
       {"length", Link::kWired, macro},  // a driver link carries a macro only in chunks
       {"chunk marker", Link::kWired, wired_last_as_wireless},
       {"chunk marker", Link::kWireless, wireless_last_as_wired},
