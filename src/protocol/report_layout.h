@@ -30,7 +30,7 @@ inline constexpr std::size_t kBlueOffset = 2;
 // The checksum's two bytes, high first.
 inline constexpr std::size_t kChecksumSize = 2;
 
-// Asks the mouse to drop what it holds before a full apply. No checksum.
+// Sent first in a full apply; fixed bytes, no checksum.
 struct ResetLayout {
   static constexpr uint8_t kKind = 0x0C;
   static constexpr std::size_t kLength = 10;
@@ -140,8 +140,8 @@ static_assert(MacroLayout::kChecksum + kChecksumSize == MacroLayout::kLength);
 struct MacroChunkLayout {
   static constexpr uint8_t kKind = MacroLayout::kKind;
   static constexpr std::size_t kLength = 64;
-  static constexpr std::size_t kMarker = 1;  // kMarkerValue; kWirelessLastMarker in the
-                                             // receiver's last chunk
+  // kMarkerValue, or kWirelessLastMarker in the receiver's last chunk.
+  static constexpr std::size_t kMarker = 1;
   static constexpr uint8_t kMarkerValue = 0x40;
   static constexpr uint8_t kWirelessLastMarker = 0x0C;
   static constexpr std::size_t kButton = 2;
