@@ -1,19 +1,18 @@
 #include "firmware/firmware_model.h"
 
-#include "protocol/reports.h"
-
 #include <utility>
 
-#include "protocol/frame.h"
+#include "protocol/report_layout.h"
 
 namespace vexel::sim {
 namespace {
 
-constexpr std::size_t kStageByte = 24;
-constexpr std::size_t kStageMaskByte = 5;
-constexpr std::size_t kLightModeByte = 3;
-constexpr std::size_t kPollingCodeByte = 3;
-constexpr int kStageCount = 8;
+using protocol::FrameLayout;
+using protocol::LightingLayout;
+using protocol::MacroChunkLayout;
+using protocol::MacroLayout;
+using protocol::PerformanceLayout;
+using protocol::PollingRateLayout;
 
 bool IsPollingCode(int code) {
   return code == 8 || code == 4 || code == 2 || code == 1;
@@ -23,16 +22,10 @@ bool IsPollingCode(int code) {
 
 FirmwareModel::FirmwareModel(const Clock& clock)
     : clock_(clock), start_(clock.Now()), next_battery_(start_ + kBatteryPeriod) {
-  // A new mouse holds its factory settings: those of a default profile.
-  auto factory = MakeZeroProfile();
-  ApplyProfileDefaults(*factory);
-  auto hold = [this](std::span<const uint8_t> report) {
-    current_[report[0]].assign(report.begin(), report.end());
-  };
-  hold(protocol::EncodePerformanceReport(*factory));
-  hold(protocol::LightingReport(*factory));
-  hold(protocol::PollingRateReport(*factory));
-  hold(protocol::EncodeButtonMapReport(*factory));
+  for (const std::vector<uint8_t>& report : FactoryReports()) {
+    current_[report[FrameLayout::kKind]] = report;
+    TakeReport(report, settings_);
+  }
 }
 
 int64_t FirmwareModel::ElapsedMs() const {
@@ -46,43 +39,36 @@ bool FirmwareModel::Receive(Link link, std::span<const uint8_t> bytes) {
     return false;
   }
   if (link == Link::kWireless && !awake_) return true;  // the receiver has nobody to pass it to
-  const bool is_chunk = !bytes.empty() && bytes[0] == protocol::kKindMacro;
-  if (is_chunk ? AcceptChunk(link, bytes) : Accept(link, bytes)) return true;
-  ++rejected_;
+  // The driver links carry a macro only in chunks.
+  const bool is_chunk = !bytes.empty() && bytes[FrameLayout::kKind] == MacroChunkLayout::kKind;
+  const auto refusal = is_chunk ? AcceptChunk(link, bytes) : Accept(link, bytes);
+  if (!refusal) return true;
+  refused_.push_back(
+      {{link, ElapsedMs(), std::vector<uint8_t>(bytes.begin(), bytes.end())}, *refusal});
   return false;
 }
 
-bool FirmwareModel::Accept(Link link, std::span<const uint8_t> bytes) {
-  if (!protocol::IsWellFormed(bytes)) return false;
-  // The polling-rate report guards its code with the code's complement.
-  if (bytes[0] == protocol::kKindPollingRate &&
-      bytes[kPollingCodeByte + 1] != static_cast<uint8_t>(~bytes[kPollingCodeByte])) {
-    return false;
-  }
+std::optional<Refusal> FirmwareModel::Accept(Link link, std::span<const uint8_t> bytes) {
+  if (auto refusal = CheckReport(bytes)) return refusal;
   Record(link, bytes);
-  reports_[bytes[0]].assign(bytes.begin(), bytes.end());
-  current_[bytes[0]].assign(bytes.begin(), bytes.end());
+  reports_[bytes[FrameLayout::kKind]].assign(bytes.begin(), bytes.end());
+  current_[bytes[FrameLayout::kKind]].assign(bytes.begin(), bytes.end());
   TakeEffect(link, bytes);
-  return true;
+  return std::nullopt;
 }
 
-bool FirmwareModel::AcceptChunk(Link link, std::span<const uint8_t> bytes) {
-  const auto header = CheckChunk(link, bytes);
-  if (!header) return false;
+std::optional<Refusal> FirmwareModel::AcceptChunk(Link link, std::span<const uint8_t> bytes) {
+  const auto checked = CheckChunk(link, bytes);
+  if (const auto* refusal = std::get_if<Refusal>(&checked)) return *refusal;
+  const auto header = std::get<ChunkHeader>(checked);
   MacroAssembler& assembler = link == Link::kWired ? wired_macro_ : wireless_macro_;
-  switch (assembler.Add(*header, bytes)) {
-    case MacroAssembler::Outcome::kRefused:
-      return false;
-    case MacroAssembler::Outcome::kTaken:
-      Record(link, bytes);
-      return true;
-    case MacroAssembler::Outcome::kCompleted:
-      Record(link, bytes);
-      macros_[header->button].assign(assembler.Report().begin(), assembler.Report().end());
-      TakeEffect(link, assembler.Report());
-      return true;
+  if (auto refusal = assembler.Add(header, bytes)) return refusal;
+  Record(link, bytes);
+  if (assembler.completed()) {
+    macros_[header.button].assign(assembler.Report().begin(), assembler.Report().end());
+    TakeEffect(link, assembler.Report());
   }
-  return false;
+  return std::nullopt;
 }
 
 void FirmwareModel::Record(Link link, std::span<const uint8_t> bytes) {
@@ -90,34 +76,22 @@ void FirmwareModel::Record(Link link, std::span<const uint8_t> bytes) {
 }
 
 void FirmwareModel::TakeEffect(Link link, std::span<const uint8_t> report) {
-  switch (report[0]) {
-    case protocol::kKindPerformance:
-      stage_mask_ = report[kStageMaskByte];
-      if (report[kStageByte] >= 1 && report[kStageByte] <= kStageCount)
-        dpi_stage_ = report[kStageByte];
-      break;
-    case protocol::kKindLighting:
-      light_mode_ = report[kLightModeByte] >> 4;
-      break;
-    case protocol::kKindPollingRate:
-      polling_code_ = report[kPollingCodeByte];
-      break;
-    default:
-      break;
-  }
+  TakeReport(report, settings_);
   // The acknowledgement names the kind it answers in its high byte; the host
   // only looks for a zero low byte.
   if (link == Link::kWireless && acks_) {
-    emissions_.push_back(StatusReport{link, kStatusAck, static_cast<uint16_t>(report[0] << 8)});
+    emissions_.push_back(
+        StatusReport{link, kStatusAck, static_cast<uint16_t>(report[FrameLayout::kKind] << 8)});
   }
 }
 
 std::optional<std::vector<uint8_t>> FirmwareModel::LastReport(uint8_t kind) const {
-  if (kind == protocol::kKindMacro) {
+  if (kind == MacroLayout::kKind) {
     // The most recent macro by arrival: search the log backwards for a last chunk.
     for (auto it = log_.rbegin(); it != log_.rend(); ++it) {
-      if (it->bytes[0] == protocol::kKindMacro && it->bytes[3] == kChunkCount - 1) {
-        const auto macro = macros_.find(it->bytes[2]);
+      if (it->bytes[FrameLayout::kKind] == MacroChunkLayout::kKind &&
+          it->bytes[MacroChunkLayout::kIndex] == kChunkCount - 1) {
+        const auto macro = macros_.find(it->bytes[MacroChunkLayout::kButton]);
         if (macro != macros_.end()) return macro->second;
       }
     }
@@ -139,8 +113,7 @@ void FirmwareModel::Patch(uint8_t kind, std::size_t offset, uint8_t value, uint8
   if (found == current_.end()) return;
   std::vector<uint8_t>& bytes = found->second;
   bytes[offset] = static_cast<uint8_t>((bytes[offset] & ~mask) | (value & mask));
-  if (const std::size_t checksum = protocol::ChecksumOffset(kind))
-    protocol::WriteChecksum(bytes, checksum);
+  Reseal(bytes);
 }
 
 void FirmwareModel::Tick() {
@@ -183,26 +156,27 @@ void FirmwareModel::Wake() {
 bool FirmwareModel::PressDpi(std::optional<int> stage) {
   if (stage) {
     if (*stage < 1 || *stage > kStageCount) return false;
-    dpi_stage_ = *stage;
+    settings_.dpi_stage = *stage;
   } else {
     // The button steps through the enabled stages; with none enabled it stays.
     for (int step = 1; step <= kStageCount; ++step) {
-      const int candidate = (dpi_stage_ - 1 + step) % kStageCount + 1;
-      if (stage_mask_ & (1 << (candidate - 1))) {
-        dpi_stage_ = candidate;
+      const int candidate = (settings_.dpi_stage - 1 + step) % kStageCount + 1;
+      if (settings_.stage_mask & (1 << (candidate - 1))) {
+        settings_.dpi_stage = candidate;
         break;
       }
     }
   }
-  Patch(protocol::kKindPerformance, kStageByte, static_cast<uint8_t>(dpi_stage_));
-  Emit(kStatusDpiStage, static_cast<uint16_t>(dpi_stage_));
+  Patch(PerformanceLayout::kKind, PerformanceLayout::kDpiStage,
+        static_cast<uint8_t>(settings_.dpi_stage));
+  Emit(kStatusDpiStage, static_cast<uint16_t>(settings_.dpi_stage));
   return true;
 }
 
 bool FirmwareModel::SetLightMode(int mode) {
   if (mode < 0 || mode > 15) return false;
-  light_mode_ = mode;
-  Patch(protocol::kKindLighting, kLightModeByte, static_cast<uint8_t>(mode << 4), 0xF0);
+  settings_.light_mode = mode;
+  Patch(LightingLayout::kKind, LightingLayout::kMode, static_cast<uint8_t>(mode << 4), 0xF0);
   Emit(kStatusLightMode, static_cast<uint16_t>(mode << 4));
   return true;
 }
@@ -215,9 +189,10 @@ void FirmwareModel::SetBattery(uint8_t percent, BatteryState state) {
 
 bool FirmwareModel::SetPollingCode(int code) {
   if (!IsPollingCode(code)) return false;
-  polling_code_ = code;
-  Patch(protocol::kKindPollingRate, kPollingCodeByte, static_cast<uint8_t>(code));
-  Patch(protocol::kKindPollingRate, kPollingCodeByte + 1, static_cast<uint8_t>(~code));
+  settings_.polling_code = code;
+  Patch(PollingRateLayout::kKind, PollingRateLayout::kIntervalCode, static_cast<uint8_t>(code));
+  Patch(PollingRateLayout::kKind, PollingRateLayout::kIntervalCodeComplement,
+        static_cast<uint8_t>(~code));
   Emit(kStatusPollingRate, static_cast<uint16_t>(code));
   return true;
 }
@@ -226,8 +201,9 @@ void FirmwareModel::ClearHistory() {
   reports_.clear();
   current_.clear();
   macros_.clear();
+  settings_.macros.clear();
   log_.clear();
-  rejected_ = 0;
+  refused_.clear();
 }
 
 std::vector<Emission> FirmwareModel::TakeEmissions() {

@@ -11,8 +11,10 @@
 #include <variant>
 #include <vector>
 
+#include "firmware/firmware_settings.h"
 #include "firmware/link.h"
 #include "firmware/macro_chunks.h"
+#include "firmware/report_parser.h"
 #include "platform/clock.h"
 #include "protocol/status_codes.h"
 
@@ -43,6 +45,11 @@ struct LogEntry {
   std::vector<uint8_t> bytes;
 };
 
+struct RefusedEntry {
+  LogEntry entry;
+  Refusal reason;
+};
+
 class FirmwareModel {
  public:
   // Cable and receiver plugged, awake, battery 80 % discharging, acknowledging.
@@ -52,7 +59,8 @@ class FirmwareModel {
   bool IsPresent(Link link) const { return link == Link::kWired ? wired_ : receiver_; }
   // One feature report (or macro chunk) over `link`; true when the link took
   // it. The receiver takes reports while the mouse sleeps but nothing reaches
-  // the mouse then.
+  // the mouse then. A refused report is logged with its reason and changes
+  // nothing.
   bool Receive(Link link, std::span<const uint8_t> bytes);
   // The last accepted report of `kind` (a macro: the last completed one).
   std::optional<std::vector<uint8_t>> LastReport(uint8_t kind) const;
@@ -79,7 +87,7 @@ class FirmwareModel {
   void FailSends(int count) { fail_sends_ = count; }
   // Any status report, sent as it is (for trying out the host's handling).
   void SendStatus(uint16_t code, uint16_t value) { Emit(code, value); }
-  // Forgets accepted reports, the log and the refusal count.
+  // Forgets accepted reports, the log and the refusals.
   void ClearHistory();
 
   std::vector<Emission> TakeEmissions();
@@ -89,19 +97,21 @@ class FirmwareModel {
   bool acks() const { return acks_; }
   uint8_t battery_percent() const { return battery_percent_; }
   BatteryState battery_state() const { return battery_state_; }
-  int dpi_stage() const { return dpi_stage_; }
-  int light_mode() const { return light_mode_; }
-  int polling_code() const { return polling_code_; }
+  const FirmwareSettings& settings() const { return settings_; }
+  int dpi_stage() const { return settings_.dpi_stage; }
+  int light_mode() const { return settings_.light_mode; }
+  int polling_code() const { return settings_.polling_code; }
   int fail_sends() const { return fail_sends_; }
-  int rejected() const { return rejected_; }
+  int rejected() const { return static_cast<int>(refused_.size()); }
   int64_t ElapsedMs() const;
   const std::map<uint8_t, std::vector<uint8_t>>& reports() const { return reports_; }
   const std::map<int, std::vector<uint8_t>>& macros() const { return macros_; }
   const std::vector<LogEntry>& log() const { return log_; }
+  const std::vector<RefusedEntry>& refused() const { return refused_; }
 
  private:
-  bool Accept(Link link, std::span<const uint8_t> bytes);
-  bool AcceptChunk(Link link, std::span<const uint8_t> bytes);
+  std::optional<Refusal> Accept(Link link, std::span<const uint8_t> bytes);
+  std::optional<Refusal> AcceptChunk(Link link, std::span<const uint8_t> bytes);
   void Record(Link link, std::span<const uint8_t> bytes);
   void TakeEffect(Link link, std::span<const uint8_t> report);
   // Changes the held copy of a report as a button on the mouse does.
@@ -121,16 +131,13 @@ class FirmwareModel {
   bool acks_ = true;
   uint8_t battery_percent_ = 80;
   BatteryState battery_state_ = BatteryState::kDischarging;
-  int dpi_stage_ = 1;
-  uint8_t stage_mask_ = 0xFF;
-  int light_mode_ = 1;
-  int polling_code_ = 1;
+  FirmwareSettings settings_;
   int fail_sends_ = 0;
-  int rejected_ = 0;
   std::map<uint8_t, std::vector<uint8_t>> reports_;  // as accepted
   std::map<uint8_t, std::vector<uint8_t>> current_;  // as the mouse holds them now
   std::map<int, std::vector<uint8_t>> macros_;
   std::vector<LogEntry> log_;
+  std::vector<RefusedEntry> refused_;
   MacroAssembler wired_macro_;
   MacroAssembler wireless_macro_;
   std::vector<Emission> emissions_;

@@ -2,13 +2,26 @@
 
 #include <nlohmann/json.hpp>
 
-#include "protocol/frame.h"
+#include "protocol/report_layout.h"
 
 namespace vexel::sim {
 namespace {
 
+using nlohmann::ordered_json;
+
+// Lowercase hex without separators.
 std::string Hex(std::span<const uint8_t> bytes) {
-  return protocol::ToHex(bytes, "");
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (uint8_t byte : bytes) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0F];
+  }
+  return text;
+}
+
+ordered_json LogJson(const LogEntry& entry) {
+  return {{"link", LinkName(entry.link)}, {"t_ms", entry.t_ms}, {"hex", Hex(entry.bytes)}};
 }
 
 std::string KindKey(uint8_t kind) {
@@ -30,7 +43,6 @@ std::string_view BatteryStateName(BatteryState state) {
 }
 
 std::string StateJson(const FirmwareModel& model) {
-  using nlohmann::ordered_json;
   ordered_json reports = ordered_json::object();
   for (uint8_t kind : {protocol::kKindReset, protocol::kKindPerformance, protocol::kKindLighting,
                        protocol::kKindPollingRate, protocol::kKindButtonMap}) {
@@ -44,8 +56,13 @@ std::string StateJson(const FirmwareModel& model) {
 
   ordered_json log = ordered_json::array();
   for (const LogEntry& entry : model.log()) {
-    log.push_back(
-        {{"link", LinkName(entry.link)}, {"t_ms", entry.t_ms}, {"hex", Hex(entry.bytes)}});
+    log.push_back(LogJson(entry));
+  }
+  ordered_json refused = ordered_json::array();
+  for (const RefusedEntry& entry : model.refused()) {
+    ordered_json item = LogJson(entry.entry);
+    item["reason"] = RefusalReason(entry.reason);
+    refused.push_back(std::move(item));
   }
 
   const ordered_json state = {
@@ -63,6 +80,7 @@ std::string StateJson(const FirmwareModel& model) {
       {"reports", std::move(reports)},
       {"log", std::move(log)},
       {"rejected", model.rejected()},
+      {"refused", std::move(refused)},
   };
   return state.dump(2);
 }

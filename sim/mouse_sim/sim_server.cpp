@@ -10,20 +10,18 @@
 #include <sstream>
 
 #include "firmware/control_command.h"
+#include "protocol/device_ids.h"
 
 namespace vexel::sim {
 namespace {
 
-constexpr uint16_t kVendorId = 0x1D57;
-constexpr uint16_t kWiredProductId = 0xFA61;
-constexpr uint16_t kReceiverProductId = 0xFA60;
 // A client that stops reading must not stall the mouse for long.
 constexpr timeval kSendTimeout{1, 0};
 
 std::optional<Link> LinkFor(uint16_t vendor_id, uint16_t product_id) {
-  if (vendor_id != kVendorId) return std::nullopt;
-  if (product_id == kWiredProductId) return Link::kWired;
-  if (product_id == kReceiverProductId) return Link::kWireless;
+  const protocol::DeviceId id{vendor_id, product_id};
+  if (id == protocol::kWiredDeviceId) return Link::kWired;
+  if (id == protocol::kWirelessDeviceId) return Link::kWireless;
   return std::nullopt;
 }
 

@@ -1,7 +1,5 @@
-// The vendor report frame shared by every report to the mouse:
-//   byte 0 kind, byte 1 total length, byte 2 0x01 (or the button number in a
-//   macro report), payload from byte 3, and for reports that carry one a 16-bit
-//   byte-sum checksum of the payload, high byte first; zeros after it.
+// Helpers over the vendor report frame; the byte layout of each report is in
+// report_layout.h.
 #pragma once
 
 #include <cstddef>
@@ -9,57 +7,43 @@
 #include <span>
 #include <string>
 
+#include "protocol/report_layout.h"
+
 namespace vexel::protocol {
-
-inline constexpr uint8_t kKindReset = 0x0C;
-inline constexpr uint8_t kKindPerformance = 0x04;
-inline constexpr uint8_t kKindLighting = 0x05;
-inline constexpr uint8_t kKindPollingRate = 0x06;
-inline constexpr uint8_t kKindButtonMap = 0x08;
-inline constexpr uint8_t kKindMacro = 0x09;
-
-inline constexpr std::size_t kResetLength = 10;
-inline constexpr std::size_t kPerformanceLength = 56;
-inline constexpr std::size_t kLightingLength = 15;
-inline constexpr std::size_t kPollingRateLength = 9;
-inline constexpr std::size_t kButtonMapLength = 59;
-inline constexpr std::size_t kMacroLength = 131;
-
-inline constexpr std::size_t kPayloadStart = 3;
-inline constexpr uint8_t kProfileReportTag = 0x01;  // byte 2 of every report but the macro report
 
 // Length of a report of `kind`; 0 for a kind the mouse does not know.
 constexpr std::size_t ReportLength(uint8_t kind) {
   switch (kind) {
-    case kKindReset:
-      return kResetLength;
-    case kKindPerformance:
-      return kPerformanceLength;
-    case kKindLighting:
-      return kLightingLength;
-    case kKindPollingRate:
-      return kPollingRateLength;
-    case kKindButtonMap:
-      return kButtonMapLength;
-    case kKindMacro:
-      return kMacroLength;
+    case ResetLayout::kKind:
+      return ResetLayout::kLength;
+    case PerformanceLayout::kKind:
+      return PerformanceLayout::kLength;
+    case LightingLayout::kKind:
+      return LightingLayout::kLength;
+    case PollingRateLayout::kKind:
+      return PollingRateLayout::kLength;
+    case ButtonMapLayout::kKind:
+      return ButtonMapLayout::kLength;
+    case MacroLayout::kKind:
+      return MacroLayout::kLength;
     default:
       return 0;
   }
 }
 
 // Position of the checksum's high byte in a report of `kind`; 0 for the kinds
-// without a checksum (reset and polling rate) and for unknown kinds.
+// without a checksum (reset and polling rate) and for unknown kinds. Every
+// checksum covers the payload from kPayloadStart up to itself.
 constexpr std::size_t ChecksumOffset(uint8_t kind) {
   switch (kind) {
-    case kKindPerformance:
-      return 50;
-    case kKindLighting:
-      return 11;
-    case kKindButtonMap:
-      return 57;
-    case kKindMacro:
-      return 129;
+    case PerformanceLayout::kKind:
+      return PerformanceLayout::kChecksum;
+    case LightingLayout::kKind:
+      return LightingLayout::kChecksum;
+    case ButtonMapLayout::kKind:
+      return ButtonMapLayout::kChecksum;
+    case MacroLayout::kKind:
+      return MacroLayout::kChecksum;
     default:
       return 0;
   }
@@ -72,7 +56,8 @@ constexpr uint16_t ByteSum(std::span<const uint8_t> bytes, std::size_t first, st
   return static_cast<uint16_t>(sum);
 }
 
-// Writes the checksum of bytes 3 .. offset-1 at offset (high) and offset+1 (low).
+// Writes the checksum of the payload [kPayloadStart, offset) at offset (high)
+// and offset + 1 (low).
 constexpr void WriteChecksum(std::span<uint8_t> report, std::size_t offset) {
   const uint16_t sum = ByteSum(report, kPayloadStart, offset);
   report[offset] = static_cast<uint8_t>(sum >> 8);
@@ -83,9 +68,10 @@ constexpr void WriteChecksum(std::span<uint8_t> report, std::size_t offset) {
 // equal to the kind's length, and (where the kind has one) a correct checksum.
 constexpr bool IsWellFormed(std::span<const uint8_t> report) {
   if (report.size() < kPayloadStart) return false;
-  const std::size_t length = ReportLength(report[0]);
-  if (length == 0 || report.size() != length || report[1] != length) return false;
-  const std::size_t offset = ChecksumOffset(report[0]);
+  const std::size_t length = ReportLength(report[FrameLayout::kKind]);
+  if (length == 0 || report.size() != length || report[FrameLayout::kLength] != length)
+    return false;
+  const std::size_t offset = ChecksumOffset(report[FrameLayout::kKind]);
   if (offset == 0) return true;
   const uint16_t sum = ByteSum(report, kPayloadStart, offset);
   return report[offset] == static_cast<uint8_t>(sum >> 8) &&

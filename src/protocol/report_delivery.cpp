@@ -5,24 +5,19 @@
 #include "protocol/frame.h"
 
 namespace vexel::protocol {
-namespace {
-
-constexpr uint8_t kChunkMarker = 0x40;
-constexpr uint8_t kLastWirelessChunkMarker = 0x0C;
-constexpr std::size_t kChunkPayload = 60;
-constexpr int kChunkCount = 3;
-
-}  // namespace
-
 MacroChunk MakeMacroChunk(std::span<const uint8_t> macro_report, int k, bool wireless) {
+  using Layout = MacroChunkLayout;
   MacroChunk chunk{};
-  chunk[0] = kKindMacro;
-  chunk[1] = wireless && k == kChunkCount - 1 ? kLastWirelessChunkMarker : kChunkMarker;
-  chunk[2] = macro_report.size() > 2 ? macro_report[2] : 0;
-  chunk[3] = static_cast<uint8_t>(k);
-  for (std::size_t i = 0; i < kChunkPayload; ++i) {
-    const std::size_t source = kPayloadStart + kChunkPayload * static_cast<std::size_t>(k) + i;
-    if (source < macro_report.size()) chunk[4 + i] = macro_report[source];
+  chunk[FrameLayout::kKind] = Layout::kKind;
+  chunk[Layout::kMarker] =
+      wireless && k == Layout::kCount - 1 ? Layout::kWirelessLastMarker : Layout::kMarkerValue;
+  chunk[Layout::kButton] =
+      macro_report.size() > MacroLayout::kButton ? macro_report[MacroLayout::kButton] : 0;
+  chunk[Layout::kIndex] = static_cast<uint8_t>(k);
+  for (std::size_t i = 0; i < Layout::kDataLength; ++i) {
+    const std::size_t source =
+        kPayloadStart + Layout::kDataLength * static_cast<std::size_t>(k) + i;
+    if (source < macro_report.size()) chunk[Layout::kData + i] = macro_report[source];
   }
   return chunk;
 }
@@ -36,7 +31,7 @@ void ReportDelivery::Pause(Clock::Ms duration) {
 int ReportDelivery::SendWired(std::span<const uint8_t> report) {
   if (report[0] != kKindMacro) return wired_(report);
   int result = 0;
-  for (int k = 0; k < kChunkCount; ++k) {
+  for (int k = 0; k < MacroChunkLayout::kCount; ++k) {
     const MacroChunk chunk = MakeMacroChunk(report, k, false);
     result = wired_(chunk);
     if (result != 0) Pause(DeliveryTiming::kWiredChunkPause);
@@ -64,7 +59,7 @@ int ReportDelivery::SendWireless(std::span<const uint8_t> report, bool& acknowle
   for (int attempt = 0; attempt < DeliveryTiming::kWirelessAttempts; ++attempt) {
     if (flags_.ack_received || flags_.shutting_down) break;
     if (report[0] == kKindMacro) {
-      for (int k = 0; k < kChunkCount; ++k) {
+      for (int k = 0; k < MacroChunkLayout::kCount; ++k) {
         result = wireless_(MakeMacroChunk(report, k, true));
         Pause(DeliveryTiming::kWirelessChunkPause);
       }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "protocol/report_layout.h"
 
 namespace vexel::protocol {
 
@@ -35,7 +36,7 @@ struct LinkFlags {
 // One transport's send: nonzero when the report was delivered.
 using TransportSend = std::function<int32_t(std::span<const uint8_t> bytes)>;
 
-inline constexpr std::size_t kMacroChunkLength = 64;
+inline constexpr std::size_t kMacroChunkLength = MacroChunkLayout::kLength;
 using MacroChunk = std::array<uint8_t, kMacroChunkLength>;
 
 // Chunk k (0-2) of a 131-byte macro report as the driver links carry it.

@@ -33,19 +33,35 @@ constexpr DeviceCodeEntry kDeviceCodeTable[] = {
 };
 static_assert(std::size(kDeviceCodeTable) == 62);
 
-// Pair area of the macro report: bytes 29-128, two bytes a pair.
-constexpr std::size_t kPairCountOffset = 28;
-constexpr std::size_t kFirstPairOffset = 29;
-constexpr std::size_t kMaxPairs = 50;
 constexpr uint16_t kLongestPlainDelay = 1270;  // the most a time byte's 7 bits hold
 constexpr uint16_t kExtensionPeriodMs = 200;
 constexpr uint8_t kExtensionCode = 3;
 constexpr int kMaxExtensionPairs = 10;
 
+// Kind, length and tag: the first bytes of every report.
+template <typename Layout, std::size_t N>
+void WriteFrame(std::array<uint8_t, N>& report, uint8_t tag = kProfileReportTag) {
+  static_assert(N == Layout::kLength);
+  report[FrameLayout::kKind] = Layout::kKind;
+  report[FrameLayout::kLength] = static_cast<uint8_t>(Layout::kLength);
+  report[FrameLayout::kTag] = tag;
+}
+
+template <std::size_t N>
+void WriteColour(std::array<uint8_t, N>& report, std::size_t offset, Colour colour) {
+  report[offset + kRedOffset] = colour.red;
+  report[offset + kGreenOffset] = colour.green;
+  report[offset + kBlueOffset] = colour.blue;
+}
+
 }  // namespace
 
 ResetBytes ResetReport() {
-  return {kKindReset, kResetLength, kProfileReportTag, 0xFE, 0x01, 0xFE, 0, 0, 0, 0};
+  ResetBytes report{};
+  WriteFrame<ResetLayout>(report);
+  std::copy(std::begin(ResetLayout::kBodyBytes), std::end(ResetLayout::kBodyBytes),
+            report.begin() + ResetLayout::kBody);
+  return report;
 }
 
 // Report interval code of each polling-rate index 0-3.
@@ -67,37 +83,29 @@ int PollingRateOfIntervalCode(uint16_t code) {
 }
 
 PollingRateBytes PollingRateReport(const ProfileRecord& profile) {
+  PollingRateBytes report{};
+  WriteFrame<PollingRateLayout>(report);
   const uint8_t code = PollingIntervalCode(profile.polling_rate);
-  return {kKindPollingRate,
-          kPollingRateLength,
-          kProfileReportTag,
-          code,
-          static_cast<uint8_t>(code ^ 0xFF),
-          0,
-          0,
-          0,
-          0};
+  report[PollingRateLayout::kIntervalCode] = code;
+  report[PollingRateLayout::kIntervalCodeComplement] = static_cast<uint8_t>(code ^ 0xFF);
+  return report;
 }
 
 LightingBytes LightingReport(const ProfileRecord& profile) {
   LightingBytes report{};
-  report[0] = kKindLighting;
-  report[1] = kLightingLength;
-  report[2] = kProfileReportTag;
-  report[3] = Low8(profile.light_mode * 16);
-  // The 8-bit sleep timer is split: its high nibble leads byte 4, its low
-  // nibble leads byte 5.
-  report[4] =
+  WriteFrame<LightingLayout>(report);
+  report[LightingLayout::kMode] = Low8(profile.light_mode * 16);
+  // The 8-bit sleep timer is split: its high nibble leads one byte, its low
+  // nibble the next.
+  report[LightingLayout::kSleepHighAndSpeed] =
       static_cast<uint8_t>((profile.sleep_timer & 0xF0) | Low8(9 - profile.light_breath_speed));
   const bool brightness_applies = profile.light_mode == 1 || profile.light_mode == 9;
   const int32_t brightness = brightness_applies ? profile.light_brightness : 8;
-  report[5] = Low8((profile.sleep_timer * 16) | brightness);
-  report[6] = profile.light_colour.red;
-  report[7] = profile.light_colour.green;
-  report[8] = profile.light_colour.blue;
-  report[9] = Low8(profile.light_off_timer);
-  report[10] = Low8(profile.key_debounce);
-  WriteChecksum(report, ChecksumOffset(kKindLighting));
+  report[LightingLayout::kSleepLowAndBrightness] = Low8((profile.sleep_timer * 16) | brightness);
+  WriteColour(report, LightingLayout::kColour, profile.light_colour);
+  report[LightingLayout::kLightOffTimer] = Low8(profile.light_off_timer);
+  report[LightingLayout::kKeyDebounce] = Low8(profile.key_debounce);
+  WriteChecksum(report, LightingLayout::kChecksum);
   return report;
 }
 
@@ -116,31 +124,27 @@ DpiCode DpiCodeOf(int32_t stage_value) {
 
 PerformanceBytes EncodePerformanceReport(const ProfileRecord& profile) {
   PerformanceBytes report{};
-  report[0] = kKindPerformance;
-  report[1] = kPerformanceLength;
-  report[2] = kProfileReportTag;
-  report[3] = Low8(profile.lift_off_distance);
-  report[4] = Low8(profile.performance_reserved);
+  using Layout = PerformanceLayout;
+  static_assert(Layout::kStageCount == kDpiStageCount);
+  WriteFrame<Layout>(report);
+  report[Layout::kLiftOffDistance] = Low8(profile.lift_off_distance);
+  report[Layout::kReserved] = Low8(profile.performance_reserved);
   uint8_t stage_mask = 0;
   uint8_t high_range_mask = 0;
   for (int i = 0; i < kDpiStageCount; ++i) {
     if (profile.dpi_stage_enabled[i] == 1) stage_mask |= static_cast<uint8_t>(1u << i);
     const DpiCode dpi = DpiCodeOf(profile.dpi_x[i]);
     if (dpi.high_range) high_range_mask |= static_cast<uint8_t>(1u << i);
-    report[8 + i] = dpi.code;
-    report[16 + i] = dpi.code;
+    report[Layout::kDpiCodes + i] = dpi.code;
+    report[Layout::kDpiCodesCopy + i] = dpi.code;
+    WriteColour(report, Layout::kStageColours + kColourSize * i, profile.dpi_colour[i]);
   }
-  report[5] = stage_mask;
-  report[6] = high_range_mask;
-  report[7] = high_range_mask;
-  report[24] = Low8(profile.dpi_stage_current + 1);
-  for (int i = 0; i < kDpiStageCount; ++i) {
-    report[25 + 3 * i] = profile.dpi_colour[i].red;
-    report[26 + 3 * i] = profile.dpi_colour[i].green;
-    report[27 + 3 * i] = profile.dpi_colour[i].blue;
-  }
-  report[49] = 0x01;
-  WriteChecksum(report, ChecksumOffset(kKindPerformance));
+  report[Layout::kStageMask] = stage_mask;
+  report[Layout::kHighRangeMask] = high_range_mask;
+  report[Layout::kHighRangeMaskCopy] = high_range_mask;
+  report[Layout::kDpiStage] = Low8(profile.dpi_stage_current + 1);
+  report[Layout::kTrailer] = Layout::kTrailerValue;
+  WriteChecksum(report, Layout::kChecksum);
   return report;
 }
 
@@ -165,16 +169,17 @@ DeviceCode ButtonCodeTriple(int slot_index, const ButtonSlot& slot) {
 
 ButtonMapBytes EncodeButtonMapReport(const ProfileRecord& profile) {
   ButtonMapBytes report{};
-  report[0] = kKindButtonMap;
-  report[1] = kButtonMapLength;
-  report[2] = kProfileReportTag;
+  using Layout = ButtonMapLayout;
+  static_assert(Layout::kButtonCount == kUsedButtonCount);
+  WriteFrame<Layout>(report);
   for (int s = 0; s < kUsedButtonCount; ++s) {
     const DeviceCode code = ButtonCodeTriple(s, profile.button[s]);
-    report[3 + 3 * s] = code.c0;
-    report[4 + 3 * s] = code.c1;
-    report[5 + 3 * s] = code.c2;
+    const std::size_t triple = Layout::kTriples + Layout::kTripleSize * s;
+    report[triple] = code.c0;
+    report[triple + 1] = code.c1;
+    report[triple + 2] = code.c2;
   }
-  WriteChecksum(report, ChecksumOffset(kKindButtonMap));
+  WriteChecksum(report, Layout::kChecksum);
   return report;
 }
 
@@ -190,14 +195,13 @@ uint8_t MacroTimeByte(uint32_t milliseconds, uint8_t kind) {
 
 MacroBytes EncodeMacroReport(int button_number, const ButtonSlot& slot) {
   MacroBytes report{};
-  report[0] = kKindMacro;
-  report[1] = kMacroLength;
-  report[2] = static_cast<uint8_t>(button_number);
-  report[3] = Low8(slot.macro_mode);
-  report[4] = slot.macro_reserved;
-  report[5] = slot.macro_reserved;
-  report[6] = slot.macro_reserved;
-  report[7] = Low8(slot.macro_repeat) == 0 ? 1 : Low8(slot.macro_repeat);
+  using Layout = MacroLayout;
+  WriteFrame<Layout>(report, static_cast<uint8_t>(button_number));
+  report[Layout::kMode] = Low8(slot.macro_mode);
+  report[Layout::kReserved] = slot.macro_reserved;
+  report[Layout::kReservedCopies] = slot.macro_reserved;
+  report[Layout::kReservedCopies + 1] = slot.macro_reserved;
+  report[Layout::kRepeat] = Low8(slot.macro_repeat) == 0 ? 1 : Low8(slot.macro_repeat);
 
   // A damaged count never reads past the 46 actions of the slot; pairs that
   // would run into the checksum are dropped and the count says what was sent.
@@ -205,9 +209,9 @@ MacroBytes EncodeMacroReport(int button_number, const ButtonSlot& slot) {
   std::size_t pairs = 0;
   int extensions = 0;
   auto write_pair = [&](uint8_t time, uint8_t code) {
-    if (pairs >= kMaxPairs) return;
-    report[kFirstPairOffset + 2 * pairs] = time;
-    report[kFirstPairOffset + 2 * pairs + 1] = code;
+    if (pairs >= Layout::kMaxPairs) return;
+    report[Layout::kPairs + Layout::kPairSize * pairs] = time;
+    report[Layout::kPairs + Layout::kPairSize * pairs + 1] = code;
     ++pairs;
   };
   for (int k = 0; k < step_count; ++k) {
@@ -219,13 +223,13 @@ MacroBytes EncodeMacroReport(int button_number, const ButtonSlot& slot) {
     const uint16_t periods = step.delay / kExtensionPeriodMs;
     const uint16_t remainder = step.delay % kExtensionPeriodMs;
     write_pair(MacroTimeByte(remainder == 0 ? 1 : remainder, step.kind), step.code);
-    if (extensions < kMaxExtensionPairs && pairs < kMaxPairs) {
+    if (extensions < kMaxExtensionPairs && pairs < Layout::kMaxPairs) {
       write_pair(static_cast<uint8_t>(periods), kExtensionCode);
       ++extensions;
     }
   }
-  report[kPairCountOffset] = static_cast<uint8_t>(pairs);
-  WriteChecksum(report, ChecksumOffset(kKindMacro));
+  report[Layout::kPairCount] = static_cast<uint8_t>(pairs);
+  WriteChecksum(report, Layout::kChecksum);
   return report;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "hiddriver.h"
+#include "protocol/device_ids.h"
 
 namespace vexel::test {
 
@@ -73,8 +74,10 @@ struct LinkLibraries {
 
   LinkLibraries() {
     if (!Complete()) return;
-    wired.set_vidpid(0x1D57, 0xFA61);
-    wireless.set_vidpid(0x1D57, 0xFA60);
+    using protocol::kWiredDeviceId;
+    using protocol::kWirelessDeviceId;
+    wired.set_vidpid(kWiredDeviceId.vendor_id, kWiredDeviceId.product_id);
+    wireless.set_vidpid(kWirelessDeviceId.vendor_id, kWirelessDeviceId.product_id);
   }
   bool Complete() const { return wired.Complete() && wireless.Complete(); }
 };

@@ -167,7 +167,7 @@ TEST_F(HidapiBackendTest, FindsTheDeviceByVendorAndProductId) {
   EXPECT_EQ(wired_->open_device(), 1);
   EXPECT_EQ(wireless_->open_device(), 0);  // no receiver among the fake devices
   // Zero ids would match any device: nothing is opened for them.
-  wireless_->set_vidpid(0x1D57, 0);
+  wireless_->set_vidpid(protocol::kWirelessDeviceId.vendor_id, 0);
   EXPECT_EQ(wireless_->open_device(), 0);
   wireless_->set_vidpid(0, 0);
   EXPECT_EQ(wireless_->open_device(), 0);

@@ -78,15 +78,18 @@ TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
   EXPECT_TRUE(std::equal(performance.begin(), performance.end(), buffer.begin()));
   sim_.Ctl("press-dpi 4");
   EXPECT_EQ(wired_->get_feature(buffer.data(), 64), 56);
-  EXPECT_EQ(buffer[24], 4);
+  EXPECT_EQ(buffer[protocol::PerformanceLayout::kDpiStage], 4);
 }
 
 TEST_F(VirtualMouseTest, RefusedReportFailsAndIsCounted) {
   ASSERT_EQ(wired_->open_device(), 1);
   auto broken = ValidReport(protocol::kKindButtonMap);
-  broken[57] ^= 1;
+  broken[protocol::ButtonMapLayout::kChecksum] ^= 1;
   EXPECT_EQ(wired_->Send(broken), 0);
-  EXPECT_EQ(State()["rejected"], 1);
+  const auto state = State();
+  EXPECT_EQ(state["rejected"], 1);
+  EXPECT_EQ(state["refused"][0]["reason"], "checksum");
+  EXPECT_TRUE(state["reports"]["08"].is_null());
 }
 
 TEST_F(VirtualMouseTest, UnplugAndPlugArePostedAndGateTheDevice) {

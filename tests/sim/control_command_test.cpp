@@ -95,12 +95,17 @@ TEST(ControlCommandTest, StateShowsReportsLogAndRefusals) {
   EXPECT_EQ(state["log"][3]["t_ms"], 350);
   EXPECT_EQ(std::string(state["log"][3]["hex"]).substr(0, 8), "090c0c02");
   EXPECT_EQ(state["rejected"], 1);
+  ASSERT_EQ(state["refused"].size(), 1u);
+  EXPECT_EQ(state["refused"][0]["reason"], "length");
+  EXPECT_EQ(state["refused"][0]["hex"], "0400");
+  EXPECT_EQ(state["refused"][0]["t_ms"], 350);
 
   EXPECT_TRUE(Command(model, {"clear"}).ok);
   const auto cleared = nlohmann::json::parse(StateJson(model));
   EXPECT_TRUE(cleared["log"].empty());
   EXPECT_TRUE(cleared["reports"]["09"].empty());
   EXPECT_EQ(cleared["rejected"], 0);
+  EXPECT_TRUE(cleared["refused"].empty());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/reports.h"
+#include "protocol/frame.h"
 
 #include "sim/test_reports.h"
 
@@ -37,9 +37,9 @@ TEST_F(FirmwareModelTest, AcceptsEveryPlainKindAndKeepsTheLastOne) {
   EXPECT_EQ(model_.rejected(), 0);
 }
 
-TEST_F(FirmwareModelTest, RefusesDamagedReportsAndCountsThem) {
+TEST_F(FirmwareModelTest, RefusesDamagedReportsWithTheirReason) {
   struct Case {
-    const char* what;
+    const char* reason;
     Link link;
     std::vector<uint8_t> bytes;
   };
@@ -51,6 +51,15 @@ TEST_F(FirmwareModelTest, RefusesDamagedReportsAndCountsThem) {
   wrong_length_byte[1] = 58;
   auto bad_complement = ValidReport(protocol::kKindPollingRate, 2);
   bad_complement[4] = 0;
+  auto wrong_tag = ValidReport(protocol::kKindLighting);
+  wrong_tag[2] = 2;
+  auto after_checksum = ValidReport(protocol::kKindPerformance);
+  after_checksum[53] = 1;
+  auto reset_body = ValidReport(protocol::kKindReset);
+  reset_body[4] = 2;
+  auto dpi_copy = ValidReport(protocol::kKindPerformance);
+  dpi_copy[protocol::PerformanceLayout::kDpiCodesCopy + 3] ^= 1;
+  protocol::WriteChecksum(dpi_copy, protocol::PerformanceLayout::kChecksum);
   const auto macro = ValidReport(protocol::kKindMacro, 3, 4);
   auto wired_last_as_wireless = MacroChunks(macro, true)[2];
   auto wireless_last_as_wired = MacroChunks(macro, false)[2];
@@ -59,25 +68,33 @@ TEST_F(FirmwareModelTest, RefusesDamagedReportsAndCountsThem) {
   auto button_zero = MacroChunks(macro, false)[0];
   button_zero[2] = 0;
   const std::vector<Case> cases = {
-      {"bad checksum", Link::kWired, bad_checksum},
-      {"short", Link::kWired, short_report},
+      {"checksum", Link::kWired, bad_checksum},
+      {"length", Link::kWired, short_report},
       {"length byte", Link::kWired, wrong_length_byte},
       {"polling complement", Link::kWireless, bad_complement},
       {"unknown kind", Link::kWired, {0x07, 0x03, 0x01}},
       {"empty", Link::kWired, {}},
-      {"whole macro on a driver link", Link::kWired, macro},
-      {"0x0C marker on the cable", Link::kWired, wired_last_as_wireless},
-      {"0x40 marker in last wireless chunk", Link::kWireless, wireless_last_as_wired},
-      {"bytes past the report", Link::kWired, dirty_tail},
-      {"button 0", Link::kWired, button_zero},
-      {"chunk 2 without 0 and 1", Link::kWired, MacroChunks(macro, false)[2]},
+      {"tag byte", Link::kWired, wrong_tag},
+      {"bytes after the end", Link::kWired, after_checksum},
+      {"reset body", Link::kWired, reset_body},
+      {"copies differ", Link::kWired, dpi_copy},
+      {"length", Link::kWired, macro},  // a driver link carries a macro only in chunks
+      {"chunk marker", Link::kWired, wired_last_as_wireless},
+      {"chunk marker", Link::kWireless, wireless_last_as_wired},
+      {"bytes after the end", Link::kWired, dirty_tail},
+      {"tag byte", Link::kWired, button_zero},
+      {"chunk order", Link::kWired, MacroChunks(macro, false)[2]},
   };
-  int refused = 0;
+  const FirmwareSettings before = model_.settings();
   for (const Case& c : cases) {
-    EXPECT_FALSE(model_.Receive(c.link, c.bytes)) << c.what;
-    EXPECT_EQ(model_.rejected(), ++refused) << c.what;
+    EXPECT_FALSE(model_.Receive(c.link, c.bytes)) << c.reason;
+    ASSERT_FALSE(model_.refused().empty());
+    EXPECT_EQ(RefusalReason(model_.refused().back().reason), c.reason);
+    EXPECT_EQ(model_.refused().back().entry.bytes, c.bytes) << c.reason;
   }
+  EXPECT_EQ(model_.rejected(), static_cast<int>(cases.size()));
   EXPECT_TRUE(model_.log().empty());
+  EXPECT_EQ(model_.settings(), before);
   EXPECT_TRUE(Statuses().empty());  // no acknowledgement for a refused report
 }
 
@@ -102,19 +119,28 @@ TEST_F(FirmwareModelTest, ReassemblesMacroFromChunksOnEitherLink) {
 }
 
 TEST_F(FirmwareModelTest, ChunkWithBadChecksumOrOutOfOrderDropsTheMacro) {
-  auto macro = ValidReport(protocol::kKindMacro, 1, 3);
-  macro[129] ^= 0x10;
-  const auto chunks = MacroChunks(macro, false);
-  EXPECT_TRUE(model_.Receive(Link::kWired, chunks[0]));
-  EXPECT_TRUE(model_.Receive(Link::kWired, chunks[1]));
-  EXPECT_FALSE(model_.Receive(Link::kWired, chunks[2]));
+  auto bad_checksum = ValidReport(protocol::kKindMacro, 1, 3);
+  bad_checksum[129] ^= 0x10;
+  auto too_many_pairs = ValidReport(protocol::kKindMacro, 1, 3);
+  too_many_pairs[28] = 51;  // only 50 fit before the checksum
+  protocol::WriteChecksum(too_many_pairs, protocol::MacroLayout::kChecksum);
+  for (const auto& [macro, reason] :
+       {std::pair(bad_checksum, "checksum"), std::pair(too_many_pairs, "pair count")}) {
+    const auto chunks = MacroChunks(macro, false);
+    EXPECT_TRUE(model_.Receive(Link::kWired, chunks[0]));
+    EXPECT_TRUE(model_.Receive(Link::kWired, chunks[1]));
+    EXPECT_FALSE(model_.Receive(Link::kWired, chunks[2]));
+    EXPECT_EQ(RefusalReason(model_.refused().back().reason), reason);
+  }
   EXPECT_TRUE(model_.macros().empty());
+  EXPECT_TRUE(model_.settings().macros.empty());
+  model_.ClearHistory();
 
   const auto good = MacroChunks(ValidReport(protocol::kKindMacro, 1, 3), false);
   EXPECT_TRUE(model_.Receive(Link::kWired, good[0]));
   EXPECT_FALSE(model_.Receive(Link::kWired, good[2]));  // chunk 1 skipped
   EXPECT_FALSE(model_.Receive(Link::kWired, good[1]));  // the assembly was dropped
-  EXPECT_EQ(model_.rejected(), 3);
+  EXPECT_EQ(model_.rejected(), 2);
   // A resent pass starts over from chunk 0 and completes.
   for (const auto& chunk : good) EXPECT_TRUE(model_.Receive(Link::kWired, chunk));
   EXPECT_EQ(model_.macros().size(), 1u);
@@ -197,9 +223,9 @@ TEST_F(FirmwareModelTest, BatteryReportEveryTwoSecondsOnTheTalkingLink) {
 TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChanged) {
   // Stages 2 and 5 enabled, stage 2 in use.
   auto performance = ValidReport(protocol::kKindPerformance);
-  performance[5] = 0b00010010;
-  performance[24] = 2;
-  protocol::WriteChecksum(performance, protocol::ChecksumOffset(protocol::kKindPerformance));
+  performance[protocol::PerformanceLayout::kStageMask] = 0b00010010;
+  performance[protocol::PerformanceLayout::kDpiStage] = 2;
+  protocol::WriteChecksum(performance, protocol::PerformanceLayout::kChecksum);
   ASSERT_TRUE(model_.Receive(Link::kWired, performance));
   EXPECT_EQ(model_.dpi_stage(), 2);
 
@@ -244,9 +270,9 @@ TEST_F(FirmwareModelTest, CurrentReportsCarryWhatTheButtonsChangedSince) {
   const auto current_lighting = model_.CurrentReport(protocol::kKindLighting);
   const auto current_polling = model_.CurrentReport(protocol::kKindPollingRate);
   ASSERT_TRUE(current_performance && current_lighting && current_polling);
-  EXPECT_EQ((*current_performance)[24], 6);
-  EXPECT_EQ((*current_lighting)[3] >> 4, 4);
-  EXPECT_EQ((*current_polling)[3], 2);
+  EXPECT_EQ((*current_performance)[protocol::PerformanceLayout::kDpiStage], 6);
+  EXPECT_EQ((*current_lighting)[protocol::LightingLayout::kMode] >> 4, 4);
+  EXPECT_EQ((*current_polling)[protocol::PollingRateLayout::kIntervalCode], 2);
   for (const auto& report : {*current_performance, *current_lighting, *current_polling})
     EXPECT_TRUE(protocol::IsWellFormed(report));
   // What was accepted stays as it came.
@@ -254,17 +280,13 @@ TEST_F(FirmwareModelTest, CurrentReportsCarryWhatTheButtonsChangedSince) {
   EXPECT_FALSE(model_.LastReport(protocol::kKindButtonMap));
 }
 
-TEST_F(FirmwareModelTest, ANewMouseHoldsFactorySettingsTheButtonsChange) {
-  auto factory = MakeZeroProfile();
-  ApplyProfileDefaults(*factory);
-  const auto map = protocol::EncodeButtonMapReport(*factory);
-  EXPECT_EQ(model_.CurrentReport(protocol::kKindButtonMap),
-            std::vector<uint8_t>(map.begin(), map.end()));
+TEST_F(FirmwareModelTest, ANewMouseAnswersWithFactorySettingsTheButtonsChange) {
   model_.PressDpi(3);
   const auto performance = model_.CurrentReport(protocol::kKindPerformance);
   ASSERT_TRUE(performance);
-  EXPECT_EQ((*performance)[24], 3);
-  EXPECT_TRUE(protocol::IsWellFormed(*performance));
+  EXPECT_EQ((*performance)[protocol::PerformanceLayout::kDpiStage], 3);
+  EXPECT_TRUE(protocol::IsWellFormed(*performance));  // as the program reads it back
+  EXPECT_TRUE(model_.CurrentReport(protocol::kKindButtonMap));
   EXPECT_FALSE(model_.LastReport(protocol::kKindPerformance));  // nothing was sent to it
 }
 

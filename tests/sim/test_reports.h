@@ -10,6 +10,22 @@
 
 namespace vexel::test {
 
+// Values a report sends twice repeat the first copy; a macro claims no more
+// pairs than it has room for.
+inline void MakeCopiesAgree(uint8_t kind, std::vector<uint8_t>& report) {
+  using protocol::MacroLayout;
+  using protocol::PerformanceLayout;
+  if (kind == protocol::kKindPerformance) {
+    report[PerformanceLayout::kHighRangeMaskCopy] = report[PerformanceLayout::kHighRangeMask];
+    for (std::size_t i = 0; i < PerformanceLayout::kStageCount; ++i)
+      report[PerformanceLayout::kDpiCodesCopy + i] = report[PerformanceLayout::kDpiCodes + i];
+  } else if (kind == protocol::kKindMacro) {
+    report[MacroLayout::kReservedCopies] = report[MacroLayout::kReserved];
+    report[MacroLayout::kReservedCopies + 1] = report[MacroLayout::kReserved];
+    report[MacroLayout::kPairCount] %= MacroLayout::kMaxPairs + 1;
+  }
+}
+
 // A well-formed report of `kind` whose payload counts up from `seed`; byte 2
 // is `button` for a macro report.
 inline std::vector<uint8_t> ValidReport(uint8_t kind, uint8_t seed = 1, uint8_t button = 1) {
@@ -26,6 +42,7 @@ inline std::vector<uint8_t> ValidReport(uint8_t kind, uint8_t seed = 1, uint8_t 
     const std::size_t checksum = protocol::ChecksumOffset(kind);
     for (std::size_t i = protocol::kPayloadStart; i < checksum; ++i)
       report[i] = static_cast<uint8_t>(seed + i);
+    MakeCopiesAgree(kind, report);
     protocol::WriteChecksum(report, checksum);
   }
   return report;
