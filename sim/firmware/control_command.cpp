@@ -53,7 +53,7 @@ std::optional<bool> ParseOnOff(const std::string& text) {
 std::optional<BatteryState> ParseBatteryState(const std::string& text) {
   for (BatteryState state :
        {BatteryState::kDischarging, BatteryState::kCharging, BatteryState::kFull}) {
-    if (BatteryStateName(state) == text) return state;
+    if (protocol::BatteryStateName(static_cast<int>(state)) == text) return state;
   }
   return std::nullopt;
 }

@@ -30,18 +30,6 @@ std::string KindKey(uint8_t kind) {
 
 }  // namespace
 
-std::string_view BatteryStateName(BatteryState state) {
-  switch (state) {
-    case BatteryState::kFull:
-      return "full";
-    case BatteryState::kCharging:
-      return "charging";
-    case BatteryState::kDischarging:
-      break;
-  }
-  return "discharging";
-}
-
 std::string StateJson(const FirmwareModel& model) {
   ordered_json reports = ordered_json::object();
   for (uint8_t kind : {protocol::kKindReset, protocol::kKindPerformance, protocol::kKindLighting,
@@ -72,7 +60,7 @@ std::string StateJson(const FirmwareModel& model) {
       {"awake", model.awake()},
       {"acks", model.acks()},
       {"battery", model.battery_percent()},
-      {"charging", BatteryStateName(model.battery_state())},
+      {"charging", protocol::BatteryStateName(static_cast<int>(model.battery_state()))},
       {"dpi_stage", model.dpi_stage()},
       {"light_mode", model.light_mode()},
       {"polling_code", model.polling_code()},

@@ -12,6 +12,4 @@ namespace vexel::sim {
 // accepted reports and chunks, and the count of refused ones.
 std::string StateJson(const FirmwareModel& model);
 
-std::string_view BatteryStateName(BatteryState state);
-
 }  // namespace vexel::sim

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "messages/app_messages.h"
+#include "protocol/report_layout.h"
 #include "protocol/reports.h"
 #include "protocol/status_codes.h"
 
@@ -46,7 +47,8 @@ void DeviceSession::Start() {
   delivery_.SetWirelessSend(SendThrough(wireless_driver_.get()));
   OpenWiredAtStartup();
   OpenWirelessAtStartup();
-  const bool ble_present = services_.hid_probe.DevicePresent(kBleVendorId, kBleProductId);
+  const bool ble_present = services_.hid_probe.DevicePresent(protocol::kBleDeviceId.vendor_id,
+                                                             protocol::kBleDeviceId.product_id);
   links_.ble_link = ble_present ? 1 : 0;
   device_present_ = links_.wired_link == 1 || links_.wireless_link == 1 || ble_present ? 1 : 0;
 }
@@ -63,17 +65,17 @@ std::unique_ptr<FeatureDriver> DeviceSession::LoadDriver(const char* file) {
   return driver;
 }
 
-int32_t DeviceSession::OpenAtStartup(FeatureDriver* driver, int32_t product_id,
+int32_t DeviceSession::OpenAtStartup(FeatureDriver* driver, protocol::DeviceId device,
                                      uint32_t status_message, uint32_t connection_message) {
   if (driver == nullptr) return 0;
-  driver->set_vidpid(kMouseVendorId, product_id);
+  driver->set_vidpid(device.vendor_id, device.product_id);
   driver->open_dev_monitor(&ui_post_, status_message, connection_message);
   return driver->open_feature_device();
 }
 
 void DeviceSession::OpenWiredAtStartup() {
-  const int32_t opened =
-      OpenAtStartup(wired_driver_.get(), kWiredProductId, kMsgWiredStatus, kMsgWiredConnection);
+  const int32_t opened = OpenAtStartup(wired_driver_.get(), protocol::kWiredDeviceId,
+                                       kMsgWiredStatus, kMsgWiredConnection);
   links_.wired_link = opened != 0 ? 1 : 0;
   cycle_.SetApplyBlocked(opened == 0);
   observer_->ShowSleepLabel(opened == 0);
@@ -82,7 +84,7 @@ void DeviceSession::OpenWiredAtStartup() {
 }
 
 void DeviceSession::OpenWirelessAtStartup() {
-  const int32_t opened = OpenAtStartup(wireless_driver_.get(), kWirelessProductId,
+  const int32_t opened = OpenAtStartup(wireless_driver_.get(), protocol::kWirelessDeviceId,
                                        kMsgWirelessStatus, kMsgWirelessConnection);
   if (opened != 0) observer_->SetWirelessTimeout(true);
   links_.wireless_link = opened != 0 ? 1 : 0;
@@ -209,12 +211,12 @@ int DeviceSession::ReadMouseDpiStage() {
                                                       : nullptr;
   if (driver == nullptr) return 0;
   // The performance report as the mouse holds it now.
+  using protocol::PerformanceLayout;
   protocol::PerformanceBytes report{};
-  report[0] = protocol::kKindPerformance;
-  constexpr std::size_t kStageByte = 24;
+  report[protocol::FrameLayout::kKind] = PerformanceLayout::kKind;
   const int32_t got = driver->get_feature(report.data(), static_cast<int32_t>(report.size()));
-  if (got <= static_cast<int32_t>(kStageByte)) return 0;
-  const int stage = report[kStageByte];
+  if (got <= static_cast<int32_t>(PerformanceLayout::kDpiStage)) return 0;
+  const int stage = report[PerformanceLayout::kDpiStage];
   return stage >= 1 && stage <= kDpiStageCount ? stage : 0;
 }
 

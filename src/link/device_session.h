@@ -28,17 +28,11 @@
 #include "platform/library_loader.h"
 #include "protocol/apply_cycle.h"
 #include "protocol/apply_worker.h"
+#include "protocol/device_ids.h"
 #include "protocol/report_delivery.h"
 #include "store/profile_store.h"
 
 namespace vexel {
-
-// Device ids of the three links.
-inline constexpr int32_t kMouseVendorId = 0x1D57;
-inline constexpr int32_t kWiredProductId = 0xFA61;
-inline constexpr int32_t kWirelessProductId = 0xFA60;
-inline constexpr uint16_t kBleVendorId = 0x045E;
-inline constexpr uint16_t kBleProductId = 0x0040;
 
 // A status report as the main window hands it on: code in the high half.
 constexpr uint32_t MakeStatusEvent(uintptr_t wparam, intptr_t lparam) {
@@ -170,7 +164,7 @@ class DeviceSession : private protocol::ApplyHost {
   void OnWorkerEffect(WorkerEffect effect);
 
   std::unique_ptr<FeatureDriver> LoadDriver(const char* file);
-  int32_t OpenAtStartup(FeatureDriver* driver, int32_t product_id, uint32_t status_message,
+  int32_t OpenAtStartup(FeatureDriver* driver, protocol::DeviceId device, uint32_t status_message,
                         uint32_t connection_message);
   void OpenWiredAtStartup();
   void OpenWirelessAtStartup();

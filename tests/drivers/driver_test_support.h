@@ -3,23 +3,25 @@
 // monitor thread posts.
 #pragma once
 
-#include <dlfcn.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "hiddriver.h"
+#include "link/feature_driver.h"
+#include "platform/posix/dl_library_loader.h"
 #include "protocol/device_ids.h"
 
 namespace vexel::test {
 
+// The entry points resolved by the program's own loader, so the tests load
+// the libraries exactly as the program does.
 struct DriverLibrary {
-  void* handle = nullptr;
   Set_VIDPID_Fn set_vidpid = nullptr;
   Open_DevMonitor_Fn open_monitor = nullptr;
   Close_DevMonitor_Fn close_monitor = nullptr;
@@ -28,17 +30,19 @@ struct DriverLibrary {
   SetFeature_Fn set_feature = nullptr;
   GetFeature_Fn get_feature = nullptr;
 
-  // Loads VEXEL_BIN_DIR/<file_name>; handle is null when it cannot be loaded.
+  // Loads VEXEL_BIN_DIR/<file_name>; every entry is null when it cannot be
+  // loaded or lacks one.
   explicit DriverLibrary(const std::string& file_name) {
-    handle = dlopen((std::string(VEXEL_BIN_DIR) + "/" + file_name).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return;
-    Resolve(set_vidpid, "Set_VIDPID");
-    Resolve(open_monitor, "Open_DevMonitor");
-    Resolve(close_monitor, "Close_DevMonitor");
-    Resolve(open_device, "Open_FeatureDevice");
-    Resolve(close_device, "Close_FeatureDevice");
-    Resolve(set_feature, "SetFeature");
-    Resolve(get_feature, "GetFeature");
+    DlLibraryLoader loader;
+    driver_ = LoadFeatureDriver(loader, std::string(VEXEL_BIN_DIR) + "/" + file_name);
+    if (!driver_) return;
+    set_vidpid = driver_->set_vidpid;
+    open_monitor = driver_->open_dev_monitor;
+    close_monitor = driver_->close_dev_monitor;
+    open_device = driver_->open_feature_device;
+    close_device = driver_->close_feature_device;
+    set_feature = driver_->set_feature;
+    get_feature = driver_->get_feature;
   }
   // Closes what a test left open, as a host does before unloading.
   ~DriverLibrary() {
@@ -46,25 +50,18 @@ struct DriverLibrary {
       close_device();
       close_monitor();
     }
-    if (handle != nullptr) dlclose(handle);
   }
   DriverLibrary(const DriverLibrary&) = delete;
   DriverLibrary& operator=(const DriverLibrary&) = delete;
 
-  bool Complete() const {
-    return set_vidpid && open_monitor && close_monitor && open_device && close_device &&
-           set_feature && get_feature;
-  }
+  bool Complete() const { return driver_ != nullptr; }
 
   int32_t Send(const std::vector<uint8_t>& report) const {
     return set_feature(report.data(), static_cast<int32_t>(report.size()));
   }
 
  private:
-  template <typename Fn>
-  void Resolve(Fn& function, const char* name) {
-    function = reinterpret_cast<Fn>(dlsym(handle, name));
-  }
+  std::unique_ptr<FeatureDriver> driver_;
 };
 
 // Both libraries, loaded from the program folder and told their device ids.
