@@ -9,8 +9,9 @@
 // BleWrite copies filters and addresses under it and then works on the copy,
 // so a write that started before SwitchOff may still finish, and a write that
 // starts after SwitchOff returned does nothing. The notification callback runs
-// on the platform's thread and never touches the link. The platform outlives
-// the link, and no BleWrite may be running when the link is destroyed.
+// on the platform's thread and never touches the link. The debug sink is
+// called from both threads. The platform outlives the link, and no BleWrite
+// may be running when the link is destroyed.
 #pragma once
 
 #include <array>

@@ -36,7 +36,11 @@ class BleLinkTest : public ::testing::Test {
           [this](std::span<const uint8_t> value) {
             notified.emplace_back(value.begin(), value.end());
           },
-          [this](std::string_view line) { lines.emplace_back(line); });
+          [this](std::string_view line) {
+            // The worker and the UI thread both write lines.
+            std::lock_guard lock(lines_mutex);
+            lines.emplace_back(line);
+          });
     }
     return *link_;
   }
@@ -44,6 +48,7 @@ class BleLinkTest : public ::testing::Test {
   FakeGattPlatform platform;
   std::vector<std::vector<uint8_t>> notified;
   std::vector<std::string> lines;
+  std::mutex lines_mutex;
 
  private:
   std::unique_ptr<BleLink> link_;
