@@ -65,6 +65,7 @@ int ReadDeviceProperty(sd_bus_message* m, std::string_view name, std::string_vie
   if (name == "Address" && signature == "s") return ReadText(m, "s", device.address);
   if (name == "Modalias" && signature == "s") return ReadText(m, "s", device.modalias);
   if (name == "Connected" && signature == "b") return ReadBool(m, device.connected);
+  if (name == "ServicesResolved" && signature == "b") return ReadBool(m, device.services_resolved);
   if ((name == "Alias" || name == "Name") && signature == "s") {
     std::string text;
     const int r = ReadText(m, "s", text);

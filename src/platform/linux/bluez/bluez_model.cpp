@@ -99,7 +99,9 @@ std::vector<std::string> ConnectedServiceNames(const Objects& objects) {
   std::vector<std::string> names;
   for (const auto& [path, service] : objects.services) {
     const auto device = objects.devices.find(service.device);
-    if (device == objects.devices.end() || !device->second.connected) continue;
+    if (device == objects.devices.end() || !device->second.connected ||
+        !device->second.services_resolved)
+      continue;
     if (auto name = ServiceInterfaceName(objects, path)) names.push_back(std::move(*name));
   }
   std::sort(names.begin(), names.end());

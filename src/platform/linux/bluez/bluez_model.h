@@ -20,6 +20,8 @@ struct Device {
   std::string modalias;  // "usb:v045Ep0040d0001"
   std::optional<std::string> name;
   bool connected = false;
+  // All its GATT objects are on the bus (BlueZ sets this after connecting).
+  bool services_resolved = false;
 };
 
 struct Service {
@@ -57,7 +59,8 @@ std::optional<std::string> ServiceInterfaceName(const Objects& objects,
                                                 const std::string& service_path);
 // The object path inside an interface name (what follows the last "#").
 std::string ObjectPathOfInterfaceName(std::string_view interface_name);
-// Interface names of the services of connected devices, sorted.
+// Interface names of the services of connected devices whose services are
+// resolved (so their characteristics are there too), sorted.
 std::vector<std::string> ConnectedServiceNames(const Objects& objects);
 
 }  // namespace vexel::bluez

@@ -1,7 +1,7 @@
-// Device-change broadcasts from BlueZ: a GATT service of a connected device
-// "arrives" when it appears while its device is connected or when its device
-// connects, and is "removed" when it or its device goes or the device
-// disconnects. Each broadcast carries the service's interface name with the
+// Device-change broadcasts from BlueZ: a GATT service "arrives" once its
+// device is connected with its services resolved (so the link finds the
+// characteristics when it subscribes), and is "removed" when it or its device
+// goes, or the device disconnects. Each broadcast carries the service's interface name with the
 // device's ids and address (see bluez_model.h). A device object appearing or
 // going also gives the "device nodes changed" event. Broadcasts are delivered
 // on the watcher's own thread.

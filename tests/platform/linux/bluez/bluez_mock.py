@@ -69,7 +69,8 @@ def add_mouse(address, modalias):
 
 
 def set_connected(address, connected):
-    mock(device_path(address)).UpdateProperties(DEVICE, {'Connected': dbus.Boolean(connected)})
+    mock(device_path(address)).UpdateProperties(DEVICE, {
+        'Connected': dbus.Boolean(connected), 'ServicesResolved': dbus.Boolean(connected)})
 
 
 def notify(address, payload):

@@ -41,9 +41,13 @@ TEST(BluezModelTest, OnlyConnectedMiceGiveNamesThatTheLinkAndPresenceMatch) {
   Objects objects;
   const std::string mouse = "/org/bluez/hci0/dev_C0_FF_EE_00_11_22";
   const std::string other = "/org/bluez/hci0/dev_00_11_22_33_44_55";
-  objects.devices[mouse] = {"C0:FF:EE:00:11:22", "usb:v045Ep0040d0001", "Vexel", true};
-  objects.devices[other] = {"00:11:22:33:44:55", "", "Phone", false};
+  const std::string resolving = "/org/bluez/hci0/dev_C0_FF_EE_00_11_23";
+  objects.devices[mouse] = {"C0:FF:EE:00:11:22", "usb:v045Ep0040d0001", "Vexel", true, true};
+  objects.devices[resolving] = {"C0:FF:EE:00:11:23", "usb:v045Ep0040d0001", "Vexel", true, false};
+  objects.devices[other] = {"00:11:22:33:44:55", "", "Phone", false, true};
   objects.services[mouse + "/service000c"] = {mouse, "0000FEE0-0000-1000-8000-00805f9b34fb"};
+  objects.services[resolving + "/service000c"] = {resolving,
+                                                  "0000fee0-0000-1000-8000-00805f9b34fb"};
   objects.services[other + "/service0001"] = {other, "0000180f-0000-1000-8000-00805f9b34fb"};
   objects.services["/orphan/service0001"] = {"/gone", "x"};
 
