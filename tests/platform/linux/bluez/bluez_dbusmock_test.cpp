@@ -7,15 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <numeric>
 
 #include "link/ble/ble_link.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
-#include "support/run_command.h"
+#include "private_bus.h"
 
 extern char** environ;
 
@@ -27,36 +24,10 @@ using testing::RunCommand;
 
 constexpr char kMouseAddress[] = "C0:FF:EE:00:11:22";
 
-// Values arriving on another thread, waited for with a time limit.
-template <typename T>
-class Inbox {
- public:
-  void Put(T item) {
-    std::lock_guard lock(mutex_);
-    items_.push_back(std::move(item));
-    arrived_.notify_all();
-  }
-  // The items once there are at least `count` (or what came within 10 s).
-  std::vector<T> WaitFor(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return items_.size() >= count; });
-    return items_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<T> items_;
-};
-
 class BluezDbusmockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto daemon =
-        Lines(RunCommand("dbus-daemon --session --fork --print-address=1 --print-pid=1").out);
-    ASSERT_EQ(daemon.size(), 2u);
-    daemon_pid_ = std::stoi(daemon[1]);
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", daemon[0].c_str(), 1);
+    ASSERT_TRUE(bus_.running());
     const char* argv[] = {"/usr/bin/python3", "-m", "dbusmock", "--template", "bluez5", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -73,7 +44,6 @@ class BluezDbusmockTest : public ::testing::Test {
       kill(mock_pid_, SIGTERM);
       waitpid(mock_pid_, nullptr, 0);
     }
-    if (daemon_pid_ > 0) kill(daemon_pid_, SIGTERM);
   }
 
   std::vector<std::string> Mock(const std::string& arguments) {
@@ -83,8 +53,8 @@ class BluezDbusmockTest : public ::testing::Test {
     return Lines(result.out);
   }
 
+  PrivateSystemBus bus_;
   pid_t mock_pid_ = -1;
-  pid_t daemon_pid_ = -1;
 };
 
 TEST_F(BluezDbusmockTest, FindsTheMouseWritesReportsAndReceivesStatus) {
