@@ -20,9 +20,8 @@ BusThread::~BusThread() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
+    WakeLocked();
   }
-  const uint64_t one = 1;
-  (void)!write(wake_fd_, &one, sizeof one);
   thread_.join();
 }
 
@@ -38,9 +37,8 @@ bool BusThread::Run(const Task& task) {
     if (stopping_) return false;
     queue_.push_back({&task, {}});
     done = queue_.back().done.get_future();
+    WakeLocked();
   }
-  const uint64_t one = 1;
-  (void)!write(wake_fd_, &one, sizeof one);
   return done.get();
 }
 
@@ -57,7 +55,14 @@ void BusThread::Main(std::promise<bool> started) {
   bus_ = nullptr;
   sd_event_unref(event_);
   event_ = nullptr;
+  std::lock_guard lock(mutex_);
   if (wake_fd_ >= 0) close(wake_fd_);
+  wake_fd_ = -1;
+}
+
+void BusThread::WakeLocked() {
+  const uint64_t one = 1;
+  if (wake_fd_ >= 0) (void)!write(wake_fd_, &one, sizeof one);
 }
 
 int BusThread::OnWake(sd_event_source*, int fd, uint32_t, void* self) {

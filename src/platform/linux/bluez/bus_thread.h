@@ -42,6 +42,8 @@ class BusThread {
   void Main(std::promise<bool> started);
   static int OnWake(sd_event_source* source, int fd, uint32_t events, void* self);
   void Drain();
+  // Wakes the loop; mutex_ held, so the descriptor is not closed meanwhile.
+  void WakeLocked();
 
   sd_bus* bus_ = nullptr;
   sd_event* event_ = nullptr;
