@@ -158,6 +158,21 @@ void BleLink::SubscribeService(const std::string& path,
   }
 }
 
+bool BleLink::Probe() {
+  CollectBleAddresses();
+  SearchState search = CurrentSearch();
+  search.vid_filter = kBleVidFilter;
+  search.pid_filter = kBlePidFilter;
+  bool found = false;
+  ForEachMatchingService(search, [&found](const auto&, const auto& characteristics) {
+    found = std::any_of(characteristics.begin(), characteristics.end(), [](const auto& c) {
+      return c.short_uuid == kBleReportCharacteristic && c.writable;
+    });
+    return found;
+  });
+  return found;
+}
+
 int32_t BleLink::BleWrite(std::span<const uint8_t> report) {
   const SearchState search = CurrentSearch();
   if (search.vid_filter.empty() || search.pid_filter.empty()) return 0;

@@ -54,6 +54,11 @@ class BleLink {
   void BleSubscribe();
   void CollectBleAddresses();
 
+  // UI thread. Whether a connected device offers the mouse's writable report
+  // characteristic, for a start-up probe that finds no HID node of the mouse
+  // (the virtual mouse on a bus). Rebuilds the address table; on or off stays.
+  bool Probe();
+
   // Any thread. 1 when a write succeeded, else 0.
   int32_t BleWrite(std::span<const uint8_t> report);
 

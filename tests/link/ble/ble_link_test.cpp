@@ -55,6 +55,7 @@ TEST(BleLinkWriteTest, WritesOnlyToTheConnectedMousesWritableCharacteristic) {
     bool on;
     std::size_t report_length;
     int32_t result;
+    bool reachable;  // what the probe says
   };
   const std::vector<GattCharacteristic> read_only{
       {"fee3", kBleReportCharacteristic, 12, true, false}};
@@ -65,15 +66,15 @@ TEST(BleLinkWriteTest, WritesOnlyToTheConnectedMousesWritableCharacteristic) {
   const std::string other_product = "_vid&02045e_pid&0041_c0ffee001122";
   const auto& chars = kVendorCharacteristics;
   const std::vector<Case> cases{
-      {"link off", kMouse, path, chars, false, 15, 0},
-      {"lower-case path", kMouse, path, chars, true, 15, 1},
-      {"macro report", kMouse, path, chars, true, 131, 1},
-      {"too long for the value buffer", kMouse, path, chars, true, 997, 0},
-      {"disconnected", offline, path, chars, true, 15, 0},
-      {"no address matches nothing", no_address, path, chars, true, 15, 0},
-      {"no name", nameless, path, chars, true, 15, 0},
-      {"other product", kMouse, other_product, chars, true, 15, 0},
-      {"not writable", kMouse, path, read_only, true, 15, 0},
+      {"link off", kMouse, path, chars, false, 15, 0, true},
+      {"lower-case path", kMouse, path, chars, true, 15, 1, true},
+      {"macro report", kMouse, path, chars, true, 131, 1, true},
+      {"too long for the value buffer", kMouse, path, chars, true, 997, 0, true},
+      {"disconnected", offline, path, chars, true, 15, 0, false},
+      {"no address matches nothing", no_address, path, chars, true, 15, 0, false},
+      {"no name", nameless, path, chars, true, 15, 0, false},
+      {"other product", kMouse, other_product, chars, true, 15, 0, false},
+      {"not writable", kMouse, path, read_only, true, 15, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -82,8 +83,10 @@ TEST(BleLinkWriteTest, WritesOnlyToTheConnectedMousesWritableCharacteristic) {
     system.AddService(c.path, c.characteristics);
     BleLink link(system, {});
     if (c.on) link.SwitchOn();
-    const int calls_before = system.Calls();
     const std::vector<uint8_t> report = Report(c.report_length);
+    EXPECT_EQ(link.Probe(), c.reachable);
+    EXPECT_EQ(link.IsOn(), c.on);
+    const int calls_before = system.Calls();
     EXPECT_EQ(link.BleWrite(report), c.result);
     if (!c.on) {
       EXPECT_EQ(system.Calls(), calls_before) << "a link that is off touches nothing";

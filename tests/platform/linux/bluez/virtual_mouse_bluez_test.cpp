@@ -40,6 +40,7 @@ TEST(BluezVirtualMouseTest, TheLinkReachesTheVirtualMouseOverTheBus) {
   link::BleLink link(platform, [&](std::span<const uint8_t> v) {
     notified.Put({v.begin(), v.end()});
   });
+  EXPECT_TRUE(link.Probe());
   link.SwitchOn();
   std::vector<uint8_t> report(15);
   std::iota(report.begin(), report.end(), uint8_t{1});
@@ -57,6 +58,7 @@ TEST(BluezVirtualMouseTest, TheLinkReachesTheVirtualMouseOverTheBus) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1], std::make_pair(link::kDbtDeviceRemoveComplete, seen[0].second));
   EXPECT_FALSE(mouse.Notify(battery));
+  EXPECT_FALSE(link.Probe());
   EXPECT_EQ(link.BleWrite(report), 0);
 }
 
