@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools libqt6uitools6 libqt6svg6 qt6-qpa-plugins
   libgl-dev
-  libhidapi-dev libudev-dev
+  libhidapi-dev libudev-dev libsystemd-dev
   libx11-dev libxi-dev libxtst-dev
   libxkbcommon-dev libxkbcommon-x11-dev xkb-data
   xvfb xauth xdotool x11-apps x11-xkb-utils imagemagick dbus python3-dbusmock umockdev libumockdev-dev

@@ -1,0 +1,21 @@
+#include "link/ble/debug_line.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace vexel::link {
+
+std::string FormatLine(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list measure;
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  std::string line(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(line.data(), line.size() + 1, format, args);
+  va_end(args);
+  return line;
+}
+
+}  // namespace vexel::link

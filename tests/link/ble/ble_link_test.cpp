@@ -1,0 +1,197 @@
+#include "link/ble/ble_link.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <numeric>
+#include <thread>
+
+#include "link/ble/ble_status.h"
+#include "link/ble/fake_gatt_platform.h"
+
+namespace vexel::link {
+namespace {
+
+const std::string kMousePath =
+    "\\\\?\\bthledevice#{0000fee0-0000-1000-8000-00805f9b34fb}_dev_vid&02045e_pid&0040_rev&0001_"
+    "c0ffee001122#7&1";
+const BluetoothDevice kMouse{"Vexel", "BTHLE\\Dev_c0ffee001122", true};
+const std::vector<GattCharacteristic> kVendorCharacteristics{
+    {"fee3", kBleReportCharacteristic, 12, false, true},
+    {"fee4", kBleStatusCharacteristic, 12, true, false}};
+
+std::vector<uint8_t> Report(std::size_t length) {
+  std::vector<uint8_t> report(length);
+  std::iota(report.begin(), report.end(), uint8_t{1});
+  return report;
+}
+
+class BleLinkTest : public ::testing::Test {
+ protected:
+  BleLinkTest() {
+    platform.AddDevice(kMouse);
+    platform.AddService(kMousePath, kVendorCharacteristics);
+  }
+
+  FakeGattPlatform platform;
+  std::vector<std::vector<uint8_t>> notified;
+  std::vector<std::string> lines;
+  std::mutex lines_mutex;  // the worker and the UI thread both write lines
+  BleLink link{platform,
+               [this](std::span<const uint8_t> v) { notified.emplace_back(v.begin(), v.end()); },
+               [this](std::string_view line) {
+                 std::lock_guard lock(lines_mutex);
+                 lines.emplace_back(line);
+               }};
+};
+
+TEST(BleLinkWriteTest, WritesOnlyToTheConnectedMousesWritableCharacteristic) {
+  struct Case {
+    std::string name;
+    BluetoothDevice device;
+    std::string path;
+    std::vector<GattCharacteristic> characteristics;
+    bool on;
+    std::size_t report_length;
+    int32_t result;
+    bool reachable;  // what the probe says
+  };
+  const std::vector<GattCharacteristic> read_only{
+      {"fee3", kBleReportCharacteristic, 12, true, false}};
+  const BluetoothDevice offline{"Vexel", kMouse.hardware_id, false};
+  const BluetoothDevice no_address{"Other", "BTHLE-DEV", true};
+  const BluetoothDevice nameless{std::nullopt, kMouse.hardware_id, true};
+  const std::string& path = kMousePath;
+  const std::string other_product = "_vid&02045e_pid&0041_c0ffee001122";
+  const auto& chars = kVendorCharacteristics;
+  const std::vector<Case> cases{
+      {"link off", kMouse, path, chars, false, 15, 0, true},
+      {"lower-case path", kMouse, path, chars, true, 15, 1, true},
+      {"macro report", kMouse, path, chars, true, 131, 1, true},
+      {"too long for the value buffer", kMouse, path, chars, true, 997, 0, true},
+      {"disconnected", offline, path, chars, true, 15, 0, false},
+      {"no address matches nothing", no_address, path, chars, true, 15, 0, false},
+      {"no name", nameless, path, chars, true, 15, 0, false},
+      {"other product", kMouse, other_product, chars, true, 15, 0, false},
+      {"not writable", kMouse, path, read_only, true, 15, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeGattPlatform system;
+    system.AddDevice(c.device);
+    system.AddService(c.path, c.characteristics);
+    BleLink link(system, {});
+    if (c.on) link.SwitchOn();
+    const std::vector<uint8_t> report = Report(c.report_length);
+    EXPECT_EQ(link.Probe(), c.reachable);
+    EXPECT_EQ(link.IsOn(), c.on);
+    const int calls_before = system.Calls();
+    EXPECT_EQ(link.BleWrite(report), c.result);
+    if (!c.on) {
+      EXPECT_EQ(system.Calls(), calls_before) << "a link that is off touches nothing";
+    }
+    const auto writes = system.Writes();
+    ASSERT_EQ(writes.size(), c.result == 1 ? 1u : 0u);
+    if (writes.empty()) continue;
+    std::vector<uint8_t> value{static_cast<uint8_t>(c.report_length), 0, 0, 0};
+    value.insert(value.end(), report.begin(), report.end());
+    EXPECT_EQ(writes[0].characteristic_id, "fee3");
+    EXPECT_EQ(writes[0].value, value);
+  }
+}
+
+TEST_F(BleLinkTest, SubscribesWritesAndUnregistersWithItsDebugLines) {
+  link.SwitchOn();
+  ASSERT_EQ(platform.LiveSubscriptions(), 1u);
+  const std::vector<uint8_t> status{0x10, 0x10, 0x03, 0x00};
+  platform.Notify("fee4", status);
+  EXPECT_EQ(notified, std::vector<std::vector<uint8_t>>{status});
+
+  EXPECT_EQ(link.BleWrite(Report(8)), 1);
+  link.SwitchOff();
+  link.SwitchOff();  // nothing left to remove: no second line
+  EXPECT_EQ(platform.LiveSubscriptions(), 0u);
+  EXPECT_EQ(link.BleWrite(Report(8)), 0);
+
+  ASSERT_EQ(lines.size(), 7u);  // the write after switching off says nothing
+  EXPECT_EQ(lines[4].rfind("Value Add: 0x", 0), 0u);
+  lines[4] = "Value Add";
+  EXPECT_EQ(lines, (std::vector<std::string>{kMousePath + "\r\n",
+                                             "Setting Notification for ServiceHandle 12\n",
+                                             "iIdnex = 1\r\n", kMousePath + "\r\n", "Value Add",
+                                             "Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n",
+                                             "BluetoothGATTUnregisterEvent Success\r\n"}));
+}
+
+TEST_F(BleLinkTest, FailuresLeaveTheLinkOnAndSayWhy) {
+  platform.FailSubscribe(-110);
+  link.SwitchOn();
+  EXPECT_TRUE(link.IsOn());
+  EXPECT_EQ(lines.at(2), "BluetoothGATTRegisterEvent - Actual Data ffffff92\r\n");
+  platform.FailWrites(-5);
+  EXPECT_EQ(link.BleWrite(Report(8)), 0);
+  EXPECT_EQ(lines.back(), "Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n");
+  platform.FailCharacteristics(kMousePath, -19);
+  EXPECT_EQ(link.BleWrite(Report(8)), 0);
+  EXPECT_EQ(lines.back(), "BluetoothGATTGetCharacteristics - Buffer Size -19\r\n");
+}
+
+TEST_F(BleLinkTest, ASecondSubscriptionReplacesTheFirst) {
+  link.SwitchOn();
+  link.SwitchOn();
+  EXPECT_EQ(platform.LiveSubscriptions(), 1u);
+  platform.Notify("fee4", std::vector<uint8_t>{1, 2, 3, 4});
+  EXPECT_EQ(notified.size(), 1u);
+}
+
+TEST_F(BleLinkTest, AddressTableKeepsTheFirstHundredConnectedDevices) {
+  for (int i = 0; i < 104; ++i)
+    platform.AddDevice({"d", "BTHLE\\Dev_" + std::to_string(1000 + i) + "_x", true});
+  link.SwitchOn();
+  const auto addresses = link.Addresses();
+  ASSERT_EQ(addresses.size(), kBleAddressEntries);
+  EXPECT_EQ(addresses.front(), "c0ffee001122");
+  EXPECT_EQ(addresses.back(), "1098");
+}
+
+// Run under ThreadSanitizer: the worker writes while the UI thread switches.
+TEST_F(BleLinkTest, WriteOnTheWorkerIsSafeWhileTheLinkSwitches) {
+  std::atomic<bool> done{false};
+  std::jthread worker([&] {
+    while (!done) {
+      const int32_t result = link.BleWrite(Report(15));
+      EXPECT_TRUE(result == 0 || result == 1);
+    }
+  });
+  for (int i = 0; i < 200; ++i) {
+    link.SwitchOn();
+    link.SwitchOff();
+  }
+  done = true;
+  worker.join();
+  EXPECT_EQ(platform.LiveSubscriptions(), 0u);
+  EXPECT_EQ(link.BleWrite(Report(15)), 0);
+}
+
+TEST(BleStatusTest, DecodesLittleEndianCodeAndValue) {
+  struct Case {
+    std::vector<uint8_t> value;
+    std::optional<std::pair<uint16_t, uint16_t>> status;
+  };
+  const std::vector<Case> cases{{{}, std::nullopt},
+                                {{0x10, 0x10, 0x03}, std::nullopt},
+                                {{0x10, 0x10, 0x03, 0x00}, {{0x1010, 0x0003}}},
+                                {{0x10, 0x40, 0x01, 0x39, 0xFF}, {{0x4010, 0x3901}}}};
+  for (const Case& c : cases) {
+    const auto status = DecodeBleStatus(c.value);
+    ASSERT_EQ(status.has_value(), c.status.has_value());
+    if (!status) continue;
+    EXPECT_EQ(status->code, c.status->first);
+    EXPECT_EQ(status->value, c.status->second);
+  }
+  EXPECT_EQ(BleStatusTrace({0x1010, 3}, {9, 5, 7}), "dwLeft = 1010, dwRight = 0003, 9:5:7\r\n");
+}
+
+}  // namespace
+}  // namespace vexel::link
