@@ -4,6 +4,7 @@
 
 #include "app/dpi_msg.h"
 #include "app/msg_wnd.h"
+#include "platform/linux/xkb_keyboard_layout.h"
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
 #include "messages/app_messages.h"
@@ -44,6 +45,7 @@ void CMainWnd::InitWindow() {
     FindControl(name);
   }
   LoadHooks();
+  page_.SetMacroEditorHost({&hook_entries_, &CMsgWnd::Show, XkbKeyboardLayout::ForThisSession()});
   page_.LoadStoreAtStartup(Utf8ToUtf16(language_.Text("add_profile_text")));
 }
 

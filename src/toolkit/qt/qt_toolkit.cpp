@@ -161,13 +161,18 @@ std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
   QString patterns = ToQ(request.patterns);
   patterns.replace(';', ' ');
   const QString filter = ToQ(request.filter_name) + " (" + patterns + ")";
-  QWidget* parent = QApplication::activeWindow();
+  QFileDialog dialog(QApplication::activeWindow(), QString(), ToQ(request.initial_folder), filter);
+  if (request.mode == FileDialogRequest::Mode::kSave) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(ToQ(request.default_extension));
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
   DispatchScope scope(*this);
-  const QString path = request.mode == FileDialogRequest::Mode::kSave
-                           ? QFileDialog::getSaveFileName(parent, QString(), QString(), filter)
-                           : QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
-  if (path.isEmpty()) return std::nullopt;
-  return path.toStdString();
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
 }
 
 UserInput& QtToolkit::Input() {

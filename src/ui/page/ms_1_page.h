@@ -18,6 +18,7 @@
 #include "store/profile_store.h"
 #include "messages/app_messages.h"
 #include "toolkit/notification.h"
+#include "ui/macro/macro_editor_host.h"
 #include "ui/page/page_controls.h"
 #include "ui/page/page_services.h"
 
@@ -83,6 +84,13 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   // command is only remembered.
   void OnButtonMenuCommand(const std::string& name) { last_button_command_ = name; }
   const std::string& last_button_command() const { return last_button_command_; }
+
+  // ---- Macro editor (page_macros.cpp) ----
+  // What the main window lends every macro editor (hook table, message box).
+  void SetMacroEditorHost(MacroEditorHost host);
+  // "ms_1_btn_macro": the editor, modal and centred; the bindings follow after.
+  void OpenMacroEditor();
+  void RevalidateMacroBindings();
 
   // ---- Status readback ----
   void HandleStatus(uint16_t code, uint16_t value);
@@ -177,6 +185,7 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   SendObserver send_observer_;
   std::string last_button_command_;
   BatteryStatus battery_;
+  MacroEditorHost macro_editor_host_;
 };
 
 }  // namespace vexel
