@@ -68,9 +68,10 @@ def main():
             expected = [(LEFT, PRESS, 10), (LEFT, RELEASE, 10)]
             session.wait_until(lambda: stored_macros(macro_file) == [expected], "a left click stored")
             if screenshot:
+                session.type_text(session.find(editor, "Default delay in ms"), "50")
                 for name, code in (("Insert right click", RIGHT), ("Insert middle click", MIDDLE)):
                     session.click(session.find(editor, name))
-                    expected += [(code, PRESS, 10), (code, RELEASE, 10)]
+                    expected += [(code, PRESS, 50), (code, RELEASE, 50)]
                 session.wait_until(lambda: stored_macros(macro_file) == [expected], "six steps stored")
                 session.click(session.find(editor, "Mouse click buttons"))
                 extents = editor.queryComponent().getExtents(0)  # screen coordinates
@@ -83,6 +84,11 @@ def main():
             session.wait_until(lambda: not session.find_all(app, "Insert left click"), "the editor closed")
         print("macro editor e2e: ok")
         return 0
+    except Exception:
+        log = os.path.join(work, "program.log")
+        if os.path.exists(log):
+            sys.stderr.write("program output:\n" + open(log, errors="replace").read())
+        raise
     finally:
         shutil.rmtree(work, ignore_errors=True)
         shutil.rmtree(program, ignore_errors=True)

@@ -105,9 +105,13 @@ void CMS_1_Macro::Notify(const toolkit::Notification& n) {
     } else if (sender == c.mouse_action_combo) {
       OnMouseComboSelected(index);
     }
+  } else if (n.Is(toolkit::kNotifySetFocus)) {
+    if (sender == c.action_edit) StartKeyCapture();
   } else if (n.Is(toolkit::kNotifyKillFocus) || n.Is(toolkit::kNotifyReturn)) {
     // Enter in a field settles it as leaving the field does.
-    if (sender == c.name_edit) {
+    if (sender == c.action_edit && n.Is(toolkit::kNotifyKillFocus)) {
+      StopKeyCapture();
+    } else if (sender == c.name_edit) {
       RenameCurrentMacro();
     } else if (sender == c.delay_edit || sender == c.mouseaction_delay_edit) {
       OnActionDelayEdited(*sender);
@@ -353,7 +357,18 @@ void CMS_1_Macro::StopRecording() {
 }
 
 void CMS_1_Macro::RecordEvent(const toolkit::Message& /*message*/) {
+  // Hook events are taken only while recording or capturing a key; until
+  // recording is built there is never a target, and events are dropped.
   if (hook_target_ == HookTarget::kNone) return;
+}
+
+void CMS_1_Macro::StartKeyCapture() {
+  // Capturing needs the keyboard hook, which comes with recording; until then
+  // the field only shows the step's key.
+}
+
+void CMS_1_Macro::StopKeyCapture() {
+  if (hook_target_ == HookTarget::kKeyCapture) hook_target_ = HookTarget::kNone;
 }
 
 void CMS_1_Macro::Debug(std::string_view line) const {

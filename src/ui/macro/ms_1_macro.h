@@ -57,6 +57,10 @@ class CMS_1_Macro : public toolkit::Window {
   void StartRecording();
   void StopRecording();
   void RecordEvent(const toolkit::Message& message);
+  // While "ms_1_macro_action_edit" has the focus, the next key pressed becomes
+  // the selected step's key.
+  void StartKeyCapture();
+  void StopKeyCapture();
 
   // ---- State, for the page and for tests ----
   const MacroRecord* current_macro() const { return current_macro_; }

@@ -62,14 +62,19 @@ class AtspiSession:
         return process
 
     def _start_xvfb(self):
-        for number in range(90, 190):
-            if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
-                continue
-            self._spawn(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"])
-            os.environ["DISPLAY"] = f":{number}"
-            self.wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{number}"), "Xvfb")
-            return
-        raise AtspiError("no free X display number")
+        # Xvfb picks a free display itself and writes its number to the pipe.
+        read_end, write_end = os.pipe()
+        process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        )
+        self.processes.append(process)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise AtspiError("Xvfb did not start")
+        os.environ["DISPLAY"] = f":{number}"
 
     # ---- The program ----
 
@@ -154,7 +159,7 @@ def copy_program_folder(bin_dir, files, links):
     for name in files:
         shutil.copy2(os.path.join(bin_dir, name), os.path.join(folder, name))
     for name in links:
-        source = os.path.join(bin_dir, name)
+        source = os.path.abspath(os.path.join(bin_dir, name))
         if os.path.exists(source):
             os.symlink(source, os.path.join(folder, name))
     return folder

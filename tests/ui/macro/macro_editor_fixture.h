@@ -9,7 +9,6 @@
 
 #include "app/msg_wnd.h"
 #include "platform/fake_keyboard_layout.h"
-#include "store/names.h"
 #include "store/store_files.h"
 #include "store/utf16_name.h"
 #include "support/run_command.h"
@@ -23,11 +22,11 @@ namespace vexel::testing {
 inline MacroAction Step(uint8_t code, uint8_t kind, uint16_t delay) {
   return {code, kind, delay};
 }
-
 // n presses of key A, each with `delay` ms.
 inline std::vector<MacroAction> Steps(int n, uint16_t delay = 20) {
   return std::vector<MacroAction>(n, Step(4, kActionPress, delay));
 }
+using Library = std::vector<std::pair<std::u16string, std::vector<MacroAction>>>;
 
 class MacroEditorTest : public ::testing::Test {
  protected:
@@ -38,32 +37,24 @@ class MacroEditorTest : public ::testing::Test {
     toolkit.SetLanguageTable(language);
   }
 
-  // Puts macros in the library (and macro.data) before the editor opens.
-  void Seed(const std::vector<std::pair<std::u16string, std::vector<MacroAction>>>& macros) {
-    {
-      auto state = store.Lock();
-      for (const auto& [name, steps] : macros) {
-        auto macro = MakeZeroMacro();
-        SetName(macro->name, name);
-        macro->action_count = static_cast<int32_t>(steps.size());
-        std::copy(steps.begin(), steps.end(), macro->actions);
-        state->macros.push_back(std::move(macro));
-      }
+  // Saves `macros` as the library and opens the editor on it.
+  void Open(const Library& macros = {}) {
+    for (const auto& [name, steps] : macros) {
+      auto macro = MakeZeroMacro();
+      SetName(macro->name, name);
+      macro->action_count = static_cast<int32_t>(steps.size());
+      std::copy(steps.begin(), steps.end(), macro->actions);
+      store.Lock()->macros.push_back(std::move(macro));
     }
     ASSERT_TRUE(store.SaveMacros());
-  }
-
-  void Open() {
-    MacroEditorHost host;
-    host.message_box = &CMsgWnd::Show;
-    host.keyboard_layout = std::make_shared<FakeKeyboardLayout>();
-    editor = std::make_unique<CMS_1_Macro>(toolkit, store, std::move(host));
+    editor = std::make_unique<CMS_1_Macro>(
+        toolkit, store,
+        MacroEditorHost{nullptr, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()});
     ASSERT_TRUE(editor->Create());
   }
-  // Opens the editor on a library of one macro with `steps`, selected.
+  // The editor on one macro with `steps`, selected.
   void OpenWith(const std::vector<MacroAction>& steps) {
-    Seed({{u"Macro1", steps}});
-    Open();
+    Open({{u"Macro1", steps}});
     Choose("ms_1_macro_list", 0);
   }
 
@@ -78,10 +69,11 @@ class MacroEditorTest : public ::testing::Test {
   }
   // Types into a field and leaves it, as a user tabbing on does.
   void Enter(const std::string& name, const std::string& text) {
+    const char* next =
+        name == "ms_1_default_delay_edit" ? "ms_1_macro_name_edit" : "ms_1_default_delay_edit";
     ASSERT_TRUE(toolkit.Input().Focus(C(name)));
     ASSERT_TRUE(toolkit.Input().Type(C(name), text));
-    ASSERT_TRUE(toolkit.Input().Focus(
-        C(name == "ms_1_default_delay_edit" ? "ms_1_macro_name_edit" : "ms_1_default_delay_edit")));
+    ASSERT_TRUE(toolkit.Input().Focus(C(next)));
   }
 
   // What macro.data holds now.
@@ -91,8 +83,7 @@ class MacroEditorTest : public ::testing::Test {
     return library;
   }
   std::vector<MacroAction> StoredSteps(int macro) {
-    const MacroLibrary library = Stored();
-    const MacroRecord& record = *library.at(macro);
+    const MacroRecord& record = *Stored().at(macro);
     return {record.actions, record.actions + record.action_count};
   }
   std::vector<std::u16string> StoredNames() {
@@ -100,16 +91,16 @@ class MacroEditorTest : public ::testing::Test {
     for (const auto& macro : Stored()) names.emplace_back(NameView(macro->name));
     return names;
   }
-  // The shown text of part "key", "action" or "delay" of an action row.
-  std::string RowText(int row, const char* part) {
-    toolkit::Control* found =
-        editor->ActionRow(row) ? editor->ActionRow(row)->FindChild(part) : nullptr;
-    return found ? found->ShownText() : "<no row>";
-  }
   std::vector<MacroAction> Working() {
     std::vector<MacroAction> steps;
     for (int i = 0; i < editor->working_count(); ++i) steps.push_back(editor->working_action(i));
     return steps;
+  }
+  // The shown text of "key", "action" or "delay" of an action row.
+  std::string RowText(int row, const char* part) {
+    toolkit::Control* found =
+        editor->ActionRow(row) ? editor->ActionRow(row)->FindChild(part) : nullptr;
+    return found ? found->ShownText() : "<no row>";
   }
 
   ManualClock clock;

@@ -62,9 +62,7 @@ TEST_P(InsertClick, AddsPressAndReleaseAfterTheSelectionOrNothing) {
   const InsertCase& c = GetParam();
   OpenWith(Steps(c.steps));
   if (c.selected >= 0) Choose("ms_1_macro_action_list", c.selected);
-  if (c.selected < 0 && c.steps > 0) {
-    C("ms_1_macro_action_list").SelectItem(-1, true);
-  }
+  if (c.selected < 0) C("ms_1_macro_action_list").SelectItem(-1, true);
   Click(c.delay_option);
   Enter("ms_1_default_delay_edit", c.default_delay);
   Click("ms_1_macro_insert_mouse_btn");
@@ -181,26 +179,12 @@ TEST_F(MacroEditorTest, ClearEmptiesTheMacroAndEditCheckNeedsARow) {
 }
 
 TEST_F(MacroEditorTest, WithoutAMacroNothingReachesTheLibrary) {
-  Seed({{u"Macro1", Steps(2)}});
-  Open();
+  Open({{u"Macro1", Steps(2)}});
   for (const char* name : {"ms_1_macro_clear_action_btn", "ms_1_macro_export_btn"}) Click(name);
   Click("ms_1_macro_insert_mouse_btn");
   Click("ms_1_macro_key2_btn");
   EXPECT_EQ(StoredSteps(0), Steps(2));
   EXPECT_TRUE(toolkit.FileDialogLog().empty());
-}
-
-TEST(MacroRules, CapacityAndDelayText) {
-  EXPECT_EQ(CapacityUnits(FullMacro()), 47);
-  EXPECT_EQ(CapacityUnits(Steps(46, 1280)), 46);
-  EXPECT_EQ(CapacityUnits(Steps(2, 1281)), 4);
-  struct {
-    const char* text;
-    uint16_t delay;
-  } cases[] = {{"", 10},   {"9", 10},        {"10", 10},
-               {"11", 11}, {"65535", 65535}, {"99999999999999999999", 65535},
-               {"-5", 10}, {" 42ms", 42}};
-  for (const auto& c : cases) EXPECT_EQ(BoundedDelay(c.text), c.delay) << c.text;
 }
 
 }  // namespace
