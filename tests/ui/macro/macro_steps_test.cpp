@@ -1,7 +1,8 @@
 // Editing the steps of one macro: capacity, insert-click buttons, delays,
 // moves and deletes, each checked in the working copy and in macro.data.
+#include <fstream>
+
 #include "macro_editor_fixture.h"
-#include "ui/macro/macro_rules.h"
 
 namespace vexel::testing {
 namespace {
@@ -185,6 +186,17 @@ TEST_F(MacroEditorTest, WithoutAMacroNothingReachesTheLibrary) {
   Click("ms_1_macro_key2_btn");
   EXPECT_EQ(StoredSteps(0), Steps(2));
   EXPECT_TRUE(toolkit.FileDialogLog().empty());
+}
+
+TEST_F(MacroEditorTest, AFailedSaveKeepsTheEditInTheLibrary) {
+  OpenWith(Steps(1));
+  // A file where the store's folder belongs makes every save fail.
+  std::filesystem::remove_all(store.paths().folder);
+  std::ofstream(store.paths().folder) << "not a folder";
+  Click("ms_1_macro_insert_mouse_btn");
+  Click("ms_1_macro_key1_btn");
+  EXPECT_EQ(store.Lock()->macros[0]->action_count, 3);
+  EXPECT_EQ(Working().size(), 3u);
 }
 
 }  // namespace
