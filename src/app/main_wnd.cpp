@@ -4,7 +4,6 @@
 
 #include "app/dpi_msg.h"
 #include "app/msg_wnd.h"
-#include "platform/linux/xkb_keyboard_layout.h"
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
 #include "messages/app_messages.h"
@@ -45,7 +44,7 @@ void CMainWnd::InitWindow() {
     FindControl(name);
   }
   LoadHooks();
-  page_.SetMacroEditorHost({&hook_entries_, &CMsgWnd::Show, XkbKeyboardLayout::ForThisSession()});
+  page_.SetMacroEditorHost({&hook_entries_, &CMsgWnd::Show});
   page_.LoadStoreAtStartup(Utf8ToUtf16(language_.Text("add_profile_text")));
 }
 

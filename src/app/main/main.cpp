@@ -6,6 +6,7 @@
 
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
+#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
                  toolkit.ResourceFolder().c_str());
     return 2;
   }
+  window->page().SetMacroKeyboardLayout(vexel::XkbKeyboardLayout::ForThisSession());
   window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
   window->CenterWindow();
   window->Show();

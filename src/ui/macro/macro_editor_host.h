@@ -1,7 +1,8 @@
 // What the macro editor takes from the program around it besides the store:
 // the hook library's entry table (for recording), the message box and the
-// keyboard layout that names keys. The main window fills it; the settings page
-// hands it to every editor it opens.
+// keyboard layout that names keys. The main window lends the first two, the
+// program's entry the layout; the settings page hands all of it to every
+// editor it opens.
 #pragma once
 
 #include <functional>

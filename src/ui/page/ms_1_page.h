@@ -88,6 +88,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private protocol::ApplyHost
   // ---- Macro editor (page_macros.cpp) ----
   // What the main window lends every macro editor (hook table, message box).
   void SetMacroEditorHost(MacroEditorHost host);
+  // The layout that names keys in the editor (the program's X keyboard).
+  void SetMacroKeyboardLayout(std::shared_ptr<const KeyboardLayout> layout);
   // "ms_1_btn_macro": the editor, modal and centred; the bindings follow after.
   void OpenMacroEditor();
   void RevalidateMacroBindings();

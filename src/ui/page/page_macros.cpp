@@ -9,6 +9,10 @@ void CMS_1_Page::SetMacroEditorHost(MacroEditorHost host) {
   macro_editor_host_ = std::move(host);
 }
 
+void CMS_1_Page::SetMacroKeyboardLayout(std::shared_ptr<const KeyboardLayout> layout) {
+  macro_editor_host_.keyboard_layout = std::move(layout);
+}
+
 void CMS_1_Page::OpenMacroEditor() {
   MacroEditorHost host = macro_editor_host_;
   if (!host.debug) host.debug = services_.debug;
