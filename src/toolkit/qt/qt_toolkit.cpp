@@ -161,7 +161,15 @@ std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
   QString patterns = ToQ(request.patterns);
   patterns.replace(';', ' ');
   const QString filter = ToQ(request.filter_name) + " (" + patterns + ")";
-  QFileDialog dialog(QApplication::activeWindow(), QString(), ToQ(request.initial_folder), filter);
+  // No parent: the dialog keeps the system's look instead of inheriting the
+  // skin's style sheet (light texts on its light panels). Modal to the whole
+  // program and placed over the window that asked.
+  QFileDialog dialog(nullptr, QString(), ToQ(request.initial_folder), filter);
+  dialog.setWindowModality(Qt::ApplicationModal);
+  if (const QWidget* over = QApplication::activeWindow()) {
+    dialog.adjustSize();
+    dialog.move(over->frameGeometry().center() - dialog.rect().center());
+  }
   if (request.mode == FileDialogRequest::Mode::kSave) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

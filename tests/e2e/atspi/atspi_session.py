@@ -4,8 +4,8 @@ Run a test under a private session bus, one XDG_RUNTIME_DIR per test:
 
     run_atspi_test.sh /usr/bin/python3 my_test.py ARGS...
 
-Inside, start the accessibility bus, the X display (unless DISPLAY is set)
-and the program, then find controls by accessible name:
+Inside, start an X display of its own, the accessibility bus and the
+program, then find controls by accessible name:
 
     with AtspiSession() as session:
         app = session.start_program([binary], env={...}, name="vexel-mouse")
@@ -13,6 +13,7 @@ and the program, then find controls by accessible name:
 """
 
 import os
+import random
 import shutil
 import subprocess
 import tempfile
@@ -34,8 +35,7 @@ class AtspiSession:
     def __enter__(self):
         if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
             raise AtspiError("needs a session bus: run under dbus-run-session")
-        if not os.environ.get("DISPLAY"):
-            self._start_xvfb()
+        self._start_xvfb()
         self._spawn([ATSPI_LAUNCHER, "--launch-immediately"])
         # pyatspi finds the accessibility bus through the launcher, so it is
         # imported only once the launcher runs.
@@ -62,19 +62,28 @@ class AtspiSession:
         return process
 
     def _start_xvfb(self):
-        # Xvfb picks a free display itself and writes its number to the pipe.
-        read_end, write_end = os.pipe()
-        process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-        )
-        self.processes.append(process)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise AtspiError("Xvfb did not start")
-        os.environ["DISPLAY"] = f":{number}"
+        # A display number of our own, away from the usual ones: engineers and
+        # CI jobs that share a machine may not see each other's lock files,
+        # but they do share the abstract socket names of the displays.
+        for _ in range(8):
+            number = random.randrange(1000, 30000)
+            display = f":{number}"
+            process = subprocess.Popen(
+                ["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            )
+            end = time.monotonic() + 10
+            while time.monotonic() < end and process.poll() is None:
+                probe = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
+                                       env=dict(os.environ, DISPLAY=display))
+                if probe.returncode == 0:
+                    self.processes.append(process)
+                    os.environ["DISPLAY"] = display
+                    return
+                time.sleep(0.1)
+            process.kill()
+            process.wait()
+        raise AtspiError("no X display could be started")
 
     # ---- The program ----
 
