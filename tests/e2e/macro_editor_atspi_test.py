@@ -51,7 +51,7 @@ def main():
     try:
         with AtspiSession() as session:
             socket = os.path.join(work, "mouse.sock")
-            session._spawn([os.path.join(bin_dir, "vexel-mouse-sim"), "serve", "--socket", socket])
+            session.spawn([os.path.join(bin_dir, "vexel-mouse-sim"), "serve", "--socket", socket])
             session.wait_until(lambda: os.path.exists(socket), "the virtual mouse")
             app = session.start_program(
                 [os.path.join(program, "vexel-mouse")],

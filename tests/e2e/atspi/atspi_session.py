@@ -36,7 +36,7 @@ class AtspiSession:
         if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
             raise AtspiError("needs a session bus: run under dbus-run-session")
         self._start_xvfb()
-        self._spawn([ATSPI_LAUNCHER, "--launch-immediately"])
+        self.spawn([ATSPI_LAUNCHER, "--launch-immediately"])
         # pyatspi finds the accessibility bus through the launcher, so it is
         # imported only once the launcher runs.
         import pyatspi  # noqa: E402
@@ -55,7 +55,8 @@ class AtspiSession:
                     process.wait()
         return False
 
-    def _spawn(self, argv, env=None, log=None):
+    def spawn(self, argv, env=None, log=None):
+        """Starts a helper process that ends with the session."""
         out = open(log, "wb") if log else subprocess.DEVNULL
         process = subprocess.Popen(argv, env=env, stdout=out, stderr=subprocess.STDOUT)
         self.processes.append(process)
@@ -93,7 +94,7 @@ class AtspiSession:
         full_env.update(env or {})
         full_env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         full_env.setdefault("QT_QPA_PLATFORM", "xcb")
-        process = self._spawn(argv, env=full_env, log=log)
+        process = self.spawn(argv, env=full_env, log=log)
         app_name = name or os.path.basename(argv[0])
 
         def application():
