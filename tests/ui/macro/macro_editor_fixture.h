@@ -83,7 +83,8 @@ class MacroEditorTest : public ::testing::Test {
     return library;
   }
   std::vector<MacroAction> StoredSteps(int macro) {
-    const MacroRecord& record = *Stored().at(macro);
+    const MacroLibrary library = Stored();
+    const MacroRecord& record = *library.at(macro);
     return {record.actions, record.actions + record.action_count};
   }
   std::vector<std::u16string> StoredNames() {
