@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core libtinyxml2-dev
   nlohmann-json3-dev
+  python3-pyatspi at-spi2-core gir1.2-atspi-2.0
   libqt6opengl6-dev
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )

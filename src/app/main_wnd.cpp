@@ -63,6 +63,7 @@ void CMainWnd::InitWindow() {
     FindControl(name);
   }
   LoadHooks();
+  page_.SetMacroEditorHost({&hook_entries_, &CMsgWnd::Show});
   page_.LoadStoreAtStartup(Utf8ToUtf16(language_.Text("add_profile_text")));
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/toolkit.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "toolkit/control.h"
@@ -84,6 +85,11 @@ std::optional<std::optional<std::string>> Toolkit::TakeFileDialogAnswer(
   if (file_answers_.empty()) return std::nullopt;
   std::optional<std::string> answer = std::move(file_answers_.front());
   file_answers_.pop_front();
+  if (answer && request.mode == FileDialogRequest::Mode::kSave &&
+      !request.default_extension.empty() &&
+      !std::filesystem::path(*answer).filename().has_extension()) {
+    *answer += "." + request.default_extension;
+  }
   return answer;
 }
 

@@ -31,6 +31,9 @@ struct FileDialogRequest {
   std::string filter_name;  // "Profile Flie"
   std::string patterns;     // "*.pro;*.PRO"
   // kOpen: only existing files can be chosen. kSave: asks before overwriting.
+  std::string initial_folder{};  // where the dialog opens; "" = the system's choice
+  // kSave: added ("." + extension) to a chosen name that has no extension.
+  std::string default_extension{};
 };
 
 class Toolkit {
@@ -118,7 +121,8 @@ class Toolkit {
   void DeleteRetired();
   // Logs the modal run and runs its script, if one is queued; false if none.
   bool RunModalScript(Window& window);
-  // Logs the request; the scripted answer if one is queued.
+  // Logs the request; the scripted answer if one is queued, with the
+  // request's default extension as the real dialog would add it.
   std::optional<std::optional<std::string>> TakeFileDialogAnswer(const FileDialogRequest& request);
 
  private:

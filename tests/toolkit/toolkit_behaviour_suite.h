@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -586,6 +587,27 @@ TYPED_TEST_P(ToolkitBehaviour, MessageBoxAnswersOkOnlyForItsOkButton) {
             std::vector<std::string>(cases.size(), std::string("MsgWnd")));
 }
 
+TYPED_TEST_P(ToolkitBehaviour, ScriptedSaveAnswersTakeTheDefaultExtension) {
+  FileDialogRequest save{FileDialogRequest::Mode::kSave, "Macro Flie", "*.macro;*.MACRO",
+                         "/tmp", "macro"};
+  FileDialogRequest open = save;
+  open.mode = FileDialogRequest::Mode::kOpen;
+  const struct {
+    const FileDialogRequest& request;
+    std::optional<std::string> answer;
+    std::optional<std::string> expected;
+  } cases[] = {{save, "/tmp/a", "/tmp/a.macro"},
+               {save, "/tmp/a.bin", "/tmp/a.bin"},
+               {save, "/tmp/v1.2/a", "/tmp/v1.2/a.macro"},
+               {save, std::nullopt, std::nullopt},
+               {open, "/tmp/a", "/tmp/a"}};
+  for (const auto& c : cases) {
+    this->toolkit_->ScriptFileDialog(c.answer);
+    EXPECT_EQ(this->toolkit_->RunFileDialog(this->window_.get(), c.request), c.expected);
+  }
+  EXPECT_EQ(this->toolkit_->FileDialogLog().back().initial_folder, "/tmp");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(
     ToolkitBehaviour, FindsControlsByNameAndTracesAMissingOne, EachUserActionRaisesItsNotification,
     UnreachableControlsTakeNoUserAction, ProgrammaticChangesRaiseNothingUnlessAsked,
@@ -595,6 +617,7 @@ REGISTER_TYPED_TEST_SUITE_P(
     ASecondCloseAndADestroyedWindowCallNothing, MessagesToAClosedWindowAreDropped,
     LabelsShowKeysThroughTheLanguageTableOrPlainText, ListsAndCombosKeepItemsWithFixedHeights,
     ControlStateRoundTrips, VirtualWindowsReceiveTheirBranchesNotifications,
-    MenuCommandsCarryTheItemName, MessageBoxAnswersOkOnlyForItsOkButton);
+    MenuCommandsCarryTheItemName, MessageBoxAnswersOkOnlyForItsOkButton,
+    ScriptedSaveAnswersTakeTheDefaultExtension);
 
 }  // namespace vexel::toolkit::testing

@@ -12,6 +12,7 @@
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "messages/app_messages.h"
+#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
     QApplication::closeAllWindows();
     window->Close(0);
   });
+  window->page().SetMacroKeyboardLayout(vexel::XkbKeyboardLayout::ForThisSession());
   window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
   window->CenterWindow();
   window->Show();

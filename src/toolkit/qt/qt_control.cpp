@@ -93,7 +93,9 @@ void QtControl::ConnectSignals() {
         if (on) Raise(kNotifySelectChanged, 1);
       });
     } else if (kind_ == ControlKind::kCheck) {
-      QObject::connect(button, &QAbstractButton::clicked, context,
+      // toggled, not clicked: assistive technologies toggle a check box
+      // without clicking it. Programmatic changes are blocked (SetChecked).
+      QObject::connect(button, &QAbstractButton::toggled, context,
                        [this](bool checked) { Raise(kNotifyCheckClick, checked ? 1 : 0); });
     }
   } else if (auto* line = qobject_cast<QLineEdit*>(widget_)) {

@@ -161,13 +161,26 @@ std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
   QString patterns = ToQ(request.patterns);
   patterns.replace(';', ' ');
   const QString filter = ToQ(request.filter_name) + " (" + patterns + ")";
-  QWidget* parent = QApplication::activeWindow();
+  // No parent: the dialog keeps the system's look instead of inheriting the
+  // skin's style sheet (light texts on its light panels). Modal to the whole
+  // program and placed over the window that asked.
+  QFileDialog dialog(nullptr, QString(), ToQ(request.initial_folder), filter);
+  dialog.setWindowModality(Qt::ApplicationModal);
+  if (const QWidget* over = QApplication::activeWindow()) {
+    dialog.adjustSize();
+    dialog.move(over->frameGeometry().center() - dialog.rect().center());
+  }
+  if (request.mode == FileDialogRequest::Mode::kSave) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(ToQ(request.default_extension));
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
   DispatchScope scope(*this);
-  const QString path = request.mode == FileDialogRequest::Mode::kSave
-                           ? QFileDialog::getSaveFileName(parent, QString(), QString(), filter)
-                           : QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
-  if (path.isEmpty()) return std::nullopt;
-  return path.toStdString();
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
 }
 
 UserInput& QtToolkit::Input() {

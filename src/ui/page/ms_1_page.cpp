@@ -75,6 +75,8 @@ void CMS_1_Page::Notify(const toolkit::Notification& notification) {
     OnSectionCheck(notification);
   } else if (notification.Is(toolkit::kNotifyItemSelect)) {
     if (sender == controls_.list_profile) OnProfileSelected(static_cast<int>(notification.wparam));
+  } else if (notification.Is(toolkit::kNotifyClick) && sender == controls_.button_macro) {
+    OpenMacroEditor();
   } else if (notification.Is(toolkit::kNotifyClick)) {
     if (sender == controls_.apply_btn || sender == controls_.btn_apply_dpi) RequestApply();
   }

@@ -14,6 +14,7 @@
 #include "link/device_session.h"
 #include "store/profile_store.h"
 #include "toolkit/notification.h"
+#include "ui/macro/macro_editor_host.h"
 #include "ui/page/page_controls.h"
 #include "ui/page/page_services.h"
 
@@ -55,6 +56,15 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   // ---- Shown from the session's state ----
   void ShowBatteryLevel(int percent) override;
   void RefreshLinkControls() override;
+
+  // ---- Macro editor (page_macros.cpp) ----
+  // What the main window lends every macro editor (hook table, message box).
+  void SetMacroEditorHost(MacroEditorHost host);
+  // The layout that names keys in the editor (the program's X keyboard).
+  void SetMacroKeyboardLayout(std::shared_ptr<const KeyboardLayout> layout);
+  // "ms_1_btn_macro": the editor, modal and centred; the bindings follow after.
+  void OpenMacroEditor();
+  void RevalidateMacroBindings();
   void RefreshLightRows();
 
   // ---- Page operations ----
@@ -99,6 +109,7 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   // save succeeds.
   bool save_failure_shown_ = false;
   std::string last_button_command_;
+  MacroEditorHost macro_editor_host_;
 };
 
 }  // namespace vexel

@@ -1,0 +1,116 @@
+// The macro editor on the headless toolkit with a store in a temporary folder,
+// the real language file, the real message box and a US keyboard.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/msg_wnd.h"
+#include "platform/fake_keyboard_layout.h"
+#include "store/store_files.h"
+#include "store/utf16_name.h"
+#include "support/run_command.h"
+#include "toolkit/control.h"
+#include "toolkit/headless/headless_toolkit.h"
+#include "toolkit/user_input.h"
+#include "ui/macro/ms_1_macro.h"
+
+namespace vexel::testing {
+
+inline MacroAction Step(uint8_t code, uint8_t kind, uint16_t delay) {
+  return {code, kind, delay};
+}
+// n presses of key A, each with `delay` ms.
+inline std::vector<MacroAction> Steps(int n, uint16_t delay = 20) {
+  return std::vector<MacroAction>(n, Step(4, kActionPress, delay));
+}
+using Library = std::vector<std::pair<std::u16string, std::vector<MacroAction>>>;
+
+class MacroEditorTest : public ::testing::Test {
+ protected:
+  MacroEditorTest() {
+    toolkit.SetResourceFolder(std::string(VEXEL_SOURCE_DIR) + "/res");
+    toolkit.SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
+    EXPECT_TRUE(language.LoadFile(std::string(VEXEL_SOURCE_DIR) + "/res/lan.xml"));
+    toolkit.SetLanguageTable(language);
+  }
+
+  // Saves `macros` as the library and opens the editor on it.
+  void Open(const Library& macros = {}) {
+    for (const auto& [name, steps] : macros) {
+      auto macro = MakeZeroMacro();
+      SetName(macro->name, name);
+      macro->action_count = static_cast<int32_t>(steps.size());
+      std::copy(steps.begin(), steps.end(), macro->actions);
+      store.Lock()->macros.push_back(std::move(macro));
+    }
+    ASSERT_TRUE(store.SaveMacros());
+    editor = std::make_unique<CMS_1_Macro>(
+        toolkit, store,
+        MacroEditorHost{nullptr, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()});
+    ASSERT_TRUE(editor->Create());
+  }
+  // The editor on one macro with `steps`, selected.
+  void OpenWith(const std::vector<MacroAction>& steps) {
+    Open({{u"Macro1", steps}});
+    Choose("ms_1_macro_list", 0);
+  }
+
+  toolkit::Control& C(const std::string& name) {
+    toolkit::Control* control = editor->FindControl(name);
+    if (control == nullptr) throw std::runtime_error("no control " + name);
+    return *control;
+  }
+  void Click(const std::string& name) { EXPECT_TRUE(toolkit.Input().Click(C(name))); }
+  void Choose(const std::string& name, int index) {
+    EXPECT_TRUE(toolkit.Input().ChooseItem(C(name), index));
+  }
+  // Types into a field and leaves it, as a user tabbing on does.
+  void Enter(const std::string& name, const std::string& text) {
+    const char* next =
+        name == "ms_1_default_delay_edit" ? "ms_1_macro_name_edit" : "ms_1_default_delay_edit";
+    ASSERT_TRUE(toolkit.Input().Focus(C(name)));
+    ASSERT_TRUE(toolkit.Input().Type(C(name), text));
+    ASSERT_TRUE(toolkit.Input().Focus(C(next)));
+  }
+
+  // What macro.data holds now.
+  MacroLibrary Stored() {
+    MacroLibrary library;
+    LoadMacros(store.paths(), library);
+    return library;
+  }
+  std::vector<MacroAction> StoredSteps(int macro) {
+    const MacroLibrary library = Stored();
+    const MacroRecord& record = *library.at(macro);
+    return {record.actions, record.actions + record.action_count};
+  }
+  std::vector<std::u16string> StoredNames() {
+    std::vector<std::u16string> names;
+    for (const auto& macro : Stored()) names.emplace_back(NameView(macro->name));
+    return names;
+  }
+  std::vector<MacroAction> Working() {
+    std::vector<MacroAction> steps;
+    for (int i = 0; i < editor->working_count(); ++i) steps.push_back(editor->working_action(i));
+    return steps;
+  }
+  // The shown text of "key", "action" or "delay" of an action row.
+  std::string RowText(int row, const char* part) {
+    toolkit::Control* found =
+        editor->ActionRow(row) ? editor->ActionRow(row)->FindChild(part) : nullptr;
+    return found ? found->ShownText() : "<no row>";
+  }
+
+  ManualClock clock;
+  toolkit::headless::HeadlessToolkit toolkit{clock};
+  LanguageTable language;
+  TempDir data;
+  ProfileStore store{StorePaths{data.path() / "Data" / "ms_1"}};
+  std::vector<std::string> trace;
+  std::unique_ptr<CMS_1_Macro> editor;
+};
+
+}  // namespace vexel::testing
