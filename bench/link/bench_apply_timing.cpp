@@ -60,7 +60,7 @@ double TimeOneApply(const std::string& unplug, const std::string& link) {
   SteadyClock clock;
   DlLibraryLoader loader;
   HidapiProbe probe;
-  SessionLoop loop;
+  SessionLoop loop(clock);
   ProfileStore store(StorePaths{data.path()});
   DeviceSession session(SessionServices{clock, loader, probe, VEXEL_BIN_DIR, {}}, store,
                         loop.PostTarget());

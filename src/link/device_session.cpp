@@ -12,8 +12,6 @@
 namespace vexel {
 namespace {
 
-constexpr Clock::Ms kArrivalWait{1000};  // the device enumerates before it is opened
-
 // The transport of a loaded library; none (an absent transport) without one.
 protocol::TransportSend SendThrough(FeatureDriver* driver) {
   if (driver == nullptr) return nullptr;

@@ -93,6 +93,9 @@ struct SessionServices {
 
 class DeviceSession : private protocol::ApplyHost {
  public:
+  // A device that arrives enumerates for this long before it is opened.
+  static constexpr Clock::Ms kArrivalWait{1000};
+
   // `ui_post` reaches the UI thread: the driver monitors post 1537-1540 to
   // it and the worker posts kMsgWorkerEffect; both come back through
   // HandleMessage. Its context must outlive the session.

@@ -8,15 +8,19 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
-#include <thread>
+#include <optional>
 
 #include "hiddriver/hiddriver.h"
 #include "link/device_session.h"
+#include "messages/app_messages.h"
+#include "platform/clock.h"
 
 namespace vexel {
 
 class SessionLoop {
  public:
+  explicit SessionLoop(Clock& clock) : clock_(clock) {}
+
   struct Message {
     uint32_t id;
     uintptr_t wparam;
@@ -26,35 +30,51 @@ class SessionLoop {
   // For the session and the driver monitors; valid while the loop lives.
   VexelPostTarget PostTarget() { return VexelPostTarget{&SessionLoop::Post, this}; }
 
-  // Hands every queued message to `session` (UI-thread work) until `done`
-  // holds or `limit` has passed. True when `done` held.
+  // Hands the queued messages to `session` (UI-thread work) one by one until
+  // `done` holds or `limit` has passed. True when `done` held. The limit is
+  // kept whatever the mouse sends: an arrival whose wait would run past it is
+  // left in the queue, and a storm of messages is cut off at the limit.
   template <typename Done>
-  bool PumpUntil(DeviceSession& session, std::chrono::steady_clock::duration limit, Done done) {
-    const auto end = std::chrono::steady_clock::now() + limit;
+  bool PumpUntil(DeviceSession& session, Clock::Ms limit, Done done) {
+    const Clock::Ms end = clock_.Now() + limit;
     for (;;) {
-      for (const Message& message : Take()) {
-        session.HandleMessage(message.id, message.wparam, message.lparam);
+      while (clock_.Now() < end) {
+        const std::optional<Message> message = TakeOne(end - clock_.Now());
+        if (!message) break;
+        session.HandleMessage(message->id, message->wparam, message->lparam);
+        if (done()) return true;
       }
       if (done()) return true;
-      if (std::chrono::steady_clock::now() >= end) return false;
-      std::this_thread::sleep_for(kPumpInterval);
+      if (clock_.Now() >= end) return false;
+      clock_.SleepFor(kPumpInterval);
     }
   }
 
  private:
-  static constexpr auto kPumpInterval = std::chrono::milliseconds(2);
+  static constexpr Clock::Ms kPumpInterval{2};
+
+  static bool IsArrival(const Message& message) {
+    return (message.id == kMsgWiredConnection || message.id == kMsgWirelessConnection) &&
+           message.wparam == 1;
+  }
 
   static void Post(void* context, uint32_t id, uintptr_t wparam, intptr_t lparam) {
     auto* loop = static_cast<SessionLoop*>(context);
     std::lock_guard lock(loop->mutex_);
     loop->queue_.push_back({id, wparam, lparam});
   }
-  std::deque<Message> Take() {
+  // The next message, unless it is an arrival whose wait would not end
+  // within `remaining`.
+  std::optional<Message> TakeOne(Clock::Ms remaining) {
     std::lock_guard lock(mutex_);
-    std::deque<Message> taken;
-    taken.swap(queue_);
-    return taken;
+    if (queue_.empty()) return std::nullopt;
+    if (IsArrival(queue_.front()) && remaining < DeviceSession::kArrivalWait) return std::nullopt;
+    Message message = queue_.front();
+    queue_.pop_front();
+    return message;
   }
+
+  Clock& clock_;
 
   std::mutex mutex_;
   std::deque<Message> queue_;

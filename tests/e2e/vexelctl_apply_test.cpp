@@ -114,7 +114,15 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   EXPECT_EQ(status["wireless_link"], 1);
   EXPECT_EQ(status["wireless_ready"], true);
   EXPECT_EQ(status["battery"], 57);
+  EXPECT_EQ(status["battery_out_of_range"], false);
   EXPECT_EQ(status["charging"], "charging");
+
+  // A percent no battery has is shown as what it is: clamped and flagged.
+  sim.Ctl("battery 200 discharging");
+  const auto odd = nlohmann::json::parse(
+      RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " status").out);
+  EXPECT_EQ(odd["battery"], 100);
+  EXPECT_EQ(odd["battery_out_of_range"], true);
 }
 
 TEST_F(VexelctlApply, StatusShowsADpiStageChosenOnTheMouse) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link/device_session.h"
+#include "link/session_loop.h"
 #include "messages/app_messages.h"
 #include "protocol/reports.h"
 #include "support/fake_driver_library.h"
@@ -187,6 +188,29 @@ TEST(DeviceSession, FailedSaveIsReportedAndTheNextSaveSucceeds) {
   h.wired.PostStatus(0x1010, 5);
   h.Pump();
   EXPECT_TRUE(h.observer.Saw("saved"));
+}
+
+TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
+  ManualClock clock;
+  FakeDriverState wired;
+  FakeDriverState wireless;
+  FakeLibraryLoader loader{wired, wireless};
+  FakeHidProbe probe;
+  TempDir data;
+  ProfileStore store(StorePaths{data.path()});
+  SessionLoop loop(clock);
+  DeviceSession session(SessionServices{clock, loader, probe, "/program", {}}, store,
+                        loop.PostTarget());
+  session.Start();
+  // Twenty removals and arrivals queued at once: each arrival waits 1 s.
+  for (int i = 0; i < 20; ++i) {
+    wireless.PostConnection(false);
+    wireless.PostConnection(true);
+  }
+  const Clock::Ms start = clock.Now();
+  EXPECT_FALSE(loop.PumpUntil(session, Clock::Ms(3000), [] { return false; }));
+  EXPECT_LE((clock.Now() - start).count(), 3000);
+  EXPECT_GE((clock.Now() - start).count(), 2000) << "the arrivals that fit were handled";
 }
 
 }  // namespace

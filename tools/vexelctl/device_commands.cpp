@@ -58,7 +58,8 @@ class SaveWatch final : public SessionObserver {
 class Session {
  public:
   explicit Session(const std::filesystem::path& store_folder)
-      : store_(StorePaths{store_folder}),
+      : loop_(clock_),
+        store_(StorePaths{store_folder}),
         session_(SessionServices{clock_, loader_, probe_, ProgramFolder(), DebugSink()}, store_,
                  loop_.PostTarget()) {
     session_.SetObserver(&saves_);
@@ -79,7 +80,7 @@ class Session {
   }
 
   template <typename Done>
-  void PumpUntil(std::chrono::steady_clock::duration limit, Done done) {
+  void PumpUntil(Clock::Ms limit, Done done) {
     loop_.PumpUntil(session_, limit, done);
   }
 
@@ -227,6 +228,12 @@ int RunApply(Args args, std::ostream& out, std::ostream& err) {
   return all_ok ? kExitOk : kExitFailed;
 }
 
+// The mouse's percent as far as it can be true: a report above 100 is shown
+// as 100, with battery_out_of_range set; -1 (none yet) stays.
+int ShownPercent(int percent) {
+  return percent > 100 ? 100 : percent;
+}
+
 int RunStatus(Args args, std::ostream& out, std::ostream& err) {
   bool bad = false;
   const std::filesystem::path store_folder = StoreFolderOption(args, bad);
@@ -256,9 +263,11 @@ int RunStatus(Args args, std::ostream& out, std::ostream& err) {
       << ", \"ble_link\": " << links.ble_link
       << ", \"device_present\": " << (device.device_present() ? "true" : "false")
       << ", \"wireless_ready\": " << (links.wireless_ready ? "true" : "false")
-      << ", \"battery\": " << battery.percent << ", \"charging\": \""
-      << protocol::BatteryStateName(battery.state) << "\", \"dpi_stage\": " << dpi_stage + 1
-      << ", \"dpi\": " << dpi << ", \"mouse_dpi_stage\": " << device.ReadMouseDpiStage() << "}\n";
+      << ", \"battery\": " << ShownPercent(battery.percent)
+      << ", \"battery_out_of_range\": " << (battery.percent > 100 ? "true" : "false")
+      << ", \"charging\": \"" << protocol::BatteryStateName(battery.state)
+      << "\", \"dpi_stage\": " << dpi_stage + 1 << ", \"dpi\": " << dpi
+      << ", \"mouse_dpi_stage\": " << device.ReadMouseDpiStage() << "}\n";
   return kExitOk;
 }
 
