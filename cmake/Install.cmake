@@ -31,6 +31,10 @@ endforeach()
 
 # From the source folder rather than the build copy, so files removed from
 # res/ never linger in an installed copy.
+# The store of an installed copy lives in each user's data folder, never in
+# the program folder (see kInstalledMarker in src/store/store_folder.h).
+file(WRITE "${CMAKE_BINARY_DIR}/installed-copy" "")
+install(FILES "${CMAKE_BINARY_DIR}/installed-copy" DESTINATION "${vexel_program_install_dir}")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/res/" DESTINATION "${vexel_program_install_dir}/res"
         PATTERN "CMakeLists.txt" EXCLUDE)
 

@@ -37,8 +37,13 @@ std::filesystem::path ProgramFolder() {
 
 std::filesystem::path ResolveStoreFolder(const std::filesystem::path& program_folder,
                                          const char* xdg_data_home, const char* home) {
+  // An installed copy keeps every user's store at home, also for root, who
+  // could write the program folder: nothing outside the package's own files
+  // may appear under the prefix.
+  std::error_code ec;
+  const bool installed = std::filesystem::exists(program_folder / kInstalledMarker, ec);
   const auto portable = program_folder / "Data";
-  if (MakeWritableFolder(portable)) return portable;
+  if (!installed && MakeWritableFolder(portable)) return portable;
 
   std::filesystem::path data_home;
   if (xdg_data_home && xdg_data_home[0] == '/') {

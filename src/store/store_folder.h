@@ -18,8 +18,12 @@ struct StorePaths {
 // Folder of the running executable.
 std::filesystem::path ProgramFolder();
 
+// A file of this name in the program folder marks an installed copy (the
+// install rules put it there): its store is never kept in the program folder.
+inline constexpr char kInstalledMarker[] = "installed-copy";
+
 // The "Data" folder in use, created when missing: `program_folder`/Data when
-// it can be created and written, otherwise <data home>/vexel-mouse/Data with
+// it can be created and written and the copy is not installed, otherwise <data home>/vexel-mouse/Data with
 // the data home taken from `xdg_data_home` (when absolute) or `home`
 // (+ .local/share). Empty when neither works.
 std::filesystem::path ResolveStoreFolder(const std::filesystem::path& program_folder,

@@ -44,5 +44,16 @@ TEST(StoreFolder, FallsBackToTheDataHomeWhenTheProgramFolderCannotHoldData) {
             temp.path() / "writable/Data");
 }
 
+TEST(StoreFolder, AnInstalledCopyKeepsTheStoreAtHomeEvenWhenItCouldWriteItsFolder) {
+  TempFolder temp;
+  const auto program = temp.path() / "usr/lib/vexel-mouse";
+  std::filesystem::create_directories(program);
+  testing::WriteAll(program / kInstalledMarker, {});
+  const std::string home = (temp.path() / "home").string();
+  EXPECT_EQ(ResolveStoreFolder(program, nullptr, home.c_str()),
+            temp.path() / "home/.local/share/vexel-mouse/Data");
+  EXPECT_FALSE(std::filesystem::exists(program / "Data"));
+}
+
 }  // namespace
 }  // namespace vexel
