@@ -44,10 +44,11 @@ class BleSession : public ::testing::Test {
     return false;
   }
 
-  FakeGattPlatform platform;  // outlives the session
-  SessionHarness h;
+  // Before the harness: the session writes debug lines until it is gone.
+  FakeGattPlatform platform;
   std::mutex debug_mutex;
   std::vector<std::string> debug_lines;
+  SessionHarness h;
 };
 
 TEST_F(BleSession, StartUpFindsTheVendorServiceAndTheLinkFollowsTheSwitch) {
