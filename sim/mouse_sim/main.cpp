@@ -90,6 +90,9 @@ int Serve(const std::string& path, bool ble) {
   }
   std::optional<vexel::sim::BluezPeripheral> bluetooth;
   if (ble) {
+    // Connected in the model now; on the bus once the server passes it on.
+    model.OfferBluetooth();
+    model.Plug(vexel::sim::Link::kBle);
     bluetooth.emplace(
         [&server](std::span<const uint8_t> value) { return server.ReceiveBle(value); });
     if (!bluetooth->Start(error)) {
@@ -97,8 +100,6 @@ int Serve(const std::string& path, bool ble) {
       return kExitRefused;
     }
     server.AttachBluetooth(&*bluetooth);
-    model.OfferBluetooth();
-    model.Plug(vexel::sim::Link::kBle);
     std::cout << "vexel-mouse-sim: on Bluetooth as " << vexel::sim::kBleMouseAddress << std::endl;
   }
   std::cout << "vexel-mouse-sim: serving on " << path << std::endl;

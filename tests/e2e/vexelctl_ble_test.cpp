@@ -98,5 +98,15 @@ TEST_F(VexelctlBle, StatusSeesTheLinkAndADpiPressOnTheMouse) {
   EXPECT_EQ(status["dpi_stage"], 6);
 }
 
+TEST(SimBle, RefusesBluetoothWithoutAPrivateBus) {
+  TempDir folder;
+  const CommandResult result =
+      RunCommand("env -u DBUS_SYSTEM_BUS_ADDRESS " + std::string(VEXEL_BIN_DIR) +
+                 "/vexel-mouse-sim serve --ble --socket " + ShellQuote(folder / "mouse.sock"));
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_NE(result.err.find("--ble needs DBUS_SYSTEM_BUS_ADDRESS"), std::string::npos)
+      << result.err;
+}
+
 }  // namespace
 }  // namespace vexel::testing
