@@ -24,11 +24,26 @@ real_mouse_present() {
 
 if [ -z "${VEXEL_VIRTUAL_MOUSE:-}" ] && ! real_mouse_present; then
   echo "No Vexel mouse attached: starting the virtual mouse."
-  "$bin/vexel-mouse-sim" serve --socket "$work/mouse.sock" >"$work/sim.log" 2>&1 &
+  # Its Bluetooth side lives on a private bus of its own, never on the
+  # machine's system bus; the program is pointed at that bus.
+  ble_option=()
+  if bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>"$work/dbus.log"); then
+    pids+=("$(sed -n 2p <<<"$bus")")
+    export DBUS_SYSTEM_BUS_ADDRESS="$(sed -n 1p <<<"$bus")"
+    ble_option=(--ble)
+  else
+    echo "  (no private bus: the virtual mouse is not on Bluetooth)"
+  fi
+  "$bin/vexel-mouse-sim" serve --socket "$work/mouse.sock" "${ble_option[@]}" >"$work/sim.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do [ -S "$work/mouse.sock" ] && break; sleep 0.05; done
   export VEXEL_VIRTUAL_MOUSE="$work/mouse.sock"
-  echo "  drive it with: $bin/vexel-mouse-sim ctl --socket $VEXEL_VIRTUAL_MOUSE state"
+  ctl="$bin/vexel-mouse-sim ctl --socket $VEXEL_VIRTUAL_MOUSE"
+  echo "  drive it with: $ctl state"
+  if [ ${#ble_option[@]} -gt 0 ]; then
+    echo "  Bluetooth alone: $ctl unplug wired; $ctl unplug receiver"
+    echo "  (and $ctl ble disconnect|connect; the bus: DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SYSTEM_BUS_ADDRESS)"
+  fi
 fi
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -13,6 +13,7 @@ const char* const kControlUsage =
     "  state                          print the state as JSON\n"
     "  plug wired|receiver            plug the cable or the receiver in\n"
     "  unplug wired|receiver          pull it out\n"
+    "  ble connect|disconnect         connect the mouse over Bluetooth (serve --ble) or not\n"
     "  sleep | wake                   the wireless mouse falls asleep or wakes up\n"
     "  press-dpi [STAGE]              press the DPI button (to STAGE 1-8)\n"
     "  light-mode MODE                switch the light mode (0-15) on the mouse\n"
@@ -86,6 +87,15 @@ CommandEntry NumberCommand(long min, long max, std::string why,
           }};
 }
 
+ControlResult Bluetooth(FirmwareModel& model, Words args) {
+  if (args[0] != "connect" && args[0] != "disconnect")
+    return Refuse("expected connect or disconnect, got '" + args[0] + "'");
+  if (!model.bluetooth_offered())
+    return Refuse("the mouse is not on Bluetooth: start the server with serve --ble");
+  args[0] == "connect" ? model.Plug(Link::kBle) : model.Unplug(Link::kBle);
+  return kDone;
+}
+
 const std::map<std::string, CommandEntry, std::less<>>& Commands() {
   static const std::map<std::string, CommandEntry, std::less<>> commands = {
       {"state",
@@ -95,6 +105,7 @@ const std::map<std::string, CommandEntry, std::less<>>& Commands() {
         }}},
       {"plug", {1, 1, [](FirmwareModel& m, Words a) { return PlugOrUnplug(m, a, true); }}},
       {"unplug", {1, 1, [](FirmwareModel& m, Words a) { return PlugOrUnplug(m, a, false); }}},
+      {"ble", {1, 1, Bluetooth}},
       {"sleep", {0, 0, [](FirmwareModel& m, Words) { return m.Sleep(), kDone; }}},
       {"wake", {0, 0, [](FirmwareModel& m, Words) { return m.Wake(), kDone; }}},
       {"press-dpi",

@@ -28,6 +28,18 @@ FirmwareModel::FirmwareModel(const Clock& clock)
   }
 }
 
+bool FirmwareModel::IsPresent(Link link) const {
+  switch (link) {
+    case Link::kWired:
+      return wired_;
+    case Link::kWireless:
+      return receiver_;
+    case Link::kBle:
+      return ble_;
+  }
+  return false;
+}
+
 int64_t FirmwareModel::ElapsedMs() const {
   return (clock_.Now() - start_).count();
 }
@@ -48,9 +60,43 @@ bool FirmwareModel::Receive(Link link, std::span<const uint8_t> bytes) {
   return false;
 }
 
+bool FirmwareModel::ReceiveBle(std::span<const uint8_t> value) {
+  if (!BleTalks()) return false;
+  if (fail_sends_ > 0) {
+    --fail_sends_;
+    return false;
+  }
+  constexpr std::size_t kCountBytes = 4;
+  std::optional<Refusal> refusal;
+  std::span<const uint8_t> report;
+  if (value.size() < kCountBytes) {
+    refusal = Refusal::kByteCount;
+  } else {
+    const uint32_t count = value[0] | value[1] << 8 | value[2] << 16 | uint32_t{value[3]} << 24;
+    report = value.subspan(kCountBytes);
+    if (count != report.size()) {
+      refusal = Refusal::kByteCount;
+    } else if (!report.empty() && report[FrameLayout::kKind] == PollingRateLayout::kKind) {
+      refusal = Refusal::kNotOverBle;
+    } else {
+      refusal = Accept(Link::kBle, report);
+    }
+  }
+  if (!refusal) return true;
+  refused_.push_back(
+      {{Link::kBle, ElapsedMs(), std::vector<uint8_t>(value.begin(), value.end())}, *refusal});
+  return false;
+}
+
 std::optional<Refusal> FirmwareModel::Accept(Link link, std::span<const uint8_t> bytes) {
   if (auto refusal = CheckReport(bytes)) return refusal;
   Record(link, bytes);
+  if (link == Link::kBle && bytes[FrameLayout::kKind] == MacroLayout::kKind) {
+    // Bluetooth carries a macro whole, where the driver links cut it in chunks.
+    macros_[bytes[MacroLayout::kButton]].assign(bytes.begin(), bytes.end());
+    TakeEffect(link, bytes);
+    return std::nullopt;
+  }
   reports_[bytes[FrameLayout::kKind]].assign(bytes.begin(), bytes.end());
   current_[bytes[FrameLayout::kKind]].assign(bytes.begin(), bytes.end());
   TakeEffect(link, bytes);
@@ -79,7 +125,7 @@ void FirmwareModel::TakeEffect(Link link, std::span<const uint8_t> report) {
   TakeReport(report, settings_);
   // The acknowledgement names the kind it answers in its high byte; the host
   // only looks for a zero low byte.
-  if (link == Link::kWireless && acks_) {
+  if (link != Link::kWired && acks_) {
     emissions_.push_back(
         StatusReport{link, kStatusAck, static_cast<uint16_t>(report[FrameLayout::kKind] << 8)});
   }
@@ -89,6 +135,9 @@ std::optional<std::vector<uint8_t>> FirmwareModel::LastReport(uint8_t kind) cons
   if (kind == MacroLayout::kKind) {
     // The most recent macro by arrival: search the log backwards for a last chunk.
     for (auto it = log_.rbegin(); it != log_.rend(); ++it) {
+      // Bluetooth carries it whole; the driver links in chunks of the same kind.
+      if (it->link == Link::kBle && it->bytes[FrameLayout::kKind] == MacroLayout::kKind)
+        return it->bytes;
       if (it->bytes[FrameLayout::kKind] == MacroChunkLayout::kKind &&
           it->bytes[MacroChunkLayout::kIndex] == kChunkCount - 1) {
         const auto macro = macros_.find(it->bytes[MacroChunkLayout::kButton]);
@@ -123,22 +172,29 @@ void FirmwareModel::Tick() {
   next_battery_ = now + kBatteryPeriod;
 }
 
+uint16_t FirmwareModel::BatteryValue() const {
+  return static_cast<uint16_t>(battery_percent_ << 8 | static_cast<uint8_t>(battery_state_));
+}
+
 void FirmwareModel::SendBattery() {
-  Emit(kStatusBattery,
-       static_cast<uint16_t>(battery_percent_ << 8 | static_cast<uint8_t>(battery_state_)));
+  Emit(kStatusBattery, BatteryValue());
 }
 
 void FirmwareModel::Plug(Link link) {
-  if (IsPresent(link)) return;
-  (link == Link::kWired ? wired_ : receiver_) = true;
+  if (IsPresent(link) || (link == Link::kBle && !bluetooth_offered_)) return;
+  (link == Link::kWired ? wired_ : link == Link::kWireless ? receiver_ : ble_) = true;
   emissions_.push_back(ConnectionChange{link, true});
   // A mouse that has just found its host tells it the battery at once.
-  if (TalkingLink() == link) SendBattery();
+  if (link == Link::kBle && BleTalks()) {
+    emissions_.push_back(StatusReport{Link::kBle, kStatusBattery, BatteryValue()});
+  } else if (TalkingLink() == link) {
+    SendBattery();
+  }
 }
 
 void FirmwareModel::Unplug(Link link) {
   if (!IsPresent(link)) return;
-  (link == Link::kWired ? wired_ : receiver_) = false;
+  (link == Link::kWired ? wired_ : link == Link::kWireless ? receiver_ : ble_) = false;
   emissions_.push_back(ConnectionChange{link, false});
 }
 
@@ -218,6 +274,7 @@ std::optional<Link> FirmwareModel::TalkingLink() const {
 
 void FirmwareModel::Emit(uint16_t code, uint16_t value) {
   if (const auto link = TalkingLink()) emissions_.push_back(StatusReport{*link, code, value});
+  if (BleTalks()) emissions_.push_back(StatusReport{Link::kBle, code, value});
 }
 
 }  // namespace vexel::sim

@@ -56,7 +56,7 @@ class FirmwareModel {
   explicit FirmwareModel(const Clock& clock);
 
   // --- the links ---
-  bool IsPresent(Link link) const { return link == Link::kWired ? wired_ : receiver_; }
+  bool IsPresent(Link link) const;
   // One feature report (or macro chunk) over `link`; true when the link took
   // it. The receiver takes reports while the mouse sleeps but nothing reaches
   // the mouse then. A refused report is logged with its reason and changes
@@ -64,6 +64,10 @@ class FirmwareModel {
   bool Receive(Link link, std::span<const uint8_t> bytes);
   // The last accepted report of `kind` (a macro: the last completed one).
   std::optional<std::vector<uint8_t>> LastReport(uint8_t kind) const;
+  // One value written to the Bluetooth report characteristic: a 4-byte
+  // little-endian byte count, then one whole report (a macro in one piece).
+  // False when the mouse is not connected over Bluetooth, asleep, or refused it.
+  bool ReceiveBle(std::span<const uint8_t> value);
   // What the mouse answers when asked for a report of `kind`: the last accepted
   // one with the settings its own buttons changed since (DPI stage, light
   // mode, polling rate) written in.
@@ -74,6 +78,9 @@ class FirmwareModel {
   Clock::Ms NextTick() const { return next_battery_; }
 
   // --- a hand on the mouse ---
+  // Bluetooth connects only once it is offered (the server publishes it).
+  void OfferBluetooth() { bluetooth_offered_ = true; }
+  bool bluetooth_offered() const { return bluetooth_offered_; }
   void Plug(Link link);
   void Unplug(Link link);
   void Sleep();
@@ -119,14 +126,19 @@ class FirmwareModel {
   // The link the mouse talks over: the cable while it is in, else the receiver
   // while the mouse is awake.
   std::optional<Link> TalkingLink() const;
+  // To the link the mouse talks over, and over Bluetooth while connected.
   void Emit(uint16_t code, uint16_t value);
+  bool BleTalks() const { return ble_ && awake_; }
   void SendBattery();
+  uint16_t BatteryValue() const;
 
   const Clock& clock_;
   Clock::Ms start_;
   Clock::Ms next_battery_;
   bool wired_ = true;
   bool receiver_ = true;
+  bool ble_ = false;
+  bool bluetooth_offered_ = false;
   bool awake_ = true;
   bool acks_ = true;
   uint8_t battery_percent_ = 80;

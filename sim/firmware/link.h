@@ -4,11 +4,11 @@
 
 namespace vexel::sim {
 
-// The two driver links: the cable and the 2.4 GHz receiver.
-enum class Link { kWired, kWireless };
+// The two driver links, the cable and the 2.4 GHz receiver, and Bluetooth LE.
+enum class Link { kWired, kWireless, kBle };
 
 constexpr std::string_view LinkName(Link link) {
-  return link == Link::kWired ? "wired" : "wireless";
+  return link == Link::kWired ? "wired" : link == Link::kWireless ? "wireless" : "ble";
 }
 
 }  // namespace vexel::sim

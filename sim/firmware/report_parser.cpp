@@ -129,6 +129,10 @@ std::string_view RefusalReason(Refusal refusal) {
       return "chunk index";
     case Refusal::kChunkOrder:
       return "chunk order";
+    case Refusal::kByteCount:
+      return "byte count";
+    case Refusal::kNotOverBle:
+      return "not taken over Bluetooth";
   }
   return "unknown";
 }

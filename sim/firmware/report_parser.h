@@ -31,6 +31,8 @@ enum class Refusal {
   kChunkMarker,  // byte 1 of a chunk does not fit its place and link
   kChunkIndex,
   kChunkOrder,  // a chunk out of turn, or for another button
+  kByteCount,   // a Bluetooth value whose 4-byte count does not say its size
+  kNotOverBle,  // a kind the mouse does not take over Bluetooth
 };
 
 // The text `ctl state` shows for a refusal.

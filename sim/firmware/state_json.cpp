@@ -57,6 +57,7 @@ std::string StateJson(const FirmwareModel& model) {
       {"t_ms", model.ElapsedMs()},
       {"wired", model.IsPresent(Link::kWired)},
       {"receiver", model.IsPresent(Link::kWireless)},
+      {"ble", model.IsPresent(Link::kBle)},
       {"awake", model.awake()},
       {"acks", model.acks()},
       {"battery", model.battery_percent()},

@@ -1,11 +1,14 @@
-// vexel-mouse-sim: the virtual mouse, reachable through both driver libraries.
-//   vexel-mouse-sim serve --socket PATH
+// vexel-mouse-sim: the virtual mouse, reachable through both driver libraries
+// and, with --ble, as a Bluetooth device on the bus named by
+// DBUS_SYSTEM_BUS_ADDRESS.
+//   vexel-mouse-sim serve --socket PATH [--ble]
 //   vexel-mouse-sim ctl [--socket PATH] COMMAND [ARGS...]
 // Without --socket, ctl uses $VEXEL_VIRTUAL_MOUSE, as the driver libraries do.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -31,7 +34,7 @@ void OnStopSignal(int) {
 }
 
 int Usage(std::ostream& out, int status) {
-  out << "usage: vexel-mouse-sim serve --socket PATH\n"
+  out << "usage: vexel-mouse-sim serve --socket PATH [--ble]\n"
          "       vexel-mouse-sim ctl [--socket PATH] COMMAND\n"
          "commands:\n"
       << vexel::sim::kControlUsage;
@@ -53,7 +56,23 @@ std::optional<std::string> TakeSocket(std::vector<std::string>& args) {
   return std::nullopt;
 }
 
-int Serve(const std::string& path) {
+// Takes "--ble" out of args.
+bool TakeBle(std::vector<std::string>& args) {
+  const auto found = std::find(args.begin(), args.end(), "--ble");
+  if (found == args.end()) return false;
+  args.erase(found);
+  return true;
+}
+
+int Serve(const std::string& path, bool ble) {
+  // Publishing on the machine's own system bus would pose as a real device
+  // to every program there: only a bus named on purpose is used.
+  const char* bus = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+  if (ble && (bus == nullptr || bus[0] == '\0')) {
+    std::cerr << "vexel-mouse-sim: --ble needs DBUS_SYSTEM_BUS_ADDRESS naming a private bus "
+                 "(for example one started with dbus-daemon --session --print-address)\n";
+    return kExitUsage;
+  }
   if (pipe2(stop_pipe, O_CLOEXEC) < 0) return kExitRefused;
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
@@ -69,8 +88,24 @@ int Serve(const std::string& path) {
     std::cerr << "vexel-mouse-sim: " << error << "\n";
     return kExitRefused;
   }
+  std::optional<vexel::sim::BluezPeripheral> bluetooth;
+  if (ble) {
+    // Connected in the model now; on the bus once the server passes it on.
+    model.OfferBluetooth();
+    model.Plug(vexel::sim::Link::kBle);
+    bluetooth.emplace(
+        [&server](std::span<const uint8_t> value) { return server.ReceiveBle(value); });
+    if (!bluetooth->Start(error)) {
+      std::cerr << "vexel-mouse-sim: " << error << "\n";
+      return kExitRefused;
+    }
+    server.AttachBluetooth(&*bluetooth);
+    std::cout << "vexel-mouse-sim: on Bluetooth as " << vexel::sim::kBleMouseAddress << std::endl;
+  }
   std::cout << "vexel-mouse-sim: serving on " << path << std::endl;
   server.Run(stop_pipe[0]);
+  // The peripheral's thread may be inside ReceiveBle: it stops before the server goes.
+  bluetooth.reset();
   return kExitOk;
 }
 
@@ -115,7 +150,8 @@ int main(int argc, char** argv) {
     std::cerr << "vexel-mouse-sim: --socket PATH is missing\n";
     return Usage(std::cerr, kExitUsage);
   }
-  if (mode == "serve" && args.empty()) return Serve(*socket_path);
+  const bool ble = mode == "serve" && TakeBle(args);
+  if (mode == "serve" && args.empty()) return Serve(*socket_path, ble);
   if (mode == "ctl" && !args.empty()) return Control(*socket_path, args);
   return Usage(std::cerr, kExitUsage);
 }

@@ -1,6 +1,7 @@
 #include "sim_server.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 #include "firmware/control_command.h"
 #include "protocol/device_ids.h"
@@ -34,7 +36,23 @@ std::vector<std::string> SplitWords(std::span<const uint8_t> body) {
 
 }  // namespace
 
+SimServer::SimServer(FirmwareModel& model, const Clock& clock)
+    : model_(model), clock_(clock), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+bool SimServer::ReceiveBle(std::span<const uint8_t> value) {
+  bool accepted = false;
+  {
+    std::lock_guard lock(model_mutex_);
+    accepted = model_.ReceiveBle(value);
+  }
+  // The acknowledgement goes out from the server thread.
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t ignored = write(wake_fd_, &one, sizeof(one));
+  return accepted;
+}
+
 SimServer::~SimServer() {
+  if (wake_fd_ >= 0) close(wake_fd_);
   for (Client& client : clients_) close(client.fd);
   if (listen_fd_ >= 0) {
     close(listen_fd_);
@@ -71,30 +89,48 @@ bool SimServer::Listen(const std::string& path, std::string& error) {
 }
 
 void SimServer::Run(int stop_fd) {
+  constexpr std::size_t kFirstClient = 3;
   for (;;) {
-    std::vector<pollfd> descriptors = {{stop_fd, POLLIN, 0}, {listen_fd_, POLLIN, 0}};
+    std::vector<pollfd> descriptors = {
+        {stop_fd, POLLIN, 0}, {listen_fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
     for (const Client& client : clients_) descriptors.push_back({client.fd, POLLIN, 0});
-    const int ready = poll(descriptors.data(), descriptors.size(), PollTimeoutMs());
+    int timeout_ms = 0;
+    {
+      std::lock_guard lock(model_mutex_);
+      timeout_ms = PollTimeoutMs();
+    }
+    const int ready = poll(descriptors.data(), descriptors.size(), timeout_ms);
     if (ready < 0 && errno != EINTR) return;
     if (descriptors[0].revents != 0) return;
-    model_.Tick();
-    Deliver();
-    if (ready <= 0) continue;
-    // Serve the clients that were polled; accepted ones join on the next round.
-    std::vector<int> dropped;
-    for (std::size_t i = 2; i < descriptors.size(); ++i) {
-      if (descriptors[i].revents == 0) continue;
-      auto client = std::find_if(clients_.begin(), clients_.end(),
-                                 [fd = descriptors[i].fd](const Client& c) { return c.fd == fd; });
-      if (client != clients_.end() && !Serve(*client)) dropped.push_back(client->fd);
+    if (descriptors[2].revents != 0) {
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t ignored = read(wake_fd_, &count, sizeof(count));
     }
-    std::erase_if(clients_, [&dropped](const Client& client) {
-      const bool drop = std::find(dropped.begin(), dropped.end(), client.fd) != dropped.end();
-      if (drop) close(client.fd);
-      return drop;
-    });
-    if (descriptors[1].revents != 0) Accept();
+    ServeRound(descriptors, ready, kFirstClient);
+    FlushBluetooth();
   }
+}
+
+void SimServer::ServeRound(const std::vector<pollfd>& descriptors, int ready,
+                           std::size_t first_client) {
+  std::lock_guard lock(model_mutex_);
+  model_.Tick();
+  Deliver();
+  if (ready <= 0) return;
+  // Serve the clients that were polled; accepted ones join on the next round.
+  std::vector<int> dropped;
+  for (std::size_t i = first_client; i < descriptors.size(); ++i) {
+    if (descriptors[i].revents == 0) continue;
+    auto client = std::find_if(clients_.begin(), clients_.end(),
+                               [fd = descriptors[i].fd](const Client& c) { return c.fd == fd; });
+    if (client != clients_.end() && !Serve(*client)) dropped.push_back(client->fd);
+  }
+  std::erase_if(clients_, [&dropped](const Client& client) {
+    const bool drop = std::find(dropped.begin(), dropped.end(), client.fd) != dropped.end();
+    if (drop) close(client.fd);
+    return drop;
+  });
+  if (descriptors[1].revents != 0) Accept();
 }
 
 int SimServer::PollTimeoutMs() const {
@@ -176,6 +212,12 @@ wire::Message SimServer::GetFeatureReply(const wire::Message& message) const {
 // Passes what the model produced to the monitors of each link.
 void SimServer::Deliver() {
   for (const Emission& emission : model_.TakeEmissions()) {
+    const bool over_bluetooth =
+        std::visit([](const auto& e) { return e.link == Link::kBle; }, emission);
+    if (over_bluetooth) {
+      if (bluetooth_ != nullptr) ble_pending_.push_back(emission);
+      continue;
+    }
     Link link;
     wire::Message message;
     if (const auto* change = std::get_if<ConnectionChange>(&emission)) {
@@ -197,6 +239,21 @@ void SimServer::Deliver() {
           !wire::WriteMessage(client.fd, message)) {
         shutdown(client.fd, SHUT_RDWR);
       }
+    }
+  }
+}
+
+void SimServer::FlushBluetooth() {
+  for (const Emission& emission : std::exchange(ble_pending_, {})) {
+    if (const auto* change = std::get_if<ConnectionChange>(&emission)) {
+      bluetooth_->SetConnected(change->present);
+    } else {
+      // 0xFEE4 values: code, then value, both little-endian.
+      const auto& status = std::get<StatusReport>(emission);
+      const uint8_t value[] = {
+          static_cast<uint8_t>(status.code), static_cast<uint8_t>(status.code >> 8),
+          static_cast<uint8_t>(status.value), static_cast<uint8_t>(status.value >> 8)};
+      bluetooth_->Notify(value);
     }
   }
 }

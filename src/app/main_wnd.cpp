@@ -1,5 +1,6 @@
 #include "app/main_wnd.h"
 
+#include <optional>
 #include <string>
 
 #include "app/dpi_msg.h"
@@ -33,12 +34,19 @@ PageServices WithMessageBox(PageServices services, toolkit::Toolkit& toolkit,
 
 }  // namespace
 
-CMainWnd::CMainWnd(toolkit::Toolkit& toolkit, PageServices services)
+CMainWnd::CMainWnd(toolkit::Toolkit& toolkit, PageServices services,
+                   std::unique_ptr<link::DeviceNotificationSource> device_notifications)
     : Window(toolkit),
       services_(services),
-      page_(*this, WithMessageBox(std::move(services), toolkit, this)) {}
+      page_(*this, WithMessageBox(std::move(services), toolkit, this)),
+      device_presence_({[this](bool on) { page_.session().SetBleConnected(on); },
+                        [this] { return static_cast<int32_t>(page_.session().links().ble_link); },
+                        services_.debug}),
+      device_notifications_(std::move(device_notifications)) {}
 
 CMainWnd::~CMainWnd() {
+  // No broadcast may be queued for a window that is going.
+  device_notifications_.reset();
   // The table goes with this window; the toolkit must not look keys up in it.
   toolkit().SetLanguage(nullptr);
 }
@@ -65,6 +73,38 @@ void CMainWnd::InitWindow() {
   LoadHooks();
   page_.SetMacroEditorHost({&hook_entries_, &CMsgWnd::Show});
   page_.LoadStoreAtStartup(Utf8ToUtf16(language_.Text("add_profile_text")));
+  RegisterDeviceNotifications();
+}
+
+void CMainWnd::RegisterDeviceNotifications() {
+  // A failed registration is not reported: the BLE link then changes only at
+  // start-up.
+  if (!device_notifications_) return;
+  device_notifications_->RegisterDeviceNotifications(
+      [this](uint32_t event, const link::DeviceBroadcast& broadcast) {
+        QueueDeviceChange(event, broadcast);
+      });
+}
+
+void CMainWnd::QueueDeviceChange(uint32_t event, const link::DeviceBroadcast& broadcast) {
+  {
+    std::lock_guard lock(device_changes_mutex_);
+    device_changes_.emplace_back(event, broadcast);
+  }
+  PostMessage(kMsgDeviceChange, event, 0);
+}
+
+void CMainWnd::OnDeviceChangeMessage() {
+  std::optional<std::pair<uint32_t, link::DeviceBroadcast>> change;
+  {
+    std::lock_guard lock(device_changes_mutex_);
+    if (device_changes_.empty()) return;
+    change = std::move(device_changes_.front());
+    device_changes_.pop_front();
+  }
+  // Event 7 carries no broadcast.
+  const bool with_broadcast = change->first != link::kDbtDevNodesChanged;
+  device_presence_.OnDeviceChange(change->first, with_broadcast ? &change->second : nullptr);
 }
 
 void CMainWnd::LoadHooks() {
@@ -104,6 +144,8 @@ bool CMainWnd::HandleCustomMessage(const toolkit::Message& message) {
       OnTimer(static_cast<uint32_t>(message.wparam));
       return true;
     case kMsgDeviceChange:
+      OnDeviceChangeMessage();
+      return true;
     case kMsgHookEvent:
     case kMsgIgnored1130:
     case kMsgIgnored1542:

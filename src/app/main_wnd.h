@@ -3,10 +3,14 @@
 // and routes every numbered message and timer that the other parts post.
 #pragma once
 
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
 #include "language/language_table.h"
+#include "link/ble/device_presence.h"
 #include "platform/hook_library.h"
 #include "toolkit/menu.h"
 #include "toolkit/tray_icon.h"
@@ -23,7 +27,11 @@ inline constexpr int kMainWindowHeight = 572;
 
 class CMainWnd : public toolkit::Window {
  public:
-  CMainWnd(toolkit::Toolkit& toolkit, PageServices services);
+  // `device_notifications`: where device-change broadcasts come from (none:
+  // the BLE link changes only at start-up). The window owns it and stops it
+  // first when it goes.
+  CMainWnd(toolkit::Toolkit& toolkit, PageServices services,
+           std::unique_ptr<link::DeviceNotificationSource> device_notifications = nullptr);
   ~CMainWnd() override;
 
   // The window's and the tray's icon, relative to the resource folder.
@@ -57,6 +65,11 @@ class CMainWnd : public toolkit::Window {
   void ShowOrWarn();
   void ShowNoDeviceBox();
   void LoadHooks();
+  // Device presence: broadcasts arrive on the source's thread and wait here
+  // for message 537 on the UI thread.
+  void RegisterDeviceNotifications();
+  void QueueDeviceChange(uint32_t event, const link::DeviceBroadcast& broadcast);
+  void OnDeviceChangeMessage();
 
   PageServices services_;
   CMS_1_Page page_;
@@ -70,6 +83,11 @@ class CMainWnd : public toolkit::Window {
   bool no_device_box_open_ = false;
   // The window hid itself because the mouse went away; it comes back with it.
   bool hidden_for_no_device_ = false;
+  link::DevicePresence device_presence_;
+  std::mutex device_changes_mutex_;
+  std::deque<std::pair<uint32_t, link::DeviceBroadcast>> device_changes_;
+  // Last: it stops before anything its broadcasts reach.
+  std::unique_ptr<link::DeviceNotificationSource> device_notifications_;
 };
 
 }  // namespace vexel

@@ -27,6 +27,14 @@ DeviceSession::DeviceSession(SessionServices services, ProfileStore& store, Vexe
       delivery_(links_, services_.clock),
       cycle_(static_cast<protocol::ApplyHost&>(*this)) {
   delivery_.SetDebugSink([this](std::string_view line) { Debug(line); });
+  if (services_.gatt_platform != nullptr) {
+    ble_ = std::make_unique<link::BleLink>(
+        *services_.gatt_platform,
+        [this](std::span<const uint8_t> value) { QueueBleNotification(value); },
+        [this](std::string_view line) { Debug(line); });
+    delivery_.SetBleWrite(
+        [this](std::span<const uint8_t> report) { return ble_->BleWrite(report); });
+  }
 }
 
 DeviceSession::~DeviceSession() {
@@ -45,8 +53,11 @@ void DeviceSession::Start() {
   delivery_.SetWirelessSend(SendThrough(wireless_driver_.get()));
   OpenWiredAtStartup();
   OpenWirelessAtStartup();
+  // A real mouse shows its HID-over-GATT node; a mouse that offers only the
+  // vendor service (the virtual one) is found through the Bluetooth stack.
   const bool ble_present = services_.hid_probe.DevicePresent(protocol::kBleDeviceId.vendor_id,
-                                                             protocol::kBleDeviceId.product_id);
+                                                             protocol::kBleDeviceId.product_id) ||
+                           (ble_ && ble_->Probe());
   links_.ble_link = ble_present ? 1 : 0;
   device_present_ = links_.wired_link == 1 || links_.wireless_link == 1 || ble_present ? 1 : 0;
 }
@@ -113,6 +124,9 @@ bool DeviceSession::HandleMessage(uint32_t id, uintptr_t wparam, intptr_t lparam
       return true;
     case kMsgWorkerEffect:
       OnWorkerEffect(static_cast<WorkerEffect>(wparam));
+      return true;
+    case kMsgBleNotification:
+      TakeBleNotification();
       return true;
     default:
       return false;
@@ -185,8 +199,14 @@ void DeviceSession::OnWiredConnection(bool arrived) {
 
 void DeviceSession::SetBleConnected(bool on) {
   links_.ble_link = on ? 1 : 0;
+  if (ble_) {
+    if (on) {
+      ble_->SwitchOn();
+    } else {
+      ble_->SwitchOff();
+    }
+  }
   if (on) {
-    // The GATT subscription joins here once the BLE transport exists.
     cycle_.SetApplyBlocked(false);
     observer_->ShowSleepLabel(false);
     observer_->ShowLinkIcon(LinkIcon::kBle, true);
@@ -229,12 +249,15 @@ void DeviceSession::CloseLinks() {
     wired_driver_->close_feature_device();
     wired_driver_->close_dev_monitor();
   }
-  // The worker may still be inside SetFeature: it must end before the
-  // libraries are unloaded.
+  // No notification may arrive once the session goes.
+  if (ble_) ble_->SwitchOff();
+  // The worker may still be inside SetFeature or BleWrite: it must end before
+  // the libraries are unloaded and the BLE link goes.
   if (worker_) worker_->Stop();
   wired_driver_.reset();
   wireless_driver_.reset();
   worker_.reset();
+  ble_.reset();
 }
 
 // ---- ApplyHost, on the worker thread ----

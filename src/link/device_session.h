@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@
 #include <string_view>
 
 #include "hiddriver/hiddriver.h"
+#include "link/ble/ble_link.h"
 #include "link/feature_driver.h"
 #include "platform/clock.h"
 #include "platform/hid_probe.h"
@@ -89,6 +91,9 @@ struct SessionServices {
   std::filesystem::path program_folder;  // where the driver libraries are
   // Debug output ("Wireless Send = %d\n", ...); nowhere when empty.
   std::function<void(std::string_view)> debug;
+  // The system's Bluetooth stack for the BLE link; it must outlive the
+  // session. Without one the session has no BLE transport.
+  link::GattPlatform* gatt_platform = nullptr;
 };
 
 class DeviceSession : private protocol::ApplyHost {
@@ -115,14 +120,17 @@ class DeviceSession : private protocol::ApplyHost {
   // the loaded profile is the baseline.
   void AdoptStartupStore(const StartupStore& startup);
 
-  // The messages of the links and the worker (1537-1541, kMsgWorkerEffect);
-  // false for any other message.
+  // The messages of the links, the worker and the BLE link (1537-1541,
+  // kMsgWorkerEffect, kMsgBleNotification); false for any other message.
   bool HandleMessage(uint32_t id, uintptr_t wparam, intptr_t lparam);
 
   void OnWiredEvent(uint32_t status_event);
   void OnWirelessEvent(uint32_t status_event);
   void OnWirelessTimeout();  // timer 512 expired
+  // UI thread: the flags, icons and presence, and the BLE link on or off.
   void SetBleConnected(bool on);
+  // UI thread: one status value of the BLE link (characteristic 0xFEE4).
+  void OnBleNotification(std::span<const uint8_t> value);
   void HandleStatus(uint16_t code, uint16_t value);
   void HandleBleStatus(uint16_t code, uint16_t value);
 
@@ -176,6 +184,10 @@ class DeviceSession : private protocol::ApplyHost {
   void OnWirelessConnection(bool arrived);
   void SetDevicePresent(bool present);
   void CloseLinks();
+  // The BLE link's notification, on the Bluetooth stack's thread: queues the
+  // value and posts kMsgBleNotification.
+  void QueueBleNotification(std::span<const uint8_t> value);
+  void TakeBleNotification();
 
   // Writes `mutate(edited profile)` under the store lock; false without one.
   template <typename Mutate>
@@ -199,6 +211,9 @@ class DeviceSession : private protocol::ApplyHost {
   protocol::ApplyCycle cycle_;
   std::unique_ptr<FeatureDriver> wired_driver_;
   std::unique_ptr<FeatureDriver> wireless_driver_;
+  std::unique_ptr<link::BleLink> ble_;  // none without a Bluetooth stack
+  std::mutex ble_values_mutex_;
+  std::deque<std::vector<uint8_t>> ble_values_;    // waiting for the UI thread
   std::unique_ptr<protocol::ApplyWorker> worker_;  // after what the worker uses
   SendObserver send_observer_;
   BatteryStatus battery_;

@@ -26,6 +26,9 @@ inline constexpr uint32_t kMsgIgnored5121 = 5121;
 // Private: the apply worker asks the UI thread for its timers and busy
 // indicator (wparam says which).
 inline constexpr uint32_t kMsgWorkerEffect = 1624;
+// Private: a status value of the BLE link arrived on the Bluetooth stack's
+// thread; the session holds the bytes until the UI thread takes them.
+inline constexpr uint32_t kMsgBleNotification = 1625;
 
 // Main window timers.
 inline constexpr uint32_t kTimerDpiIndicator = 52;        // 2000 ms

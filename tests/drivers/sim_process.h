@@ -23,7 +23,8 @@ namespace vexel::test {
 
 class SimProcess {
  public:
-  SimProcess() {
+  // `bluetooth`: also on the bus of DBUS_SYSTEM_BUS_ADDRESS (serve --ble).
+  explicit SimProcess(bool bluetooth = false) : bluetooth_(bluetooth) {
     char pattern[] = "/tmp/vexel-sim-XXXXXX";
     folder_ = mkdtemp(pattern);
     socket_ = folder_ + "/mouse.sock";
@@ -39,7 +40,9 @@ class SimProcess {
   // Starts a fresh virtual mouse on the same socket; ready() tells whether it answers.
   void Start() {
     const std::string program = Program();
-    const char* argv[] = {program.c_str(), "serve", "--socket", socket_.c_str(), nullptr};
+    const char* argv[] = {
+        program.c_str(), "serve", "--socket", socket_.c_str(), bluetooth_ ? "--ble" : nullptr,
+        nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     // Neither output stays open on the test's pipes: should the test die
@@ -91,6 +94,7 @@ class SimProcess {
  private:
   static std::string Program() { return std::string(VEXEL_BIN_DIR) + "/vexel-mouse-sim"; }
 
+  bool bluetooth_ = false;
   std::string folder_;
   std::string socket_;
   pid_t pid_ = -1;

@@ -15,6 +15,7 @@
 #include "language/language_table.h"
 #include "link/device_session.h"
 #include "link/session_loop.h"
+#include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "profile_file.h"
@@ -60,8 +61,9 @@ class Session {
   explicit Session(const std::filesystem::path& store_folder)
       : loop_(clock_),
         store_(StorePaths{store_folder}),
-        session_(SessionServices{clock_, loader_, probe_, ProgramFolder(), DebugSink()}, store_,
-                 loop_.PostTarget()) {
+        session_(
+            SessionServices{clock_, loader_, probe_, ProgramFolder(), DebugSink(), &bluetooth_},
+            store_, loop_.PostTarget()) {
     session_.SetObserver(&saves_);
     session_.SetSendObserver([this](std::span<const uint8_t> report, protocol::Delivery delivery) {
       std::lock_guard lock(mutex_);
@@ -85,10 +87,11 @@ class Session {
   }
 
   // Listens for status reports until the mouse counts as reachable for sure
-  // (cable open, or an awake receiver), at most 3 s.
+  // (cable open, an awake receiver, or Bluetooth), at most 3 s.
   void Listen() {
     const protocol::LinkFlags& links = session_.links();
-    PumpUntil(kListenFor, [&] { return links.wired_link == 1 || links.wireless_ready; });
+    PumpUntil(kListenFor,
+              [&] { return links.wired_link == 1 || links.wireless_ready || links.ble_link != 0; });
   }
 
   DeviceSession& session() { return session_; }
@@ -103,6 +106,7 @@ class Session {
   SteadyClock clock_;
   DlLibraryLoader loader_;
   HidapiProbe probe_;
+  bluez::BluezGattPlatform bluetooth_;  // the system bus (DBUS_SYSTEM_BUS_ADDRESS)
   SessionLoop loop_;
   SaveWatch saves_;
   ProfileStore store_;

@@ -28,9 +28,12 @@ struct PageServices {
   std::function<int(std::string_view title_key, std::string_view message_key,
                     std::string_view detail)>
       message_box = nullptr;
+  // The system's Bluetooth stack for the BLE link (outlives the page); none
+  // without Bluetooth.
+  link::GattPlatform* gatt_platform = nullptr;
 
   SessionServices Session() const {
-    return SessionServices{clock, libraries, hid_probe, program_folder, debug};
+    return SessionServices{clock, libraries, hid_probe, program_folder, debug, gatt_platform};
   }
 };
 

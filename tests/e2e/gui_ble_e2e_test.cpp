@@ -1,0 +1,111 @@
+// The main window on Qt with the virtual mouse on Bluetooth alone, over a
+// private bus, with the real BlueZ platform and presence watcher: the first
+// apply goes over "ble" as `vexelctl reports` says (without the polling
+// rate), a DPI press reaches the page, and the window hides when the mouse
+// disconnects and returns when it connects again.
+#include <nlohmann/json.hpp>
+
+#include "drivers/sim_process.h"
+#include "messages/app_messages.h"
+#include "platform/linux/bluez/bluez_gatt_platform.h"
+#include "platform/linux/bluez/bluez_presence_watcher.h"
+#include "platform/linux/bluez/private_bus.h"
+#include "qt_window_fixture.h"
+#include "store/file_io.h"
+
+namespace vexel::testing {
+namespace {
+
+std::string WithoutSpaces(std::string text) {
+  std::erase(text, ' ');
+  return text;
+}
+
+class GuiBleE2E : public QtWindowFixture {
+ protected:
+  void SetUp() override {
+    if (!StartToolkit()) GTEST_SKIP() << "needs an X display";
+    ASSERT_TRUE(bus.running());
+    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    sim.emplace(true);
+    ASSERT_TRUE(sim->ready());
+    ::setenv("VEXEL_VIRTUAL_MOUSE", sim->socket().c_str(), 1);
+    ASSERT_EQ(sim->Ctl("unplug wired"), "ok\n");
+    ASSERT_EQ(sim->Ctl("unplug receiver"), "ok\n");
+    gatt.emplace();
+    PageServices services = Services();
+    services.gatt_platform = &*gatt;
+    window = std::make_unique<CMainWnd>(*toolkit, std::move(services),
+                                        std::make_unique<bluez::BluezPresenceWatcher>());
+  }
+  void TearDown() override {
+    QtWindowFixture::TearDown();
+    gatt.reset();
+    sim.reset();
+    ::unsetenv("VEXEL_VIRTUAL_MOUSE");
+  }
+
+  std::vector<std::string> AcceptedOverBle() {
+    const auto state = nlohmann::json::parse(sim->Ctl("state"));
+    std::vector<std::string> hex;
+    for (const auto& entry : state["log"])
+      if (entry["link"] == "ble") hex.push_back(entry["hex"]);
+    return hex;
+  }
+  // What a full apply of the page's profile sends, as vexelctl computes it.
+  std::vector<std::string> ExpectedOverBle() {
+    const std::string file = data / "edited.pro";
+    {
+      auto access = window->page().store().Lock();
+      const auto* bytes = reinterpret_cast<const std::byte*>(access->EditedProfile());
+      EXPECT_TRUE(WriteFileAtomically(file, std::span(bytes, sizeof(ProfileRecord))));
+    }
+    std::vector<std::string> expected;
+    for (const auto& line : Lines(RunCommand(Vexelctl() + " reports " + ShellQuote(file)).out))
+      if (!line.starts_with("06 ")) expected.push_back(WithoutSpaces(line));
+    return expected;
+  }
+  int EditedDpiStage() {
+    auto access = window->page().store().Lock();
+    return access->EditedProfile()->dpi_stage_current;
+  }
+
+  bluez::PrivateSystemBus bus;  // first: everything below uses it
+  TempDir runtime;
+  std::optional<test::SimProcess> sim;
+  std::optional<bluez::BluezGattPlatform> gatt;  // outlives the window
+};
+
+TEST_F(GuiBleE2E, AppliedOverBluetoothFollowsTheMouseAndHidesWhenItGoes) {
+  ASSERT_TRUE(window->Create());
+  window->SetScreenRect({0, 0, kMainWindowWidth, kMainWindowHeight});
+  window->CenterWindow();
+  EXPECT_EQ(window->page().session().links().ble_link, 1);
+  ASSERT_TRUE(PumpUntil([&] { return window->IsVisible(); }));
+  EXPECT_TRUE(Visible("ms_1_BLE"));
+  EXPECT_FALSE(Visible("ms_1_wired"));
+  EXPECT_FALSE(Visible("ms_1_sleep_label"));
+
+  // Apply, as the apply button asks for it: the first one after start-up is full.
+  window->PostMessage(kMsgApplyRequest);
+  EXPECT_TRUE(PumpUntil([&] { return AcceptedOverBle().size() >= 4; }, 15));
+  EXPECT_EQ(AcceptedOverBle(), ExpectedOverBle());
+  PumpUntil([] { return false; }, 0.5);  // let it paint
+  SaveScreenshot(std::string(VEXEL_BIN_DIR) + "/../gui-ble.png");
+
+  // A DPI press on the mouse arrives as a notification.
+  ASSERT_EQ(sim->Ctl("press-dpi 5"), "ok\n");
+  EXPECT_TRUE(PumpUntil([&] { return EditedDpiStage() == 4; }));
+
+  ASSERT_EQ(sim->Ctl("ble disconnect"), "ok\n");
+  EXPECT_TRUE(PumpUntil([&] { return !window->IsVisible(); }));
+  EXPECT_EQ(window->page().session().links().ble_link, 0);
+  EXPECT_EQ(window->window_device_present(), 0);
+
+  ASSERT_EQ(sim->Ctl("ble connect"), "ok\n");
+  EXPECT_TRUE(PumpUntil([&] { return window->IsVisible(); }));
+  EXPECT_EQ(window->page().session().links().ble_link, 1);
+}
+
+}  // namespace
+}  // namespace vexel::testing

@@ -1,0 +1,112 @@
+// The device session alone for tests: fake driver libraries, a manual clock,
+// a message queue in place of the main window, and an observer that records
+// what the page would show. No toolkit.
+#pragma once
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "link/device_session.h"
+#include "messages/app_messages.h"
+#include "support/fake_driver_library.h"
+#include "support/run_command.h"
+
+namespace vexel::testing {
+
+// What the session asked to be shown, as short words in order.
+class RecordingObserver final : public SessionObserver {
+ public:
+  void ShowLinkIcon(LinkIcon icon, bool visible) override {
+    Add(std::string(icon == LinkIcon::kWired      ? "wired"
+                    : icon == LinkIcon::kWireless ? "wireless"
+                                                  : "ble") +
+        (visible ? "+" : "-"));
+  }
+  void OnDevicePresenceChanged() override { Add("presence"); }
+  void OnDpiStageFromMouse(int stage, int32_t dpi) override {
+    Add("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
+  }
+  void ShowBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
+  void OnProfilesSaved(std::string_view, std::string_view error) override {
+    Add(error.empty() ? "saved" : "save failed");
+  }
+  std::vector<std::string> Take() {
+    std::vector<std::string> taken;
+    taken.swap(seen);
+    return taken;
+  }
+  bool Saw(const std::string& word) const {
+    return std::find(seen.begin(), seen.end(), word) != seen.end();
+  }
+  std::vector<std::string> seen;
+
+ private:
+  void Add(std::string word) { seen.push_back(std::move(word)); }
+};
+
+class SessionHarness {
+ public:
+  SessionHarness() : store(StorePaths{data.path()}) {}
+  ~SessionHarness() { session.reset(); }
+
+  void Start() {
+    session = std::make_unique<DeviceSession>(
+        SessionServices{clock, loader, probe, "/program", debug, gatt_platform}, store,
+        VexelPostTarget{&SessionHarness::Post, this});
+    session->SetObserver(&observer);
+    session->Start();
+    session->AdoptStartupStore(LoadStoreAtStartup(store, u"Profile"));
+  }
+  // Runs what the monitors and the worker posted, as the main window would.
+  void Pump() {
+    for (;;) {
+      std::deque<std::tuple<uint32_t, uintptr_t, intptr_t>> taken;
+      {
+        std::lock_guard lock(mutex);
+        taken.swap(queue);
+      }
+      if (taken.empty()) return;
+      for (auto [id, wparam, lparam] : taken) session->HandleMessage(id, wparam, lparam);
+    }
+  }
+  // One apply to its end, with the queue pumped meanwhile.
+  void Apply() {
+    session->ForwardApplyRequest();
+    session->worker()->WaitIdle();
+    Pump();
+  }
+  ProfileRecord Edited() {
+    auto access = store.Lock();
+    return *access->EditedProfile();
+  }
+
+  static void Post(void* context, uint32_t id, uintptr_t wparam, intptr_t lparam) {
+    auto* self = static_cast<SessionHarness*>(context);
+    std::lock_guard lock(self->mutex);
+    self->queue.emplace_back(id, wparam, lparam);
+  }
+
+  // The pauses of delivery pass at once: the worker never waits in a test.
+  ManualClock clock;
+  FakeDriverState wired;
+  FakeDriverState wireless;
+  FakeLibraryLoader loader{wired, wireless};
+  FakeHidProbe probe;
+  TempDir data;
+  ProfileStore store;
+  RecordingObserver observer;
+  std::mutex mutex;
+  std::deque<std::tuple<uint32_t, uintptr_t, intptr_t>> queue;
+  // Set before Start: the session's Bluetooth stack and debug output.
+  link::GattPlatform* gatt_platform = nullptr;
+  std::function<void(std::string_view)> debug;
+  std::unique_ptr<DeviceSession> session;
+};
+
+}  // namespace vexel::testing
