@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "app/tray_battery.h"
 #include "language/language_table.h"
+#include "platform/desktop_notifier.h"
 #include "platform/hook_library.h"
 #include "toolkit/menu.h"
 #include "toolkit/tray_icon.h"
@@ -18,12 +20,16 @@ namespace vexel {
 class CDPIMsg;
 
 inline constexpr char kMainWindowClass[] = "Vexel Gaming Mouse";
+// The name of the program's .desktop file, without the suffix.
+inline constexpr char kDesktopEntry[] = "io.github.vexel_mouse.VexelMouse";
 inline constexpr int kMainWindowWidth = 800;
 inline constexpr int kMainWindowHeight = 572;
 
 class CMainWnd : public toolkit::Window {
  public:
-  CMainWnd(toolkit::Toolkit& toolkit, PageServices services);
+  // `notifier` shows the desktop notifications (low battery, waiting for the
+  // mouse); none are shown without one. It must outlive the window.
+  CMainWnd(toolkit::Toolkit& toolkit, PageServices services, DesktopNotifier* notifier = nullptr);
   ~CMainWnd() override;
 
   // The window's and the tray's icon, relative to the resource folder.
@@ -44,6 +50,9 @@ class CMainWnd : public toolkit::Window {
   toolkit::TrayIcon* tray_icon() const { return tray_icon_.get(); }
   toolkit::Menu* tray_menu() const { return tray_menu_.get(); }
   const LanguageTable& language() const { return language_; }
+  // Whether the desktop shows the tray icon: without one the window is never
+  // hidden, only minimised, so that the user can always reach it.
+  bool HasTray() const;
 
  private:
   void OnTimer(uint32_t id);
@@ -57,6 +66,14 @@ class CMainWnd : public toolkit::Window {
   void ShowOrWarn();
   void ShowNoDeviceBox();
   void LoadHooks();
+  // Tray and desktop notifications about the mouse (main_wnd_tray.cpp).
+  BatteryReading ReadBattery();
+  void RefreshTrayBattery();
+  void AnnounceWaitingAtStart();
+  void NotifyDesktop(std::string_view body_key, TrayBatteryIcon icon);
+  // Out of the user's way while the mouse is absent: hidden into the tray, or
+  // minimised where there is no tray.
+  void PutAwayForNoDevice();
 
   PageServices services_;
   CMS_1_Page page_;
@@ -70,6 +87,11 @@ class CMainWnd : public toolkit::Window {
   bool no_device_box_open_ = false;
   // The window hid itself because the mouse went away; it comes back with it.
   bool hidden_for_no_device_ = false;
+  DesktopNotifier* notifier_ = nullptr;
+  BatteryReading tray_reading_;
+  bool tray_reading_shown_ = false;
+  LowBatteryWarning low_battery_warning_;
+  bool device_state_seen_ = false;
 };
 
 }  // namespace vexel

@@ -16,6 +16,9 @@ class TrayIcon {
   virtual bool IsAvailable() const = 0;
   virtual std::string ToolTip() const = 0;
   virtual void SetToolTip(std::string_view tip) = 0;
+  // The image, as given at creation: a file relative to the resource folder.
+  virtual std::string Icon() const = 0;
+  virtual void SetIcon(std::string_view icon) = 0;
 };
 
 }  // namespace vexel::toolkit

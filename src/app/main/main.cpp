@@ -12,6 +12,7 @@
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "messages/app_messages.h"
+#include "platform/linux/dbus_desktop_notifier.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
@@ -80,9 +81,11 @@ int main(int argc, char** argv) {
   vexel::toolkit::qt::QtToolkit toolkit(clock);
   toolkit.SetResourceFolder((program_folder / "res").string());
 
+  vexel::DBusDesktopNotifier notifier(vexel::kMainWindowClass, vexel::kDesktopEntry);
   auto window = std::make_unique<vexel::CMainWnd>(
       toolkit,
-      vexel::PageServices{clock, libraries, hid_probe, program_folder, store_paths, &DebugOutput});
+      vexel::PageServices{clock, libraries, hid_probe, program_folder, store_paths, &DebugOutput},
+      &notifier);
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
