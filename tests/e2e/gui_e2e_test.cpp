@@ -4,24 +4,70 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <chrono>
+#include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "app/main_wnd.h"
-#include "messages/app_messages.h"
 #include "drivers/sim_process.h"
+#include "messages/app_messages.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "support/run_command.h"
 #include "toolkit/control.h"
 #include "toolkit/qt/qt_toolkit.h"
 
+extern char** environ;
+
 namespace vexel::testing {
 namespace {
+
+// A stand-alone tray (trayer) at the top right of the X display, for as long
+// as it lives.
+class StandAloneTray {
+ public:
+  StandAloneTray() {
+    const char* argv[] = {
+        "/usr/bin/trayer", "--edge",        "top",   "--align",  "right", "--widthtype",
+        "request",         "--heighttype",  "pixel", "--height", "32",    "--tint",
+        "0x2a2f3a",        "--transparent", "true",  "--alpha",  "0",     nullptr};
+    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+      pid_ = -1;
+    }
+  }
+  ~StandAloneTray() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  // The centre of the tray's one icon, from trayer's window.
+  std::optional<toolkit::Point> IconCentre() const {
+    std::istringstream shell(
+        RunCommand("xdotool search --onlyvisible --class trayer getwindowgeometry --shell").out);
+    std::map<std::string, int> values;
+    for (std::string line; std::getline(shell, line);) {
+      const auto equals = line.find('=');
+      if (equals != std::string::npos)
+        values[line.substr(0, equals)] = std::atoi(&line[equals + 1]);
+    }
+    if (!values.contains("WIDTH") || values["WIDTH"] < 16)
+      return std::nullopt;  // no icon docked yet
+    return toolkit::Point{values["X"] + values["WIDTH"] / 2, values["Y"] + values["HEIGHT"] / 2};
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
 
 class GuiE2E : public ::testing::Test {
  protected:
@@ -59,8 +105,8 @@ class GuiE2E : public ::testing::Test {
     return found != nullptr && found->IsVisible();
   }
 
-  void SaveScreenshot(const std::string& path) {
-    const toolkit::Rect rect = window->ScreenRect();
+  void SaveScreenshot(const std::string& path) { SaveScreenshot(path, window->ScreenRect()); }
+  void SaveScreenshot(const std::string& path, toolkit::Rect rect) {
     QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, rect.left, rect.top,
                                                                 rect.Width(), rect.Height());
     ASSERT_FALSE(shot.isNull());
@@ -106,6 +152,39 @@ TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {
   ASSERT_TRUE(PumpUntil([&] { return window->tray_menu() != nullptr; }));
   ASSERT_TRUE(window->tray_menu()->Trigger("exit"));
   EXPECT_EQ(toolkit->RunMessageLoop(), 0);
+}
+
+TEST_F(GuiE2E, TrayShowsTheBatteryUnderAStandAloneTray) {
+  if (!std::filesystem::exists("/usr/bin/trayer")) GTEST_SKIP() << "needs trayer";
+  StandAloneTray tray;
+  ASSERT_TRUE(PumpUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+  ASSERT_TRUE(window->Create());
+  ASSERT_TRUE(window->HasTray());
+  sim.Ctl("unplug wired");  // on the cable the mouse would be charging
+  sim.Ctl("battery 57 discharging");
+  toolkit::TrayIcon& icon = *window->tray_icon();
+  EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - 57 %"; }));
+  EXPECT_EQ(icon.Icon(), "skins/tray/battery_half.svg");
+
+  // Hovering the icon shows its tooltip.
+  std::optional<toolkit::Point> centre;
+  ASSERT_TRUE(PumpUntil([&] { return (centre = tray.IconCentre()).has_value(); }));
+  for (int step : {-3, 0}) {  // an entry, then a move inside: that starts the tooltip
+    RunCommand("xdotool mousemove " + std::to_string(centre->x + step) + " " +
+               std::to_string(centre->y + step));
+    PumpUntil([] { return false; }, 0.3);
+  }
+  PumpUntil([] { return false; }, 2.0);
+  const int width = QGuiApplication::primaryScreen()->geometry().width();
+  SaveScreenshot(std::string(VEXEL_SOURCE_DIR) + "/docs/screenshots/tray-battery.png",
+                 {width - 420, 0, width, 110});
+
+  sim.Ctl("battery 40 charging");
+  EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - charging"; }));
+  EXPECT_EQ(icon.Icon(), "skins/tray/battery_charging.svg");
+  sim.Ctl("unplug receiver");
+  EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - not connected"; }));
+  EXPECT_FALSE(window->IsVisible());  // into the tray, as with any tray
 }
 
 }  // namespace
