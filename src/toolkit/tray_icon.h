@@ -12,7 +12,7 @@ namespace vexel::toolkit {
 class TrayIcon {
  public:
   virtual ~TrayIcon() = default;
-  // Whether the desktop shows tray icons at all.
+  // Whether the desktop shows this icon: false without a tray.
   virtual bool IsAvailable() const = 0;
   virtual std::string ToolTip() const = 0;
   virtual void SetToolTip(std::string_view tip) = 0;

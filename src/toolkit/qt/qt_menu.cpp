@@ -99,7 +99,9 @@ QtTrayIcon::QtTrayIcon(QtToolkit& toolkit, Window& owner, std::string_view icon,
 QtTrayIcon::~QtTrayIcon() = default;
 
 bool QtTrayIcon::IsAvailable() const {
-  return QSystemTrayIcon::isSystemTrayAvailable();
+  // A tray that appeared after the icon was made does not show it: the
+  // program must not hide its window into it.
+  return icon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 std::string QtTrayIcon::ToolTip() const {
