@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "app/main_wnd.h"
 #include "drivers/sim_process.h"
@@ -32,24 +34,49 @@ extern char** environ;
 namespace vexel::testing {
 namespace {
 
-// A stand-alone tray (trayer) at the top right of the X display, for as long
-// as it lives.
+pid_t Spawn(const std::vector<const char*>& argv, posix_spawn_file_actions_t* actions = nullptr) {
+  std::vector<const char*> terminated = argv;
+  terminated.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, terminated[0], actions, nullptr, const_cast<char**>(terminated.data()),
+                  environ) != 0) {
+    return -1;
+  }
+  return pid;
+}
+
+// A private X server with a stand-alone tray (trayer) at its top right, so
+// that no other test on the shared display sees a tray. DISPLAY points at it.
 class StandAloneTray {
  public:
   StandAloneTray() {
-    const char* argv[] = {
-        "/usr/bin/trayer", "--edge",        "top",   "--align",  "right", "--widthtype",
-        "request",         "--heighttype",  "pixel", "--height", "32",    "--tint",
-        "0x2a2f3a",        "--transparent", "true",  "--alpha",  "0",     nullptr};
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-      pid_ = -1;
-    }
+    int pipe_fds[2];
+    if (pipe(pipe_fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 3);
+    server_ = Spawn(
+        {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+        &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe_fds[1]);
+    std::string display;
+    for (char c; read(pipe_fds[0], &c, 1) == 1 && c != '\n';) display += c;
+    close(pipe_fds[0]);
+    if (server_ <= 0 || display.empty()) return;
+    setenv("DISPLAY", (":" + display).c_str(), 1);
+    tray_ = Spawn({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                   "--heighttype", "pixel", "--height", "32", "--tint", "0x2a2f3a", "--transparent",
+                   "true", "--alpha", "0"});
   }
   ~StandAloneTray() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    for (pid_t pid : {tray_, server_}) {
+      if (pid <= 0) continue;
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
   }
+  bool running() const { return tray_ > 0; }
   // The centre of the tray's one icon, from trayer's window.
   std::optional<toolkit::Point> IconCentre() const {
     std::istringstream shell(
@@ -60,13 +87,13 @@ class StandAloneTray {
       if (equals != std::string::npos)
         values[line.substr(0, equals)] = std::atoi(&line[equals + 1]);
     }
-    if (!values.contains("WIDTH") || values["WIDTH"] < 16)
-      return std::nullopt;  // no icon docked yet
+    if (!values.contains("WIDTH") || values["WIDTH"] < 16) return std::nullopt;  // none docked yet
     return toolkit::Point{values["X"] + values["WIDTH"] / 2, values["Y"] + values["HEIGHT"] / 2};
   }
 
  private:
-  pid_t pid_ = -1;
+  pid_t server_ = -1;
+  pid_t tray_ = -1;
 };
 
 class GuiE2E : public ::testing::Test {
@@ -154,9 +181,24 @@ TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {
   EXPECT_EQ(toolkit->RunMessageLoop(), 0);
 }
 
-TEST_F(GuiE2E, TrayShowsTheBatteryUnderAStandAloneTray) {
-  if (!std::filesystem::exists("/usr/bin/trayer")) GTEST_SKIP() << "needs trayer";
-  StandAloneTray tray;
+// On a display of its own: Qt connects once per process, so this runs only
+// as a process of its own (as ctest runs each test).
+class GuiE2ETray : public GuiE2E {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists("/usr/bin/trayer")) GTEST_SKIP() << "needs trayer";
+    if (QApplication::instance() != nullptr) GTEST_SKIP() << "Qt is on another display already";
+    ASSERT_TRUE(tray().running());
+    GuiE2E::SetUp();
+  }
+  // Goes at exit, after Qt's last use of the display.
+  static StandAloneTray& tray() {
+    static StandAloneTray tray;
+    return tray;
+  }
+};
+
+TEST_F(GuiE2ETray, TrayShowsTheBatteryUnderAStandAloneTray) {
   ASSERT_TRUE(PumpUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
   ASSERT_TRUE(window->Create());
   ASSERT_TRUE(window->HasTray());
@@ -168,7 +210,7 @@ TEST_F(GuiE2E, TrayShowsTheBatteryUnderAStandAloneTray) {
 
   // Hovering the icon shows its tooltip.
   std::optional<toolkit::Point> centre;
-  ASSERT_TRUE(PumpUntil([&] { return (centre = tray.IconCentre()).has_value(); }));
+  ASSERT_TRUE(PumpUntil([&] { return (centre = tray().IconCentre()).has_value(); }));
   for (int step : {-3, 0}) {  // an entry, then a move inside: that starts the tooltip
     RunCommand("xdotool mousemove " + std::to_string(centre->x + step) + " " +
                std::to_string(centre->y + step));
