@@ -18,6 +18,7 @@ packages=(
   python3-pyatspi at-spi2-core gir1.2-atspi-2.0
   libqt6opengl6-dev
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
+  trayer
 )
 
 missing=()

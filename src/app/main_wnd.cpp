@@ -34,11 +34,12 @@ PageServices WithMessageBox(PageServices services, toolkit::Toolkit& toolkit,
 
 }  // namespace
 
-CMainWnd::CMainWnd(toolkit::Toolkit& toolkit, PageServices services,
+CMainWnd::CMainWnd(toolkit::Toolkit& toolkit, PageServices services, DesktopNotifier* notifier,
                    std::unique_ptr<link::DeviceNotificationSource> device_notifications)
     : Window(toolkit),
       services_(services),
       page_(*this, WithMessageBox(std::move(services), toolkit, this)),
+      notifier_(notifier),
       device_presence_({[this](bool on) { page_.session().SetBleConnected(on); },
                         [this] { return static_cast<int32_t>(page_.session().links().ble_link); },
                         services_.debug}),
@@ -127,7 +128,11 @@ void CMainWnd::Notify(const toolkit::Notification& notification) {
 void CMainWnd::OnClick(const toolkit::Notification& notification) {
   const std::string_view name = notification.SenderName();
   if (name == "exit_btn") {
-    Show(false);
+    if (HasTray()) {
+      Show(false);
+    } else {
+      Minimize();
+    }
     hidden_for_no_device_ = false;
   } else if (name == "min_btn") {
     Minimize();
@@ -135,7 +140,10 @@ void CMainWnd::OnClick(const toolkit::Notification& notification) {
 }
 
 bool CMainWnd::HandleCustomMessage(const toolkit::Message& message) {
-  if (page_.HandleSessionMessage(message.id, message.wparam, message.lparam)) return true;
+  if (page_.HandleSessionMessage(message.id, message.wparam, message.lparam)) {
+    RefreshTrayBattery();  // battery reports and link changes come this way
+    return true;
+  }
   switch (message.id) {
     case kMsgDestroy:
       toolkit().Quit(0);
@@ -235,7 +243,12 @@ void CMainWnd::ShowNoDeviceBox() {
 
 void CMainWnd::OnDeviceState() {
   window_device_present_ = page_.device_present();
+  RefreshTrayBattery();
+  AnnounceWaitingAtStart();
   toolkit::Control* tabs = FindControl("device_tab_switch");
+  if (toolkit::Control* no_device = FindControl("no_device_label")) {
+    no_device->SetVisible(window_device_present_ == 0);
+  }
   if (window_device_present_ != 0) {
     if (tabs != nullptr) tabs->SelectPage(0);
     if (hidden_for_no_device_) {
@@ -245,8 +258,7 @@ void CMainWnd::OnDeviceState() {
     return;
   }
   if (tabs != nullptr) tabs->SelectPage(-1);
-  if (IsVisible()) hidden_for_no_device_ = true;
-  Show(false);
+  PutAwayForNoDevice();
 }
 
 void CMainWnd::ShowDpiIndicator(uintptr_t wparam, intptr_t lparam) {

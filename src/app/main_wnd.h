@@ -9,8 +9,10 @@
 #include <string>
 #include <utility>
 
+#include "app/tray_battery.h"
 #include "language/language_table.h"
 #include "link/ble/device_presence.h"
+#include "platform/desktop_notifier.h"
 #include "platform/hook_library.h"
 #include "toolkit/menu.h"
 #include "toolkit/tray_icon.h"
@@ -22,15 +24,19 @@ namespace vexel {
 class CDPIMsg;
 
 inline constexpr char kMainWindowClass[] = "Vexel Gaming Mouse";
+// The name of the program's .desktop file, without the suffix.
+inline constexpr char kDesktopEntry[] = "io.github.vexel_mouse.VexelMouse";
 inline constexpr int kMainWindowWidth = 800;
 inline constexpr int kMainWindowHeight = 572;
 
 class CMainWnd : public toolkit::Window {
  public:
+  // `notifier` shows the desktop notifications (low battery, waiting for the
+  // mouse); none are shown without one. It must outlive the window.
   // `device_notifications`: where device-change broadcasts come from (none:
   // the BLE link changes only at start-up). The window owns it and stops it
   // first when it goes.
-  CMainWnd(toolkit::Toolkit& toolkit, PageServices services,
+  CMainWnd(toolkit::Toolkit& toolkit, PageServices services, DesktopNotifier* notifier = nullptr,
            std::unique_ptr<link::DeviceNotificationSource> device_notifications = nullptr);
   ~CMainWnd() override;
 
@@ -52,6 +58,9 @@ class CMainWnd : public toolkit::Window {
   toolkit::TrayIcon* tray_icon() const { return tray_icon_.get(); }
   toolkit::Menu* tray_menu() const { return tray_menu_.get(); }
   const LanguageTable& language() const { return language_; }
+  // Whether the desktop shows the tray icon: without one the window is never
+  // hidden, only minimised, so that the user can always reach it.
+  bool HasTray() const;
 
  private:
   void OnTimer(uint32_t id);
@@ -70,6 +79,14 @@ class CMainWnd : public toolkit::Window {
   void RegisterDeviceNotifications();
   void QueueDeviceChange(uint32_t event, const link::DeviceBroadcast& broadcast);
   void OnDeviceChangeMessage();
+  // Tray and desktop notifications about the mouse (main_wnd_tray.cpp).
+  BatteryReading ReadBattery();
+  void RefreshTrayBattery();
+  void AnnounceWaitingAtStart();
+  void NotifyDesktop(std::string_view body_key, TrayBatteryIcon icon);
+  // Out of the user's way while the mouse is absent: hidden into the tray, or
+  // minimised where there is no tray.
+  void PutAwayForNoDevice();
 
   PageServices services_;
   CMS_1_Page page_;
@@ -83,6 +100,11 @@ class CMainWnd : public toolkit::Window {
   bool no_device_box_open_ = false;
   // The window hid itself because the mouse went away; it comes back with it.
   bool hidden_for_no_device_ = false;
+  DesktopNotifier* notifier_ = nullptr;
+  BatteryReading tray_reading_;
+  bool tray_reading_shown_ = false;
+  LowBatteryWarning low_battery_warning_;
+  bool device_state_seen_ = false;
   link::DevicePresence device_presence_;
   std::mutex device_changes_mutex_;
   std::deque<std::pair<uint32_t, link::DeviceBroadcast>> device_changes_;

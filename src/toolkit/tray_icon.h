@@ -12,10 +12,13 @@ namespace vexel::toolkit {
 class TrayIcon {
  public:
   virtual ~TrayIcon() = default;
-  // Whether the desktop shows tray icons at all.
+  // Whether the desktop shows this icon: false without a tray.
   virtual bool IsAvailable() const = 0;
   virtual std::string ToolTip() const = 0;
   virtual void SetToolTip(std::string_view tip) = 0;
+  // The image, as given at creation: a file relative to the resource folder.
+  virtual std::string Icon() const = 0;
+  virtual void SetIcon(std::string_view icon) = 0;
 };
 
 }  // namespace vexel::toolkit

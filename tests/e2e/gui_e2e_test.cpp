@@ -1,27 +1,152 @@
 // The program's main window on the real Qt toolkit under X, with the real
 // driver libraries and the virtual mouse: connected, hidden when the mouse
 // goes away, back when the cable returns, and ended from the tray menu.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "app/main_wnd.h"
 #include "drivers/sim_process.h"
 #include "messages/app_messages.h"
-#include "qt_window_fixture.h"
+#include "platform/posix/dl_library_loader.h"
+#include "platform/posix/hidapi_probe.h"
+#include "support/run_command.h"
+#include "toolkit/control.h"
+#include "toolkit/qt/qt_toolkit.h"
+
+extern char** environ;
 
 namespace vexel::testing {
 namespace {
 
-class GuiE2E : public QtWindowFixture {
+pid_t Spawn(const std::vector<const char*>& argv, posix_spawn_file_actions_t* actions = nullptr) {
+  std::vector<const char*> terminated = argv;
+  terminated.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, terminated[0], actions, nullptr, const_cast<char**>(terminated.data()),
+                  environ) != 0) {
+    return -1;
+  }
+  return pid;
+}
+
+// A private X server with a stand-alone tray (trayer) at its top right, so
+// that no other test on the shared display sees a tray. DISPLAY points at it.
+class StandAloneTray {
+ public:
+  StandAloneTray() {
+    int pipe_fds[2];
+    if (pipe(pipe_fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 3);
+    server_ = Spawn(
+        {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+        &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe_fds[1]);
+    std::string display;
+    for (char c; read(pipe_fds[0], &c, 1) == 1 && c != '\n';) display += c;
+    close(pipe_fds[0]);
+    if (server_ <= 0 || display.empty()) return;
+    setenv("DISPLAY", (":" + display).c_str(), 1);
+    tray_ = Spawn({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                   "--heighttype", "pixel", "--height", "32", "--tint", "0x2a2f3a", "--transparent",
+                   "true", "--alpha", "0"});
+  }
+  ~StandAloneTray() {
+    for (pid_t pid : {tray_, server_}) {
+      if (pid <= 0) continue;
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  bool running() const { return tray_ > 0; }
+  // The centre of the tray's one icon, from trayer's window.
+  std::optional<toolkit::Point> IconCentre() const {
+    std::istringstream shell(
+        RunCommand("xdotool search --onlyvisible --class trayer getwindowgeometry --shell").out);
+    std::map<std::string, int> values;
+    for (std::string line; std::getline(shell, line);) {
+      const auto equals = line.find('=');
+      if (equals != std::string::npos)
+        values[line.substr(0, equals)] = std::atoi(&line[equals + 1]);
+    }
+    if (!values.contains("WIDTH") || values["WIDTH"] < 16) return std::nullopt;  // none docked yet
+    return toolkit::Point{values["X"] + values["WIDTH"] / 2, values["Y"] + values["HEIGHT"] / 2};
+  }
+
+ private:
+  pid_t server_ = -1;
+  pid_t tray_ = -1;
+};
+
+class GuiE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!StartToolkit()) GTEST_SKIP() << "needs an X display";
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
     ASSERT_TRUE(sim.ready());
     ::setenv("VEXEL_VIRTUAL_MOUSE", sim.socket().c_str(), 1);
-    window = std::make_unique<CMainWnd>(*toolkit, Services());
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    toolkit = std::make_unique<toolkit::qt::QtToolkit>(clock);
+    toolkit->SetResourceFolder(std::string(VEXEL_BIN_DIR) + "/res");
+    window = std::make_unique<CMainWnd>(
+        *toolkit, PageServices{clock, loader, probe, VEXEL_BIN_DIR, StorePaths{data.path()}, {}});
   }
   void TearDown() override {
-    QtWindowFixture::TearDown();
+    window.reset();
+    toolkit.reset();
     ::unsetenv("VEXEL_VIRTUAL_MOUSE");
   }
 
+  // Runs the UI until `done` holds or `seconds` pass.
+  template <typename Done>
+  bool PumpUntil(Done done, double seconds = 5) {
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (std::chrono::steady_clock::now() < end) {
+      toolkit->ProcessEvents();
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+  }
+
+  bool Visible(const char* control) {
+    toolkit::Control* found = window->FindControl(control);
+    return found != nullptr && found->IsVisible();
+  }
+
+  void SaveScreenshot(const std::string& path) { SaveScreenshot(path, window->ScreenRect()); }
+  void SaveScreenshot(const std::string& path, toolkit::Rect rect) {
+    QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, rect.left, rect.top,
+                                                                rect.Width(), rect.Height());
+    ASSERT_FALSE(shot.isNull());
+    ASSERT_TRUE(shot.save(QString::fromStdString(path), "PNG"));
+  }
+
   test::SimProcess sim;
+  TempDir data;
+  SteadyClock clock;
+  DlLibraryLoader loader;
+  HidapiProbe probe;
+  std::unique_ptr<toolkit::qt::QtToolkit> toolkit;
+  std::unique_ptr<CMainWnd> window;
 };
 
 TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {
@@ -38,11 +163,15 @@ TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {
 
   sim.Ctl("unplug wired");
   sim.Ctl("unplug receiver");
-  EXPECT_TRUE(PumpUntil([&] { return !window->IsVisible(); }));
+  // Into the tray; where there is none (a bare X server) minimised instead,
+  // showing the no-device text.
+  const bool tray = window->HasTray();
+  EXPECT_TRUE(PumpUntil([&] { return tray ? !window->IsVisible() : window->IsMinimized(); }));
   EXPECT_EQ(window->window_device_present(), 0);
+  EXPECT_TRUE(Visible("no_device_label"));
 
   sim.Ctl("plug wired");
-  EXPECT_TRUE(PumpUntil([&] { return window->IsVisible(); }));
+  EXPECT_TRUE(PumpUntil([&] { return window->IsVisible() && !window->IsMinimized(); }));
   EXPECT_TRUE(Visible("ms_1_wired"));
 
   // The tray's right click (posted as the tray does), then "exit".
@@ -50,6 +179,54 @@ TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {
   ASSERT_TRUE(PumpUntil([&] { return window->tray_menu() != nullptr; }));
   ASSERT_TRUE(window->tray_menu()->Trigger("exit"));
   EXPECT_EQ(toolkit->RunMessageLoop(), 0);
+}
+
+// On a display of its own: Qt connects once per process, so this runs only
+// as a process of its own (as ctest runs each test).
+class GuiE2ETray : public GuiE2E {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists("/usr/bin/trayer")) GTEST_SKIP() << "needs trayer";
+    if (QApplication::instance() != nullptr) GTEST_SKIP() << "Qt is on another display already";
+    ASSERT_TRUE(tray().running());
+    GuiE2E::SetUp();
+  }
+  // Goes at exit, after Qt's last use of the display.
+  static StandAloneTray& tray() {
+    static StandAloneTray tray;
+    return tray;
+  }
+};
+
+TEST_F(GuiE2ETray, TrayShowsTheBatteryUnderAStandAloneTray) {
+  ASSERT_TRUE(PumpUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+  ASSERT_TRUE(window->Create());
+  ASSERT_TRUE(window->HasTray());
+  sim.Ctl("unplug wired");  // on the cable the mouse would be charging
+  sim.Ctl("battery 57 discharging");
+  toolkit::TrayIcon& icon = *window->tray_icon();
+  EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - 57 %"; }));
+  EXPECT_EQ(icon.Icon(), "skins/tray/battery_half.svg");
+
+  // Hovering the icon shows its tooltip.
+  std::optional<toolkit::Point> centre;
+  ASSERT_TRUE(PumpUntil([&] { return (centre = tray().IconCentre()).has_value(); }));
+  for (int step : {-3, 0}) {  // an entry, then a move inside: that starts the tooltip
+    RunCommand("xdotool mousemove " + std::to_string(centre->x + step) + " " +
+               std::to_string(centre->y + step));
+    PumpUntil([] { return false; }, 0.3);
+  }
+  PumpUntil([] { return false; }, 2.0);
+  const int width = QGuiApplication::primaryScreen()->geometry().width();
+  SaveScreenshot(std::string(VEXEL_SOURCE_DIR) + "/docs/screenshots/tray-battery.png",
+                 {width - 420, 0, width, 110});
+
+  sim.Ctl("battery 40 charging");
+  EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - charging"; }));
+  EXPECT_EQ(icon.Icon(), "skins/tray/battery_charging.svg");
+  sim.Ctl("unplug receiver");
+  EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - not connected"; }));
+  EXPECT_FALSE(window->IsVisible());  // into the tray, as with any tray
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "app/main_wnd.h"
 #include "messages/app_messages.h"
+#include "platform/fake_desktop_notifier.h"
 #include "support/fake_driver_library.h"
 #include "support/run_command.h"
 #include "toolkit/control.h"
@@ -30,7 +31,7 @@ class MainWindowHarness {
         clock, loader, probe, "/program", StorePaths{data.path()}, [this](std::string_view line) {
           debug.emplace_back(line);
         }};
-    window = std::make_unique<CMainWnd>(toolkit, std::move(services));
+    window = std::make_unique<CMainWnd>(toolkit, std::move(services), &notifier);
     window->Create();
     toolkit.ProcessEvents();
   }
@@ -66,6 +67,7 @@ class MainWindowHarness {
   FakeLibraryLoader loader{wired, wireless};
   FakeHidProbe probe;
   TempDir data;
+  FakeDesktopNotifier notifier;
   std::vector<std::string> trace;
   std::vector<std::string> debug;
   std::unique_ptr<CMainWnd> window;

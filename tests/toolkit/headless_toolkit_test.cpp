@@ -53,6 +53,8 @@ TEST_F(HeadlessToolkitTest, TrayClicksArePostedAsTheCallbackMessage) {
   ASSERT_TRUE(window.Create());
   std::unique_ptr<TrayIcon> tray = toolkit_.CreateTrayIcon(window, "skins/tray.png", "Tip", 1025);
   EXPECT_EQ(tray->ToolTip(), "Tip");
+  tray->SetIcon("skins/other.png");
+  EXPECT_EQ(tray->Icon(), "skins/other.png");
   EXPECT_TRUE(toolkit_.Input().ClickTrayIcon(*tray, false));
   EXPECT_TRUE(toolkit_.Input().ClickTrayIcon(*tray, true));
   toolkit_.ProcessEvents();

@@ -28,6 +28,8 @@ TEST(QtToolkitTest, TrayIconDegradesQuietlyWithoutATray) {
   std::unique_ptr<TrayIcon> tray = toolkit.CreateTrayIcon(window, "none.png", "Tip", 1025);
   EXPECT_EQ(tray->IsAvailable(), QSystemTrayIcon::isSystemTrayAvailable());
   EXPECT_EQ(tray->ToolTip(), "Tip");
+  tray->SetIcon("other.png");
+  EXPECT_EQ(tray->Icon(), "other.png");
   if (!tray->IsAvailable()) {
     EXPECT_FALSE(toolkit.Input().ClickTrayIcon(*tray, false));
   }

@@ -15,6 +15,7 @@
 #include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
+#include "platform/linux/dbus_desktop_notifier.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
@@ -86,11 +87,13 @@ int main(int argc, char** argv) {
   // Bluetooth through BlueZ on the system bus (DBUS_SYSTEM_BUS_ADDRESS when
   // set); it outlives the window, whose session unsubscribes first.
   vexel::bluez::BluezGattPlatform bluetooth;
+  vexel::DBusDesktopNotifier notifier(vexel::kMainWindowClass, vexel::kDesktopEntry);
   vexel::PageServices services{clock,          libraries,   hid_probe,
                                program_folder, store_paths, &DebugOutput};
   services.gatt_platform = &bluetooth;
   auto window = std::make_unique<vexel::CMainWnd>(
-      toolkit, std::move(services), std::make_unique<vexel::bluez::BluezPresenceWatcher>());
+      toolkit, std::move(services), &notifier,
+      std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {

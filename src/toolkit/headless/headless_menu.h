@@ -47,9 +47,10 @@ class HeadlessTrayIcon final : public TrayIcon {
   bool IsAvailable() const override { return available_; }
   std::string ToolTip() const override { return tip_; }
   void SetToolTip(std::string_view tip) override { tip_ = tip; }
+  std::string Icon() const override { return icon_; }
+  void SetIcon(std::string_view icon) override { icon_ = icon; }
   // What a click of the user posts to the owner.
   void Click(bool right_button);
-  const std::string& icon() const { return icon_; }
 
  private:
   Window& owner_;

@@ -110,7 +110,7 @@ std::optional<int> HeadlessToolkit::quit_code() const {
 std::unique_ptr<TrayIcon> HeadlessToolkit::CreateTrayIcon(Window& owner, std::string_view icon,
                                                           std::string_view tip,
                                                           uint32_t callback_message) {
-  return std::make_unique<HeadlessTrayIcon>(owner, ResourcePath(icon), std::string(tip),
+  return std::make_unique<HeadlessTrayIcon>(owner, std::string(icon), std::string(tip),
                                             callback_message, tray_available_);
 }
 

@@ -79,11 +79,13 @@ bool QtMenu::Trigger(std::string_view name) {
   return false;
 }
 
-QtTrayIcon::QtTrayIcon(Window& owner, const QString& icon, const QString& tip,
+QtTrayIcon::QtTrayIcon(QtToolkit& toolkit, Window& owner, std::string_view icon, const QString& tip,
                        uint32_t callback_message)
-    : owner_(owner),
+    : toolkit_(toolkit),
+      owner_(owner),
       callback_message_(callback_message),
-      icon_(std::make_unique<QSystemTrayIcon>(QIcon(icon))) {
+      icon_name_(icon),
+      icon_(std::make_unique<QSystemTrayIcon>(QIcon(ToQ(toolkit.ResourcePath(icon))))) {
   icon_->setToolTip(tip);
   QObject::connect(icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
                    [this](QSystemTrayIcon::ActivationReason reason) {
@@ -97,7 +99,9 @@ QtTrayIcon::QtTrayIcon(Window& owner, const QString& icon, const QString& tip,
 QtTrayIcon::~QtTrayIcon() = default;
 
 bool QtTrayIcon::IsAvailable() const {
-  return QSystemTrayIcon::isSystemTrayAvailable();
+  // A tray that appeared after the icon was made does not show it: the
+  // program must not hide its window into it.
+  return icon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 std::string QtTrayIcon::ToolTip() const {
@@ -106,6 +110,12 @@ std::string QtTrayIcon::ToolTip() const {
 
 void QtTrayIcon::SetToolTip(std::string_view tip) {
   icon_->setToolTip(ToQ(tip));
+}
+
+void QtTrayIcon::SetIcon(std::string_view icon) {
+  if (icon == icon_name_) return;
+  icon_name_ = icon;
+  icon_->setIcon(QIcon(ToQ(toolkit_.ResourcePath(icon))));
 }
 
 void QtTrayIcon::Click(bool right_button) {

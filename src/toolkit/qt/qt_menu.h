@@ -38,18 +38,23 @@ class QtMenu final : public Menu {
 
 class QtTrayIcon final : public TrayIcon {
  public:
-  QtTrayIcon(Window& owner, const QString& icon, const QString& tip, uint32_t callback_message);
+  QtTrayIcon(QtToolkit& toolkit, Window& owner, std::string_view icon, const QString& tip,
+             uint32_t callback_message);
   ~QtTrayIcon() override;
 
   bool IsAvailable() const override;
   std::string ToolTip() const override;
   void SetToolTip(std::string_view tip) override;
+  std::string Icon() const override { return icon_name_; }
+  void SetIcon(std::string_view icon) override;
   // What a click of the user posts to the owner.
   void Click(bool right_button);
 
  private:
+  QtToolkit& toolkit_;
   Window& owner_;
   uint32_t callback_message_;
+  std::string icon_name_;
   std::unique_ptr<QSystemTrayIcon> icon_;
 };
 

@@ -152,7 +152,7 @@ Rect QtToolkit::WorkArea() const {
 std::unique_ptr<TrayIcon> QtToolkit::CreateTrayIcon(Window& owner, std::string_view icon,
                                                     std::string_view tip,
                                                     uint32_t callback_message) {
-  return std::make_unique<QtTrayIcon>(owner, ToQ(ResourcePath(icon)), ToQ(tip), callback_message);
+  return std::make_unique<QtTrayIcon>(*this, owner, icon, ToQ(tip), callback_message);
 }
 
 std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
