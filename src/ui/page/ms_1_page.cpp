@@ -65,18 +65,43 @@ void CMS_1_Page::RequestApply(int delay_ms) {
 }
 
 void CMS_1_Page::Notify(const toolkit::Notification& notification) {
-  const toolkit::Control* sender = notification.sender;
+  toolkit::Control* sender = notification.sender;
   if (notification.Is(toolkit::kNotifyTimer)) {
     if (sender == controls_.progress_power &&
         static_cast<uint32_t>(notification.wparam) == kTimerWiredChargingAnimation) {
       OnChargingAnimationTick();
     }
   } else if (notification.Is(toolkit::kNotifyCheckClick)) {
-    OnSectionCheck(notification);
+    if (sender == controls_.check_movemode) {
+      OnMovementMode(sender->IsChecked());
+    } else {
+      OnSectionCheck(notification);
+    }
   } else if (notification.Is(toolkit::kNotifyItemSelect)) {
-    if (sender == controls_.list_profile) OnProfileSelected(static_cast<int>(notification.wparam));
+    if (sender == controls_.list_profile) {
+      OnProfileSelected(static_cast<int>(notification.wparam));
+    } else {
+      OnEffectChosen(sender, static_cast<int>(notification.wparam));
+    }
+  } else if (notification.Is(toolkit::kNotifySelectChanged)) {
+    OnOptionSelected(sender);
+  } else if (notification.Is(toolkit::kNotifyValueChanged)) {
+    OnSliderMoved(sender, static_cast<int>(notification.wparam));
+  } else if (notification.Is(toolkit::kNotifyKillFocus) ||
+             notification.Is(toolkit::kNotifyReturn)) {
+    OnDpiEditConfirmed(sender);
+  } else if (notification.Is(toolkit::kNotifyTextChanged)) {
+    OnDpiEditTyped(sender);
   } else if (notification.Is(toolkit::kNotifyClick)) {
-    if (sender == controls_.apply_btn || sender == controls_.btn_apply_dpi) RequestApply();
+    OnPageClick(sender);
+  }
+}
+
+void CMS_1_Page::OnPageClick(toolkit::Control* sender) {
+  if (sender == controls_.apply_btn || sender == controls_.btn_apply_dpi) {
+    RequestApply();
+  } else if (sender == controls_.btn_reset_dpi) {
+    OnDpiReset();
   }
 }
 

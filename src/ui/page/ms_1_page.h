@@ -85,7 +85,20 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
 
   // Refresh helpers.
   void WriteSliderLabels(const ProfileRecord& profile);
+  void ShowDpiStage(int stage, int units);
+
+  // Settings edits (page_settings.cpp); false when the sender is not theirs.
+  void EditProfile(const std::function<void(ProfileRecord&)>& edit);
+  std::unique_ptr<ProfileRecord> EditedCopy();
+  bool OnOptionSelected(toolkit::Control* sender);
+  bool OnSliderMoved(toolkit::Control* sender, int value);
+  bool OnDpiEditConfirmed(toolkit::Control* sender);
+  bool OnDpiEditTyped(toolkit::Control* sender);
+  bool OnEffectChosen(toolkit::Control* sender, int index);
+  void OnMovementMode(bool checked);
+  void OnDpiReset();
   void OnSectionCheck(const toolkit::Notification& notification);
+  void OnPageClick(toolkit::Control* sender);
   void OnProfileSelected(int index);
 
   toolkit::Window& main_window_;

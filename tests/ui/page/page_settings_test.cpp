@@ -1,0 +1,228 @@
+// The page's performance and lighting edits on the headless toolkit.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "messages/app_messages.h"
+#include "support/main_window_harness.h"
+
+namespace vexel::testing {
+namespace {
+
+TEST(PageSettings, DpiBoxReadsClampsAndCutsToHundreds) {
+  struct Case {
+    const char* typed;
+    bool by_return;
+    const char* shown;
+    int stored;
+  };
+  const Case cases[] = {
+      {"25000", false, "10000", 100}, {"25000", true, "10000", 100}, {"50", true, "100", 1},
+      {"1299", false, "1200", 12},    {"1a2b", true, "100", 1},      {"", true, "100", 1},
+      {"99999", true, "10000", 100},  {"3200", true, "3200", 32},
+  };
+  MainWindowHarness h;
+  h.Start();
+  toolkit::Control& edit = h.Control("ms_1_edit_dpi_3");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ASSERT_TRUE(h.toolkit.Input().Focus(edit));
+    ASSERT_TRUE(h.toolkit.Input().Type(edit, c.typed));
+    if (c.by_return) {
+      ASSERT_TRUE(h.toolkit.Input().PressReturn(edit));
+    } else {
+      ASSERT_TRUE(h.toolkit.Input().Focus(h.Control("ms_1_edit_dpi_1")));
+    }
+    h.toolkit.ProcessEvents();
+    EXPECT_EQ(edit.Text(), c.shown);
+    EXPECT_EQ(h.Control("ms_1_label_dpi_3").Text(), c.shown);
+    EXPECT_EQ(h.Control("ms_1_slider_dpi_3").Value(), c.stored);
+    EXPECT_EQ(h.Edited().dpi_x[2], c.stored);
+  }
+}
+
+TEST(PageSettings, DpiBoxKeepsOnlyDigitsWhileTyping) {
+  MainWindowHarness h;
+  h.Start();
+  toolkit::Control& edit = h.Control("ms_1_edit_dpi_1");
+  ASSERT_TRUE(h.toolkit.Input().Type(edit, "1a2b"));
+  EXPECT_EQ(edit.Text(), "12");
+  EXPECT_EQ(edit.CaretPosition(), 2);
+}
+
+// Each edit ends in an immediate apply, a delayed one, or none.
+TEST(PageSettings, EachEditEndsTheWayItShould) {
+  enum class End { kNow, kShort, kLong, kNone };
+  using Act = std::function<void(MainWindowHarness&)>;
+  struct Case {
+    const char* name;
+    Act act;
+    End end;
+    std::function<bool(const ProfileRecord&)> stored;
+  };
+  auto click = [](const char* control) -> Act {
+    return [control](MainWindowHarness& h) { h.toolkit.Input().Click(h.Control(control)); };
+  };
+  auto move = [](const char* control, int value) -> Act {
+    return [control, value](MainWindowHarness& h) {
+      h.toolkit.Input().MoveSlider(h.Control(control), value);
+    };
+  };
+  auto choose = [](const char* control, int index) -> Act {
+    return [control, index](MainWindowHarness& h) {
+      h.toolkit.Input().ChooseItem(h.Control(control), index);
+    };
+  };
+  const std::vector<Case> cases = {
+      {"stage", click("ms_1_option_dpi_step_6"), End::kNow,
+       [](const ProfileRecord& p) { return p.dpi_stage_current == 5; }},
+      {"prate", click("ms_1_btn_prate_3"), End::kNow,
+       [](const ProfileRecord& p) { return p.polling_rate == 2; }},
+      {"ripple", click("ms_1_option_ripple_control_2"), End::kNow,
+       [](const ProfileRecord& p) { return p.ripple_control == 1; }},
+      {"angle", click("ms_1_option_angle_snap_2"), End::kNow,
+       [](const ProfileRecord& p) { return p.angle_snap == 1; }},
+      {"effect", choose("ms_1_combo_light", 4), End::kShort,
+       [](const ProfileRecord& p) { return p.light_mode == 4; }},
+      {"effect ble", choose("ms_1_combo_light_ble", 9), End::kShort,
+       [](const ProfileRecord& p) { return p.light_mode_ble == 9; }},
+      {"brightness", move("ms_1_slider_brightness", 3), End::kLong,
+       [](const ProfileRecord& p) { return p.light_brightness == 3; }},
+      {"speed", move("ms_1_slider_breathspeed", 2), End::kLong,
+       [](const ProfileRecord& p) { return p.light_breath_speed == 2; }},
+      {"light off", move("ms_1_slider_light_off", 7), End::kLong,
+       [](const ProfileRecord& p) { return p.light_off_timer == 7; }},
+      {"sleep", move("ms_1_slider_sleep_timer", 30), End::kLong,
+       [](const ProfileRecord& p) { return p.sleep_timer == 30; }},
+      {"debounce", move("ms_1_slider_key_debounce", 9), End::kLong,
+       [](const ProfileRecord& p) { return p.key_debounce == 9; }},
+      {"dpi slider", move("ms_1_slider_dpi_4", 77), End::kNone,
+       [](const ProfileRecord& p) { return p.dpi_x[3] == 77; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MainWindowHarness h;
+    h.Start();
+    h.Settle();
+    // Closed sections and effect rows are opened as a user would see them.
+    for (const char* check :
+         {"ms_1_check_light", "ms_1_check_power_setting", "ms_1_check_key_debounce",
+          "ms_1_check_ripple_control", "ms_1_check_angle_snap"}) {
+      toolkit::Control& section = h.Control(check);
+      section.SetVisible(true);
+      if (!section.IsChecked()) h.toolkit.Input().Click(section);
+    }
+    for (const char* row : {"ms_1_ver_brightness", "ms_1_ver_breathspeed"}) {
+      h.Control(row).SetVisible(true);
+    }
+    h.Advance(kScrollSettingsMs);
+    const std::size_t sent = h.wired.Sent().size();
+    c.act(h);
+    EXPECT_TRUE(c.stored(h.Edited()));
+    EXPECT_EQ(h.TimerSet(kTimerDelayedApply), c.end == End::kShort || c.end == End::kLong);
+    if (c.end == End::kShort) h.Advance(kDelayedApplyShortMs - 1);
+    if (c.end == End::kLong) h.Advance(kDelayedApplyLongMs - 1);
+    h.Settle();
+    EXPECT_EQ(h.wired.Sent().size() > sent, c.end == End::kNow) << "before the period ends";
+    h.Advance(1);
+    h.Settle();
+    EXPECT_EQ(h.wired.Sent().size() > sent, c.end != End::kNone) << "after it";
+  }
+}
+
+TEST(PageSettings, ThreeBrightnessMovesApplyOnceAfterTheLast) {
+  MainWindowHarness h;
+  h.Start();
+  h.Settle();
+  h.toolkit.Input().Click(h.Control("ms_1_check_light"));
+  h.Control("ms_1_check_light").SetVisible(true);
+  h.Control("ms_1_ver_light").SetVisible(true);
+  h.toolkit.Input().ChooseItem(h.Control("ms_1_combo_light"), 1);
+  h.Advance(kDelayedApplyShortMs);
+  h.Settle();
+  const std::size_t sent = h.wired.Sent().size();
+  for (int value : {2, 4, 6}) {
+    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control("ms_1_slider_brightness"), value));
+    h.Advance(200);
+  }
+  h.Settle();
+  EXPECT_EQ(h.wired.Sent().size(), sent);
+  h.Advance(300);
+  h.Settle();
+  EXPECT_GT(h.wired.Sent().size(), sent);
+  EXPECT_EQ(h.Edited().light_brightness, 6);
+}
+
+TEST(PageSettings, LightRowsFollowTheWiredEffectOnly) {
+  struct Case {
+    int effect;
+    bool brightness, speed, colour;
+  };
+  const Case cases[] = {{0, false, false, false}, {1, true, false, true},
+                        {2, false, true, true},   {5, false, true, false},
+                        {11, false, true, false}, {7, false, true, false}};
+  MainWindowHarness h;
+  h.Start();
+  h.Control("ms_1_ver_light").SetVisible(true);
+  toolkit::Control& combo = h.Control("ms_1_combo_light");
+  ASSERT_GE(combo.ItemCount(), 12);
+  ASSERT_GE(h.Control("ms_1_combo_light_ble").ItemCount(), 12);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.effect);
+    ASSERT_TRUE(h.toolkit.Input().ChooseItem(combo, c.effect));
+    EXPECT_EQ(h.Control("ms_1_ver_brightness").IsVisible(), c.brightness);
+    EXPECT_EQ(h.Control("ms_1_ver_breathspeed").IsVisible(), c.speed);
+    EXPECT_EQ(h.Control("ms_1_hor_light_color").IsVisible(), c.colour);
+    // The Bluetooth list leaves the rows alone.
+    h.toolkit.Input().ChooseItem(h.Control("ms_1_combo_light_ble"), c.effect == 1 ? 2 : 1);
+    EXPECT_EQ(h.Control("ms_1_ver_brightness").IsVisible(), c.brightness);
+  }
+}
+
+TEST(PageSettings, LabelsFollowTheirControls) {
+  struct Case {
+    const char* control;
+    int value;
+    const char* label;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"ms_1_slider_key_debounce", 4, "ms_1_label_key_debounce", "8 MS"},
+      {"ms_1_slider_light_off", 2, "ms_1_label_light_off", "Light off after 1.0 min"},
+      {"ms_1_slider_light_off", 5, "ms_1_label_light_off", "Light off after 2.5 min"},
+      {"ms_1_slider_sleep_timer", 12, "ms_1_label_sleep_timer", "Sleep after 12 min"},
+      {"ms_1_slider_dpi_2", 77, "ms_1_label_dpi_2", "7700"},
+      {"ms_1_slider_dpi_2", 77, "ms_1_edit_dpi_2", "7700"},
+  };
+  MainWindowHarness h;
+  h.Start();
+  for (const char* check : {"ms_1_check_power_setting", "ms_1_check_key_debounce"}) {
+    h.toolkit.Input().Click(h.Control(check));
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.control);
+    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control(c.control), c.value + 1));
+    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control(c.control), c.value));
+    EXPECT_EQ(h.Control(c.label).ShownText(), c.text);
+  }
+  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_prate_2")));
+  EXPECT_EQ(h.Control("ms_1_label_prate").ShownText(), "250 Hz");
+}
+
+TEST(PageSettings, DpiResetMakesStageTwoTheStageInUse) {
+  MainWindowHarness h;
+  h.Start();
+  h.toolkit.Input().MoveSlider(h.Control("ms_1_slider_dpi_1"), 40);
+  h.toolkit.Input().Click(h.Control("ms_1_option_dpi_step_5"));
+  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_reset_dpi")));
+  const ProfileRecord p = h.Edited();
+  EXPECT_EQ(p.dpi_stage_current, 1);
+  EXPECT_EQ(p.dpi_x[0], 5);
+  EXPECT_TRUE(h.Control("ms_1_option_dpi_step_2").IsChecked());
+  EXPECT_EQ(h.Control("ms_1_edit_dpi_1").Text(), "500");
+}
+
+}  // namespace
+}  // namespace vexel::testing
