@@ -163,11 +163,13 @@ std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
   const QString filter = ToQ(request.filter_name) + " (" + patterns + ")";
   QWidget* parent = QApplication::activeWindow();
   DispatchScope scope(*this);
-  const QString path = request.mode == FileDialogRequest::Mode::kSave
-                           ? QFileDialog::getSaveFileName(parent, QString(), QString(), filter)
-                           : QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
-  if (path.isEmpty()) return std::nullopt;
-  return path.toStdString();
+  const bool save = request.mode == FileDialogRequest::Mode::kSave;
+  QFileDialog dialog(parent, QString(), QString(), filter);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!request.default_suffix.empty()) dialog.setDefaultSuffix(ToQ(request.default_suffix));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
 }
 
 UserInput& QtToolkit::Input() {

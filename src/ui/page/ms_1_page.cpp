@@ -102,6 +102,8 @@ void CMS_1_Page::OnPageClick(toolkit::Control* sender) {
     RequestApply();
   } else if (sender == controls_.btn_reset_dpi) {
     OnDpiReset();
+  } else {
+    OnProfileCommand(sender);
   }
 }
 
@@ -114,17 +116,7 @@ void CMS_1_Page::OnSectionCheck(const toolkit::Notification& notification) {
 }
 
 void CMS_1_Page::OnProfileSelected(int index) {
-  if (skip_first_profile_select_ == 0) {
-    {
-      auto access = store_.Lock();
-      const bool valid = index >= 0 && index < static_cast<int>(access->profiles.size());
-      access->edited_profile = valid ? index : -1;
-      if (valid) access->header->selected_profile = index;
-    }
-    RefreshPage();
-    session_.SetFullApplyPending(true);
-    RequestApply();
-  }
+  if (skip_first_profile_select_ == 0) SwitchToProfile(index);
   skip_first_profile_select_ = 0;
 }
 

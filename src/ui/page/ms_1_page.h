@@ -97,6 +97,19 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   bool OnEffectChosen(toolkit::Control* sender, int index);
   void OnMovementMode(bool checked);
   void OnDpiReset();
+
+  // Profile commands (page_profiles.cpp).
+  bool OnProfileCommand(toolkit::Control* sender);
+  int ShowMessage(std::string_view message_key, std::string_view detail = {});
+  std::u16string AskProfileName(const char* title_key);
+  void SwitchToProfile(int index);
+  void SelectListEntry(int index);
+  void AddProfile();
+  void DeleteProfile();
+  void RenameProfile();
+  void RestoreProfile();
+  void ExportProfile();
+  void ImportProfile();
   void OnSectionCheck(const toolkit::Notification& notification);
   void OnPageClick(toolkit::Control* sender);
   void OnProfileSelected(int index);
