@@ -17,6 +17,7 @@ packages=(
   nlohmann-json3-dev
   libqt6opengl6-dev
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
+  at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -30,8 +30,6 @@ struct FileDialogRequest {
   Mode mode = Mode::kOpen;
   std::string filter_name;  // "Profile Flie"
   std::string patterns;     // "*.pro;*.PRO"
-  // kSave: added to a chosen name without an extension ("pro"); empty: none.
-  std::string default_suffix;
   // kOpen: only existing files can be chosen. kSave: asks before overwriting.
 };
 

@@ -30,6 +30,7 @@ class MainWindowHarness {
         clock, loader, probe, "/program", StorePaths{data.path()}, [this](std::string_view line) {
           debug.emplace_back(line);
         }};
+    services.mouse_settings = mouse_settings;
     window = std::make_unique<CMainWnd>(toolkit, std::move(services));
     window->Create();
     toolkit.ProcessEvents();
@@ -69,6 +70,7 @@ class MainWindowHarness {
   std::vector<std::string> trace;
   std::vector<std::string> debug;
   std::unique_ptr<CMainWnd> window;
+  MouseSettings* mouse_settings = nullptr;  // set before Start
 };
 
 }  // namespace vexel::testing

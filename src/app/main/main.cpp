@@ -12,6 +12,7 @@
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "messages/app_messages.h"
+#include "platform/posix/desktop_mouse_settings.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
@@ -76,13 +77,14 @@ int main(int argc, char** argv) {
   if (!store_lock) DebugOutput("store lock: " + store_lock.error() + "\n");
   vexel::DlLibraryLoader libraries;
   vexel::HidapiProbe hid_probe;
+  vexel::DesktopMouseSettings mouse_settings;
   const std::filesystem::path program_folder = vexel::ProgramFolder();
   vexel::toolkit::qt::QtToolkit toolkit(clock);
   toolkit.SetResourceFolder((program_folder / "res").string());
 
   auto window = std::make_unique<vexel::CMainWnd>(
-      toolkit,
-      vexel::PageServices{clock, libraries, hid_probe, program_folder, store_paths, &DebugOutput});
+      toolkit, vexel::PageServices{clock, libraries, hid_probe, program_folder, store_paths,
+                                   &DebugOutput, nullptr, &mouse_settings});
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {

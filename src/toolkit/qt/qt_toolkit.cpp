@@ -167,7 +167,11 @@ std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
   QFileDialog dialog(parent, QString(), QString(), filter);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  if (!request.default_suffix.empty()) dialog.setDefaultSuffix(ToQ(request.default_suffix));
+  // A name typed without an extension gets the first pattern's ("*.pro": pro).
+  const QString first = ToQ(request.patterns).section(';', 0, 0);
+  if (save && first.startsWith("*.") && !first.mid(2).contains('*')) {
+    dialog.setDefaultSuffix(first.mid(2));
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();
 }

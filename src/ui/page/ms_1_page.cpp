@@ -33,6 +33,10 @@ void CMS_1_Page::Initialise() {
   controls_.LookUp(main_window_);
   ShowControl(controls_.Section("ms_1_check_lift_of_distance").check, false);
   ShowControl(controls_.Section("ms_1_check_light").container, false);
+  // Nothing to open on this desktop: no button that does nothing.
+  const bool settings =
+      services_.mouse_settings != nullptr && services_.mouse_settings->Available();
+  ShowControl(controls_.btn_mouse_attribute, settings);
   session_.Start();
   main_window_.PostMessage(kMsgDeviceState);
 }
@@ -99,10 +103,13 @@ void CMS_1_Page::Notify(const toolkit::Notification& notification) {
 
 void CMS_1_Page::OnPageClick(toolkit::Control* sender) {
   if (sender == controls_.apply_btn || sender == controls_.btn_apply_dpi) {
+    ConfirmTypedDpiValues();
     RequestApply();
   } else if (sender == controls_.btn_reset_dpi) {
     OnDpiReset();
-  } else {
+  } else if (sender == controls_.btn_mouse_attribute) {
+    if (services_.mouse_settings != nullptr) services_.mouse_settings->Open();
+  } else if (!OnColourButton(sender)) {
     OnProfileCommand(sender);
   }
 }

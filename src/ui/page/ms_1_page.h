@@ -13,6 +13,7 @@
 
 #include "link/device_session.h"
 #include "store/profile_store.h"
+#include "toolkit/geometry.h"
 #include "toolkit/notification.h"
 #include "ui/page/page_controls.h"
 #include "ui/page/page_services.h"
@@ -94,9 +95,14 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   bool OnSliderMoved(toolkit::Control* sender, int value);
   bool OnDpiEditConfirmed(toolkit::Control* sender);
   bool OnDpiEditTyped(toolkit::Control* sender);
+  void ConfirmTypedDpiValues();
   bool OnEffectChosen(toolkit::Control* sender, int index);
   void OnMovementMode(bool checked);
   void OnDpiReset();
+
+  // Colour buttons (page_colours.cpp).
+  toolkit::Point ColourDialogOrigin(const toolkit::Control& button) const;
+  bool OnColourButton(toolkit::Control* sender);
 
   // Profile commands (page_profiles.cpp).
   bool OnProfileCommand(toolkit::Control* sender);

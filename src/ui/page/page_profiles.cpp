@@ -24,7 +24,6 @@ toolkit::FileDialogRequest ProfileFileRequest(toolkit::FileDialogRequest::Mode m
   request.mode = mode;
   request.filter_name = "Profile Flie";
   request.patterns = "*.pro;*.PRO";
-  if (mode == toolkit::FileDialogRequest::Mode::kSave) request.default_suffix = "pro";
   return request;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/hid_probe.h"
 #include "platform/library_loader.h"
+#include "platform/mouse_settings.h"
 #include "store/store_folder.h"
 
 namespace vexel {
@@ -28,6 +29,8 @@ struct PageServices {
   std::function<int(std::string_view title_key, std::string_view message_key,
                     std::string_view detail)>
       message_box = nullptr;
+  // The desktop's mouse settings; without one the page's button is hidden.
+  MouseSettings* mouse_settings = nullptr;
 
   SessionServices Session() const {
     return SessionServices{clock, libraries, hid_probe, program_folder, debug};

@@ -126,6 +126,20 @@ bool CMS_1_Page::OnDpiEditConfirmed(toolkit::Control* sender) {
   return true;
 }
 
+// A value typed but not yet confirmed (the box still has the focus, or the
+// button was pressed without moving it, as assistive tools do) is what the
+// user means to apply.
+void CMS_1_Page::ConfirmTypedDpiValues() {
+  const auto profile = EditedCopy();
+  if (!profile) return;
+  for (int s = 0; s < kDpiStageCount; ++s) {
+    toolkit::Control* edit = controls_.edit_dpi[s];
+    if (edit != nullptr && edit->Text() != std::to_string(profile->dpi_x[s] * 100)) {
+      OnDpiEditConfirmed(edit);
+    }
+  }
+}
+
 bool CMS_1_Page::OnDpiEditTyped(toolkit::Control* sender) {
   if (IndexIn(controls_.edit_dpi, sender) < 0) return false;
   const std::string text = sender->Text();

@@ -200,7 +200,7 @@ TEST(PageProfiles, ExportThenImportAddsACopyAndARefusedFileChangesNothing) {
   TempDir files;
   h.toolkit.ScriptFileDialog(files / "c.pro");
   ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_profile_export_btn")));
-  ASSERT_EQ(h.toolkit.FileDialogLog().back().default_suffix, "pro");
+  ASSERT_EQ(h.toolkit.FileDialogLog().back().mode, toolkit::FileDialogRequest::Mode::kSave);
   h.toolkit.ScriptFileDialog(files / "c.pro");
   ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_profile_import_btn")));
   EXPECT_EQ(ListedNames(h).back(), u"C_1");

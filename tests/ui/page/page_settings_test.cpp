@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "messages/app_messages.h"
+#include "platform/fake_mouse_settings.h"
 #include "support/main_window_harness.h"
 
 namespace vexel::testing {
@@ -222,6 +223,40 @@ TEST(PageSettings, DpiResetMakesStageTwoTheStageInUse) {
   EXPECT_EQ(p.dpi_x[0], 5);
   EXPECT_TRUE(h.Control("ms_1_option_dpi_step_2").IsChecked());
   EXPECT_EQ(h.Control("ms_1_edit_dpi_1").Text(), "500");
+}
+
+TEST(PageSettings, MouseSettingsButtonOpensTheDesktopsOwnOrIsHidden) {
+  for (const bool available : {true, false}) {
+    SCOPED_TRACE(available);
+    FakeMouseSettings settings(available);
+    MainWindowHarness h;
+    h.mouse_settings = &settings;
+    h.Start();
+    toolkit::Control& button = h.Control("ms_1_btn_mouse_attribute");
+    EXPECT_EQ(button.IsVisible(), available);
+    h.toolkit.Input().Click(h.Control("ms_1_check_mouse_attribute"));
+    h.toolkit.Input().Click(button);
+    EXPECT_EQ(settings.opened, available ? 1 : 0);
+  }
+}
+
+// A value typed and applied without leaving the box is the one sent.
+TEST(PageSettings, ApplyDpiTakesTheValueStillBeingTyped) {
+  MainWindowHarness h;
+  h.Start();
+  h.Settle();
+  const std::size_t sent = h.wired.Sent().size();
+  ASSERT_TRUE(h.toolkit.Input().Type(h.Control("ms_1_edit_dpi_3"), "3200"));
+  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_apply_dpi")));
+  h.Settle();
+  EXPECT_EQ(h.Edited().dpi_x[2], 32);
+  int performance_reports = 0;
+  for (std::size_t i = sent; i < h.wired.Sent().size(); ++i) {
+    if (h.wired.Sent()[i][0] != 0x04) continue;
+    ++performance_reports;
+    EXPECT_EQ(h.wired.Sent()[i][10], 73);  // the code of 3200 DPI
+  }
+  EXPECT_EQ(performance_reports, 1);
 }
 
 }  // namespace
