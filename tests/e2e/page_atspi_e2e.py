@@ -69,11 +69,37 @@ def report_bytes(value):
     return None
 
 
+def screenshot(path):
+    time.sleep(0.5)  # let it paint
+    subprocess.run(['import', '-window', 'root', '-trim', '+repage', path],
+                   check=True)
+
+
+def take_screenshots(app, folder):
+    """The page with the lighting section open, the colour dialog and the name
+    dialog, each reached the way a user reaches it."""
+    press(named(app, 'DPI stages', pyatspi.ROLE_CHECK_BOX))
+    press(named(app, 'Lighting', pyatspi.ROLE_CHECK_BOX))
+    screenshot(f'{folder}/page-lighting.png')
+    press(named(app, 'Stage 1 colour'))
+    cancel = wait_for('the colour dialog', lambda: named(app, 'Colour preset 1'))
+    screenshot(f'{folder}/colour-dialog.png')
+    while cancel.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG, pyatspi.ROLE_WINDOW):
+        cancel = cancel.parent
+    press(named(cancel, 'Cancel', pyatspi.ROLE_PUSH_BUTTON))
+    time.sleep(0.5)
+    press(named(app, 'New profile'))
+    box = wait_for('the name dialog', lambda: named(app, 'Profile name'))
+    type_into(box, 'Racing')
+    screenshot(f'{folder}/profile-name-dialog.png')
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--sim', required=True)
     parser.add_argument('--socket', required=True)
     parser.add_argument('--store', required=True)
+    parser.add_argument('--shots', help='folder for screenshots of the page and its dialogs')
     args = parser.parse_args()
 
     app = wait_for('the program on the accessibility bus', program)
@@ -86,8 +112,9 @@ def main():
         return sent is not None and sent[STAGE_3_CODE_OFFSET] == CODE_OF_3200_DPI
     try:
         wait_for('the performance report with 3200 DPI at stage 3', stage_3_sent)
-    finally:
+    except SystemExit:
         print(json.dumps(mouse_state(args))[:1500])
+        raise
 
     press(named(app, 'New profile'))
     name_box = wait_for('the name dialog', lambda: named(app, 'Profile name'))
@@ -105,6 +132,8 @@ def main():
         except OSError:
             return False
     wait_for('the new profile in pro.data', stored)
+    if args.shots:
+        take_screenshots(app, args.shots)
     print('ok: 3200 DPI reached stage 3; the new profile is in pro.data')
 
 

@@ -2,10 +2,11 @@
 # The settings page driven through AT-SPI, as a screen reader drives it: the
 # real program on a private session bus and X display, with the virtual mouse
 # and a store in a scratch copy of the program folder.
-#   page_atspi_e2e.sh BIN_DIR SCRIPT
+#   page_atspi_e2e.sh BIN_DIR SCRIPT [SCREENSHOT_DIR]
 set -euo pipefail
 bin=$1
 script=$2
+shots=${3:-}
 for tool in dbus-run-session Xvfb /usr/libexec/at-spi-bus-launcher; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
 done
@@ -23,7 +24,7 @@ export XDG_RUNTIME_DIR="$work/runtime"
 
 exec dbus-run-session -- bash -c '
   set -euo pipefail
-  work=$1; bin=$2; script=$3
+  work=$1; bin=$2; script=$3; shots=$4
   pids=()
   trap "for p in \${pids[@]}; do kill \$p 2>/dev/null || true; done; wait 2>/dev/null || true" EXIT
   /usr/libexec/at-spi-bus-launcher --launch-immediately &
@@ -42,7 +43,7 @@ exec dbus-run-session -- bash -c '
   pids+=($!)
   status=0
   /usr/bin/python3 "$script" --sim "$bin/vexel-mouse-sim" --socket "$work/mouse.sock" \
-    --store "$work/program/Data/ms_1/pro.data" || status=$?
+    --store "$work/program/Data/ms_1/pro.data" ${shots:+--shots "$shots"} || status=$?
   [ $status -eq 0 ] || { echo "--- program output"; cat "$work/gui.log"; }
   exit $status
-' bash "$work" "$bin" "$script"
+' bash "$work" "$bin" "$script" "$shots"

@@ -93,7 +93,9 @@ void QtControl::ConnectSignals() {
         if (on) Raise(kNotifySelectChanged, 1);
       });
     } else if (kind_ == ControlKind::kCheck) {
-      QObject::connect(button, &QAbstractButton::clicked, context,
+      // toggled, not clicked: assistive tools toggle a check box without a
+      // click, and SetChecked blocks the signal, so only the user raises it.
+      QObject::connect(button, &QAbstractButton::toggled, context,
                        [this](bool checked) { Raise(kNotifyCheckClick, checked ? 1 : 0); });
     }
   } else if (auto* line = qobject_cast<QLineEdit*>(widget_)) {
