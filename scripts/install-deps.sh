@@ -19,6 +19,7 @@ packages=(
   libqt6opengl6-dev
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
   trayer
+  at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -292,3 +292,62 @@ TEST(DpiMessageSkinTest, HasItsLabelAndTheIndicatorSize) {
 }
 
 }  // namespace
+
+// Screen readers name a control by its accessible name, else by its text.
+TEST(AccessibleNamesTest, ControlsCarryTheNamesScreenReadersAnnounce) {
+  struct Name {
+    const char* file;
+    std::string control;
+    std::string name;
+  };
+  std::vector<Name> names = {
+      {"main.xml", "ms_1_btn_apply_dpi", "Apply DPI"},
+      {"main.xml", "ms_1_btn_reset_dpi", "Reset stages"},
+      {"main.xml", "ms_1_btn_prate_1", "Polling rate 125 Hz"},
+      {"main.xml", "ms_1_btn_prate_4", "Polling rate 1000 Hz"},
+      {"main.xml", "ms_1_option_lift_of_distance_2", "Lift-off distance 2"},
+      {"main.xml", "ms_1_option_angle_snap_1", "Angle snap 1"},
+      {"main.xml", "ms_1_combo_light_ble", "Lighting effect over Bluetooth"},
+      {"main.xml", "ms_1_slider_light_off", "Light-off timer"},
+      {"main.xml", "ms_1_profile_reset_btn", "Restore defaults"},
+      {"main.xml", "ms_1_apply_btn", "Apply"},
+      {"MS/MS_1/profilename.xml", "edit_name", "Profile name"},
+      {"MS/MS_1/profilename.xml", "btn_cancel", "Cancel"},
+      {"DpiColorDialog.xml", "g_edit", "Green"},
+      {"DpiColorDialog.xml", "confirm_btn", "OK"},
+  };
+  for (int n = 1; n <= 8; ++n) {
+    const std::string s = std::to_string(n);
+    names.push_back({"main.xml", "ms_1_edit_dpi_" + s, "Stage " + s + " DPI"});
+    names.push_back({"main.xml", "ms_1_slider_dpi_" + s, "Stage " + s + " DPI slider"});
+    names.push_back({"main.xml", "ms_1_option_dpi_step_" + s, "Use stage " + s});
+    names.push_back({"main.xml", "ms_1_btn_dpi_color_" + s, "Stage " + s + " colour"});
+  }
+  for (int n = 1; n <= 16; ++n) {
+    const std::string s = std::to_string(n);
+    names.push_back({"DpiColorDialog.xml", "mouse_dpi_color_" + s, "Colour preset " + s});
+  }
+  std::map<std::string, Layout> layouts;
+  for (const Name& n : names) {
+    SCOPED_TRACE(n.control);
+    auto [it, _] = layouts.try_emplace(n.file, n.file);
+    const XMLElement* widget = it->second.Find(n.control);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(PropertyText(*widget, "accessibleName"), n.name);
+  }
+  // Every interactive control of the page and its dialogs has a name.
+  const std::set<std::string> interactive = {"QPushButton", "QCheckBox",   "QRadioButton",
+                                             "QSlider",     "QComboBox",   "QLineEdit",
+                                             "QListWidget", "ColorPalette"};
+  for (const char* file : {"main.xml", "DpiColorDialog.xml", "MS/MS_1/profilename.xml"}) {
+    const Layout layout(file);
+    ASSERT_TRUE(layout.loaded()) << file;
+    for (const auto& [name, widgets] : layout.widgets()) {
+      const XMLElement& widget = *widgets.front();
+      if (interactive.count(widget.Attribute("class")) == 0) continue;
+      EXPECT_FALSE(PropertyText(widget, "accessibleName").empty() &&
+                   PropertyText(widget, "text").empty())
+          << file << ": " << name << " has no name";
+    }
+  }
+}

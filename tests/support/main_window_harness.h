@@ -31,6 +31,7 @@ class MainWindowHarness {
         clock, loader, probe, "/program", StorePaths{data.path()}, [this](std::string_view line) {
           debug.emplace_back(line);
         }};
+    services.mouse_settings = mouse_settings;
     window = std::make_unique<CMainWnd>(toolkit, std::move(services), &notifier);
     window->Create();
     toolkit.ProcessEvents();
@@ -71,6 +72,7 @@ class MainWindowHarness {
   std::vector<std::string> trace;
   std::vector<std::string> debug;
   std::unique_ptr<CMainWnd> window;
+  MouseSettings* mouse_settings = nullptr;  // set before Start
 };
 
 }  // namespace vexel::testing

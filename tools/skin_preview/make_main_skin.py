@@ -11,8 +11,10 @@ import os
 import sys
 from xml.sax.saxutils import escape
 
+from accessible_names import name_controls
+from make_color_dialog import color_dialog_document
 from main_skin_style import dpi_message_style, main_style
-from ui_writer import Enum, Rect, Size, SizePolicy, box, document, grid, spacer, widget
+from ui_writer import Enum, Rect, Size, SizePolicy, box, document, grid, spacer, widget, named
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -438,11 +440,11 @@ def main_window():
     tabs = widget('QStackedWidget', 'device_tab_switch', {'currentIndex': 0}, children=[page])
     progress = widget('QProgressBar', 'apply_progress', {'value': 0, 'textVisible': False})
     # The skin draws its own title bar: no system frame, and the bar drags the window.
-    return widget('QWidget', 'main', {
+    return named(widget('QWidget', 'main', {
         'geometry': Rect(0, 0, 800, 572), 'minimumSize': Size(800, 572),
         'maximumSize': Size(800, 572), 'styleSheet': main_style() + '\n' + swatch_colours()},
         dyn={'frameless': True, 'caption': TITLE_BAR_HEIGHT},
-        layout=box('main_layout', True, [title_bar(), progress, tabs], spacing=0))
+        layout=box('main_layout', True, [title_bar(), progress, tabs], spacing=0)), name_controls)
 
 
 def dpi_message_window():
@@ -493,6 +495,7 @@ def main():
     outputs = {
         os.path.join(res, 'main.xml'): document(main_window(), 'MainWindow', MAIN_COMMENT),
         os.path.join(res, 'DPImsg.xml'): document(dpi_message_window(), 'DPImsg', DPI_COMMENT),
+        os.path.join(res, 'DpiColorDialog.xml'): color_dialog_document(),
         os.path.join(HERE, 'skin_keys.lan.xml'): skin_keys_language_file(),
     }
     for path, text in outputs.items():

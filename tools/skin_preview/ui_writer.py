@@ -86,6 +86,17 @@ def widget(cls, name, props=None, dyn=None, layout=None, children=(), items=()):
     return element
 
 
+def named(root, name_controls):
+    """root after name_controls(root, write_property) added its accessible names."""
+    def write_property(element, key, value):
+        # Before the element's layout and children, where Designer puts properties.
+        holder = ET.Element('holder')
+        _property(holder, key, value, dynamic=False)
+        element.insert(0, holder[0])
+    name_controls(root, write_property)
+    return root
+
+
 def spacer(name, horizontal=False, size=0):
     """An expanding spacer, or a fixed one when size is given."""
     element = ET.Element('spacer', {'name': name})

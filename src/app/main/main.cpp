@@ -16,6 +16,7 @@
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "platform/linux/dbus_desktop_notifier.h"
+#include "platform/posix/desktop_mouse_settings.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
   if (!store_lock) DebugOutput("store lock: " + store_lock.error() + "\n");
   vexel::DlLibraryLoader libraries;
   vexel::HidapiProbe hid_probe;
+  vexel::DesktopMouseSettings mouse_settings;
   const std::filesystem::path program_folder = vexel::ProgramFolder();
   vexel::toolkit::qt::QtToolkit toolkit(clock);
   toolkit.SetResourceFolder((program_folder / "res").string());

@@ -173,7 +173,14 @@ std::optional<std::string> QtToolkit::RunFileDialog(Window* /*owner*/,
   if (request.mode == FileDialogRequest::Mode::kSave) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(ToQ(request.default_extension));
+    // A name typed without an extension gets the request's, else the first
+    // pattern's ("*.pro": pro).
+    QString suffix = ToQ(request.default_extension);
+    const QString first = ToQ(request.patterns).section(';', 0, 0);
+    if (suffix.isEmpty() && first.startsWith("*.") && !first.mid(2).contains('*')) {
+      suffix = first.mid(2);
+    }
+    dialog.setDefaultSuffix(suffix);
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

@@ -58,6 +58,10 @@ bool TakesHover(ControlKind kind) {
          kind == ControlKind::kCheck;
 }
 
+bool TakesWheelOnlyFocused(ControlKind kind) {
+  return kind == ControlKind::kSlider || kind == ControlKind::kCombo;
+}
+
 }  // namespace
 
 QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget* parent,
@@ -135,6 +139,9 @@ std::unique_ptr<QtControl> QtWindowBackend::Wrap(QWidget* widget) {
   auto control = std::make_unique<QtControl>(*this, widget);
   by_widget_[widget] = control.get();
   widget->installEventFilter(this);
+  // Sliders and combos take the wheel only once focused (below), so the wheel
+  // must not hand them the focus either.
+  if (TakesWheelOnlyFocused(control->Kind())) widget->setFocusPolicy(Qt::StrongFocus);
   return control;
 }
 
@@ -322,6 +329,14 @@ bool QtWindowBackend::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::Leave:
       if (TakesHover(control->Kind())) control->Raise(kNotifyMouseLeave);
+      break;
+    case QEvent::Wheel:
+      // Scrolling the page over a slider or combo must not change a setting:
+      // unfocused, the wheel goes on to the scroll area around it.
+      if (TakesWheelOnlyFocused(control->Kind()) && !widget->hasFocus()) {
+        event->ignore();
+        return true;
+      }
       break;
     default:
       break;

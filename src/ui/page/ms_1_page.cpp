@@ -33,6 +33,10 @@ void CMS_1_Page::Initialise() {
   controls_.LookUp(main_window_);
   ShowControl(controls_.Section("ms_1_check_lift_of_distance").check, false);
   ShowControl(controls_.Section("ms_1_check_light").container, false);
+  // Nothing to open on this desktop: no button that does nothing.
+  const bool settings =
+      services_.mouse_settings != nullptr && services_.mouse_settings->Available();
+  ShowControl(controls_.btn_mouse_attribute, settings);
   session_.Start();
   main_window_.PostMessage(kMsgDeviceState);
 }
@@ -65,20 +69,50 @@ void CMS_1_Page::RequestApply(int delay_ms) {
 }
 
 void CMS_1_Page::Notify(const toolkit::Notification& notification) {
-  const toolkit::Control* sender = notification.sender;
+  toolkit::Control* sender = notification.sender;
   if (notification.Is(toolkit::kNotifyTimer)) {
     if (sender == controls_.progress_power &&
         static_cast<uint32_t>(notification.wparam) == kTimerWiredChargingAnimation) {
       OnChargingAnimationTick();
     }
   } else if (notification.Is(toolkit::kNotifyCheckClick)) {
-    OnSectionCheck(notification);
+    if (sender == controls_.check_movemode) {
+      OnMovementMode(sender->IsChecked());
+    } else {
+      OnSectionCheck(notification);
+    }
   } else if (notification.Is(toolkit::kNotifyItemSelect)) {
-    if (sender == controls_.list_profile) OnProfileSelected(static_cast<int>(notification.wparam));
+    if (sender == controls_.list_profile) {
+      OnProfileSelected(static_cast<int>(notification.wparam));
+    } else {
+      OnEffectChosen(sender, static_cast<int>(notification.wparam));
+    }
+  } else if (notification.Is(toolkit::kNotifySelectChanged)) {
+    OnOptionSelected(sender);
+  } else if (notification.Is(toolkit::kNotifyValueChanged)) {
+    OnSliderMoved(sender, static_cast<int>(notification.wparam));
+  } else if (notification.Is(toolkit::kNotifyKillFocus) ||
+             notification.Is(toolkit::kNotifyReturn)) {
+    OnDpiEditConfirmed(sender);
+  } else if (notification.Is(toolkit::kNotifyTextChanged)) {
+    OnDpiEditTyped(sender);
   } else if (notification.Is(toolkit::kNotifyClick) && sender == controls_.button_macro) {
     OpenMacroEditor();
   } else if (notification.Is(toolkit::kNotifyClick)) {
-    if (sender == controls_.apply_btn || sender == controls_.btn_apply_dpi) RequestApply();
+    OnPageClick(sender);
+  }
+}
+
+void CMS_1_Page::OnPageClick(toolkit::Control* sender) {
+  if (sender == controls_.apply_btn || sender == controls_.btn_apply_dpi) {
+    ConfirmTypedDpiValues();
+    RequestApply();
+  } else if (sender == controls_.btn_reset_dpi) {
+    OnDpiReset();
+  } else if (sender == controls_.btn_mouse_attribute) {
+    if (services_.mouse_settings != nullptr) services_.mouse_settings->Open();
+  } else if (!OnColourButton(sender)) {
+    OnProfileCommand(sender);
   }
 }
 
@@ -91,17 +125,7 @@ void CMS_1_Page::OnSectionCheck(const toolkit::Notification& notification) {
 }
 
 void CMS_1_Page::OnProfileSelected(int index) {
-  if (skip_first_profile_select_ == 0) {
-    {
-      auto access = store_.Lock();
-      const bool valid = index >= 0 && index < static_cast<int>(access->profiles.size());
-      access->edited_profile = valid ? index : -1;
-      if (valid) access->header->selected_profile = index;
-    }
-    RefreshPage();
-    session_.SetFullApplyPending(true);
-    RequestApply();
-  }
+  if (skip_first_profile_select_ == 0) SwitchToProfile(index);
   skip_first_profile_select_ = 0;
 }
 

@@ -13,6 +13,7 @@
 
 #include "link/device_session.h"
 #include "store/profile_store.h"
+#include "toolkit/geometry.h"
 #include "toolkit/notification.h"
 #include "ui/macro/macro_editor_host.h"
 #include "ui/page/page_controls.h"
@@ -95,7 +96,38 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
 
   // Refresh helpers.
   void WriteSliderLabels(const ProfileRecord& profile);
+  void ShowDpiStage(int stage, int units);
+
+  // Settings edits (page_settings.cpp); false when the sender is not theirs.
+  void EditProfile(const std::function<void(ProfileRecord&)>& edit);
+  std::unique_ptr<ProfileRecord> EditedCopy();
+  bool OnOptionSelected(toolkit::Control* sender);
+  bool OnSliderMoved(toolkit::Control* sender, int value);
+  bool OnDpiEditConfirmed(toolkit::Control* sender);
+  bool OnDpiEditTyped(toolkit::Control* sender);
+  void ConfirmTypedDpiValues();
+  bool OnEffectChosen(toolkit::Control* sender, int index);
+  void OnMovementMode(bool checked);
+  void OnDpiReset();
+
+  // Colour buttons (page_colours.cpp).
+  toolkit::Point ColourDialogOrigin(const toolkit::Control& button) const;
+  bool OnColourButton(toolkit::Control* sender);
+
+  // Profile commands (page_profiles.cpp).
+  bool OnProfileCommand(toolkit::Control* sender);
+  int ShowMessage(std::string_view message_key, std::string_view detail = {});
+  std::u16string AskProfileName(const char* title_key);
+  void SwitchToProfile(int index);
+  void SelectListEntry(int index);
+  void AddProfile();
+  void DeleteProfile();
+  void RenameProfile();
+  void RestoreProfile();
+  void ExportProfile();
+  void ImportProfile();
   void OnSectionCheck(const toolkit::Notification& notification);
+  void OnPageClick(toolkit::Control* sender);
   void OnProfileSelected(int index);
 
   toolkit::Window& main_window_;

@@ -77,6 +77,10 @@ void CMS_1_Page::RefreshPage() {
   SetControlValue(controls_.slider_sleep_timer, profile.sleep_timer);
   SetControlValue(controls_.slider_key_debounce, profile.key_debounce);
   WriteSliderLabels(profile);
+  // The check follows the profile, so a profile switch shows its own mode.
+  if (controls_.check_movemode != nullptr) {
+    controls_.check_movemode->SetChecked(profile.movement_mode == 1, false);
+  }
   // The button labels join here with the button-assignment catalogue.
 }
 

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/hid_probe.h"
 #include "platform/library_loader.h"
+#include "platform/mouse_settings.h"
 #include "store/store_folder.h"
 
 namespace vexel {
@@ -31,6 +32,8 @@ struct PageServices {
   // The system's Bluetooth stack for the BLE link (outlives the page); none
   // without Bluetooth.
   link::GattPlatform* gatt_platform = nullptr;
+  // The desktop's mouse settings; without one the page's button is hidden.
+  MouseSettings* mouse_settings = nullptr;
 
   SessionServices Session() const {
     return SessionServices{clock, libraries, hid_probe, program_folder, debug, gatt_platform};

@@ -1,10 +1,12 @@
 // The page's performance and lighting edits on the headless toolkit.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "messages/app_messages.h"
+#include "platform/fake_mouse_settings.h"
 #include "support/main_window_harness.h"
 
 namespace vexel::testing {
@@ -19,8 +21,8 @@ TEST(PageSettings, DpiBoxReadsClampsAndCutsToHundreds) {
   };
   const Case cases[] = {
       {"25000", false, "10000", 100}, {"25000", true, "10000", 100}, {"50", true, "100", 1},
-      {"1299", false, "1200", 12},    {"1a2b", true, "1200", 12},    {"", true, "100", 1},
-      {"99999", true, "10000", 100},
+      {"1299", false, "1200", 12},    {"1a2b", true, "100", 1},      {"", true, "100", 1},
+      {"99999", true, "10000", 100},  {"3200", true, "3200", 32},
   };
   MainWindowHarness h;
   h.Start();
@@ -54,21 +56,22 @@ TEST(PageSettings, DpiBoxKeepsOnlyDigitsWhileTyping) {
 // Each edit ends in an immediate apply, a delayed one, or none.
 TEST(PageSettings, EachEditEndsTheWayItShould) {
   enum class End { kNow, kShort, kLong, kNone };
+  using Act = std::function<void(MainWindowHarness&)>;
   struct Case {
     const char* name;
-    std::function<void(MainWindowHarness&)> act;
+    Act act;
     End end;
     std::function<bool(const ProfileRecord&)> stored;
   };
-  auto click = [](const char* control) {
+  auto click = [](const char* control) -> Act {
     return [control](MainWindowHarness& h) { h.toolkit.Input().Click(h.Control(control)); };
   };
-  auto move = [](const char* control, int value) {
+  auto move = [](const char* control, int value) -> Act {
     return [control, value](MainWindowHarness& h) {
       h.toolkit.Input().MoveSlider(h.Control(control), value);
     };
   };
-  auto choose = [](const char* control, int index) {
+  auto choose = [](const char* control, int index) -> Act {
     return [control, index](MainWindowHarness& h) {
       h.toolkit.Input().ChooseItem(h.Control(control), index);
     };
@@ -82,8 +85,6 @@ TEST(PageSettings, EachEditEndsTheWayItShould) {
        [](const ProfileRecord& p) { return p.ripple_control == 1; }},
       {"angle", click("ms_1_option_angle_snap_2"), End::kNow,
        [](const ProfileRecord& p) { return p.angle_snap == 1; }},
-      {"movemode", click("ms_1_check_movemode"), End::kNow,
-       [](const ProfileRecord& p) { return p.movement_mode == 1; }},
       {"effect", choose("ms_1_combo_light", 4), End::kShort,
        [](const ProfileRecord& p) { return p.light_mode == 4; }},
       {"effect ble", choose("ms_1_combo_light_ble", 9), End::kShort,
@@ -106,21 +107,22 @@ TEST(PageSettings, EachEditEndsTheWayItShould) {
     MainWindowHarness h;
     h.Start();
     h.Settle();
-    // Sections stay closed in the skin until opened; a user opens them first.
-    for (const char* check : {"ms_1_check_light", "ms_1_check_mouse_attribute",
-                              "ms_1_check_power_setting", "ms_1_check_key_debounce",
-                              "ms_1_check_ripple_control", "ms_1_check_angle_snap"}) {
+    // Closed sections and effect rows are opened as a user would see them.
+    for (const char* check :
+         {"ms_1_check_light", "ms_1_check_power_setting", "ms_1_check_key_debounce",
+          "ms_1_check_ripple_control", "ms_1_check_angle_snap"}) {
       toolkit::Control& section = h.Control(check);
       section.SetVisible(true);
       if (!section.IsChecked()) h.toolkit.Input().Click(section);
     }
-    h.Control("ms_1_slider_brightness").GetTextMode();  // looked up
-    h.page().RefreshLightRows();
+    for (const char* row : {"ms_1_ver_brightness", "ms_1_ver_breathspeed"}) {
+      h.Control(row).SetVisible(true);
+    }
+    h.Advance(kScrollSettingsMs);
     const std::size_t sent = h.wired.Sent().size();
     c.act(h);
     EXPECT_TRUE(c.stored(h.Edited()));
-    const bool delayed = h.TimerSet(kTimerDelayedApply);
-    EXPECT_EQ(delayed, c.end == End::kShort || c.end == End::kLong);
+    EXPECT_EQ(h.TimerSet(kTimerDelayedApply), c.end == End::kShort || c.end == End::kLong);
     if (c.end == End::kShort) h.Advance(kDelayedApplyShortMs - 1);
     if (c.end == End::kLong) h.Advance(kDelayedApplyLongMs - 1);
     h.Settle();
@@ -135,8 +137,9 @@ TEST(PageSettings, ThreeBrightnessMovesApplyOnceAfterTheLast) {
   MainWindowHarness h;
   h.Start();
   h.Settle();
-  h.Control("ms_1_check_light").SetVisible(true);
   h.toolkit.Input().Click(h.Control("ms_1_check_light"));
+  h.Control("ms_1_check_light").SetVisible(true);
+  h.Control("ms_1_ver_light").SetVisible(true);
   h.toolkit.Input().ChooseItem(h.Control("ms_1_combo_light"), 1);
   h.Advance(kDelayedApplyShortMs);
   h.Settle();
@@ -149,7 +152,7 @@ TEST(PageSettings, ThreeBrightnessMovesApplyOnceAfterTheLast) {
   EXPECT_EQ(h.wired.Sent().size(), sent);
   h.Advance(300);
   h.Settle();
-  ASSERT_GT(h.wired.Sent().size(), sent);
+  EXPECT_GT(h.wired.Sent().size(), sent);
   EXPECT_EQ(h.Edited().light_brightness, 6);
 }
 
@@ -163,27 +166,97 @@ TEST(PageSettings, LightRowsFollowTheWiredEffectOnly) {
                         {11, false, true, false}, {7, false, true, false}};
   MainWindowHarness h;
   h.Start();
+  h.Control("ms_1_ver_light").SetVisible(true);
   toolkit::Control& combo = h.Control("ms_1_combo_light");
   ASSERT_GE(combo.ItemCount(), 12);
+  ASSERT_GE(h.Control("ms_1_combo_light_ble").ItemCount(), 12);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.effect);
-    h.toolkit.Input().ChooseItem(combo, c.effect);
-    const bool rows[] = {h.Control("ms_1_ver_brightness").IsVisible(),
-                         h.Control("ms_1_ver_breathspeed").IsVisible(),
-                         h.Control("ms_1_hor_light_color").IsVisible()};
-    EXPECT_EQ(rows[0], c.brightness);
-    EXPECT_EQ(rows[1], c.speed);
-    EXPECT_EQ(rows[2], c.colour);
+    ASSERT_TRUE(h.toolkit.Input().ChooseItem(combo, c.effect));
+    EXPECT_EQ(h.Control("ms_1_ver_brightness").IsVisible(), c.brightness);
+    EXPECT_EQ(h.Control("ms_1_ver_breathspeed").IsVisible(), c.speed);
+    EXPECT_EQ(h.Control("ms_1_hor_light_color").IsVisible(), c.colour);
     // The Bluetooth list leaves the rows alone.
     h.toolkit.Input().ChooseItem(h.Control("ms_1_combo_light_ble"), c.effect == 1 ? 2 : 1);
     EXPECT_EQ(h.Control("ms_1_ver_brightness").IsVisible(), c.brightness);
   }
 }
 
-TEST(PageSettings, LabelsFollowTheirSliders) {
+TEST(PageSettings, LabelsFollowTheirControls) {
+  struct Case {
+    const char* control;
+    int value;
+    const char* label;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"ms_1_slider_key_debounce", 4, "ms_1_label_key_debounce", "8 MS"},
+      {"ms_1_slider_light_off", 2, "ms_1_label_light_off", "Light off after 1.0 min"},
+      {"ms_1_slider_light_off", 5, "ms_1_label_light_off", "Light off after 2.5 min"},
+      {"ms_1_slider_sleep_timer", 12, "ms_1_label_sleep_timer", "Sleep after 12 min"},
+      {"ms_1_slider_dpi_2", 77, "ms_1_label_dpi_2", "7700"},
+      {"ms_1_slider_dpi_2", 77, "ms_1_edit_dpi_2", "7700"},
+  };
   MainWindowHarness h;
   h.Start();
-  UserInputMoves(h);
+  for (const char* check : {"ms_1_check_power_setting", "ms_1_check_key_debounce"}) {
+    h.toolkit.Input().Click(h.Control(check));
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.control);
+    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control(c.control), c.value + 1));
+    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control(c.control), c.value));
+    EXPECT_EQ(h.Control(c.label).ShownText(), c.text);
+  }
+  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_prate_2")));
+  EXPECT_EQ(h.Control("ms_1_label_prate").ShownText(), "250 Hz");
+}
+
+TEST(PageSettings, DpiResetMakesStageTwoTheStageInUse) {
+  MainWindowHarness h;
+  h.Start();
+  h.toolkit.Input().MoveSlider(h.Control("ms_1_slider_dpi_1"), 40);
+  h.toolkit.Input().Click(h.Control("ms_1_option_dpi_step_5"));
+  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_reset_dpi")));
+  const ProfileRecord p = h.Edited();
+  EXPECT_EQ(p.dpi_stage_current, 1);
+  EXPECT_EQ(p.dpi_x[0], 5);
+  EXPECT_TRUE(h.Control("ms_1_option_dpi_step_2").IsChecked());
+  EXPECT_EQ(h.Control("ms_1_edit_dpi_1").Text(), "500");
+}
+
+TEST(PageSettings, MouseSettingsButtonOpensTheDesktopsOwnOrIsHidden) {
+  for (const bool available : {true, false}) {
+    SCOPED_TRACE(available);
+    FakeMouseSettings settings(available);
+    MainWindowHarness h;
+    h.mouse_settings = &settings;
+    h.Start();
+    toolkit::Control& button = h.Control("ms_1_btn_mouse_attribute");
+    EXPECT_EQ(button.IsVisible(), available);
+    h.toolkit.Input().Click(h.Control("ms_1_check_mouse_attribute"));
+    h.toolkit.Input().Click(button);
+    EXPECT_EQ(settings.opened, available ? 1 : 0);
+  }
+}
+
+// A value typed and applied without leaving the box is the one sent.
+TEST(PageSettings, ApplyDpiTakesTheValueStillBeingTyped) {
+  MainWindowHarness h;
+  h.Start();
+  h.Settle();
+  const std::size_t sent = h.wired.Sent().size();
+  ASSERT_TRUE(h.toolkit.Input().Type(h.Control("ms_1_edit_dpi_3"), "3200"));
+  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_apply_dpi")));
+  h.Settle();
+  EXPECT_EQ(h.Edited().dpi_x[2], 32);
+  int performance_reports = 0;
+  for (std::size_t i = sent; i < h.wired.Sent().size(); ++i) {
+    if (h.wired.Sent()[i][0] != 0x04) continue;
+    ++performance_reports;
+    EXPECT_EQ(h.wired.Sent()[i][10], 73);  // the code of 3200 DPI
+  }
+  EXPECT_EQ(performance_reports, 1);
 }
 
 }  // namespace

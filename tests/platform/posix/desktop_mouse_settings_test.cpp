@@ -1,0 +1,64 @@
+// The desktop's mouse settings: which command is found and that it is really
+// started, detached, with its arguments.
+#include "platform/posix/desktop_mouse_settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "support/run_command.h"
+
+namespace vexel {
+namespace {
+
+// A program on a private PATH that writes its arguments to `out`.
+void WriteProgram(const testing::TempDir& dir, const std::string& name, const std::string& out) {
+  const std::string path = dir / name;
+  std::ofstream(path) << "#!/bin/sh\necho \"$@\" > " << out << ".tmp && mv " << out << ".tmp "
+                      << out << "\n";
+  ::chmod(path.c_str(), 0755);
+}
+
+TEST(DesktopMouseSettings, TheFirstInstalledCommandIsStartedWithItsArguments) {
+  struct Case {
+    std::vector<std::string> installed;
+    std::string expected;  // program started; empty: none
+    std::string arguments;
+  };
+  const Case cases[] = {
+      {{"kcmshell5", "xfce4-mouse-settings"}, "kcmshell5", "kcm_mouse"},
+      {{"xfce4-mouse-settings", "gnome-control-center"}, "gnome-control-center", "mouse"},
+      {{"lxqt-config-input"}, "lxqt-config-input", ""},
+      {{}, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    testing::TempDir bin;
+    testing::TempDir out;
+    for (const std::string& name : c.installed) WriteProgram(bin, name, out / "started");
+    const std::string path = "/nonexistent:" + bin.path().string();
+    DesktopMouseSettings settings(path.c_str());
+    EXPECT_EQ(settings.Available(), !c.expected.empty());
+    if (c.expected.empty()) {
+      EXPECT_FALSE(settings.Open());
+      continue;
+    }
+    EXPECT_EQ(settings.program().filename(), c.expected);
+    ASSERT_TRUE(settings.Open());
+    // The program runs on its own; wait for its trace (bounded).
+    const std::filesystem::path trace = out / "started";
+    for (int i = 0; i < 1000 && !std::filesystem::exists(trace); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::string all;
+    std::getline(std::ifstream(out / "started"), all);
+    EXPECT_EQ(all, c.arguments);
+  }
+}
+
+}  // namespace
+}  // namespace vexel
