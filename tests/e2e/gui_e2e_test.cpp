@@ -25,6 +25,7 @@
 #include "messages/app_messages.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
+#include "qt_window_fixture.h"
 #include "support/run_command.h"
 #include "toolkit/control.h"
 #include "toolkit/qt/qt_toolkit.h"
@@ -96,57 +97,20 @@ class StandAloneTray {
   pid_t tray_ = -1;
 };
 
-class GuiE2E : public ::testing::Test {
+class GuiE2E : public QtWindowFixture {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
+    if (!StartToolkit()) GTEST_SKIP() << "needs an X display";
     ASSERT_TRUE(sim.ready());
     ::setenv("VEXEL_VIRTUAL_MOUSE", sim.socket().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    toolkit = std::make_unique<toolkit::qt::QtToolkit>(clock);
-    toolkit->SetResourceFolder(std::string(VEXEL_BIN_DIR) + "/res");
-    window = std::make_unique<CMainWnd>(
-        *toolkit, PageServices{clock, loader, probe, VEXEL_BIN_DIR, StorePaths{data.path()}, {}});
+    window = std::make_unique<CMainWnd>(*toolkit, Services());
   }
   void TearDown() override {
-    window.reset();
-    toolkit.reset();
+    QtWindowFixture::TearDown();
     ::unsetenv("VEXEL_VIRTUAL_MOUSE");
   }
 
-  // Runs the UI until `done` holds or `seconds` pass.
-  template <typename Done>
-  bool PumpUntil(Done done, double seconds = 5) {
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (std::chrono::steady_clock::now() < end) {
-      toolkit->ProcessEvents();
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-  }
-
-  bool Visible(const char* control) {
-    toolkit::Control* found = window->FindControl(control);
-    return found != nullptr && found->IsVisible();
-  }
-
-  void SaveScreenshot(const std::string& path) { SaveScreenshot(path, window->ScreenRect()); }
-  void SaveScreenshot(const std::string& path, toolkit::Rect rect) {
-    QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, rect.left, rect.top,
-                                                                rect.Width(), rect.Height());
-    ASSERT_FALSE(shot.isNull());
-    ASSERT_TRUE(shot.save(QString::fromStdString(path), "PNG"));
-  }
-
   test::SimProcess sim;
-  TempDir data;
-  SteadyClock clock;
-  DlLibraryLoader loader;
-  HidapiProbe probe;
-  std::unique_ptr<toolkit::qt::QtToolkit> toolkit;
-  std::unique_ptr<CMainWnd> window;
 };
 
 TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {

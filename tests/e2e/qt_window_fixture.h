@@ -58,8 +58,8 @@ class QtWindowFixture : public ::testing::Test {
     return found != nullptr && found->IsVisible();
   }
 
-  void SaveScreenshot(const std::string& path) {
-    const toolkit::Rect rect = window->ScreenRect();
+  void SaveScreenshot(const std::string& path) { SaveScreenshot(path, window->ScreenRect()); }
+  void SaveScreenshot(const std::string& path, toolkit::Rect rect) {
     QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, rect.left, rect.top,
                                                                 rect.Width(), rect.Height());
     ASSERT_FALSE(shot.isNull());
