@@ -265,7 +265,7 @@ void DeviceSession::CloseLinks() {
 int DeviceSession::SendReport(std::span<const uint8_t> report) {
   const protocol::Delivery delivery = delivery_.Deliver(report);
   if (send_observer_) send_observer_(report, delivery);
-  return delivery != protocol::Delivery::kFailed;
+  return protocol::ReportDelivery::IsDelivered(delivery);
 }
 
 bool DeviceSession::SnapshotEditedProfile(ProfileRecord& out) {

@@ -47,6 +47,8 @@ std::string_view DeliveryName(Delivery delivery) {
       return "acknowledged";
     case Delivery::kWrittenOverBluetooth:
       return "written (Bluetooth)";
+    case Delivery::kNotCarried:
+      return "not carried over Bluetooth";
     case Delivery::kFailed:
       break;
   }
@@ -92,8 +94,9 @@ Delivery ReportDelivery::Deliver(std::span<const uint8_t> report) {
       // The driver taking a send says nothing about the mouse: only its
       // acknowledgement makes the report delivered.
       delivery = acknowledged ? Delivery::kAcknowledged : Delivery::kFailed;
-    } else if (flags_.ble_link != 0 && report[0] != kKindPollingRate && ble_) {
+    } else if (flags_.ble_link != 0 && ble_) {
       // The polling rate cannot be set over BLE.
+      if (report[0] == kKindPollingRate) return Delivery::kNotCarried;
       result = ble_(report);
       if (result != 0) delivery = Delivery::kWrittenOverBluetooth;
     }

@@ -58,9 +58,14 @@ enum class Delivery {
   kSentByCable,
   kAcknowledged,
   kWrittenOverBluetooth,
+  // Bluetooth was the link in use and cannot carry this kind (the polling
+  // rate): nothing was sent. Not delivered, so a later cycle over another
+  // link sends it, but no fault of the link either.
+  kNotCarried,
 };
 
-// "acknowledged", "sent (cable)", "written (Bluetooth)" or "failed".
+// "acknowledged", "sent (cable)", "written (Bluetooth)", "not carried over
+// Bluetooth" or "failed".
 std::string_view DeliveryName(Delivery delivery);
 
 class ReportDelivery {
@@ -76,7 +81,10 @@ class ReportDelivery {
 
   // Nonzero when the report was delivered (see Delivery); 0 when it was not
   // or nothing was sent.
-  int SendReport(std::span<const uint8_t> report) { return Deliver(report) != Delivery::kFailed; }
+  int SendReport(std::span<const uint8_t> report) { return IsDelivered(Deliver(report)); }
+  static bool IsDelivered(Delivery delivery) {
+    return delivery != Delivery::kFailed && delivery != Delivery::kNotCarried;
+  }
   Delivery Deliver(std::span<const uint8_t> report);
 
  private:

@@ -218,6 +218,7 @@ int RunApply(Args args, std::ostream& out, std::ostream& err) {
   for (const SentReport& report : sent) {
     out << protocol::ToHex(report.bytes) << " -> " << protocol::DeliveryName(report.delivery)
         << "\n";
+    // A report Bluetooth cannot carry is said as such, not as a failure.
     if (report.delivery == protocol::Delivery::kFailed) {
       undelivered += (undelivered.empty() ? "" : ", ") + std::string(ReportName(report.bytes));
     }
