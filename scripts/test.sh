@@ -14,11 +14,11 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1 halt_on_error=1}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 suppressions=$supp/tsan.supp}"
 # Qt's libraries are not instrumented for ThreadSanitizer: events posted
 # across threads look unsynchronised to it. The TSan run leaves out the tests
-# that run Qt (label gui, the Gui* end-to-end suites and the program's two
-# starts in SingleInstance); the
-# ASan and plain runs take everything.
+# that run Qt (label gui, the Gui* end-to-end suites, the program started by
+# SingleInstance, the packaging and page AT-SPI runs, the QtDBus notifier);
+# the ASan and plain runs take everything.
 exclude=()
-[ "${VEXEL_SANITIZE:-}" = thread ] && exclude=(-LE gui -E '^(Gui[A-Za-z0-9]*|SingleInstance)[.]')
+[ "${VEXEL_SANITIZE:-}" = thread ] && exclude=(-LE gui -E '^(Gui[A-Za-z0-9]*|SingleInstance|DesktopNotifierDbus|Packaging)[.]|^page_atspi')
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 xvfb-run -a -s "-screen 0 1280x1024x24" \
