@@ -76,7 +76,7 @@ TEST_F(BleSession, FullApplyWritesEveryReportButThePollingRateWithItsByteCount) 
   std::vector<std::vector<uint8_t>> expected;
   for (const auto& [report, delivery] : sent) {
     const bool polling_rate = report.at(0) == protocol::kKindPollingRate;
-    EXPECT_EQ(delivery, polling_rate ? protocol::Delivery::kFailed
+    EXPECT_EQ(delivery, polling_rate ? protocol::Delivery::kNotCarried
                                      : protocol::Delivery::kWrittenOverBluetooth);
     if (!polling_rate) expected.push_back(link::BleValue(report));
   }
