@@ -16,11 +16,6 @@
 namespace vexel::testing {
 namespace {
 
-std::string WithoutSpaces(std::string text) {
-  std::erase(text, ' ');
-  return text;
-}
-
 class GuiBleE2E : public QtWindowFixture {
  protected:
   void SetUp() override {

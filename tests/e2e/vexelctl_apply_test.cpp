@@ -13,11 +13,6 @@
 namespace vexel::testing {
 namespace {
 
-std::string WithoutSpaces(std::string text) {
-  std::erase(text, ' ');
-  return text;
-}
-
 class VexelctlApply : public ::testing::Test {
  protected:
   void SetUp() override {

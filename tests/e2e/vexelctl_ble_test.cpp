@@ -15,11 +15,6 @@
 namespace vexel::testing {
 namespace {
 
-std::string WithoutSpaces(std::string text) {
-  std::erase(text, ' ');
-  return text;
-}
-
 class VexelctlBle : public ::testing::Test {
  protected:
   void SetUp() override {

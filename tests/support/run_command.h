@@ -46,6 +46,13 @@ inline CommandResult RunCommand(const std::string& command_line) {
   return result;
 }
 
+// Report hex as vexelctl prints it ("0c 0a ...") in the virtual mouse's
+// form ("0c0a...").
+inline std::string WithoutSpaces(std::string text) {
+  std::erase(text, ' ');
+  return text;
+}
+
 // The lines of a command's output.
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
