@@ -8,12 +8,6 @@
 
 namespace vexel::hook {
 
-inline constexpr uintptr_t kHookWheel = 522;
-inline constexpr uintptr_t kHookHorizontalWheel = 526;
-inline constexpr intptr_t kWheelStep = 120;
-inline constexpr intptr_t kKeyPressed = 0;
-inline constexpr intptr_t kKeyReleased = 1;
-
 struct HookMessage {
   uintptr_t wparam = 0;
   intptr_t lparam = 0;

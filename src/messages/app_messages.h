@@ -54,6 +54,12 @@ inline constexpr uintptr_t kHookMiddleButtonDown = 519;
 inline constexpr uintptr_t kHookMiddleButtonUp = 520;
 inline constexpr uintptr_t kHookSideButtonDown = 523;  // lParam: side button 1 or 2
 inline constexpr uintptr_t kHookSideButtonUp = 524;
+inline constexpr uintptr_t kHookWheel = 522;            // lParam: +120 up, -120 down
+inline constexpr uintptr_t kHookHorizontalWheel = 526;  // lParam: +120 right, -120 left
+inline constexpr intptr_t kWheelStep = 120;
+// lParam of a key's kMsgHookEvent (wParam: its virtual-key code).
+inline constexpr intptr_t kKeyPressed = 0;
+inline constexpr intptr_t kKeyReleased = 1;
 
 inline constexpr int kDelayedApplyShortMs = 200;
 inline constexpr int kDelayedApplyLongMs = 500;
