@@ -19,14 +19,16 @@ constexpr int kTrayMenuLift = 50;  // the menu opens above the cursor
 
 namespace {
 
-// The page's message boxes are the program's CMsgWnd over this window.
+// The page's message boxes are the program's CMsgWnd, over the dialog in a
+// modal run if there is one (the name dialog's warnings), else this window.
 PageServices WithMessageBox(PageServices services, toolkit::Toolkit& toolkit,
                             toolkit::Window* owner) {
   if (!services.message_box) {
     services.message_box = [&toolkit, owner](std::string_view title_key,
                                              std::string_view message_key,
                                              std::string_view detail) {
-      return CMsgWnd::Show(toolkit, owner, title_key, message_key, detail);
+      toolkit::Window* over = toolkit.TopModalWindow();
+      return CMsgWnd::Show(toolkit, over != nullptr ? over : owner, title_key, message_key, detail);
     };
   }
   return services;

@@ -101,6 +101,9 @@ class Toolkit {
   int PendingModalScripts() const { return static_cast<int>(modal_scripts_.size()); }
   // Class names of the windows run modally, in order.
   const std::vector<std::string>& ModalLog() const { return modal_log_; }
+  // The innermost window in a modal run, or null: a message box raised from
+  // inside a dialog belongs over that dialog, not over the main window.
+  Window* TopModalWindow() const { return modal_stack_.empty() ? nullptr : modal_stack_.back(); }
   // Scripted answers of file dialogs, for tests (nullopt = cancelled): while
   // one is queued, RunFileDialog returns it without showing a dialog. Without
   // one the headless toolkit cancels; the Qt one shows the real dialog.
@@ -109,6 +112,8 @@ class Toolkit {
 
   // For Window only.
   virtual std::unique_ptr<WindowBackend> CreateWindowBackend(Window& window) = 0;
+  void EnterModal(Window& window) { modal_stack_.push_back(&window); }
+  void LeaveModal() { modal_stack_.pop_back(); }
   // A backend whose window went away; deleted at the next safe point.
   void Retire(std::unique_ptr<WindowBackend> backend);
 
@@ -134,6 +139,7 @@ class Toolkit {
   std::vector<std::unique_ptr<WindowBackend>> retired_;
   std::deque<ModalScript> modal_scripts_;
   std::vector<std::string> modal_log_;
+  std::vector<Window*> modal_stack_;
   std::deque<std::optional<std::string>> file_answers_;
   std::vector<FileDialogRequest> file_requests_;
 };

@@ -49,7 +49,10 @@ bool Window::IsCreated() const {
 
 int Window::ShowModal() {
   if (!IsCreated()) return 0;
-  return backend_->RunModal();
+  toolkit_.EnterModal(*this);
+  const int code = backend_->RunModal();
+  toolkit_.LeaveModal();
+  return code;
 }
 
 void Window::Close(int code) {

@@ -166,6 +166,27 @@ TEST_F(MainWindow, DpiIndicator) {
   EXPECT_EQ(h.window->dpi_indicator(), nullptr);
 }
 
+// A warning raised inside the name dialog opens over the dialog, where the
+// user is looking, not over the main window behind it.
+TEST_F(MainWindow, NameDialogWarningOpensOverTheDialog) {
+  h.Start();
+  const toolkit::Rect moved{1400, 700, 1700, 900};
+  toolkit::Rect box;
+  h.toolkit.ScriptModal([&](toolkit::Window& dialog) {
+    dialog.SetScreenRect(moved);
+    h.toolkit.Input().Click(*dialog.FindControl("btn_ok"));  // empty name: warned
+    h.toolkit.Input().Click(*dialog.FindControl("btn_cancel"));
+  });
+  h.toolkit.ScriptModal([&](toolkit::Window& warning) {
+    box = warning.ScreenRect();
+    warning.Close(1);
+  });
+  h.toolkit.Input().Click(h.Control("ms_1_profile_add_btn"));
+  EXPECT_EQ(h.toolkit.ModalLog(), (std::vector<std::string>{"MS_1_ProfileName", "MsgWnd"}));
+  EXPECT_EQ((box.left + box.right) / 2, (moved.left + moved.right) / 2);
+  EXPECT_EQ((box.top + box.bottom) / 2, (moved.top + moved.bottom) / 2);
+}
+
 TEST_F(MainWindow, TimersAndIgnoredMessages) {
   h.Start();
   // 513 turns into one apply request.
