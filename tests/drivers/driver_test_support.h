@@ -1,6 +1,6 @@
 // Helpers for tests that load the real driver libraries: the libraries
-// loaded as the program loads them, and a post target that collects what the
-// monitor thread posts.
+// loaded as the program loads them, a post target that collects what the
+// monitor thread posts, and a fixture holding both libraries.
 #pragma once
 
 #include <chrono>
@@ -11,6 +11,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "hiddriver.h"
 #include "link/feature_driver.h"
@@ -110,6 +112,23 @@ class PostCollector {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<PostedMessage> messages_;
+};
+
+// A test of both libraries: LoadLinks() once their back-end is in place.
+class LinkLibrariesTest : public ::testing::Test {
+ protected:
+  void LoadLinks() {
+    links_ = std::make_unique<LinkLibraries>();
+    ASSERT_TRUE(links_->Complete());
+    wired_ = &links_->wired.driver();
+    wireless_ = &links_->wireless.driver();
+  }
+  void TearDown() override { links_.reset(); }
+
+  PostCollector posts_;
+  std::unique_ptr<LinkLibraries> links_;
+  const FeatureDriver* wired_ = nullptr;
+  const FeatureDriver* wireless_ = nullptr;
 };
 
 }  // namespace vexel::test

@@ -102,7 +102,7 @@ class FakeHidraw {
   std::vector<FeatureReport> feature_reports_;
 };
 
-class HidapiBackendTest : public ::testing::Test {
+class HidapiBackendTest : public LinkLibrariesTest {
  protected:
   void SetUp() override {
     if (!std::getenv("LD_PRELOAD") || !std::strstr(std::getenv("LD_PRELOAD"), "umockdev")) {
@@ -112,14 +112,11 @@ class HidapiBackendTest : public ::testing::Test {
     testbed_ = umockdev_testbed_new();
     ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, kParents, nullptr));
     vendor_node_ = AddMouse();
-    links_ = std::make_unique<LinkLibraries>();
-    ASSERT_TRUE(links_->Complete());
-    wired_ = &links_->wired.driver();
-    wireless_ = &links_->wireless.driver();
+    ASSERT_NO_FATAL_FAILURE(LoadLinks());
   }
 
   void TearDown() override {
-    links_.reset();
+    LinkLibrariesTest::TearDown();
     if (testbed_ != nullptr) g_object_unref(testbed_);
   }
 
@@ -157,10 +154,6 @@ class HidapiBackendTest : public ::testing::Test {
   std::vector<std::string> sysfs_paths_;
   std::string vendor_node_;
   FakeHidraw fake_;
-  PostCollector posts_;
-  std::unique_ptr<LinkLibraries> links_;
-  const FeatureDriver* wired_ = nullptr;
-  const FeatureDriver* wireless_ = nullptr;
 };
 
 TEST_F(HidapiBackendTest, FindsTheDeviceByVendorAndProductId) {

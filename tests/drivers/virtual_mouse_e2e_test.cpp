@@ -20,33 +20,26 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return protocol::ToHex(bytes, "");
 }
 
-class VirtualMouseTest : public ::testing::Test {
+class VirtualMouseTest : public LinkLibrariesTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sim_.ready());
     // The libraries choose their back-end on first use.
     setenv("VEXEL_VIRTUAL_MOUSE", sim_.socket().c_str(), 1);
-    links_ = std::make_unique<LinkLibraries>();
-    ASSERT_TRUE(links_->Complete());
-    wired_ = &links_->wired.driver();
-    wireless_ = &links_->wireless.driver();
+    ASSERT_NO_FATAL_FAILURE(LoadLinks());
     const VexelPostTarget target = posts_.Target();
     wired_->open_dev_monitor(&target, kWiredStatus, kWiredConnection);
     wireless_->open_dev_monitor(&target, kWirelessStatus, kWirelessConnection);
   }
 
   void TearDown() override {
-    links_.reset();
+    LinkLibrariesTest::TearDown();
     unsetenv("VEXEL_VIRTUAL_MOUSE");
   }
 
   nlohmann::json State() { return nlohmann::json::parse(sim_.Ctl("state")); }
 
   SimProcess sim_;
-  PostCollector posts_;
-  std::unique_ptr<LinkLibraries> links_;
-  const FeatureDriver* wired_ = nullptr;
-  const FeatureDriver* wireless_ = nullptr;
 };
 
 TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
