@@ -78,11 +78,6 @@ std::pair<int, int> GeometrySize(const XMLElement& widget) {
   return {0, 0};
 }
 
-std::string Numbered(const std::string& pattern, int n) {
-  const auto at = pattern.find("%d");
-  return pattern.substr(0, at) + std::to_string(n) + pattern.substr(at + 2);
-}
-
 const std::set<std::string> kContainer = {"QWidget", "QFrame", "QGroupBox"};
 const std::set<std::string> kButton = {"QPushButton", "QToolButton"};
 const std::set<std::string> kOption = {"QRadioButton", "QPushButton"};  // pushbutton: checkable
@@ -204,11 +199,11 @@ TEST_F(MainSkinTest, OptionButtonsAreCheckableAndTheMousePageComesFirst) {
 // The performance report carries stage values up to 100 (x 100 DPI); a stage
 // must never be 0 from the slider.
 TEST_F(MainSkinTest, DpiSlidersStayWithinOneToOneHundred) {
-  for (int stage = 1; stage <= 8; ++stage) {
-    const XMLElement* slider = layout_->Find(Numbered("ms_1_slider_dpi_%d", stage));
+  for (const std::string& name : Expanded("ms_1_slider_dpi_1..8")) {
+    const XMLElement* slider = layout_->Find(name);
     ASSERT_NE(slider, nullptr);
-    EXPECT_GE(std::stoi("0" + PropertyText(*slider, "minimum")), 1) << stage;
-    EXPECT_LE(std::stoi("0" + PropertyText(*slider, "maximum")), 100) << stage;
+    EXPECT_GE(std::stoi("0" + PropertyText(*slider, "minimum")), 1) << name;
+    EXPECT_LE(std::stoi("0" + PropertyText(*slider, "maximum")), 100) << name;
   }
 }
 
