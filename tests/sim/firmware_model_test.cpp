@@ -26,17 +26,6 @@ class FirmwareModelTest : public ::testing::Test {
   FirmwareModel model_{clock_};
 };
 
-TEST_F(FirmwareModelTest, AcceptsEveryPlainKindAndKeepsTheLastOne) {
-  for (uint8_t kind : {protocol::kKindReset, protocol::kKindPerformance, protocol::kKindLighting,
-                       protocol::kKindPollingRate, protocol::kKindButtonMap}) {
-    const auto report = ValidReport(kind, 5);
-    EXPECT_TRUE(model_.Receive(Link::kWired, report)) << int(kind);
-    EXPECT_EQ(model_.LastReport(kind), report) << int(kind);
-  }
-  EXPECT_EQ(model_.log().size(), 5u);
-  EXPECT_EQ(model_.rejected(), 0);
-}
-
 TEST_F(FirmwareModelTest, RefusesDamagedReportsWithTheirReason) {
   struct Case {
     const char* reason;
