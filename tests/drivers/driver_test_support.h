@@ -1,6 +1,6 @@
-// Helpers for tests that load the real driver libraries: the seven entry
-// points resolved with dlsym, and a post target that collects what the
-// monitor thread posts.
+// Helpers for tests that load the real driver libraries: the libraries
+// loaded as the program loads them, a post target that collects what the
+// monitor thread posts, and a fixture holding both libraries.
 #pragma once
 
 #include <chrono>
@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "hiddriver.h"
 #include "link/feature_driver.h"
 #include "platform/posix/dl_library_loader.h"
@@ -19,46 +21,28 @@
 
 namespace vexel::test {
 
-// The entry points resolved by the program's own loader, so the tests load
-// the libraries exactly as the program does.
-struct DriverLibrary {
-  Set_VIDPID_Fn set_vidpid = nullptr;
-  Open_DevMonitor_Fn open_monitor = nullptr;
-  Close_DevMonitor_Fn close_monitor = nullptr;
-  Open_FeatureDevice_Fn open_device = nullptr;
-  Close_FeatureDevice_Fn close_device = nullptr;
-  SetFeature_Fn set_feature = nullptr;
-  GetFeature_Fn get_feature = nullptr;
-
-  // Loads VEXEL_BIN_DIR/<file_name>; every entry is null when it cannot be
-  // loaded or lacks one.
+// A driver library loaded by the program's own loader, so the tests load the
+// libraries exactly as the program does.
+class DriverLibrary {
+ public:
+  // Loads VEXEL_BIN_DIR/<file_name>; incomplete when it cannot be loaded or
+  // lacks an entry point.
   explicit DriverLibrary(const std::string& file_name) {
     DlLibraryLoader loader;
     driver_ = LoadFeatureDriver(loader, std::string(VEXEL_BIN_DIR) + "/" + file_name);
-    if (!driver_) return;
-    set_vidpid = driver_->set_vidpid;
-    open_monitor = driver_->open_dev_monitor;
-    close_monitor = driver_->close_dev_monitor;
-    open_device = driver_->open_feature_device;
-    close_device = driver_->close_feature_device;
-    set_feature = driver_->set_feature;
-    get_feature = driver_->get_feature;
   }
   // Closes what a test left open, as a host does before unloading.
   ~DriverLibrary() {
     if (Complete()) {
-      close_device();
-      close_monitor();
+      driver_->close_feature_device();
+      driver_->close_dev_monitor();
     }
   }
   DriverLibrary(const DriverLibrary&) = delete;
   DriverLibrary& operator=(const DriverLibrary&) = delete;
 
   bool Complete() const { return driver_ != nullptr; }
-
-  int32_t Send(const std::vector<uint8_t>& report) const {
-    return set_feature(report.data(), static_cast<int32_t>(report.size()));
-  }
+  const FeatureDriver& driver() const { return *driver_; }
 
  private:
   std::unique_ptr<FeatureDriver> driver_;
@@ -73,8 +57,8 @@ struct LinkLibraries {
     if (!Complete()) return;
     using protocol::kWiredDeviceId;
     using protocol::kWirelessDeviceId;
-    wired.set_vidpid(kWiredDeviceId.vendor_id, kWiredDeviceId.product_id);
-    wireless.set_vidpid(kWirelessDeviceId.vendor_id, kWirelessDeviceId.product_id);
+    wired.driver().set_vidpid(kWiredDeviceId.vendor_id, kWiredDeviceId.product_id);
+    wireless.driver().set_vidpid(kWirelessDeviceId.vendor_id, kWirelessDeviceId.product_id);
   }
   bool Complete() const { return wired.Complete() && wireless.Complete(); }
 };
@@ -128,6 +112,23 @@ class PostCollector {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<PostedMessage> messages_;
+};
+
+// A test of both libraries: LoadLinks() once their back-end is in place.
+class LinkLibrariesTest : public ::testing::Test {
+ protected:
+  void LoadLinks() {
+    links_ = std::make_unique<LinkLibraries>();
+    ASSERT_TRUE(links_->Complete());
+    wired_ = &links_->wired.driver();
+    wireless_ = &links_->wireless.driver();
+  }
+  void TearDown() override { links_.reset(); }
+
+  PostCollector posts_;
+  std::unique_ptr<LinkLibraries> links_;
+  const FeatureDriver* wired_ = nullptr;
+  const FeatureDriver* wireless_ = nullptr;
 };
 
 }  // namespace vexel::test

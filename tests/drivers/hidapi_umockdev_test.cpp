@@ -102,7 +102,7 @@ class FakeHidraw {
   std::vector<FeatureReport> feature_reports_;
 };
 
-class HidapiBackendTest : public ::testing::Test {
+class HidapiBackendTest : public LinkLibrariesTest {
  protected:
   void SetUp() override {
     if (!std::getenv("LD_PRELOAD") || !std::strstr(std::getenv("LD_PRELOAD"), "umockdev")) {
@@ -112,14 +112,11 @@ class HidapiBackendTest : public ::testing::Test {
     testbed_ = umockdev_testbed_new();
     ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, kParents, nullptr));
     vendor_node_ = AddMouse();
-    links_ = std::make_unique<LinkLibraries>();
-    ASSERT_TRUE(links_->Complete());
-    wired_ = &links_->wired;
-    wireless_ = &links_->wireless;
+    ASSERT_NO_FATAL_FAILURE(LoadLinks());
   }
 
   void TearDown() override {
-    links_.reset();
+    LinkLibrariesTest::TearDown();
     if (testbed_ != nullptr) g_object_unref(testbed_);
   }
 
@@ -157,28 +154,24 @@ class HidapiBackendTest : public ::testing::Test {
   std::vector<std::string> sysfs_paths_;
   std::string vendor_node_;
   FakeHidraw fake_;
-  PostCollector posts_;
-  std::unique_ptr<LinkLibraries> links_;
-  DriverLibrary* wired_ = nullptr;
-  DriverLibrary* wireless_ = nullptr;
 };
 
 TEST_F(HidapiBackendTest, FindsTheDeviceByVendorAndProductId) {
-  EXPECT_EQ(wired_->open_device(), 1);
-  EXPECT_EQ(wireless_->open_device(), 0);  // no receiver among the fake devices
+  EXPECT_EQ(wired_->open_feature_device(), 1);
+  EXPECT_EQ(wireless_->open_feature_device(), 0);  // no receiver among the fake devices
   // Zero ids would match any device: nothing is opened for them.
   wireless_->set_vidpid(protocol::kWirelessDeviceId.vendor_id, 0);
-  EXPECT_EQ(wireless_->open_device(), 0);
+  EXPECT_EQ(wireless_->open_feature_device(), 0);
   wireless_->set_vidpid(0, 0);
-  EXPECT_EQ(wireless_->open_device(), 0);
+  EXPECT_EQ(wireless_->open_feature_device(), 0);
 }
 
 TEST_F(HidapiBackendTest, SendsEachReportAsOneFeatureReportToTheVendorInterface) {
-  ASSERT_EQ(wired_->open_device(), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
   const auto lighting = ValidReport(protocol::kKindLighting);
   const auto chunk = MacroChunks(ValidReport(protocol::kKindMacro, 1, 2), false)[1];
-  EXPECT_EQ(wired_->Send(lighting), 1);
-  EXPECT_EQ(wired_->Send(chunk), 1);
+  EXPECT_EQ(wired_->SetFeature(lighting), 1);
+  EXPECT_EQ(wired_->SetFeature(chunk), 1);
   const auto sent = fake_.FeatureReports();
   ASSERT_EQ(sent.size(), 2u);
   // The kind byte is the report id: the bytes go out unchanged.
@@ -186,23 +179,23 @@ TEST_F(HidapiBackendTest, SendsEachReportAsOneFeatureReportToTheVendorInterface)
   EXPECT_EQ(sent[1].bytes, chunk);
   for (const auto& report : sent) EXPECT_EQ(report.node, vendor_node_);
 
-  wired_->close_device();
-  EXPECT_EQ(wired_->Send(lighting), 0);
+  wired_->close_feature_device();
+  EXPECT_EQ(wired_->SetFeature(lighting), 0);
   EXPECT_EQ(fake_.FeatureReports().size(), 2u);
 }
 
 TEST_F(HidapiBackendTest, MonitorPostsRemovalAndArrival) {
   const VexelPostTarget target = posts_.Target();
-  wired_->open_monitor(&target, kWiredStatus, kWiredConnection);
-  ASSERT_EQ(wired_->open_device(), 1);
+  wired_->open_dev_monitor(&target, kWiredStatus, kWiredConnection);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
   RemoveMouse();
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
-  wired_->close_device();
-  EXPECT_EQ(wired_->open_device(), 0);
+  wired_->close_feature_device();
+  EXPECT_EQ(wired_->open_feature_device(), 0);
 
   AddMouse();
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
-  EXPECT_EQ(wired_->open_device(), 1);
+  EXPECT_EQ(wired_->open_feature_device(), 1);
   // Only the two changes were posted: nothing for the state found at start.
   EXPECT_TRUE(posts_.Messages().empty());
 }
@@ -211,14 +204,14 @@ TEST_F(HidapiBackendTest, MonitorPostsRemovalAndArrival) {
 // tells the monitor that the old handle is gone.
 TEST_F(HidapiBackendTest, QuickReplugIsARemovalAndAnArrival) {
   const VexelPostTarget target = posts_.Target();
-  wired_->open_monitor(&target, kWiredStatus, kWiredConnection);
-  ASSERT_EQ(wired_->open_device(), 1);
+  wired_->open_dev_monitor(&target, kWiredStatus, kWiredConnection);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
   RemoveMouse(false);
   const std::string new_node = AddMouse(false);
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
-  ASSERT_EQ(wired_->open_device(), 1);
-  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindReset)), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
+  EXPECT_EQ(wired_->SetFeature(ValidReport(protocol::kKindReset)), 1);
   ASSERT_FALSE(fake_.FeatureReports().empty());
   EXPECT_EQ(fake_.FeatureReports().back().node, new_node);
 }

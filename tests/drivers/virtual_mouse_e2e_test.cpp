@@ -20,47 +20,40 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return protocol::ToHex(bytes, "");
 }
 
-class VirtualMouseTest : public ::testing::Test {
+class VirtualMouseTest : public LinkLibrariesTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sim_.ready());
     // The libraries choose their back-end on first use.
     setenv("VEXEL_VIRTUAL_MOUSE", sim_.socket().c_str(), 1);
-    links_ = std::make_unique<LinkLibraries>();
-    ASSERT_TRUE(links_->Complete());
-    wired_ = &links_->wired;
-    wireless_ = &links_->wireless;
+    ASSERT_NO_FATAL_FAILURE(LoadLinks());
     const VexelPostTarget target = posts_.Target();
-    wired_->open_monitor(&target, kWiredStatus, kWiredConnection);
-    wireless_->open_monitor(&target, kWirelessStatus, kWirelessConnection);
+    wired_->open_dev_monitor(&target, kWiredStatus, kWiredConnection);
+    wireless_->open_dev_monitor(&target, kWirelessStatus, kWirelessConnection);
   }
 
   void TearDown() override {
-    links_.reset();
+    LinkLibrariesTest::TearDown();
     unsetenv("VEXEL_VIRTUAL_MOUSE");
   }
 
   nlohmann::json State() { return nlohmann::json::parse(sim_.Ctl("state")); }
 
   SimProcess sim_;
-  PostCollector posts_;
-  std::unique_ptr<LinkLibraries> links_;
-  DriverLibrary* wired_ = nullptr;
-  DriverLibrary* wireless_ = nullptr;
 };
 
 TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
-  ASSERT_EQ(wired_->open_device(), 1);
-  ASSERT_EQ(wireless_->open_device(), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
+  ASSERT_EQ(wireless_->open_feature_device(), 1);
   const auto performance = ValidReport(protocol::kKindPerformance, 7);
   const auto lighting = ValidReport(protocol::kKindLighting, 3);
-  EXPECT_EQ(wired_->Send(performance), 1);
-  EXPECT_EQ(wireless_->Send(lighting), 1);
+  EXPECT_EQ(wired_->SetFeature(performance), 1);
+  EXPECT_EQ(wireless_->SetFeature(lighting), 1);
   // The receiver acknowledges, naming the kind in the high byte.
   EXPECT_TRUE(posts_.WaitFor({kWirelessStatus, 0x5010, 0x0500}));
 
   const auto macro = ValidReport(protocol::kKindMacro, 9, 6);
-  for (const auto& chunk : MacroChunks(macro, true)) EXPECT_EQ(wireless_->Send(chunk), 1);
+  for (const auto& chunk : MacroChunks(macro, true)) EXPECT_EQ(wireless_->SetFeature(chunk), 1);
 
   const auto state = State();
   EXPECT_EQ(state["reports"]["04"], Hex(performance));
@@ -82,10 +75,10 @@ TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
 }
 
 TEST_F(VirtualMouseTest, RefusedReportFailsAndIsCounted) {
-  ASSERT_EQ(wired_->open_device(), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
   auto broken = ValidReport(protocol::kKindButtonMap);
   broken[protocol::ButtonMapLayout::kChecksum] ^= 1;
-  EXPECT_EQ(wired_->Send(broken), 0);
+  EXPECT_EQ(wired_->SetFeature(broken), 0);
   const auto state = State();
   EXPECT_EQ(state["rejected"], 1);
   EXPECT_EQ(state["refused"][0]["reason"], "checksum");
@@ -93,21 +86,21 @@ TEST_F(VirtualMouseTest, RefusedReportFailsAndIsCounted) {
 }
 
 TEST_F(VirtualMouseTest, UnplugAndPlugArePostedAndGateTheDevice) {
-  ASSERT_EQ(wired_->open_device(), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
   sim_.Ctl("unplug wired");
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
   // The old handle is dead and the device cannot be opened while it is out.
-  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindPollingRate, 4)), 0);
-  EXPECT_EQ(wired_->open_device(), 0);
+  EXPECT_EQ(wired_->SetFeature(ValidReport(protocol::kKindPollingRate, 4)), 0);
+  EXPECT_EQ(wired_->open_feature_device(), 0);
 
   sim_.Ctl("plug wired");
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
-  ASSERT_EQ(wired_->open_device(), 1);
-  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindPollingRate, 4)), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
+  EXPECT_EQ(wired_->SetFeature(ValidReport(protocol::kKindPollingRate, 4)), 1);
 
   sim_.Ctl("unplug receiver");
   EXPECT_TRUE(posts_.WaitFor({kWirelessConnection, 0, 0}));
-  EXPECT_EQ(wireless_->open_device(), 0);
+  EXPECT_EQ(wireless_->open_feature_device(), 0);
   for (const auto& message : posts_.Messages()) EXPECT_NE(message.message, kWiredConnection);
 }
 
@@ -125,9 +118,9 @@ TEST_F(VirtualMouseTest, StatusReportsGoOverTheLinkTheMouseTalksOn) {
   // Asleep: the receiver stays and takes reports, but the mouse neither hears
   // nor answers them.
   sim_.Ctl("sleep");
-  ASSERT_EQ(wireless_->open_device(), 1);
+  ASSERT_EQ(wireless_->open_feature_device(), 1);
   posts_.Clear();
-  EXPECT_EQ(wireless_->Send(ValidReport(protocol::kKindLighting)), 1);
+  EXPECT_EQ(wireless_->SetFeature(ValidReport(protocol::kKindLighting)), 1);
   sim_.Ctl("wake");
   EXPECT_TRUE(posts_.WaitFor({kWirelessStatus, 0x4010, 0x3903}));
   for (const auto& message : posts_.Messages()) EXPECT_NE(message.lparam, 0x0500);
@@ -135,18 +128,18 @@ TEST_F(VirtualMouseTest, StatusReportsGoOverTheLinkTheMouseTalksOn) {
 }
 
 TEST_F(VirtualMouseTest, VirtualMouseGoingAwayIsARemovalAndComingBackAnArrival) {
-  ASSERT_EQ(wired_->open_device(), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
   sim_.Stop();
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
   EXPECT_TRUE(posts_.WaitFor({kWirelessConnection, 0, 0}));
-  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindLighting)), 0);
+  EXPECT_EQ(wired_->SetFeature(ValidReport(protocol::kKindLighting)), 0);
 
   sim_.Start();
   ASSERT_TRUE(sim_.ready());
   EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
   EXPECT_TRUE(posts_.WaitFor({kWirelessConnection, 1, 0}));
-  ASSERT_EQ(wired_->open_device(), 1);
-  EXPECT_EQ(wired_->Send(ValidReport(protocol::kKindLighting)), 1);
+  ASSERT_EQ(wired_->open_feature_device(), 1);
+  EXPECT_EQ(wired_->SetFeature(ValidReport(protocol::kKindLighting)), 1);
 }
 
 TEST_F(VirtualMouseTest, CtlRefusesBadCommandsWithStatusOne) {

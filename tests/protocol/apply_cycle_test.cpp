@@ -82,14 +82,6 @@ TEST_F(ApplyCycleTest, BlockedApplyDoesNothingAtAll) {
   EXPECT_TRUE(cycle.full_apply_pending());
 }
 
-TEST_F(ApplyCycleTest, BaselineBecomesTheSnapshot) {
-  host.Edit([](ProfileRecord& p) { p.light_mode = 2; });
-  RunClean();
-  EXPECT_EQ(cycle.Baseline().light_mode, 2);
-  RunClean();
-  EXPECT_TRUE(host.reports.empty());
-}
-
 TEST_F(ApplyCycleTest, FailedSendsAreRetriedDeliveredOnesAreNot) {
   host.Edit([](ProfileRecord& p) {
     p.light_mode = 2;

@@ -32,6 +32,8 @@ TEST(ControlCommandTest, RefusesMalformedCommands) {
       {"polling-rate", "3"},
       {"status", "0x10000", "1"},
       {"fail-sends", "-1"},
+      {"ble", "connect"},  // Bluetooth not offered
+      {"ble", "pair"},
   };
   for (const auto& words : refused) {
     const auto result = Command(model, words);
@@ -57,6 +59,11 @@ TEST(ControlCommandTest, CommandsChangeTheMouse) {
   EXPECT_EQ(model.dpi_stage(), 4);
   EXPECT_TRUE(Command(model, {"fail-sends", "3"}).ok);
   EXPECT_EQ(model.fail_sends(), 3);
+  model.OfferBluetooth();
+  EXPECT_TRUE(Command(model, {"ble", "connect"}).ok);
+  EXPECT_TRUE(model.IsPresent(Link::kBle));
+  EXPECT_TRUE(Command(model, {"ble", "disconnect"}).ok);
+  EXPECT_FALSE(model.IsPresent(Link::kBle));
   model.TakeEmissions();
   EXPECT_TRUE(Command(model, {"status", "0x8010", "2"}).ok);
   const auto emissions = model.TakeEmissions();

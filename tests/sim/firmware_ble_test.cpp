@@ -2,7 +2,6 @@
 // behind a 4-byte count, no polling rate, status reports as notifications.
 #include <gtest/gtest.h>
 
-#include "firmware/control_command.h"
 #include "firmware/firmware_model.h"
 #include "sim/test_reports.h"
 
@@ -98,20 +97,6 @@ TEST_F(FirmwareBleTest, StatusReportsGoOutAsNotificationsWhileConnectedAndAwake)
   EXPECT_EQ(Notifications(), (std::vector<std::pair<uint16_t, uint16_t>>{{kStatusBattery, 0x5001}}))
       << "only the wake-up battery report";
   EXPECT_FALSE(model_.ReceiveBle(WithCount(ValidReport(protocol::kKindLighting))));
-}
-
-TEST(FirmwareBleControl, ConnectingNeedsBluetoothOffered) {
-  ManualClock clock;
-  FirmwareModel model(clock);
-  const std::vector<std::string> connect{"ble", "connect"};
-  EXPECT_FALSE(ApplyControlCommand(model, connect).ok);
-  EXPECT_FALSE(model.IsPresent(Link::kBle));
-  model.OfferBluetooth();
-  EXPECT_TRUE(ApplyControlCommand(model, connect).ok);
-  EXPECT_TRUE(model.IsPresent(Link::kBle));
-  EXPECT_FALSE(ApplyControlCommand(model, std::vector<std::string>{"ble", "pair"}).ok);
-  EXPECT_TRUE(ApplyControlCommand(model, std::vector<std::string>{"ble", "disconnect"}).ok);
-  EXPECT_FALSE(model.IsPresent(Link::kBle));
 }
 
 }  // namespace

@@ -26,63 +26,41 @@ class FirmwareModelTest : public ::testing::Test {
   FirmwareModel model_{clock_};
 };
 
-TEST_F(FirmwareModelTest, AcceptsEveryPlainKindAndKeepsTheLastOne) {
-  for (uint8_t kind : {protocol::kKindReset, protocol::kKindPerformance, protocol::kKindLighting,
-                       protocol::kKindPollingRate, protocol::kKindButtonMap}) {
-    const auto report = ValidReport(kind, 5);
-    EXPECT_TRUE(model_.Receive(Link::kWired, report)) << int(kind);
-    EXPECT_EQ(model_.LastReport(kind), report) << int(kind);
-  }
-  EXPECT_EQ(model_.log().size(), 5u);
-  EXPECT_EQ(model_.rejected(), 0);
-}
-
 TEST_F(FirmwareModelTest, RefusesDamagedReportsWithTheirReason) {
   struct Case {
     const char* reason;
     Link link;
     std::vector<uint8_t> bytes;
   };
-  auto bad_checksum = ValidReport(protocol::kKindLighting);
-  bad_checksum[12] ^= 0x01;
+  // `report` with byte `at` set to `value`.
+  const auto with = [](std::vector<uint8_t> report, std::size_t at, uint8_t value) {
+    report[at] = value;
+    return report;
+  };
   auto short_report = ValidReport(protocol::kKindPerformance);
   short_report.pop_back();
-  auto wrong_length_byte = ValidReport(protocol::kKindButtonMap);
-  wrong_length_byte[1] = 58;
-  auto bad_complement = ValidReport(protocol::kKindPollingRate, 2);
-  bad_complement[4] = 0;
-  auto wrong_tag = ValidReport(protocol::kKindLighting);
-  wrong_tag[2] = 2;
-  auto after_checksum = ValidReport(protocol::kKindPerformance);
-  after_checksum[53] = 1;
-  auto reset_body = ValidReport(protocol::kKindReset);
-  reset_body[4] = 2;
   auto dpi_copy = ValidReport(protocol::kKindPerformance);
   dpi_copy[protocol::PerformanceLayout::kDpiCodesCopy + 3] ^= 1;
   protocol::WriteChecksum(dpi_copy, protocol::PerformanceLayout::kChecksum);
+  const auto lighting = ValidReport(protocol::kKindLighting);
   const auto macro = ValidReport(protocol::kKindMacro, 3, 4);
-  auto wired_last_as_wireless = MacroChunks(macro, true)[2];
-  auto wireless_last_as_wired = MacroChunks(macro, false)[2];
-  auto dirty_tail = MacroChunks(macro, false)[2];
-  dirty_tail[40] = 1;
-  auto button_zero = MacroChunks(macro, false)[0];
-  button_zero[2] = 0;
   const std::vector<Case> cases = {
-      {"checksum", Link::kWired, bad_checksum},
+      {"checksum", Link::kWired, with(lighting, 12, lighting[12] ^ 0x01)},
       {"length", Link::kWired, short_report},
-      {"length byte", Link::kWired, wrong_length_byte},
-      {"polling complement", Link::kWireless, bad_complement},
+      {"length byte", Link::kWired, with(ValidReport(protocol::kKindButtonMap), 1, 58)},
+      {"polling complement", Link::kWireless,
+       with(ValidReport(protocol::kKindPollingRate, 2), 4, 0)},
       {"unknown kind", Link::kWired, {0x07, 0x03, 0x01}},
       {"empty", Link::kWired, {}},
-      {"tag byte", Link::kWired, wrong_tag},
-      {"bytes after the end", Link::kWired, after_checksum},
-      {"reset body", Link::kWired, reset_body},
+      {"tag byte", Link::kWired, with(lighting, 2, 2)},
+      {"bytes after the end", Link::kWired, with(ValidReport(protocol::kKindPerformance), 53, 1)},
+      {"reset body", Link::kWired, with(ValidReport(protocol::kKindReset), 4, 2)},
       {"copies differ", Link::kWired, dpi_copy},
       {"length", Link::kWired, macro},  // a driver link carries a macro only in chunks
-      {"chunk marker", Link::kWired, wired_last_as_wireless},
-      {"chunk marker", Link::kWireless, wireless_last_as_wired},
-      {"bytes after the end", Link::kWired, dirty_tail},
-      {"tag byte", Link::kWired, button_zero},
+      {"chunk marker", Link::kWired, MacroChunks(macro, true)[2]},
+      {"chunk marker", Link::kWireless, MacroChunks(macro, false)[2]},
+      {"bytes after the end", Link::kWired, with(MacroChunks(macro, false)[2], 40, 1)},
+      {"tag byte", Link::kWired, with(MacroChunks(macro, false)[0], 2, 0)},
       {"chunk order", Link::kWired, MacroChunks(macro, false)[2]},
   };
   const FirmwareSettings before = model_.settings();

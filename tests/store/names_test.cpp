@@ -78,14 +78,7 @@ TEST(MakeUniqueName, ManyTakenNamesReachMultiDigitSuffixes) {
   EXPECT_EQ(NameView(library.back()->name), u"ABCDEFGHIJKLMNOPQRST_10");
 }
 
-TEST(NameExists, ComparesWithoutCaseInBothLists) {
-  EXPECT_TRUE(NameExists(ProfilesNamed({u"Work"}), u"WORK"));
-  EXPECT_FALSE(NameExists(ProfilesNamed({u"Work"}), u"Works"));
-  EXPECT_TRUE(NameExists(MacrosNamed({u"\u00C4a"}), u"\u00E4A"));
-  EXPECT_FALSE(NameExists(MacroLibrary{}, u""));
-}
-
-TEST(AddDefaultProfile, NamesFromTheTextAndTheNewLength) {
+TEST(NewRecords, AreNamedFromTheTextAndTheNewLength) {
   ProfileList profiles;
   ProfileRecord& first = AddDefaultProfile(profiles, u"Profile");
   EXPECT_EQ(NameView(first.name), u"Profile1");
@@ -94,9 +87,7 @@ TEST(AddDefaultProfile, NamesFromTheTextAndTheNewLength) {
   ProfileRecord& second = AddDefaultProfile(profiles, u"Profile");
   EXPECT_EQ(NameView(second.name), u"Profile2_1");
   EXPECT_EQ(profiles.size(), 2u);
-}
 
-TEST(AppendNewMacro, IsEmptyAndNumbered) {
   MacroLibrary macros = MacrosNamed({u"a", u"b"});
   MacroRecord& macro = AppendNewMacro(macros, u"Macro");
   EXPECT_EQ(NameView(macro.name), u"Macro3");

@@ -87,22 +87,6 @@ TEST_F(RecordFilesTest, ProfileExportThenImportAddsSuffixedProfileAndMacros) {
   EXPECT_EQ(std::filesystem::file_size(store_.paths().MacrosFile()), 4 * sizeof(MacroRecord));
 }
 
-TEST_F(RecordFilesTest, AFreeNameIsKeptExactly) {
-  ProfileRecord profile;
-  {
-    auto state = store_.Lock();
-    profile = *state->profiles[0];
-  }
-  SetName(profile.name, u"MiXeD Case");
-  profile.button[3].function_code = 0;
-  profile.button[7].function_code = 0;
-  ASSERT_TRUE(WriteProfileFile(File("p.pro"), profile, store_.paths()));
-  ASSERT_TRUE(store_.ImportProfile(File("p.pro"), kTexts));
-  auto state = store_.Lock();
-  EXPECT_EQ(NameView(state->profiles[1]->name), u"MiXeD Case");
-  EXPECT_EQ(state->macros.size(), 2u);
-}
-
 TEST_F(RecordFilesTest, MacroExportThenImportAddsASuffixedCopy) {
   auto macro = FiveStepMacro(u"Burst");
   macro->reserved_48 = 77;
@@ -116,16 +100,6 @@ TEST_F(RecordFilesTest, MacroExportThenImportAddsASuffixedCopy) {
   EXPECT_EQ(state->macros[3]->reserved_48, 77);
   EXPECT_EQ(std::memcmp(state->macros[3]->actions, macro->actions, sizeof(macro->actions)), 0);
   EXPECT_EQ(std::filesystem::file_size(store_.paths().MacrosFile()), 4 * sizeof(MacroRecord));
-}
-
-TEST_F(RecordFilesTest, AnEmptyMacroImportsAsAnEmptyMacro) {
-  auto macro = MakeZeroMacro();
-  SetName(macro->name, u"Nothing");
-  ASSERT_TRUE(WriteMacroFile(File("n.macro"), *macro, store_.paths()));
-  const auto index = store_.ImportMacro(File("n.macro"), u"Macro").added;
-  ASSERT_TRUE(index);
-  auto state = store_.Lock();
-  EXPECT_EQ(state->macros[*index]->action_count, 0);
 }
 
 TEST_F(RecordFilesTest, ShortOrMissingFilesAreRefusedAndChangeNothing) {
@@ -169,10 +143,11 @@ TEST_F(RecordFilesTest, LongerFilesUseTheirFirstBytesAndDamageIsRepaired) {
   EXPECT_EQ(read->action_count, 46);
 }
 
+// A free name is kept exactly, case and all.
 TEST_F(RecordFilesTest, PlainImportSavesTheLibraryOnlyWhenMacrosCameWithTheProfile) {
   auto profile = MakeZeroProfile();
   ApplyProfileDefaults(*profile);
-  SetName(profile->name, u"Plain");
+  SetName(profile->name, u"MiXeD Case");
   ASSERT_TRUE(WriteProfileFile(File("plain.pro"), *profile, store_.paths()));
   ProfileList profiles;
   MacroLibrary macros;
@@ -180,6 +155,7 @@ TEST_F(RecordFilesTest, PlainImportSavesTheLibraryOnlyWhenMacrosCameWithTheProfi
   const auto result =
       ImportProfileFile(store_.paths(), File("plain.pro"), profiles, *header, macros, kTexts);
   ASSERT_TRUE(result);
+  EXPECT_EQ(NameView(profiles.back()->name), u"MiXeD Case");
   EXPECT_TRUE(result.added->macro_indexes.empty());
   EXPECT_FALSE(std::filesystem::exists(store_.paths().MacrosFile()));
   ASSERT_TRUE(
@@ -208,6 +184,7 @@ TEST_F(RecordFilesTest, EmptyStoredNamesGetTheDefaultNamePattern) {
   EXPECT_EQ(NameView(state->profiles[1]->button[3].macro_name), u"Macro3");
   EXPECT_EQ(NameView(state->macros[3]->name), u"Combo_2");
   EXPECT_EQ(NameView(state->macros[4]->name), u"Macro5");
+  EXPECT_EQ(state->macros[4]->action_count, 0) << "an empty macro imports as an empty macro";
 }
 
 TEST_F(RecordFilesTest, ExportingOntoTheStoreInUseIsRefused) {

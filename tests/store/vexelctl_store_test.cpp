@@ -1,10 +1,7 @@
 // The vexelctl store commands, run as the real program on a temporary store.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstring>
-
+#include "../support/run_command.h"
 #include "store/names.h"
 #include "store/record_files.h"
 #include "store/store_files.h"
@@ -17,34 +14,15 @@ namespace {
 using testing::ReadAll;
 using testing::TempFolder;
 
-struct CommandResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 class VexelctlStoreTest : public ::testing::Test {
  protected:
   StorePaths paths() const { return StorePaths{temp_.path()}; }
-  std::string Data() const { return " --data '" + temp_.path().string() + "'"; }
-  std::string Path(const char* name) const { return "'" + (temp_.path() / name).string() + "'"; }
-
-  CommandResult Vexelctl(const std::string& arguments) {
-    const auto err_file = temp_.path().parent_path() / (temp_.path().filename().string() + ".err");
-    const std::string command =
-        std::string(VEXEL_BIN_DIR) + "/vexelctl " + arguments + " 2>'" + err_file.string() + "'";
-    CommandResult run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-      run.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto err = ReadAll(err_file);
-    run.err.assign(reinterpret_cast<const char*>(err.data()), err.size());
-    std::filesystem::remove(err_file);
-    return run;
+  std::string Data() const { return " --data " + testing::ShellQuote(temp_.path().string()); }
+  std::string Path(const char* name) const {
+    return testing::ShellQuote((temp_.path() / name).string());
+  }
+  static testing::CommandResult Vexelctl(const std::string& arguments) {
+    return testing::RunCommand(testing::Vexelctl() + " " + arguments);
   }
 
   // A store of two profiles (the second bound to a macro in slot 3) and two macros.
@@ -73,13 +51,13 @@ class VexelctlStoreTest : public ::testing::Test {
 
 TEST_F(VexelctlStoreTest, ListsProfilesAndMacrosAsJson) {
   MakeStore();
-  const CommandResult profiles = Vexelctl("profiles" + Data());
-  EXPECT_EQ(profiles.status, 0) << profiles.err;
+  const testing::CommandResult profiles = Vexelctl("profiles" + Data());
+  EXPECT_EQ(profiles.exit_code, 0) << profiles.err;
   EXPECT_EQ(profiles.out,
             "{\"selected\": 1, \"profiles\": [{\"name\": \"Profile1\"}, "
             "{\"name\": \"Gaming\"}]}\n");
-  const CommandResult macros = Vexelctl("macros" + Data());
-  EXPECT_EQ(macros.status, 0) << macros.err;
+  const testing::CommandResult macros = Vexelctl("macros" + Data());
+  EXPECT_EQ(macros.exit_code, 0) << macros.err;
   EXPECT_EQ(
       macros.out,
       "{\"macros\": [{\"name\": \"Burst \\\"x\\\"\\\\\\n\xC3\xA9\", \"actions\": [[4, 1, 30], "
@@ -87,17 +65,17 @@ TEST_F(VexelctlStoreTest, ListsProfilesAndMacrosAsJson) {
 }
 
 TEST_F(VexelctlStoreTest, AnEmptyFolderListsTheDefaultStoreWithoutWritingIt) {
-  const CommandResult run = Vexelctl("profiles" + Data());
-  EXPECT_EQ(run.status, 0) << run.err;
+  const testing::CommandResult run = Vexelctl("profiles" + Data());
+  EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_NE(run.out.find("{\"selected\": 0, \"profiles\": [{\"name\": \""), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(temp_.path()));
 }
 
 TEST_F(VexelctlStoreTest, ExportThenImportAddsSuffixedProfileAndMacro) {
   MakeStore();
-  EXPECT_EQ(Vexelctl("export-profile 1 " + Path("g.pro") + Data()).status, 0);
-  const CommandResult imported = Vexelctl("import-profile " + Path("g.pro") + Data());
-  EXPECT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(Vexelctl("export-profile 1 " + Path("g.pro") + Data()).exit_code, 0);
+  const testing::CommandResult imported = Vexelctl("import-profile " + Path("g.pro") + Data());
+  EXPECT_EQ(imported.exit_code, 0) << imported.err;
   EXPECT_EQ(imported.out,
             "{\"profile\": {\"index\": 2, \"name\": \"Gaming_1\"}, \"macros\": "
             "[{\"index\": 2, \"name\": \"Burst \\\"x\\\"\\\\\\n\xC3\xA9_1\"}]}\n");
@@ -108,9 +86,9 @@ TEST_F(VexelctlStoreTest, ExportThenImportAddsSuffixedProfileAndMacro) {
   EXPECT_EQ(header->selected_profile, 2);
   EXPECT_EQ(profiles[2]->button[3].macro_index, 2);
 
-  EXPECT_EQ(Vexelctl("export-macro 1 " + Path("m.macro") + Data()).status, 0);
-  const CommandResult macro = Vexelctl("import-macro " + Path("m.macro") + Data());
-  EXPECT_EQ(macro.status, 0) << macro.err;
+  EXPECT_EQ(Vexelctl("export-macro 1 " + Path("m.macro") + Data()).exit_code, 0);
+  const testing::CommandResult macro = Vexelctl("import-macro " + Path("m.macro") + Data());
+  EXPECT_EQ(macro.exit_code, 0) << macro.err;
   EXPECT_EQ(macro.out, "{\"macro\": {\"index\": 3, \"name\": \"Macro2_1\"}}\n");
   MacroLibrary macros;
   LoadMacros(paths(), macros);
@@ -142,8 +120,8 @@ TEST_F(VexelctlStoreTest, ErrorsExitWith2OnOneLineAndChangeNoStoreFile) {
   };
   for (const std::string& arguments : cases) {
     SCOPED_TRACE(arguments);
-    const CommandResult run = Vexelctl(arguments);
-    EXPECT_EQ(run.status, 2);
+    const testing::CommandResult run = Vexelctl(arguments);
+    EXPECT_EQ(run.exit_code, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("vexelctl: ", 0), 0u) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -155,8 +133,8 @@ TEST_F(VexelctlStoreTest, ErrorsExitWith2OnOneLineAndChangeNoStoreFile) {
 
 TEST_F(VexelctlStoreTest, AnUnreadableStoreFileIsAnError) {
   std::filesystem::create_directory(paths().ProfilesFile());  // read() fails on a folder
-  const CommandResult run = Vexelctl("profiles" + Data());
-  EXPECT_EQ(run.status, 2);
+  const testing::CommandResult run = Vexelctl("profiles" + Data());
+  EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.err.find("pro.data"), std::string::npos) << run.err;
 }
 

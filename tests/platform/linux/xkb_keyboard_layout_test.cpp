@@ -86,9 +86,6 @@ TEST(XkbKeyboardLayoutTest, QuestionsOutsideTheKeyboardHaveNoAnswer) {
   EXPECT_EQ(us->VirtualKeyFromScanCode(0), 0u);
   EXPECT_EQ(us->VirtualKeyFromScanCode(0xE01D), 0u);
   EXPECT_EQ(us->CharactersFromVirtualKey(173), "");
-}
-
-TEST(XkbKeyboardLayoutTest, UnknownLayoutNameGivesNoLayout) {
   EXPECT_EQ(XkbKeyboardLayout::FromNames("no-such-layout"), nullptr);
 }
 
