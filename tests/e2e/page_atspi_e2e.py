@@ -94,6 +94,20 @@ def take_screenshots(app, folder):
     screenshot(f'{folder}/profile-name-dialog.png')
 
 
+def page_names():
+    """Every name a screen reader must find on the page, as the user hears it."""
+    stages = [f'{what}' for n in range(1, 9) for what in (
+        f'Stage {n} DPI', f'Stage {n} DPI slider', f'Use stage {n}', f'Stage {n} colour')]
+    options = [f'{what} {k}' for k in (1, 2)
+               for what in ('Lift-off distance', 'Ripple control', 'Angle snap')]
+    rates = [f'Polling rate {hz} Hz' for hz in (125, 250, 500, 1000)]
+    return stages + options + rates + [
+        'Apply DPI', 'Reset stages', 'Key debounce', 'Movement mode', 'Lighting effect',
+        'Lighting effect over Bluetooth', 'Brightness', 'Breathing speed', 'Light-off timer',
+        'Sleep timer', 'Light colour', 'Profiles', 'New profile', 'Delete profile',
+        'Rename profile', 'Import profile', 'Export profile', 'Restore defaults', 'Apply']
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--sim', required=True)
@@ -104,6 +118,10 @@ def main():
 
     app = wait_for('the program on the accessibility bus', program)
     edit = wait_for('"Stage 3 DPI"', lambda: named(app, 'Stage 3 DPI'))
+    # Combo boxes included: Qt would otherwise name them after their item.
+    missing = [name for name in page_names() if named(app, name) is None]
+    if missing:
+        sys.exit(f'no control is named {missing}')
     type_into(edit, '3200')
     press(named(app, 'Apply DPI'))
 

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "toolkit/qt/qt_accessible.h"
 #include "toolkit/qt/qt_input.h"
 #include "toolkit/qt/qt_menu.h"
 #include "toolkit/qt/qt_text.h"
@@ -36,6 +37,7 @@ void EnsureApplication() {
 
 QtToolkit::QtToolkit(Clock& clock) : Toolkit(clock) {
   EnsureApplication();
+  InstallAccessibleNames();
   // The program lives in the tray: hiding or closing windows must not end it.
   QApplication::setQuitOnLastWindowClosed(false);
   input_ = std::make_unique<QtUserInput>(*this);
