@@ -174,8 +174,10 @@ void CMS_1_Macro::OnClick(const toolkit::Notification& n) {
 
 bool CMS_1_Macro::HandleCustomMessage(const toolkit::Message& message) {
   if (message.id != kMsgHookEvent) return false;
+  const uint32_t arrival_tick =
+      hook_arrivals_.Take(message.wparam, message.lparam).value_or(Tick());
   if (hook_target_ == HookTarget::kRecording) {
-    RecordEvent(message);
+    RecordEvent(message, arrival_tick);
   } else if (hook_target_ == HookTarget::kKeyCapture) {
     CaptureKey(message);
   }

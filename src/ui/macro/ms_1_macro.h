@@ -21,6 +21,7 @@
 #include "store/macro_record.h"
 #include "store/profile_store.h"
 #include "toolkit/window.h"
+#include "ui/macro/hook_arrivals.h"
 #include "ui/macro/key_naming.h"
 #include "ui/macro/macro_editor_host.h"
 #include "ui/macro/ms_1_macro_controls.h"
@@ -63,7 +64,8 @@ class CMS_1_Macro : public toolkit::Window {
   void StartRecording();
   // Ends the recording and commits what it added.
   void StopRecording();
-  void RecordEvent(const toolkit::Message& message);
+  // `arrival_tick`: when the report reached the editor's queue.
+  void RecordEvent(const toolkit::Message& message, uint32_t arrival_tick);
   // While "ms_1_macro_action_edit" has the focus, the next key pressed becomes
   // the selected step's key.
   void StartKeyCapture();
@@ -128,6 +130,8 @@ class CMS_1_Macro : public toolkit::Window {
   void ShowCaptureLimit();
   // Low 32 bits of the millisecond tick: pauses wrap as the tick does.
   uint32_t Tick() const;
+  // Hook library thread: notes the report's arrival and queues it.
+  static void PostHookReport(void* editor, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
   // Rows of the action list.
   void DrawRow(toolkit::Control& row, int index, bool moved);
@@ -170,6 +174,7 @@ class CMS_1_Macro : public toolkit::Window {
   bool buttons_hooked_ = false;
   // The "window" the hook library posts to: this editor's message queue.
   VexelPostTarget hook_window_{};
+  HookArrivals hook_arrivals_;
 };
 
 }  // namespace vexel

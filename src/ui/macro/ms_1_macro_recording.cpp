@@ -21,6 +21,9 @@ constexpr char kStopRecordingText[] = "stop_recording_text";
 // Virtual-key codes are below this; the hook's button reports lie above.
 constexpr uintptr_t kVirtualKeyLimit = 256;
 constexpr intptr_t kAnySideButton = 0;
+// Pauses beyond this are reports that arrived before the tick they are
+// measured from (half the 32-bit tick range).
+constexpr uint32_t kLatestArrival = 0x7FFFFFFF;
 
 struct ButtonReport {
   uintptr_t wparam;
@@ -41,12 +44,6 @@ constexpr ButtonReport kButtonReports[] = {
     {kHookSideButtonUp, 2, kMacroCodeSideButton2, kActionRelease},
     {kHookSideButtonUp, 1, kMacroCodeSideButton1, kActionRelease},
 };
-
-// The hook library's thread posts into the editor's queue; the UI thread
-// takes the report from there.
-void PostToEditor(void* editor, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  static_cast<toolkit::Window*>(editor)->PostMessage(message, wparam, lparam);
-}
 
 template <class Entry, class... Args>
 void CallHook(Entry entry, Args... args) {
@@ -69,13 +66,22 @@ std::optional<MacroAction> CMS_1_Macro::StepOfReport(uintptr_t wparam, intptr_t 
   return MacroAction{usage, lparam == kKeyPressed ? kActionPress : kActionRelease, kMinDelayMs};
 }
 
+// The hook library's thread posts into the editor's queue; the UI thread
+// takes the report from there.
+void CMS_1_Macro::PostHookReport(void* context, uint32_t message, uintptr_t wparam,
+                                 intptr_t lparam) {
+  auto* editor = static_cast<CMS_1_Macro*>(context);
+  editor->hook_arrivals_.Note(wparam, lparam, editor->Tick());
+  editor->PostMessage(message, wparam, lparam);
+}
+
 uint32_t CMS_1_Macro::Tick() const {
   return static_cast<uint32_t>(toolkit().clock().Now().count());
 }
 
 void CMS_1_Macro::InstallKeyHook() {
   if (host_.hooks == nullptr) return;
-  hook_window_ = VexelPostTarget{&PostToEditor, static_cast<toolkit::Window*>(this)};
+  hook_window_ = VexelPostTarget{&PostHookReport, this};
   CallHook(host_.hooks->installhook, &hook_window_);
   CallHook(host_.hooks->enablehook, 1);
   keys_hooked_ = true;
@@ -169,7 +175,7 @@ void CMS_1_Macro::OnRecordButtonHover(bool inside) {
   if (!inside) buttons_hooked_ = true;
 }
 
-void CMS_1_Macro::RecordEvent(const toolkit::Message& message) {
+void CMS_1_Macro::RecordEvent(const toolkit::Message& message, uint32_t arrival_tick) {
   if (!recording_) return;
   const std::pair report{message.wparam, message.lparam};
   if (report == previous_event_) return;  // a key held down
@@ -184,9 +190,11 @@ void CMS_1_Macro::RecordEvent(const toolkit::Message& message) {
   if (!step) return;
   uint16_t pause = kMinDelayMs;
   if (recording_active_) {
-    const uint32_t now = Tick();
     if (delay_mode_ == DelayMode::kRecorded) {
-      pause = static_cast<uint16_t>(std::min<uint32_t>(now - last_event_tick_, kMaxDelayMs));
+      // A report that arrived before the recording started took no time.
+      uint32_t elapsed = arrival_tick - last_event_tick_;
+      if (elapsed > kLatestArrival) elapsed = 0;
+      pause = static_cast<uint16_t>(std::min<uint32_t>(elapsed, kMaxDelayMs));
     } else if (delay_mode_ == DelayMode::kDefault) {
       pause = default_delay_;
     }
@@ -204,7 +212,7 @@ void CMS_1_Macro::RecordEvent(const toolkit::Message& message) {
   InsertAction(*step);
   const int newest = insert_position_ == -1 ? working_count_ - 1 : insert_position_ - 1;
   if (newest >= 0) working_actions_[newest].delay = kMinDelayMs;
-  last_event_tick_ = Tick();
+  last_event_tick_ = arrival_tick;
   recording_active_ = 1;
   if (working_count_ >= kMaxMacroActions) StopRecording();
   RedrawActionList();

@@ -34,12 +34,14 @@ class Recording : public MacroEditorTest {
   Recording() { FakeHook::on = &hook, hooks = &hook.entries; }
   ~Recording() override { FakeHook::on = nullptr; }
 
-  // Plays "w70" (wait 70 ms), "A+" / "A-" (key A pressed / released, by
+  // Plays "w70" (the editor takes what is queued, 70 ms pass), "s70" (70 ms
+  // pass while the editor is busy), "A+" / "A-" (key A pressed / released, by
   // virtual key), "m523.1" (button report wParam 523, lParam 1).
   void Play(const std::string& script) {
     std::istringstream tokens(script);
     for (std::string t; tokens >> t;) {
-      if (t[0] == 'w') clock.Advance(Clock::Ms(std::stoll(t.substr(1))));
+      if (t[0] == 'w') toolkit.ProcessEvents();
+      if (t[0] == 'w' || t[0] == 's') clock.Advance(Clock::Ms(std::stoll(t.substr(1))));
       const bool key = t.size() == 2 && (t[1] == '+' || t[1] == '-');
       uintptr_t w = key ? static_cast<uint8_t>(t[0]) : 0;
       intptr_t l = key && t[1] == '-' ? kKeyReleased : kKeyPressed;
@@ -47,8 +49,8 @@ class Recording : public MacroEditorTest {
       if (w != 0 && hook.window && (key ? hook.keys : hook.buttons)) {
         hook.window->post(hook.window->ctx, kMsgHookEvent, w, l);
       }
-      toolkit.ProcessEvents();
     }
+    toolkit.ProcessEvents();
   }
   void Record(const std::string& script) {
     Click("ms_1_macro_record_btn");
@@ -111,6 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {Step(4, P, 30), Step(4, R, 40), Step(4, P, 50), Step(4, R, 10)}},
         RecordCase{"AfterRowThree", kFive, 2, kRec, "w70 B+ w20 B-",
                    Joined(kFive, {Step(5, P, 20), Step(5, R, 10)}, 3)},
+        RecordCase{"PausesCountToArrivalNotToABusyEditor",
+                   {},
+                   -1,
+                   kRec,
+                   "A+ w30 A- s500 B+",
+                   {Step(4, P, 30), Step(4, R, 500), Step(5, P, 10)}},
         RecordCase{"DefaultDelay",
                    {},
                    -1,
