@@ -101,6 +101,8 @@ void CMS_1_Macro::Notify(const toolkit::Notification& n) {
   } else if (n.Is(toolkit::kNotifyItemSelect)) {
     const int index = static_cast<int>(n.wparam);
     if (sender == c.macro_list) {
+      // A recording belongs to the macro it started on.
+      if (recording_) StopRecording();
       selected_macro_ = index;
       LoadMacro(index);
       Debug("iActionIndex=" + std::to_string(selected_action_) + ", iNextActionIndex=-1\r\n");
@@ -278,6 +280,7 @@ void CMS_1_Macro::AddNewMacro() {
 
 void CMS_1_Macro::DeleteSelectedMacro() {
   if (Ask("delete_macro_text") != 1 || !c_->macro_list) return;
+  if (recording_) StopRecording();
   const int row = c_->macro_list->SelectedItem();
   int remaining = 0;
   {

@@ -182,6 +182,18 @@ TEST_F(Recording, KeyCaptureSetsTheKeyAndGivesTheKeyboardBack) {
   EXPECT_EQ(StoredSteps(0).size(), 3u);
 }
 
+TEST_F(Recording, ChoosingAnotherMacroEndsTheRecordingInTheFirst) {
+  Open({{u"Macro1", {}}, {u"Macro2", Steps(1)}});
+  Choose("ms_1_macro_list", 0);
+  Click("ms_1_macro_record_btn");
+  Play("A+ w5 A-");
+  Choose("ms_1_macro_list", 1);
+  Play("B+");
+  EXPECT_EQ(StoredSteps(0), (std::vector{Step(4, P, 10), Step(4, R, 10)}));
+  EXPECT_EQ(StoredSteps(1), Steps(1));
+  EXPECT_FALSE(hook.window);
+}
+
 TEST_F(Recording, NamesTheWaylandLimitOnlyWhereItHolds) {
   for (const bool wayland : {false, true}) {
     capture_x11_only = wayland;
