@@ -9,15 +9,13 @@ stored delay and the pause kept by the injector.
 """
 
 import os
-import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tests", "e2e"))
-from atspi_session import AtspiSession, copy_program_folder  # noqa: E402
-from macro_editor_atspi_test import stored_macros, top_level_of  # noqa: E402
+from macro_editor_atspi_test import stored_macros  # noqa: E402
+from macro_editor_session import macro_editor  # noqa: E402
 
 GAPS_MS = [20, 50, 100, 250, 1000]
 STEPS_PER_MACRO = 46
@@ -26,49 +24,28 @@ STEPS_PER_MACRO = 46
 def main():
     build = sys.argv[1]
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 3
-    bin_dir = os.path.join(build, "bin")
     injector = os.path.join(build, "bench", "vexel-bench-xtest-keys")
     gaps = (GAPS_MS * STEPS_PER_MACRO)[: STEPS_PER_MACRO - 1]
-    work = tempfile.mkdtemp(prefix="vexel-recording-bench-")
-    program = copy_program_folder(
-        bin_dir, ["vexel-mouse"], ["res", "hiddriver_1.so", "hiddriver_2.so", "Hook.so"]
-    )
-    macro_file = os.path.join(program, "Data", "ms_1", "macro.data")
     errors = {gap: [] for gap in GAPS_MS}
-    try:
-        with AtspiSession(timeout=60) as session:
-            socket = os.path.join(work, "mouse.sock")
-            session.spawn([os.path.join(bin_dir, "vexel-mouse-sim"), "serve", "--socket", socket])
-            session.wait_until(lambda: os.path.exists(socket), "the virtual mouse")
-            app = session.start_program(
-                [os.path.join(program, "vexel-mouse")],
-                env={"VEXEL_VIRTUAL_MOUSE": socket},
-                name="Vexel Gaming Mouse",
-                log=os.path.join(work, "program.log"),
-            )
-            session.click(session.find(app, "Macros", role="push button"))
-            editor = top_level_of(session.find(app, "New macro"))
-            session.click(session.find(editor, "Recorded delays"))
-            record = session.find(editor, "Record", role="check box")
-            for round_index in range(rounds):
-                session.click(session.find(editor, "New macro"))
-                session.wait_until(lambda: len(stored_macros(macro_file)) == round_index + 1,
-                                   "the new macro stored")
-                session.click(record)
-                checked = session.pyatspi.STATE_CHECKED
-                session.wait_until(lambda: record.getState().contains(checked), "recording")
-                kept = subprocess.run([injector, *map(str, gaps)], check=True, text=True,
-                                      capture_output=True).stdout.split()
-                # The 46th step stops the recording and stores the macro.
-                steps = session.wait_until(
-                    lambda: len(stored_macros(macro_file)[round_index]) == STEPS_PER_MACRO
-                    and stored_macros(macro_file)[round_index],
-                    "a full macro stored")
-                for gap, kept_ms, (_, _, delay) in zip(gaps, kept, steps):
-                    errors[gap].append(abs(delay - float(kept_ms)))
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
-        shutil.rmtree(program, ignore_errors=True)
+    with macro_editor(os.path.join(build, "bin"), timeout=60) as (session, editor, macro_file):
+        session.click(session.find(editor, "Recorded delays"))
+        record = session.find(editor, "Record", role="check box")
+        for round_index in range(rounds):
+            session.click(session.find(editor, "New macro"))
+            session.wait_until(lambda: len(stored_macros(macro_file)) == round_index + 1,
+                               "the new macro stored")
+            session.click(record)
+            checked = session.pyatspi.STATE_CHECKED
+            session.wait_until(lambda: record.getState().contains(checked), "recording")
+            kept = subprocess.run([injector, *map(str, gaps)], check=True, text=True,
+                                  capture_output=True).stdout.split()
+            # The 46th step stops the recording and stores the macro.
+            steps = session.wait_until(
+                lambda: len(stored_macros(macro_file)[round_index]) == STEPS_PER_MACRO
+                and stored_macros(macro_file)[round_index],
+                "a full macro stored")
+            for gap, kept_ms, (_, _, delay) in zip(gaps, kept, steps):
+                errors[gap].append(abs(delay - float(kept_ms)))
 
     every = [error for values in errors.values() for error in values]
     for gap in GAPS_MS:

@@ -8,15 +8,12 @@ stop, and find the six steps with their measured delays in macro.data.
 With a screenshot path it saves the editor window while it records.
 """
 
-import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
-from atspi_session import AtspiSession, copy_program_folder
-from macro_editor_atspi_test import stored_macros, top_level_of
+from macro_editor_atspi_test import stored_macros
+from macro_editor_session import macro_editor
 
 KEY_A, KEY_B, LEFT = 4, 5, 241
 PRESS, RELEASE = 1, 2
@@ -38,73 +35,48 @@ def centre_of(node):
 def main():
     bin_dir = sys.argv[1]
     screenshot = sys.argv[2] if len(sys.argv) > 2 else None
-    work = tempfile.mkdtemp(prefix="vexel-recording-e2e-")
-    program = copy_program_folder(
-        bin_dir, ["vexel-mouse"], ["res", "hiddriver_1.so", "hiddriver_2.so", "Hook.so"]
-    )
-    macro_file = os.path.join(program, "Data", "ms_1", "macro.data")
-    log = os.path.join(work, "program.log")
-    try:
-        with AtspiSession() as session:
-            socket = os.path.join(work, "mouse.sock")
-            session.spawn([os.path.join(bin_dir, "vexel-mouse-sim"), "serve", "--socket", socket])
-            session.wait_until(lambda: os.path.exists(socket), "the virtual mouse")
-            app = session.start_program(
-                [os.path.join(program, "vexel-mouse")],
-                env={"VEXEL_VIRTUAL_MOUSE": socket},
-                name="Vexel Gaming Mouse",
-                log=log,
+    with macro_editor(bin_dir) as (session, editor, macro_file):
+        session.click(session.find(editor, "New macro"))
+        session.wait_until(lambda: stored_macros(macro_file) == [[]], "the new macro stored")
+        session.click(session.find(editor, "Recorded delays"))
+        record = session.find(editor, "Record", role="check box")
+        session.click(record)
+        checked = session.pyatspi.STATE_CHECKED
+        session.wait_until(lambda: record.getState().contains(checked), "recording started")
+
+        # Button reports start once the pointer has left the record button.
+        xdotool("mousemove", *centre_of(record), "sleep", 0.3, "mousemove", 5, 5, "sleep", 0.3)
+        xdotool("keydown", "a", "sleep", HOLD_MS / 1000, "keyup", "a", "sleep", PAUSE_MS / 1000,
+                "keydown", "b", "sleep", HOLD_MS / 1000, "keyup", "b", "sleep", PAUSE_MS / 1000,
+                "mousedown", 1, "sleep", HOLD_MS / 1000, "mouseup", 1)
+        time.sleep(0.5)  # the last reports on their way through the queues
+        if screenshot:
+            extents = editor.queryComponent().getExtents(0)
+            subprocess.run(
+                ["import", "-window", "root", "-crop",
+                 f"{extents.width}x{extents.height}+{extents.x}+{extents.y}", screenshot],
+                check=True,
             )
-            session.click(session.find(app, "Macros", role="push button"))
-            editor = top_level_of(session.find(app, "New macro"))
-            session.click(session.find(editor, "New macro"))
-            session.wait_until(lambda: stored_macros(macro_file) == [[]], "the new macro stored")
-            session.click(session.find(editor, "Recorded delays"))
-            record = session.find(editor, "Record", role="check box")
-            session.click(record)
-            checked = session.pyatspi.STATE_CHECKED
-            session.wait_until(lambda: record.getState().contains(checked), "recording started")
+        session.click(record)
 
-            # Button reports start once the pointer has left the record button.
-            xdotool("mousemove", *centre_of(record), "sleep", 0.3, "mousemove", 5, 5, "sleep", 0.3)
-            xdotool("keydown", "a", "sleep", HOLD_MS / 1000, "keyup", "a", "sleep", PAUSE_MS / 1000,
-                    "keydown", "b", "sleep", HOLD_MS / 1000, "keyup", "b", "sleep", PAUSE_MS / 1000,
-                    "mousedown", 1, "sleep", HOLD_MS / 1000, "mouseup", 1)
-            time.sleep(0.5)  # the last reports on their way through the queues
-            if screenshot:
-                extents = editor.queryComponent().getExtents(0)
-                subprocess.run(
-                    ["import", "-window", "root", "-crop",
-                     f"{extents.width}x{extents.height}+{extents.x}+{extents.y}", screenshot],
-                    check=True,
-                )
-            session.click(record)
+        expected = [(KEY_A, PRESS, HOLD_MS), (KEY_A, RELEASE, PAUSE_MS),
+                    (KEY_B, PRESS, HOLD_MS), (KEY_B, RELEASE, PAUSE_MS),
+                    (LEFT, PRESS, HOLD_MS), (LEFT, RELEASE, 10)]
 
-            expected = [(KEY_A, PRESS, HOLD_MS), (KEY_A, RELEASE, PAUSE_MS),
-                        (KEY_B, PRESS, HOLD_MS), (KEY_B, RELEASE, PAUSE_MS),
-                        (LEFT, PRESS, HOLD_MS), (LEFT, RELEASE, 10)]
+        def recorded():
+            macros = stored_macros(macro_file)
+            return macros[0] if len(macros) == 1 and len(macros[0]) == len(expected) else None
 
-            def recorded():
-                macros = stored_macros(macro_file)
-                return macros[0] if len(macros) == 1 and len(macros[0]) == len(expected) else None
-
-            steps = session.wait_until(recorded, "six steps stored")
-            print("recorded:", steps)
-            for (code, kind, delay), want in zip(steps, expected):
-                assert (code, kind) == want[:2], f"{steps} is not {expected}"
-                assert abs(delay - want[2]) <= TOLERANCE_MS, f"{steps} is not {expected}"
-            assert steps[-1][2] == 10, steps
-            session.click(session.find(editor, "Close", role="push button"))
-            session.wait_until(lambda: not session.find_all(app, "New macro"), "the editor closed")
-        print("macro recording e2e: ok")
-        return 0
-    except Exception:
-        if os.path.exists(log):
-            sys.stderr.write("program output:\n" + open(log, errors="replace").read())
-        raise
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
-        shutil.rmtree(program, ignore_errors=True)
+        steps = session.wait_until(recorded, "six steps stored")
+        print("recorded:", steps)
+        for (code, kind, delay), want in zip(steps, expected):
+            assert (code, kind) == want[:2], f"{steps} is not {expected}"
+            assert abs(delay - want[2]) <= TOLERANCE_MS, f"{steps} is not {expected}"
+        assert steps[-1][2] == 10, steps
+        session.click(session.find(editor, "Close", role="push button"))
+        session.wait_until(lambda: not session.find_all(editor, "New macro"), "the editor closed")
+    print("macro recording e2e: ok")
+    return 0
 
 
 if __name__ == "__main__":

@@ -128,6 +128,8 @@ class CMS_1_Macro : public toolkit::Window {
   void InstallKeyHook();
   void RemoveHooks();
   void ShowCaptureLimit();
+  // The record button's text and tick.
+  void ShowRecording(bool on);
   // Low 32 bits of the millisecond tick: pauses wrap as the tick does.
   uint32_t Tick() const;
   // Hook library thread: notes the report's arrival and queues it.

@@ -100,6 +100,12 @@ void CMS_1_Macro::RemoveHooks() {
   hook_target_ = HookTarget::kNone;
 }
 
+void CMS_1_Macro::ShowRecording(bool on) {
+  if (!c_->record_btn) return;
+  c_->record_btn->SetText(on ? kStopRecordingText : kStartRecordingText);
+  c_->record_btn->SetChecked(on);
+}
+
 void CMS_1_Macro::ShowCaptureLimit() {
   if (c_->record_x11_label) c_->record_x11_label->SetVisible(host_.input_capture_x11_only);
 }
@@ -131,10 +137,7 @@ void CMS_1_Macro::OnRecordCheck(bool /*checked*/) {
 void CMS_1_Macro::StartRecording() {
   recording_ = 1;
   recording_active_ = 1;
-  if (c_->record_btn) {
-    c_->record_btn->SetText(kStopRecordingText);
-    c_->record_btn->SetChecked(true);
-  }
+  ShowRecording(true);
   // Bounded as the delay fields are: a 16-bit cut of a larger entry would
   // give any value at all.
   if (c_->default_delay_edit) default_delay_ = BoundedDelay(c_->default_delay_edit->Text());
@@ -151,10 +154,7 @@ void CMS_1_Macro::StartRecording() {
 void CMS_1_Macro::StopRecording() {
   last_event_tick_ = 0;
   recording_ = 0;
-  if (c_->record_btn) {
-    c_->record_btn->SetText(kStartRecordingText);
-    c_->record_btn->SetChecked(false);
-  }
+  ShowRecording(false);
   if (const HookEntries* hooks = host_.hooks) {
     CallHook(hooks->removehook);
     CallHook(hooks->removemousehook);
