@@ -88,65 +88,44 @@ TEST_P(RecordSteps, StoresTheReportsWithTheirPauses) {
 
 constexpr uint8_t P = kActionPress, R = kActionRelease;
 const char* const kRec = "ms_1_record_delay_btn";
-const std::vector<MacroAction> kFive = {Step(30, P, 1), Step(30, R, 2), Step(31, P, 3),
-                                        Step(31, R, 4), Step(32, P, 5)};
+const char* const kNone = "ms_1_no_delay_btn";
+const char* const kDefault = "ms_1_default_delay_btn";
+
+// Steps written as "4P30 4R10": code, press or release, delay.
+std::vector<MacroAction> S(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<MacroAction> steps;
+  for (std::string t; in >> t;) {
+    const size_t kind = t.find_first_of("PR");
+    steps.push_back(Step(std::stoi(t), t[kind] == 'P' ? P : R, std::stoi(t.substr(kind + 1))));
+  }
+  return steps;
+}
 std::vector<MacroAction> Joined(std::vector<MacroAction> a, const std::vector<MacroAction>& b,
                                 size_t at) {
   a.insert(a.begin() + at, b.begin(), b.end());
   return a;
 }
+const std::vector<MacroAction> kFive = S("30P1 30R2 31P3 31R4 32P5");
+const std::vector<MacroAction> kFull = Joined(Steps(44), S("5P2000"), 0);  // 46 units
 
-INSTANTIATE_TEST_SUITE_P(
-    MacroEditor, RecordSteps,
-    ::testing::Values(
-        RecordCase{"HeldKey",
-                   kFive,
-                   -1,
-                   kRec,
-                   "w90 A+ w1000 A+ w500 A-",
-                   {Step(4, P, 1500), Step(4, R, 10)}},
-        RecordCase{"SameKeyTwice",
-                   {},
-                   -1,
-                   kRec,
-                   "A+ w30 A- w40 A+ w50 A- w9",
-                   {Step(4, P, 30), Step(4, R, 40), Step(4, P, 50), Step(4, R, 10)}},
-        RecordCase{"AfterRowThree", kFive, 2, kRec, "w70 B+ w20 B-",
-                   Joined(kFive, {Step(5, P, 20), Step(5, R, 10)}, 3)},
-        RecordCase{"PausesCountToArrivalNotToABusyEditor",
-                   {},
-                   -1,
-                   kRec,
-                   "A+ w30 A- s500 B+",
-                   {Step(4, P, 30), Step(4, R, 500), Step(5, P, 10)}},
-        RecordCase{"DefaultDelay",
-                   {},
-                   -1,
-                   "ms_1_default_delay_btn",
-                   "A+ w30 A- w40 B+",
-                   {Step(4, P, 250), Step(4, R, 250), Step(5, P, 10)}},
-        RecordCase{
-            "NoDelay", {}, -1, "ms_1_no_delay_btn", "A+ w30 A-", {Step(4, P, 10), Step(4, R, 10)}},
-        RecordCase{
-            "SeventySeconds", {}, -1, kRec, "A+ w70000 A-", {Step(4, P, 65535), Step(4, R, 10)}},
-        RecordCase{"TickWrapsAtThirtyTwoBits",
-                   {},
-                   -1,
-                   kRec,
-                   "w4294967290 A+ w25 A-",
-                   {Step(4, P, 25), Step(4, R, 10)}},
-        RecordCase{"Buttons",
-                   {},
-                   -1,
-                   "ms_1_no_delay_btn",
-                   "m513.0 m514.0 m523.1 m524.1 m523.2 m524.2",
-                   {Step(241, P, 10), Step(241, R, 10), Step(245, P, 10), Step(245, R, 10),
-                    Step(244, P, 10), Step(244, R, 10)}},
-        RecordCase{"FortyFourTakeTwoMore", Steps(44), 43, kRec, "A+ w5 A- w5 B+",
-                   Joined(Steps(44), {Step(4, P, 5), Step(4, R, 10)}, 44)},
-        RecordCase{"FortySixUnitsTakeNoMore", Joined(Steps(44), {Step(5, P, 2000)}, 0), 44, kRec,
-                   "A+ A-", Joined(Steps(44), {Step(5, P, 2000)}, 0)}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(MacroEditor, RecordSteps, ::testing::Values(
+    RecordCase{"HeldKey", kFive, -1, kRec, "w90 A+ w1000 A+ w500 A-", S("4P1500 4R10")},
+    RecordCase{"SameKeyTwice", {}, -1, kRec, "A+ w30 A- w40 A+ w50 A-", S("4P30 4R40 4P50 4R10")},
+    RecordCase{"AfterRowThree", kFive, 2, kRec, "w70 B+ w20 B-", Joined(kFive, S("5P20 5R10"), 3)},
+    RecordCase{"PausesEndAtArrival", {}, -1, kRec, "A+ w30 A- s500 B+", S("4P30 4R500 5P10")},
+    RecordCase{"DefaultDelay", {}, -1, kDefault, "A+ w30 A- w40 B+", S("4P250 4R250 5P10")},
+    RecordCase{"NoDelay", {}, -1, kNone, "A+ w30 A-", S("4P10 4R10")},
+    RecordCase{"SeventySeconds", {}, -1, kRec, "A+ w70000 A-", S("4P65535 4R10")},
+    RecordCase{"TickWrapsAtThirtyTwoBits", {}, -1, kRec, "w4294967290 A+ w25 A-", S("4P25 4R10")},
+    RecordCase{"Buttons", {}, -1, kNone, "m513.0 m514.0 m523.1 m524.1 m523.2 m524.2",
+               S("241P10 241R10 245P10 245R10 244P10 244R10")},
+    RecordCase{"FortyFourTakeTwoMore", Steps(44), 43, kRec, "A+ w5 A- w5 B+",
+               Joined(Steps(44), S("4P5 4R10"), 44)},
+    RecordCase{"FortySixUnitsTakeNoMore", kFull, 44, kRec, "A+ A-", kFull}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(Recording, AsksTheHooksInOrderAndClosingCommitsAndRemovesThem) {
   OpenWith({});
@@ -159,7 +138,7 @@ TEST_F(Recording, AsksTheHooksInOrderAndClosingCommitsAndRemovesThem) {
   toolkit.Input().CloseWindow(*editor);
   toolkit.ProcessEvents();
   EXPECT_EQ(hook.calls, "i e1 w0 em1 r rm em0 e0 w0 ");
-  EXPECT_EQ(StoredSteps(0), (std::vector{Step(4, P, 10), Step(4, R, 10), Step(242, P, 10)}));
+  EXPECT_EQ(StoredSteps(0), S("4P10 4R10 242P10"));
 }
 
 TEST_F(Recording, KeyCaptureSetsTheKeyAndGivesTheKeyboardBack) {
@@ -189,7 +168,7 @@ TEST_F(Recording, ChoosingAnotherMacroEndsTheRecordingInTheFirst) {
   Play("A+ w5 A-");
   Choose("ms_1_macro_list", 1);
   Play("B+");
-  EXPECT_EQ(StoredSteps(0), (std::vector{Step(4, P, 10), Step(4, R, 10)}));
+  EXPECT_EQ(StoredSteps(0), S("4P10 4R10"));
   EXPECT_EQ(StoredSteps(1), Steps(1));
   EXPECT_FALSE(hook.window);
 }
