@@ -1,7 +1,9 @@
 #include "app/main_wnd.h"
 
+#include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/dpi_msg.h"
 #include "app/msg_wnd.h"
@@ -14,6 +16,14 @@ namespace vexel {
 namespace {
 
 constexpr int kTrayMenuLift = 50;  // the menu opens above the cursor
+
+// Under Wayland the hook library sees only input that goes to X11 windows.
+bool WaylandSession() {
+  const char* type = std::getenv("XDG_SESSION_TYPE");
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  return (type != nullptr && std::string_view(type) == "wayland") ||
+         (display != nullptr && *display != '\0');
+}
 
 }  // namespace
 
@@ -74,7 +84,9 @@ void CMainWnd::InitWindow() {
     FindControl(name);
   }
   LoadHooks();
-  page_.SetMacroEditorHost({&hook_entries_, &CMsgWnd::Show});
+  MacroEditorHost macro_host{&hook_entries_, &CMsgWnd::Show};
+  macro_host.input_capture_x11_only = WaylandSession();
+  page_.SetMacroEditorHost(std::move(macro_host));
   page_.LoadStoreAtStartup(Utf8ToUtf16(language_.Text("add_profile_text")));
   RegisterDeviceNotifications();
 }

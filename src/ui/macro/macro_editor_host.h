@@ -33,6 +33,9 @@ struct MacroEditorHost {
   std::shared_ptr<const KeyboardLayout> keyboard_layout{};
   // Diagnostic lines ("iTotalNum = %d"); nowhere when empty.
   std::function<void(std::string_view line)> debug{};
+  // The hook library sees only input that goes to X11 windows (a Wayland
+  // session): the editor says so beside the record button.
+  bool input_capture_x11_only = false;
 };
 
 }  // namespace vexel

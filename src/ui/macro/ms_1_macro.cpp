@@ -52,7 +52,10 @@ CMS_1_Macro::CMS_1_Macro(toolkit::Toolkit& toolkit, ProfileStore& store, MacroEd
           [&toolkit](std::string_view key) { return toolkit.LanguageText(key); },
           [this](std::string_view line) { Debug(line); }) {}
 
-CMS_1_Macro::~CMS_1_Macro() = default;
+CMS_1_Macro::~CMS_1_Macro() {
+  // The hook library posts to this object until told to stop.
+  RemoveHooks();
+}
 
 int CMS_1_Macro::Run(toolkit::Window& parent) {
   if (!Create(&parent, {.tool_window = true, .visible = false})) return 0;
@@ -64,6 +67,7 @@ void CMS_1_Macro::InitWindow() {
   c_ = std::make_unique<MacroEditorControls>(*this);
   if (c_->default_delay_edit) c_->default_delay_edit->SetText(std::to_string(default_delay_));
   if (c_->action_edit_tab) c_->action_edit_tab->SelectPage(0);
+  ShowCaptureLimit();
   FillMacroList();
 }
 
@@ -97,6 +101,8 @@ void CMS_1_Macro::Notify(const toolkit::Notification& n) {
   } else if (n.Is(toolkit::kNotifyItemSelect)) {
     const int index = static_cast<int>(n.wparam);
     if (sender == c.macro_list) {
+      // A recording belongs to the macro it started on.
+      if (recording_) StopRecording();
       selected_macro_ = index;
       LoadMacro(index);
       Debug("iActionIndex=" + std::to_string(selected_action_) + ", iNextActionIndex=-1\r\n");
@@ -125,6 +131,9 @@ void CMS_1_Macro::Notify(const toolkit::Notification& n) {
     }
   } else if (n.Is(toolkit::kNotifyTimer) && sender == c.action_list) {
     OnScrollTimer(static_cast<uint32_t>(n.wparam));
+  } else if (sender == c.record_btn &&
+             (n.Is(toolkit::kNotifyMouseEnter) || n.Is(toolkit::kNotifyMouseLeave))) {
+    OnRecordButtonHover(n.Is(toolkit::kNotifyMouseEnter));
   }
 }
 
@@ -167,8 +176,21 @@ void CMS_1_Macro::OnClick(const toolkit::Notification& n) {
 
 bool CMS_1_Macro::HandleCustomMessage(const toolkit::Message& message) {
   if (message.id != kMsgHookEvent) return false;
-  RecordEvent(message);
+  const uint32_t arrival_tick =
+      hook_arrivals_.Take(message.wparam, message.lparam).value_or(Tick());
+  if (hook_target_ == HookTarget::kRecording) {
+    RecordEvent(message, arrival_tick);
+  } else if (hook_target_ == HookTarget::kKeyCapture) {
+    CaptureKey(message);
+  }
   return true;
+}
+
+void CMS_1_Macro::OnDestroy() {
+  // What was recorded is kept, and no hook outlives the window that asked
+  // for it.
+  if (recording_) StopRecording();
+  RemoveHooks();
 }
 
 void CMS_1_Macro::OnFinalMessage() {
@@ -258,6 +280,7 @@ void CMS_1_Macro::AddNewMacro() {
 
 void CMS_1_Macro::DeleteSelectedMacro() {
   if (Ask("delete_macro_text") != 1 || !c_->macro_list) return;
+  if (recording_) StopRecording();
   const int row = c_->macro_list->SelectedItem();
   int remaining = 0;
   {
@@ -349,46 +372,6 @@ void CMS_1_Macro::ExportCurrentMacro() {
     Debug("macro export: " + written.error + "\n");
     Ask("export_fail_text");
   }
-}
-
-// ---- Recording seam ----
-
-void CMS_1_Macro::OnRecordCheck(bool checked) {
-  if (checked) {
-    StartRecording();
-  } else {
-    StopRecording();
-  }
-}
-
-void CMS_1_Macro::StartRecording() {
-  // Recording from the hook library is not built yet: the box does not stay
-  // ticked, so the editor never claims to record.
-  if (c_->record_btn) c_->record_btn->SetChecked(false);
-  recording_ = 0;
-  recording_active_ = 0;
-  hook_target_ = HookTarget::kNone;
-}
-
-void CMS_1_Macro::StopRecording() {
-  recording_ = 0;
-  recording_active_ = 0;
-  hook_target_ = HookTarget::kNone;
-}
-
-void CMS_1_Macro::RecordEvent(const toolkit::Message& /*message*/) {
-  // Hook events are taken only while recording or capturing a key; until
-  // recording is built there is never a target, and events are dropped.
-  if (hook_target_ == HookTarget::kNone) return;
-}
-
-void CMS_1_Macro::StartKeyCapture() {
-  // Capturing needs the keyboard hook, which comes with recording; until then
-  // the field only shows the step's key.
-}
-
-void CMS_1_Macro::StopKeyCapture() {
-  if (hook_target_ == HookTarget::kKeyCapture) hook_target_ = HookTarget::kNone;
 }
 
 void CMS_1_Macro::Debug(std::string_view line) const {

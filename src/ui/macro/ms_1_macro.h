@@ -4,23 +4,29 @@
 // library and into macro.data, or, when the macro would no longer fit the
 // mouse (46 steps, 47 units), not at all (the macro is reloaded).
 //
-// Recording (the hook library's events) plugs in through StartRecording,
-// StopRecording, RecordEvent and the key capture of "ms_1_macro_action_edit".
+// Recording turns the hook library's key and button reports into steps with
+// the pauses between them (ms_1_macro_recording.cpp); the key field of the
+// action editor takes the next key pressed the same way.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/macro_record.h"
 #include "store/profile_store.h"
 #include "toolkit/window.h"
+#include "ui/macro/hook_arrivals.h"
 #include "ui/macro/key_naming.h"
 #include "ui/macro/macro_editor_host.h"
 #include "ui/macro/ms_1_macro_controls.h"
+
+#include "post_target.h"
 
 namespace vexel {
 
@@ -44,6 +50,7 @@ class CMS_1_Macro : public toolkit::Window {
   void Notify(const toolkit::Notification& notification) override;
   void OnClick(const toolkit::Notification& notification) override;
   bool HandleCustomMessage(const toolkit::Message& message) override;
+  void OnDestroy() override;
   void OnFinalMessage() override;
 
   // ---- Operations ----
@@ -53,10 +60,12 @@ class CMS_1_Macro : public toolkit::Window {
   void RedrawActionList();
   void ShowActionEditor(bool open);
 
-  // ---- Recording seam: the hook library's events reach RecordEvent ----
+  // ---- Recording: the hook library's reports (message 1034) ----
   void StartRecording();
+  // Ends the recording and commits what it added.
   void StopRecording();
-  void RecordEvent(const toolkit::Message& message);
+  // `arrival_tick`: when the report reached the editor's queue.
+  void RecordEvent(const toolkit::Message& message, uint32_t arrival_tick);
   // While "ms_1_macro_action_edit" has the focus, the next key pressed becomes
   // the selected step's key.
   void StartKeyCapture();
@@ -70,6 +79,7 @@ class CMS_1_Macro : public toolkit::Window {
   const MacroAction& working_action(int index) const { return working_actions_.at(index); }
   DelayMode delay_mode() const { return delay_mode_; }
   int insert_position() const { return insert_position_; }
+  bool recording() const { return recording_ != 0; }
   // Row `index` of the action list (its "key", "action" and "delay" are
   // reached with FindChild), or null.
   toolkit::Control* ActionRow(int index) const {
@@ -111,6 +121,20 @@ class CMS_1_Macro : public toolkit::Window {
   void OnScrollTimer(uint32_t id);
   void OnRecordCheck(bool checked);
 
+  // Recording (ms_1_macro_recording.cpp).
+  void OnRecordButtonHover(bool inside);
+  void CaptureKey(const toolkit::Message& message);
+  std::optional<MacroAction> StepOfReport(uintptr_t wparam, intptr_t lparam) const;
+  void InstallKeyHook();
+  void RemoveHooks();
+  void ShowCaptureLimit();
+  // The record button's text and tick.
+  void ShowRecording(bool on);
+  // Low 32 bits of the millisecond tick: pauses wrap as the tick does.
+  uint32_t Tick() const;
+  // Hook library thread: notes the report's arrival and queues it.
+  static void PostHookReport(void* editor, uint32_t message, uintptr_t wparam, intptr_t lparam);
+
   // Rows of the action list.
   void DrawRow(toolkit::Control& row, int index, bool moved);
   void RedrawRow(int index, bool moved);
@@ -142,6 +166,17 @@ class CMS_1_Macro : public toolkit::Window {
   int insert_position_ = -1;
   uint8_t cancelling_ = 0;
   HookTarget hook_target_ = HookTarget::kNone;
+
+  // Recording state.
+  uint32_t last_event_tick_ = 0;
+  // The report taken last by RecordEvent: the same one again is a held key.
+  std::pair<uintptr_t, intptr_t> previous_event_{0, 0};
+  // The hooks this editor installed and has not removed yet.
+  bool keys_hooked_ = false;
+  bool buttons_hooked_ = false;
+  // The "window" the hook library posts to: this editor's message queue.
+  VexelPostTarget hook_window_{};
+  HookArrivals hook_arrivals_;
 };
 
 }  // namespace vexel

@@ -12,6 +12,7 @@ MacroEditorControls::MacroEditorControls(const toolkit::Window& window)
       delete_btn(window.FindControl("ms_1_macro_delete_btn")),
       insert_mouse_btn(window.FindControl("ms_1_macro_insert_mouse_btn")),
       record_btn(window.FindControl("ms_1_macro_record_btn")),
+      record_x11_label(window.FindControl("ms_1_macro_record_x11_label")),
       action_list(window.FindControl("ms_1_macro_action_list")),
       record_delay_btn(window.FindControl("ms_1_record_delay_btn")),
       default_delay_btn(window.FindControl("ms_1_default_delay_btn")),

@@ -18,6 +18,7 @@ struct MacroEditorControls {
   toolkit::Control* delete_btn;
   toolkit::Control* insert_mouse_btn;
   toolkit::Control* record_btn;
+  toolkit::Control* record_x11_label;
   toolkit::Control* action_list;
   toolkit::Control* record_delay_btn;
   toolkit::Control* default_delay_btn;

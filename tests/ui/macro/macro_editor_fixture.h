@@ -47,9 +47,9 @@ class MacroEditorTest : public ::testing::Test {
       store.Lock()->macros.push_back(std::move(macro));
     }
     ASSERT_TRUE(store.SaveMacros());
-    editor = std::make_unique<CMS_1_Macro>(
-        toolkit, store,
-        MacroEditorHost{nullptr, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()});
+    MacroEditorHost host{hooks, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()};
+    host.input_capture_x11_only = capture_x11_only;
+    editor = std::make_unique<CMS_1_Macro>(toolkit, store, std::move(host));
     ASSERT_TRUE(editor->Create());
   }
   // The editor on one macro with `steps`, selected.
@@ -110,6 +110,9 @@ class MacroEditorTest : public ::testing::Test {
   TempDir data;
   ProfileStore store{StorePaths{data.path() / "Data" / "ms_1"}};
   std::vector<std::string> trace;
+  // What the next Open lends the editor.
+  const HookEntries* hooks = nullptr;
+  bool capture_x11_only = false;
   std::unique_ptr<CMS_1_Macro> editor;
 };
 

@@ -1,0 +1,83 @@
+"""Recording in the macro editor of the real program, with the real Hook.so
+under Xvfb, driven through AT-SPI: choose recorded delays, start recording,
+press a and b and click the left button through XTEST with known pauses,
+stop, and find the six steps with their measured delays in macro.data.
+
+    macro_recording_atspi_test.py BIN_DIR [SCREENSHOT.png]
+
+With a screenshot path it saves the editor window while it records.
+"""
+
+import subprocess
+import sys
+import time
+
+from macro_editor_atspi_test import stored_macros
+from macro_editor_session import macro_editor
+
+KEY_A, KEY_B, LEFT = 4, 5, 241
+PRESS, RELEASE = 1, 2
+HOLD_MS, PAUSE_MS = 100, 400
+# Pauses are measured where the hook's reports reach the editor's queue:
+# scheduling on a loaded machine moves them by a few tens of ms.
+TOLERANCE_MS = 80
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True)
+
+
+def centre_of(node):
+    extents = node.queryComponent().getExtents(0)  # screen coordinates
+    return extents.x + extents.width // 2, extents.y + extents.height // 2
+
+
+def main():
+    bin_dir = sys.argv[1]
+    screenshot = sys.argv[2] if len(sys.argv) > 2 else None
+    with macro_editor(bin_dir) as (session, editor, macro_file):
+        session.click(session.find(editor, "New macro"))
+        session.wait_until(lambda: stored_macros(macro_file) == [[]], "the new macro stored")
+        session.click(session.find(editor, "Recorded delays"))
+        record = session.find(editor, "Record", role="check box")
+        session.click(record)
+        checked = session.pyatspi.STATE_CHECKED
+        session.wait_until(lambda: record.getState().contains(checked), "recording started")
+
+        # Button reports start once the pointer has left the record button.
+        xdotool("mousemove", *centre_of(record), "sleep", 0.3, "mousemove", 5, 5, "sleep", 0.3)
+        xdotool("keydown", "a", "sleep", HOLD_MS / 1000, "keyup", "a", "sleep", PAUSE_MS / 1000,
+                "keydown", "b", "sleep", HOLD_MS / 1000, "keyup", "b", "sleep", PAUSE_MS / 1000,
+                "mousedown", 1, "sleep", HOLD_MS / 1000, "mouseup", 1)
+        time.sleep(0.5)  # the last reports on their way through the queues
+        if screenshot:
+            extents = editor.queryComponent().getExtents(0)
+            subprocess.run(
+                ["import", "-window", "root", "-crop",
+                 f"{extents.width}x{extents.height}+{extents.x}+{extents.y}", screenshot],
+                check=True,
+            )
+        session.click(record)
+
+        expected = [(KEY_A, PRESS, HOLD_MS), (KEY_A, RELEASE, PAUSE_MS),
+                    (KEY_B, PRESS, HOLD_MS), (KEY_B, RELEASE, PAUSE_MS),
+                    (LEFT, PRESS, HOLD_MS), (LEFT, RELEASE, 10)]
+
+        def recorded():
+            macros = stored_macros(macro_file)
+            return macros[0] if len(macros) == 1 and len(macros[0]) == len(expected) else None
+
+        steps = session.wait_until(recorded, "six steps stored")
+        print("recorded:", steps)
+        for (code, kind, delay), want in zip(steps, expected):
+            assert (code, kind) == want[:2], f"{steps} is not {expected}"
+            assert abs(delay - want[2]) <= TOLERANCE_MS, f"{steps} is not {expected}"
+        assert steps[-1][2] == 10, steps
+        session.click(session.find(editor, "Close", role="push button"))
+        session.wait_until(lambda: not session.find_all(editor, "New macro"), "the editor closed")
+    print("macro recording e2e: ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
