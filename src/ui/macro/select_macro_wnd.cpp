@@ -47,6 +47,8 @@ void CMS_1_SelectMacro::InitWindow() {
   if (list_macro_ != nullptr) {
     for (const std::string& name : macro_names_) list_macro_->AddItem(name, kMacroRowHeight);
   }
+  // An empty list says where macros come from.
+  if (toolkit::Control* hint = FindControl("empty_hint")) hint->SetVisible(macro_names_.empty());
   if (repeat_mode >= 0 && repeat_mode < static_cast<int32_t>(repeat_.size()) &&
       repeat_[repeat_mode] != nullptr) {
     repeat_[repeat_mode]->SetChecked(true, false);

@@ -62,6 +62,9 @@ void CMS_1_Page::OpenButtonMenu(int slot) {
 
 void CMS_1_Page::AssignButtonFunction(const std::string& name) {
   last_button_command_ = name;
+  // Chosen through a screen reader, an item leaves its menu open; its work is
+  // done either way.
+  if (button_menu_) button_menu_->Close();
   // A command with no menu opened before it has no button to go to.
   if (selected_button_ < 0 || selected_button_ >= kUsedButtonCount) return;
   const uint8_t code = FunctionCodeOfMenuItem(name);
