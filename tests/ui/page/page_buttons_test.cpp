@@ -10,6 +10,8 @@
 #include "store/macro_record.h"
 #include "store/utf16_name.h"
 #include "support/main_window_harness.h"
+#include "toolkit/menu.h"
+#include "ui/page/button_catalogue.h"
 
 namespace vexel::testing {
 namespace {
@@ -223,6 +225,32 @@ TEST_F(PageButtons, ButtonsShowAndSayTheirFunction) {
   EXPECT_EQ(Button(17).ShownText(), "Scroll down");
   h.toolkit.Input().Click(Button(13));  // buttons 13-18 open no menu
   EXPECT_EQ(h.toolkit.OpenMenu(), nullptr);
+}
+
+// The skin's menu offers every function the catalogue can assign, each under a
+// text the language file has, and fits a 768-pixel screen at every level.
+TEST(ButtonMenuSkin, OffersTheWholeCatalogueAndFitsTheScreen) {
+  toolkit::MenuLayout menu;
+  ASSERT_TRUE(
+      toolkit::LoadMenuLayout(VEXEL_SOURCE_DIR "/res/MS/MS_1/ms_1_menu.xml", &menu, nullptr));
+  LanguageTable language;
+  ASSERT_TRUE(language.LoadFile(VEXEL_SOURCE_DIR "/res/lan.xml"));
+  std::function<void(const std::vector<toolkit::MenuItem>&)> check = [&](const auto& items) {
+    EXPECT_LE(22 * static_cast<int>(items.size()) + 4, 768);
+    for (const toolkit::MenuItem& item : items) {
+      EXPECT_TRUE(language.Has(item.text)) << item.text;
+      check(item.children);
+      if (item.children.empty()) {
+        EXPECT_TRUE(FunctionCodeOfMenuItem(item.name) != 1 || item.name == "ms_1_click")
+            << item.name;
+      }
+    }
+  };
+  check(menu.items);
+  for (const ButtonFunction& function : ButtonFunctionCatalogue()) {
+    EXPECT_TRUE(function.menu_item.empty() || menu.Find(function.menu_item)) << +function.code;
+    EXPECT_TRUE(function.text_key.empty() || language.Has(function.text_key)) << +function.code;
+  }
 }
 
 }  // namespace
