@@ -21,8 +21,9 @@ CShortcutWnd::CShortcutWnd(toolkit::Toolkit& toolkit, const MacroEditorHost& hos
     : Window(toolkit),
       hooks_(host.hooks),
       debug_(host.debug),
+      layout_(host.keyboard_layout),
       key_naming_(
-          host.keyboard_layout ? *host.keyboard_layout : BlankKeyboardLayout(),
+          layout_ ? *layout_ : BlankKeyboardLayout(),
           [&toolkit](std::string_view key) { return toolkit.LanguageText(key); },
           [this](std::string_view line) { Debug(line); }),
       post_target_{&PostToDialog, this} {}

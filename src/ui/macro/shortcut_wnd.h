@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "post_target.h"
@@ -54,6 +55,7 @@ class CShortcutWnd : public toolkit::Window {
 
   const HookEntries* hooks_;
   DebugOutput debug_;
+  std::shared_ptr<const KeyboardLayout> layout_;  // kept alive for key_naming_
   KeyNaming key_naming_;
   // What the hook library posts through while this dialog holds the hook.
   VexelPostTarget post_target_{};
