@@ -54,19 +54,19 @@ void CMS_1_Page::RevalidateMacroBindings() {
         if (slot.function_code != kFunctionMacro && name.empty()) continue;
         if (profile.get() == edited) edited_examined = true;
         const int found = FindMacroByName(access->macros, name);
-        if ((found < 0 || !access->macros[found]) && slot.function_code != kFunctionMacro) {
+        if (found >= 0) {
+          // Renumbered with the list, so the binding dialog opens on it.
+          BindMacroCopy(slot, *access->macros[found], found);
+        } else if (slot.function_code != kFunctionMacro) {
           // A button given another function since keeps it; only the stale
           // copy of its old macro goes.
           ClearMacroCopy(slot);
-        } else if (found < 0 || !access->macros[found]) {
+        } else {
           std::memset(&slot, 0, sizeof(slot));
           // The slot keeps its own number, which every slot carries.
           slot.button_index = static_cast<uint8_t>(k);
           slot.function_code = default_function_table[k];
           slot.macro_index = -1;
-        } else {
-          // Renumbered with the list, so the binding dialog opens on it.
-          BindMacroCopy(slot, *access->macros[found], found);
         }
       }
     }
