@@ -235,7 +235,7 @@ void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
   } else if (command.name == "exit") {
     Close(0);
   } else if (command.name.compare(0, 4, "ms_1") == 0) {
-    page_.OnButtonMenuCommand(command.name);
+    page_.AssignButtonFunction(command.name);
   }
 }
 

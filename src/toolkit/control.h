@@ -118,6 +118,13 @@ class Control {
   // Position and size in the coordinates of the control's top-level window.
   virtual Rect Position() const = 0;
 
+  // What a screen reader says: the name (the skin's "accessibleName") and a
+  // description that follows what the control stands for at the moment (a
+  // button's current function, say).
+  virtual std::string AccessibleName() const = 0;
+  virtual std::string AccessibleDescription() const = 0;
+  virtual void SetAccessibleDescription(std::string_view description) = 0;
+
   // Control-bound timer: every period_ms the window receives a "timer"
   // notification from this control with wparam = id. A second SetTimer with the
   // same id restarts it.

@@ -39,6 +39,9 @@ for stage in range(1, 9):
     NAMES[f'ms_1_slider_dpi_{stage}'] = f'Stage {stage} DPI slider'
     NAMES[f'ms_1_option_dpi_step_{stage}'] = f'Use stage {stage}'
     NAMES[f'ms_1_btn_dpi_color_{stage}'] = f'Stage {stage} colour'
+# A button shows its function; its name says which button it is.
+for number in range(1, 19):
+    NAMES[f'ms_1_btn_key_{number}'] = f'Button {number}'
 for index, rate in enumerate(RATES, start=1):
     NAMES[f'ms_1_btn_prate_{index}'] = f'Polling rate {rate}'
 for k in (1, 2):

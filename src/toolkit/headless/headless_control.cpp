@@ -31,7 +31,9 @@ HeadlessControl::HeadlessControl(HeadlessWindowBackend& window, HeadlessControl*
       caret_(Utf8Length(text_)),
       minimum_(node.Number("minimum", 0)),
       maximum_(node.Number("maximum", kind_ == ControlKind::kSlider ? 99 : 100)),
-      checked_(node.Bool("checked", false)) {
+      checked_(node.Bool("checked", false)),
+      accessible_name_(node.Text("accessibleName")),
+      accessible_description_(node.Text("accessibleDescription")) {
   value_ = std::clamp(node.Number("value", minimum_), minimum_, maximum_);
   if (const UiProperty* geometry = node.Property("geometry"); geometry && geometry->has_rect) {
     geometry_ = geometry->rect;

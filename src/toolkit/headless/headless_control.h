@@ -70,6 +70,11 @@ class HeadlessControl final : public Control {
   void SetBackgroundImage(std::string_view image) override { background_image_ = image; }
 
   Rect Position() const override;
+  std::string AccessibleName() const override { return accessible_name_; }
+  std::string AccessibleDescription() const override { return accessible_description_; }
+  void SetAccessibleDescription(std::string_view description) override {
+    accessible_description_ = description;
+  }
   void SetTimer(uint32_t id, int period_ms) override;
   void KillTimer(uint32_t id) override;
 
@@ -124,6 +129,8 @@ class HeadlessControl final : public Control {
   uint32_t selected_colour_ = 0xFF000000;
   std::string background_image_;
   Rect geometry_;
+  std::string accessible_name_;
+  std::string accessible_description_;
   std::vector<std::unique_ptr<HeadlessControl>> children_;
 };
 

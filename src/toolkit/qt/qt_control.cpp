@@ -115,6 +115,14 @@ void QtControl::ConnectSignals() {
       last_selection_ = row;
       Raise(kNotifyItemSelect, row, previous);
     });
+    // A screen reader selects a row without making it current; the row it
+    // selected is the user's choice all the same.
+    QObject::connect(list, &QListWidget::itemSelectionChanged, context, [list] {
+      const QList<QListWidgetItem*> selected = list->selectedItems();
+      if (selected.size() == 1 && list->currentItem() != selected.front()) {
+        list->setCurrentItem(selected.front());
+      }
+    });
   } else if (auto* combo = qobject_cast<QComboBox*>(widget_)) {
     QObject::connect(combo, &QComboBox::currentIndexChanged, context, [this](int index) {
       const int previous = last_selection_;

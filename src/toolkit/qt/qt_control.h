@@ -74,6 +74,9 @@ class QtControl final : public Control {
   void SetBackgroundImage(std::string_view image) override;
 
   Rect Position() const override;
+  std::string AccessibleName() const override;
+  std::string AccessibleDescription() const override;
+  void SetAccessibleDescription(std::string_view description) override;
   void SetTimer(uint32_t id, int period_ms) override;
   void KillTimer(uint32_t id) override;
 

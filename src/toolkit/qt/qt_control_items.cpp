@@ -253,6 +253,18 @@ Rect QtControl::Position() const {
               top_left.y() + widget_->height()};
 }
 
+std::string QtControl::AccessibleName() const {
+  return widget_ ? widget_->accessibleName().toStdString() : std::string();
+}
+
+std::string QtControl::AccessibleDescription() const {
+  return widget_ ? widget_->accessibleDescription().toStdString() : std::string();
+}
+
+void QtControl::SetAccessibleDescription(std::string_view description) {
+  if (widget_) widget_->setAccessibleDescription(ToQ(description));
+}
+
 void QtControl::SetTimer(uint32_t id, int period_ms) {
   window_.toolkit().timers().Set(this, id, period_ms, [this, id] { Raise(kNotifyTimer, id); });
 }

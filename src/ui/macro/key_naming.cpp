@@ -111,7 +111,19 @@ bool IsReservedUsage(uint32_t usage) {
   return usage >= 232 && usage <= 239;
 }
 
+class EmptyKeyboardLayout final : public KeyboardLayout {
+ public:
+  uint32_t ScanCodeFromVirtualKey(uint32_t) const override { return 0; }
+  uint32_t VirtualKeyFromScanCode(uint32_t) const override { return 0; }
+  std::string CharactersFromVirtualKey(uint32_t) const override { return {}; }
+};
+
 }  // namespace
+
+const KeyboardLayout& BlankKeyboardLayout() {
+  static const EmptyKeyboardLayout layout;
+  return layout;
+}
 
 void WriteDebugToStderr(std::string_view line) {
   std::fwrite(line.data(), 1, line.size(), stderr);

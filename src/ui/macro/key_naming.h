@@ -27,6 +27,10 @@ using LanguageText = std::function<std::string(std::string_view key)>;
 using DebugOutput = std::function<void(std::string_view line)>;
 void WriteDebugToStderr(std::string_view line);
 
+// A layout that names no key: what names keys when the program has no layout
+// to give (the layout-dependent keys then show no name).
+const KeyboardLayout& BlankKeyboardLayout();
+
 // Holds no layout state: every call asks the layout as it is at that moment.
 class KeyNaming {
  public:

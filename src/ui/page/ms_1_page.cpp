@@ -99,7 +99,10 @@ void CMS_1_Page::Notify(const toolkit::Notification& notification) {
   } else if (notification.Is(toolkit::kNotifyClick) && sender == controls_.button_macro) {
     OpenMacroEditor();
   } else if (notification.Is(toolkit::kNotifyClick)) {
-    OnPageClick(sender);
+    if (!OnButtonClick(sender)) OnPageClick(sender);
+  } else if (notification.Is(toolkit::kNotifyMouseEnter) ||
+             notification.Is(toolkit::kNotifyMouseLeave)) {
+    OnButtonHover(sender, notification.Is(toolkit::kNotifyMouseEnter));
   }
 }
 

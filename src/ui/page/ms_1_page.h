@@ -14,6 +14,7 @@
 #include "link/device_session.h"
 #include "store/profile_store.h"
 #include "toolkit/geometry.h"
+#include "toolkit/menu.h"
 #include "toolkit/notification.h"
 #include "ui/macro/macro_editor_host.h"
 #include "ui/page/page_controls.h"
@@ -48,10 +49,10 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   }
   void OnWirelessTimeout() { session_.OnWirelessTimeout(); }  // timer 512
   void OnChargingAnimationTick();                             // timer 515, and the page's timer 53
-  // A command of the button-assignment menu (a name starting with "ms_1").
-  // The assignment itself comes with the button catalogue; until then the
-  // command is only remembered.
-  void OnButtonMenuCommand(const std::string& name) { last_button_command_ = name; }
+  // A command of the button menu (a name starting with "ms_1"): gives the
+  // function it names to the button whose menu was opened last
+  // (page_buttons.cpp).
+  void AssignButtonFunction(const std::string& name);
   const std::string& last_button_command() const { return last_button_command_; }
 
   // ---- Shown from the session's state ----
@@ -67,6 +68,13 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   void OpenMacroEditor();
   void RevalidateMacroBindings();
   void RefreshLightRows();
+
+  // ---- Buttons (page_buttons.cpp) ----
+  // Shows slot `slot` (0-17) of the edited profile on its button, and says it
+  // to screen readers as the button's description.
+  void UpdateButtonLabel(int slot);
+  int selected_button() const { return selected_button_; }
+  toolkit::Menu* button_menu() const { return button_menu_.get(); }
 
   // ---- Page operations ----
   void RefreshPage();
@@ -110,6 +118,17 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   void OnMovementMode(bool checked);
   void OnDpiReset();
 
+  // Buttons (page_buttons.cpp); false when the sender is not a button.
+  bool OnButtonClick(toolkit::Control* sender);
+  bool OnButtonHover(toolkit::Control* sender, bool inside);
+  void OpenButtonMenu(int slot);
+  bool KeepsLeftClick(uint8_t code);
+  void AssignShortcut();
+  void AssignMacro();
+  void StoreFunction(uint8_t code);
+  std::string ShortcutLabel(const ButtonSlot& slot) const;
+  void RefreshButtonLabels();
+
   // Colour buttons (page_colours.cpp).
   toolkit::Point ColourDialogOrigin(const toolkit::Control& button) const;
   bool OnColourButton(toolkit::Control* sender);
@@ -141,6 +160,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   // save succeeds.
   bool save_failure_shown_ = false;
   std::string last_button_command_;
+  int selected_button_ = -1;  // the slot whose menu was opened last
+  std::unique_ptr<toolkit::Menu> button_menu_;
   MacroEditorHost macro_editor_host_;
 };
 

@@ -81,7 +81,7 @@ void CMS_1_Page::RefreshPage() {
   if (controls_.check_movemode != nullptr) {
     controls_.check_movemode->SetChecked(profile.movement_mode == 1, false);
   }
-  // The button labels join here with the button-assignment catalogue.
+  RefreshButtonLabels();
 }
 
 }  // namespace vexel
