@@ -1,5 +1,11 @@
 include(GoogleTest)
 
+# Where tests save the screenshots they take. Point it at docs/screenshots to
+# refresh the pictures there; by default a test run leaves the sources alone.
+set(VEXEL_SCREENSHOT_DIR "${CMAKE_BINARY_DIR}/screenshots" CACHE PATH
+    "Folder for the screenshots that tests take")
+file(MAKE_DIRECTORY "${VEXEL_SCREENSHOT_DIR}")
+
 # vexel_add_test(NAME name SOURCES ... LIBS ... LABELS unit|gui|e2e [ENVIRONMENT VAR=value])
 # One GoogleTest binary; each TEST becomes one CTest test carrying the labels.
 # LABELS and ENVIRONMENT take one value each: gtest_discover_tests splits a
@@ -10,7 +16,8 @@ function(vexel_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
   target_compile_definitions(${T_NAME} PRIVATE
-    VEXEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VEXEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+    VEXEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VEXEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    VEXEL_SCREENSHOT_DIR="${VEXEL_SCREENSHOT_DIR}")
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()

@@ -123,7 +123,7 @@ TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {
   EXPECT_FALSE(Visible("ms_1_sleep_label"));
   ASSERT_TRUE(PumpUntil([&] { return window->IsVisible(); }));
   PumpUntil([] { return false; }, 0.5);  // let it paint
-  SaveScreenshot(std::string(VEXEL_SOURCE_DIR) + "/docs/screenshots/main-window.png");
+  SaveScreenshot(std::string(VEXEL_SCREENSHOT_DIR) + "/main-window.png");
 
   sim.Ctl("unplug wired");
   sim.Ctl("unplug receiver");
@@ -182,7 +182,7 @@ TEST_F(GuiE2ETray, TrayShowsTheBatteryUnderAStandAloneTray) {
   }
   PumpUntil([] { return false; }, 2.0);
   const int width = QGuiApplication::primaryScreen()->geometry().width();
-  SaveScreenshot(std::string(VEXEL_SOURCE_DIR) + "/docs/screenshots/tray-battery.png",
+  SaveScreenshot(std::string(VEXEL_SCREENSHOT_DIR) + "/tray-battery.png",
                  {width - 420, 0, width, 110});
 
   sim.Ctl("battery 40 charging");

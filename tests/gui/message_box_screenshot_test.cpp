@@ -1,6 +1,6 @@
 // Shows the message box from the committed skin and language on the real X
 // display (ctest runs under xvfb-run), answers it through its OK button, and
-// saves what it looked like as docs/screenshots/message-box.png.
+// saves what it looked like as message-box.png in the screenshot folder.
 #include <gtest/gtest.h>
 
 #include <QPixmap>
@@ -45,7 +45,7 @@ TEST(MessageBoxScreenshot, RendersTheNoDeviceBoxAndAnswersOk) {
   EXPECT_EQ(title, texts.Text("warning_title_text"));
   EXPECT_EQ(ok, "OK");
   ASSERT_FALSE(shot.isNull());
-  EXPECT_TRUE(shot.save(VEXEL_SOURCE_DIR "/docs/screenshots/message-box.png"));
+  EXPECT_TRUE(shot.save(VEXEL_SCREENSHOT_DIR "/message-box.png"));
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 # and runs the installed programs from there as an ordinary user: they must
 # find res/ and the driver libraries through the bin/ links, and keep the
 # store in the user's data folder because the installed folder is read-only.
-# Usage: installed_program_test.sh BUILD_DIR SOURCE_DIR VERSION
+# Usage: installed_program_test.sh BUILD_DIR SOURCE_DIR VERSION [SCREENSHOT_DIR]
 set -euo pipefail
-build=$1 source=$2 version=$3
+build=$1 source=$2 version=$3 shots=${4:-$1/screenshots}
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display"; exit 77; }
 
 id=io.github.vexel_mouse.VexelMouse
@@ -115,6 +115,6 @@ window=$(xdotool search --onlyvisible --pid "$gui" | head -n 1)
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 xdotool search --classname "^$wm_class\$" | grep -qx "$window" ||
   fail "the window's WM_CLASS is not StartupWMClass=$wm_class"
-mkdir -p "$source/docs/screenshots"
-import -window "$window" "$source/docs/screenshots/installed.png" || fail "no screenshot"
-echo "installed program ran from $prog; screenshot docs/screenshots/installed.png"
+mkdir -p "$shots"
+import -window "$window" "$shots/installed.png" || fail "no screenshot"
+echo "installed program ran from $prog; screenshot $shots/installed.png"
