@@ -55,13 +55,51 @@ CMainWnd::CMainWnd(toolkit::Toolkit& toolkit, PageServices services, DesktopNoti
       device_presence_({[this](bool on) { page_.session().SetBleConnected(on); },
                         [this] { return static_cast<int32_t>(page_.session().links().ble_link); },
                         services_.debug}),
-      device_notifications_(std::move(device_notifications)) {}
+      device_notifications_(std::move(device_notifications)) {
+  page_.session().SetArrivalTimer(this);
+  SetBackgroundSaves(true);
+}
 
 CMainWnd::~CMainWnd() {
   // No broadcast may be queued for a window that is going.
   device_notifications_.reset();
+  page_.session().SetArrivalTimer(nullptr);
+  // Nothing queued is lost: the writer writes it before it stops.
+  SetBackgroundSaves(false);
   // The table goes with this window; the toolkit must not look keys up in it.
   toolkit().SetLanguage(nullptr);
+}
+
+void CMainWnd::SetBackgroundSaves(bool on) {
+  if (on == (store_writer_ != nullptr)) return;
+  if (!on) {
+    page_.session().SetStoreWriter(nullptr);
+    store_writer_.reset();
+    return;
+  }
+  store_writer_ = std::make_unique<StoreWriter>(page_.store(), [this](const SaveResult& result) {
+    page_.session().ReportBackgroundSave(result);
+  });
+  page_.session().SetStoreWriter(store_writer_.get());
+}
+
+void CMainWnd::FlushSaves() {
+  if (store_writer_) store_writer_->Flush();
+}
+
+void CMainWnd::StartArrivalWait(DriverLink link, Clock::Ms wait) {
+  SetTimer(link == DriverLink::kWired ? kTimerWiredArrivalWait : kTimerWirelessArrivalWait,
+           static_cast<int>(wait.count()));
+}
+
+void CMainWnd::StopArrivalWait(DriverLink link) {
+  KillTimer(link == DriverLink::kWired ? kTimerWiredArrivalWait : kTimerWirelessArrivalWait);
+}
+
+void CMainWnd::OnArrivalWaitOver(uint32_t timer, DriverLink link) {
+  KillTimer(timer);
+  page_.session().OnArrivalWaitOver(link);
+  RefreshTrayBattery();
 }
 
 void CMainWnd::InitWindow() {
@@ -213,6 +251,12 @@ void CMainWnd::OnTimer(uint32_t id) {
     case kTimerChargingAnimation:
       page_.OnChargingAnimationTick();
       break;
+    case kTimerWiredArrivalWait:
+      OnArrivalWaitOver(id, DriverLink::kWired);
+      break;
+    case kTimerWirelessArrivalWait:
+      OnArrivalWaitOver(id, DriverLink::kWireless);
+      break;
     default:
       break;
   }
@@ -294,6 +338,9 @@ void CMainWnd::CloseDpiIndicator() {
 }
 
 void CMainWnd::OnDestroy() {
+  // The program ends (exit, closing, SIGTERM): what the user changed is on
+  // disk before anything else goes.
+  FlushSaves();
   CloseDpiIndicator();
   if (hook_entries_.removemousehook != nullptr) hook_entries_.removemousehook();
   if (hook_entries_.removehook != nullptr) hook_entries_.removehook();

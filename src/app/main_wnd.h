@@ -11,9 +11,11 @@
 
 #include "app/tray_battery.h"
 #include "language/language_table.h"
+#include "link/arrival_timer.h"
 #include "link/ble/device_presence.h"
 #include "platform/desktop_notifier.h"
 #include "platform/hook_library.h"
+#include "store/store_writer.h"
 #include "toolkit/menu.h"
 #include "toolkit/tray_icon.h"
 #include "toolkit/window.h"
@@ -29,7 +31,7 @@ inline constexpr char kDesktopEntry[] = "io.github.vexel_mouse.VexelMouse";
 inline constexpr int kMainWindowWidth = 800;
 inline constexpr int kMainWindowHeight = 572;
 
-class CMainWnd : public toolkit::Window {
+class CMainWnd : public toolkit::Window, private ArrivalTimer {
  public:
   // `notifier` shows the desktop notifications (low battery, waiting for the
   // mouse); none are shown without one. It must outlive the window.
@@ -58,12 +60,23 @@ class CMainWnd : public toolkit::Window {
   toolkit::TrayIcon* tray_icon() const { return tray_icon_.get(); }
   toolkit::Menu* tray_menu() const { return tray_menu_.get(); }
   const LanguageTable& language() const { return language_; }
+  // Saves asked for on the UI thread (a DPI press on the mouse, a rename) go
+  // to the store's writer thread: on from construction. Off, they are
+  // written at once on the UI thread. Call before the window is created.
+  void SetBackgroundSaves(bool on);
+  // Returns once every queued save is written.
+  void FlushSaves();
+
   // Whether the desktop shows the tray icon: without one the window is never
   // hidden, only minimised, so that the user can always reach it.
   bool HasTray() const;
 
  private:
   void OnTimer(uint32_t id);
+  // ArrivalTimer: the links' arrival waits as timers of this window.
+  void StartArrivalWait(DriverLink link, Clock::Ms wait) override;
+  void StopArrivalWait(DriverLink link) override;
+  void OnArrivalWaitOver(uint32_t timer, DriverLink link);
   void OnTrayIcon(intptr_t event);
   void OnMenuCommand(const toolkit::MenuCommand& command);
   void OnDeviceState();
@@ -90,6 +103,9 @@ class CMainWnd : public toolkit::Window {
 
   PageServices services_;
   CMS_1_Page page_;
+  // After the page: it goes first, writing what is queued while the store
+  // is still there.
+  std::unique_ptr<StoreWriter> store_writer_;
   LanguageTable language_;
   std::unique_ptr<toolkit::TrayIcon> tray_icon_;
   std::unique_ptr<toolkit::Menu> tray_menu_;

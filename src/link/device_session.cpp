@@ -128,6 +128,9 @@ bool DeviceSession::HandleMessage(uint32_t id, uintptr_t wparam, intptr_t lparam
     case kMsgBleNotification:
       TakeBleNotification();
       return true;
+    case kMsgStoreSaved:
+      TakeBackgroundSaves();
+      return true;
     default:
       return false;
   }
@@ -153,48 +156,86 @@ void DeviceSession::OnWirelessEvent(uint32_t status_event) {
   DispatchLinkEvent(status_event, &DeviceSession::OnWirelessConnection);
 }
 
+bool DeviceSession::WaitBeforeOpening(DriverLink link) {
+  if (arrival_timer_ == nullptr) {
+    services_.clock.SleepFor(kArrivalWait);
+    return true;
+  }
+  arrival_waiting_[Index(link)] = true;
+  arrival_timer_->StartArrivalWait(link, kArrivalWait);
+  return false;
+}
+
+void DeviceSession::CancelArrivalWait(DriverLink link) {
+  if (!arrival_waiting_[Index(link)]) return;
+  arrival_waiting_[Index(link)] = false;
+  if (arrival_timer_ != nullptr) arrival_timer_->StopArrivalWait(link);
+}
+
+void DeviceSession::OnArrivalWaitOver(DriverLink link) {
+  // A removal inside the wait cancelled it: the device stays closed.
+  if (!arrival_waiting_[Index(link)]) return;
+  arrival_waiting_[Index(link)] = false;
+  if (link == DriverLink::kWired) {
+    OpenArrivedWired();
+  } else {
+    OpenArrivedWireless();
+  }
+}
+
 void DeviceSession::OnWirelessConnection(bool arrived) {
   if (arrived) {
-    if (links_.wireless_link == 1) return;
-    services_.clock.SleepFor(kArrivalWait);
-    links_.wireless_link = 1;
-    observer_->ShowLinkIcon(LinkIcon::kWireless, true);
-    observer_->RefreshLinkControls();
-    if (wireless_driver_) wireless_driver_->open_feature_device();
-    observer_->SetWirelessTimeout(true);
-  } else {
-    if (links_.wireless_link == 2) return;
-    links_.wireless_link = 2;
-    observer_->ShowLinkIcon(LinkIcon::kWireless, false);
-    if (wireless_driver_) wireless_driver_->close_feature_device();
-    observer_->RefreshLinkControls();
-    observer_->SetWirelessTimeout(false);
+    // An arrival inside the wait of an earlier one changes nothing.
+    if (links_.wireless_link == 1 || ArrivalWaiting(DriverLink::kWireless)) return;
+    if (WaitBeforeOpening(DriverLink::kWireless)) OpenArrivedWireless();
+    return;
   }
-  if (links_.wired_link != 1 && links_.ble_link == 0) SetDevicePresent(arrived);
+  CancelArrivalWait(DriverLink::kWireless);
+  if (links_.wireless_link == 2) return;
+  links_.wireless_link = 2;
+  observer_->ShowLinkIcon(LinkIcon::kWireless, false);
+  if (wireless_driver_) wireless_driver_->close_feature_device();
+  observer_->RefreshLinkControls();
+  observer_->SetWirelessTimeout(false);
+  if (links_.wired_link != 1 && links_.ble_link == 0) SetDevicePresent(false);
+}
+
+void DeviceSession::OpenArrivedWireless() {
+  links_.wireless_link = 1;
+  observer_->ShowLinkIcon(LinkIcon::kWireless, true);
+  observer_->RefreshLinkControls();
+  if (wireless_driver_) wireless_driver_->open_feature_device();
+  observer_->SetWirelessTimeout(true);
+  if (links_.wired_link != 1 && links_.ble_link == 0) SetDevicePresent(true);
 }
 
 void DeviceSession::OnWiredConnection(bool arrived) {
   if (arrived) {
-    if (links_.wired_link == 1) return;
-    services_.clock.SleepFor(kArrivalWait);
-    links_.wired_link = 1;
-    if (wired_driver_) wired_driver_->open_feature_device();
-    cycle_.SetApplyBlocked(false);
-    observer_->ShowSleepLabel(false);
-    observer_->ShowLinkIcon(LinkIcon::kWired, true);
-    observer_->RefreshLinkControls();
-    observer_->ShowWiredCharging(true, true);
-  } else {
-    if (links_.wired_link == 2) return;
-    links_.wired_link = 2;
-    if (wired_driver_) wired_driver_->close_feature_device();
-    cycle_.SetApplyBlocked(true);
-    observer_->ShowSleepLabel(true);
-    observer_->ShowLinkIcon(LinkIcon::kWired, false);
-    observer_->RefreshLinkControls();
-    observer_->ShowWiredCharging(false, false);
+    if (links_.wired_link == 1 || ArrivalWaiting(DriverLink::kWired)) return;
+    if (WaitBeforeOpening(DriverLink::kWired)) OpenArrivedWired();
+    return;
   }
-  if (links_.wireless_link != 1 && links_.ble_link == 0) SetDevicePresent(arrived);
+  CancelArrivalWait(DriverLink::kWired);
+  if (links_.wired_link == 2) return;
+  links_.wired_link = 2;
+  if (wired_driver_) wired_driver_->close_feature_device();
+  cycle_.SetApplyBlocked(true);
+  observer_->ShowSleepLabel(true);
+  observer_->ShowLinkIcon(LinkIcon::kWired, false);
+  observer_->RefreshLinkControls();
+  observer_->ShowWiredCharging(false, false);
+  if (links_.wireless_link != 1 && links_.ble_link == 0) SetDevicePresent(false);
+}
+
+void DeviceSession::OpenArrivedWired() {
+  links_.wired_link = 1;
+  if (wired_driver_) wired_driver_->open_feature_device();
+  cycle_.SetApplyBlocked(false);
+  observer_->ShowSleepLabel(false);
+  observer_->ShowLinkIcon(LinkIcon::kWired, true);
+  observer_->RefreshLinkControls();
+  observer_->ShowWiredCharging(true, true);
+  if (links_.wireless_link != 1 && links_.ble_link == 0) SetDevicePresent(true);
 }
 
 void DeviceSession::SetBleConnected(bool on) {
@@ -241,6 +282,8 @@ int DeviceSession::ReadMouseDpiStage() {
 void DeviceSession::CloseLinks() {
   // Deliveries under way stop at once: the devices are about to close.
   links_.shutting_down = true;
+  CancelArrivalWait(DriverLink::kWired);
+  CancelArrivalWait(DriverLink::kWireless);
   if (wireless_driver_) {
     wireless_driver_->close_feature_device();
     wireless_driver_->close_dev_monitor();

@@ -10,6 +10,7 @@
 // thread only by posting kMsgWorkerEffect.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -23,6 +24,7 @@
 #include <string_view>
 
 #include "hiddriver/hiddriver.h"
+#include "link/arrival_timer.h"
 #include "link/ble/ble_link.h"
 #include "link/feature_driver.h"
 #include "platform/clock.h"
@@ -33,6 +35,7 @@
 #include "protocol/device_ids.h"
 #include "protocol/report_delivery.h"
 #include "store/profile_store.h"
+#include "store/store_writer.h"
 
 namespace vexel {
 
@@ -113,6 +116,25 @@ class DeviceSession : private protocol::ApplyHost {
 
   void SetObserver(SessionObserver* observer) { observer_ = observer ? observer : &quiet_; }
 
+  // Where the arrival waits run. Without one (vexelctl, the benchmarks'
+  // loops) an arrival sleeps kArrivalWait on the clock before it opens the
+  // device. The timer must outlive the session or be unset first.
+  void SetArrivalTimer(ArrivalTimer* timer) { arrival_timer_ = timer; }
+  // UI thread: the wait of `link` ended; the arrived device is opened.
+  void OnArrivalWaitOver(DriverLink link);
+  bool ArrivalWaiting(DriverLink link) const { return arrival_waiting_[Index(link)]; }
+
+  // The writer for saves asked for on the UI thread; without one they are
+  // written at once on the UI thread. Its results come back through
+  // ReportBackgroundSave. It must outlive the session or be unset first.
+  void SetStoreWriter(StoreWriter* writer) { store_writer_ = writer; }
+  // Any thread: a write of the writer; it reaches the observer on the UI
+  // thread as kMsgStoreSaved.
+  void ReportBackgroundSave(const SaveResult& result);
+  // UI thread: saves pro.data (through the writer when there is one); the
+  // result reaches the observer.
+  void SaveProfilesFromUiThread() { SaveProfiles(false); }
+
   // Starts the worker, loads both driver libraries, opens the links and
   // probes for the BLE mouse. Does not post 1128; the caller does.
   void Start();
@@ -121,7 +143,8 @@ class DeviceSession : private protocol::ApplyHost {
   void AdoptStartupStore(const StartupStore& startup);
 
   // The messages of the links, the worker and the BLE link (1537-1541,
-  // kMsgWorkerEffect, kMsgBleNotification); false for any other message.
+  // kMsgWorkerEffect, kMsgBleNotification, kMsgStoreSaved); false for any
+  // other message.
   bool HandleMessage(uint32_t id, uintptr_t wparam, intptr_t lparam);
 
   void OnWiredEvent(uint32_t status_event);
@@ -182,12 +205,20 @@ class DeviceSession : private protocol::ApplyHost {
   void DispatchLinkEvent(uint32_t status_event, void (DeviceSession::*on_connection)(bool));
   void OnWiredConnection(bool arrived);
   void OnWirelessConnection(bool arrived);
+  // True when the device may be opened now (the wait was slept on the
+  // clock); false when the arrival timer runs the wait.
+  bool WaitBeforeOpening(DriverLink link);
+  void CancelArrivalWait(DriverLink link);
+  void OpenArrivedWired();
+  void OpenArrivedWireless();
+  static std::size_t Index(DriverLink link) { return link == DriverLink::kWired ? 0 : 1; }
   void SetDevicePresent(bool present);
   void CloseLinks();
   // The BLE link's notification, on the Bluetooth stack's thread: queues the
   // value and posts kMsgBleNotification.
   void QueueBleNotification(std::span<const uint8_t> value);
   void TakeBleNotification();
+  void TakeBackgroundSaves();
 
   // Writes `mutate(edited profile)` under the store lock; false without one.
   template <typename Mutate>
@@ -220,6 +251,12 @@ class DeviceSession : private protocol::ApplyHost {
   // The worker's last save, handed to the UI thread with kSaveDone.
   std::mutex worker_save_mutex_;
   std::optional<std::pair<std::string, std::string>> worker_save_;
+  ArrivalTimer* arrival_timer_ = nullptr;
+  std::array<bool, 2> arrival_waiting_{};  // by Index(link)
+  StoreWriter* store_writer_ = nullptr;
+  // The writer's results, waiting for the UI thread: (file, error).
+  std::mutex background_saves_mutex_;
+  std::deque<std::pair<std::string, std::string>> background_saves_;
 };
 
 }  // namespace vexel

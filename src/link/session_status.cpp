@@ -3,6 +3,7 @@
 // charging, acknowledgements and the wireless time-out set the link flags.
 // What must be shown goes to the observer.
 #include "link/device_session.h"
+#include "messages/app_messages.h"
 #include "protocol/reports.h"
 #include "protocol/status_codes.h"
 
@@ -26,6 +27,10 @@ bool DeviceSession::EditProfile(Mutate mutate) {
 }
 
 void DeviceSession::SaveProfiles(bool on_worker) {
+  if (!on_worker && store_writer_ != nullptr) {
+    store_writer_->Queue(StoreFile::kProfiles);
+    return;
+  }
   const SaveResult saved = store_.SaveProfiles();
   const std::string file = store_.paths().ProfilesFile().string();
   const std::string error = saved ? std::string() : saved.error;
@@ -38,6 +43,23 @@ void DeviceSession::SaveProfiles(bool on_worker) {
     worker_save_.emplace(file, error);
   }
   PostEffect(WorkerEffect::kSaveDone);
+}
+
+void DeviceSession::ReportBackgroundSave(const SaveResult& result) {
+  {
+    std::lock_guard lock(background_saves_mutex_);
+    background_saves_.emplace_back(result.file.string(), result ? std::string() : result.error);
+  }
+  ui_post_.post(ui_post_.ctx, kMsgStoreSaved, 0, 0);
+}
+
+void DeviceSession::TakeBackgroundSaves() {
+  std::deque<std::pair<std::string, std::string>> saved;
+  {
+    std::lock_guard lock(background_saves_mutex_);
+    saved.swap(background_saves_);
+  }
+  for (const auto& [file, error] : saved) observer_->OnProfilesSaved(file, error);
 }
 
 void DeviceSession::CommitStatusChange() {

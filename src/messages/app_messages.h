@@ -29,6 +29,9 @@ inline constexpr uint32_t kMsgWorkerEffect = 1624;
 // Private: a status value of the BLE link arrived on the Bluetooth stack's
 // thread; the session holds the bytes until the UI thread takes them.
 inline constexpr uint32_t kMsgBleNotification = 1625;
+// Private: the store's writer thread wrote a file; the session holds the
+// results until the UI thread takes them.
+inline constexpr uint32_t kMsgStoreSaved = 1626;
 
 // Main window timers.
 inline constexpr uint32_t kTimerDpiIndicator = 52;        // 2000 ms
@@ -36,6 +39,9 @@ inline constexpr uint32_t kTimerWirelessTimeout = 512;    // 6000 ms
 inline constexpr uint32_t kTimerDelayedApply = 513;       // 200 or 500 ms
 inline constexpr uint32_t kTimerScrollSettings = 514;     // 10 ms
 inline constexpr uint32_t kTimerChargingAnimation = 515;  // 30 ms
+// The arrival waits of the cable and the receiver before their device opens.
+inline constexpr uint32_t kTimerWiredArrivalWait = 516;     // 1000 ms
+inline constexpr uint32_t kTimerWirelessArrivalWait = 517;  // 1000 ms
 
 // Control-bound timer of the page on "ms_1_progress_power".
 inline constexpr uint32_t kTimerWiredChargingAnimation = 53;  // 30 ms

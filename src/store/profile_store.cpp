@@ -13,36 +13,76 @@ ProfileRecord* StoreState::EditedProfile() {
   return profiles[static_cast<std::size_t>(edited_profile)].get();
 }
 
-template <typename Serialize, typename Prepare>
-SaveResult ProfileStore::SaveThrough(std::mutex& save_mutex, const std::filesystem::path& file,
-                                     Serialize serialize, Prepare prepare) {
-  std::lock_guard save_lock(save_mutex);
+std::filesystem::path ProfileStore::PathOf(StoreFile file) const {
+  return file == StoreFile::kProfiles ? paths_.ProfilesFile() : paths_.MacrosFile();
+}
+
+StoreSnapshot ProfileStore::SnapshotLocked(StoreFile file, StoreState& state) {
+  StoreSnapshot snapshot;
+  snapshot.file = file;
+  snapshot.bytes = file == StoreFile::kProfiles ? SerializeProfiles(state.profiles, *state.header)
+                                                : SerializeMacros(state.macros);
+  snapshot.sequence = ++SavesOf(file).taken;
+  return snapshot;
+}
+
+StoreSnapshot ProfileStore::Snapshot(StoreFile file) {
+  auto state = Lock();
+  return SnapshotLocked(file, *state);
+}
+
+SaveResult ProfileStore::WriteLocked(const StoreSnapshot& snapshot) {
+  FileSaves& saves = SavesOf(snapshot.file);
+  const std::filesystem::path file = PathOf(snapshot.file);
+  if (snapshot.sequence <= saves.written) return SaveResult::Success(file);
+  SaveResult failure;
+  auto pending = snapshot.file == StoreFile::kProfiles
+                     ? PrepareProfilesSave(paths_, snapshot.bytes, failure)
+                     : PrepareMacrosSave(paths_, snapshot.bytes, failure);
+  if (!pending) return failure;
+  SaveResult result = pending->Commit();
+  // A failed write leaves the older content on disk: an older snapshot may
+  // still replace it.
+  if (result) saves.written = snapshot.sequence;
+  return result;
+}
+
+SaveResult ProfileStore::OutOfMemory(StoreFile file) const {
+  const std::filesystem::path path = PathOf(file);
+  return SaveResult::Failure(path, "cannot write " + path.string() + ": out of memory");
+}
+
+SaveResult ProfileStore::Write(const StoreSnapshot& snapshot) {
+  std::lock_guard save_lock(SavesOf(snapshot.file).mutex);
   try {
-    Bytes bytes;
+    return WriteLocked(snapshot);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory(snapshot.file);
+  }
+}
+
+SaveResult ProfileStore::Save(StoreFile file) {
+  // The save lock is held from the copy to the rename: a save made here is
+  // never older than one another thread is writing.
+  std::lock_guard save_lock(SavesOf(file).mutex);
+  try {
+    StoreSnapshot snapshot;
     {
       auto state = Lock();
-      bytes = serialize(*state);
+      snapshot = SnapshotLocked(file, *state);
     }
-    SaveResult failure;
-    auto pending = prepare(paths_, bytes, failure);
-    if (!pending) return failure;
-    return pending->Commit();
+    return WriteLocked(snapshot);
   } catch (const std::bad_alloc&) {
-    return SaveResult::Failure(file, "cannot write " + file.string() + ": out of memory");
+    return OutOfMemory(file);
   }
 }
 
 SaveResult ProfileStore::SaveProfiles() {
-  return SaveThrough(
-      profile_save_mutex_, paths_.ProfilesFile(),
-      [](const StoreState& state) { return SerializeProfiles(state.profiles, *state.header); },
-      PrepareProfilesSave);
+  return Save(StoreFile::kProfiles);
 }
 
 SaveResult ProfileStore::SaveMacros() {
-  return SaveThrough(
-      macro_save_mutex_, paths_.MacrosFile(),
-      [](const StoreState& state) { return SerializeMacros(state.macros); }, PrepareMacrosSave);
+  return Save(StoreFile::kMacros);
 }
 
 StoreChange<int> ProfileStore::AddMacro(std::u16string_view add_macro_text) {

@@ -3,6 +3,8 @@
 // never overlap each other or an edit.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -28,6 +30,18 @@ struct StoreState {
 
   // The edited profile, or null when the index names none.
   ProfileRecord* EditedProfile();
+};
+
+// The two files of the store.
+enum class StoreFile { kProfiles, kMacros };
+
+// The bytes of one store file as the state was at one moment. Snapshots of a
+// file are numbered in the order they were taken, so a write can tell an old
+// snapshot from a newer one already on disk.
+struct StoreSnapshot {
+  StoreFile file = StoreFile::kProfiles;
+  uint64_t sequence = 0;
+  Bytes bytes;
 };
 
 class ProfileStore {
@@ -60,6 +74,14 @@ class ProfileStore {
   SaveResult SaveProfiles();
   SaveResult SaveMacros();
 
+  // The two halves of a save, for a writer on another thread: the copy is
+  // taken now (call without holding an Access), the write later. A snapshot
+  // older than the one last written to its file is not written: the file
+  // already holds a newer state, and the result is a success.
+  StoreSnapshot Snapshot(StoreFile file);
+  SaveResult Write(const StoreSnapshot& snapshot);
+  std::filesystem::path PathOf(StoreFile file) const;
+
   // AddMacro, ImportProfileFile and ImportMacroFile on the shared state, with
   // the serialised macro save. `added` is the new macro's position.
   StoreChange<int> AddMacro(std::u16string_view add_macro_text);
@@ -69,18 +91,24 @@ class ProfileStore {
                                std::u16string_view add_macro_text);
 
  private:
-  template <typename Serialize, typename Prepare>
-  SaveResult SaveThrough(std::mutex& save_mutex, const std::filesystem::path& file,
-                         Serialize serialize, Prepare prepare);
+  struct FileSaves {
+    // Held from a snapshot's write to its rename, so writes of one file
+    // happen one at a time. Taken before state_mutex_.
+    std::mutex mutex;
+    uint64_t taken = 0;    // the last snapshot's number; under state_mutex_
+    uint64_t written = 0;  // the newest snapshot on disk; under `mutex`
+  };
+  FileSaves& SavesOf(StoreFile file) { return saves_[static_cast<std::size_t>(file)]; }
+  // Serialises the file under the state lock and numbers the copy.
+  StoreSnapshot SnapshotLocked(StoreFile file, StoreState& state);
+  SaveResult WriteLocked(const StoreSnapshot& snapshot);
+  SaveResult Save(StoreFile file);
+  SaveResult OutOfMemory(StoreFile file) const;
 
   StorePaths paths_;
   std::mutex state_mutex_;
   StoreState state_;
-  // Each is held from a save's snapshot to its rename, so saves of one file
-  // happen one at a time and in the order of their snapshots. Taken before
-  // state_mutex_.
-  std::mutex profile_save_mutex_;
-  std::mutex macro_save_mutex_;
+  std::array<FileSaves, 2> saves_;
 };
 
 // The store half of the start-up sequence.

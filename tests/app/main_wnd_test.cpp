@@ -134,6 +134,7 @@ TEST_F(MainWindow, DeviceStateHidesAndBringsBackTheWindow) {
   EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), -1);
   h.wired.PostConnection(true);
   h.toolkit.ProcessEvents();
+  h.Advance(1000);  // the arrival wait
   EXPECT_TRUE(h.window->IsVisible());
   EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
 }

@@ -99,6 +99,7 @@ TEST_F(MainWindowTray, TheWindowStaysReachableWithoutATray) {
 
     run.wired.PostConnection(true);  // the mouse is back: so is the window
     run.toolkit.ProcessEvents();
+    run.Advance(1000);  // after the arrival wait
     EXPECT_TRUE(run.window->IsVisible() && !run.window->IsMinimized());
     EXPECT_FALSE(run.Control("no_device_label").IsVisible());
   }

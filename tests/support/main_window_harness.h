@@ -33,6 +33,7 @@ class MainWindowHarness {
         }};
     services.mouse_settings = mouse_settings;
     window = std::make_unique<CMainWnd>(toolkit, std::move(services), &notifier);
+    window->SetBackgroundSaves(background_saves);
     window->Create();
     toolkit.ProcessEvents();
   }
@@ -73,6 +74,9 @@ class MainWindowHarness {
   std::vector<std::string> debug;
   std::unique_ptr<CMainWnd> window;
   MouseSettings* mouse_settings = nullptr;  // set before Start
+  // Set before Start: saves on the writer thread, as in the program. Off,
+  // a save is on disk when the message that caused it has been handled.
+  bool background_saves = false;
 };
 
 }  // namespace vexel::testing

@@ -138,8 +138,7 @@ void CMS_1_Page::RenameProfile() {
   if (controls_.list_profile != nullptr) {
     controls_.list_profile->SetItemText(index, Utf16ToUtf8(name));
   }
-  const SaveResult saved = store_.SaveProfiles();
-  OnProfilesSaved(store_.paths().ProfilesFile().string(), saved ? "" : saved.error);
+  session_.SaveProfilesFromUiThread();
 }
 
 void CMS_1_Page::RestoreProfile() {

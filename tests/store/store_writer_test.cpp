@@ -1,0 +1,174 @@
+// The store's writer thread on a real folder: order, coalescing, failures,
+// teardown, and no torn file.
+#include "store/store_writer.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "store/temp_folder.h"
+
+namespace vexel::testing {
+namespace {
+
+// Records every write as 'P' (pro.data) or 'M' (macro.data). A held log keeps
+// the writer thread in its first report until Open, so that a test can queue
+// a burst behind a write under way.
+class WriteLog {
+ public:
+  explicit WriteLog(bool held = false) : open_(!held) {}
+  void Report(const SaveResult& result) {
+    std::unique_lock lock(mutex_);
+    writes_ += result.file.filename() == "pro.data" ? 'P' : 'M';
+    if (!result) errors_ += result.error;
+    entered_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+  }
+  void WaitForFirstWrite() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return entered_; });
+  }
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  std::string writes() {
+    std::lock_guard lock(mutex_);
+    return writes_;
+  }
+  std::string errors() {
+    std::lock_guard lock(mutex_);
+    return errors_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_;
+  bool entered_ = false;
+  std::string writes_;
+  std::string errors_;
+};
+
+class StoreWriterTest : public ::testing::Test {
+ protected:
+  StoreWriterTest() { (void)LoadStoreAtStartup(store, u"Profile"); }
+
+  void SetStage(int stage) { store.Lock()->EditedProfile()->dpi_stage_current = stage; }
+  int StoredStage() {
+    ProfileList profiles;
+    auto header = MakeZeroHeader();
+    (void)LoadProfiles(store.paths(), profiles, *header, u"x", {.save_new_store = false});
+    return profiles.empty() ? -1 : profiles[0]->dpi_stage_current;
+  }
+  std::unique_ptr<StoreWriter> MakeWriter(WriteLog& log) {
+    return std::make_unique<StoreWriter>(store, [&log](const SaveResult& r) { log.Report(r); });
+  }
+
+  TempFolder folder;
+  ProfileStore store{StorePaths{folder.path()}};
+};
+
+TEST_F(StoreWriterTest, KeepsTheOrderAndCoalescesWhatWaits) {
+  struct Case {
+    const char* burst;   // queued while the first pro.data write is under way
+    const char* writes;  // every write, in order
+  };
+  const Case cases[] = {
+      {"PPPP", "PP"},  // a burst is one write
+      {"MP", "PMP"},
+      {"PMP", "PMP"},  // the newer pro.data goes after the macro.data asked before it
+      {"MPM", "PPM"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.burst);
+    WriteLog log(/*held=*/true);
+    auto writer = MakeWriter(log);
+    int stage = 0;
+    SetStage(stage);
+    writer->Queue(StoreFile::kProfiles);
+    log.WaitForFirstWrite();
+    for (const char* request = c.burst; *request != '\0'; ++request) {
+      if (*request == 'P') SetStage(++stage);
+      writer->Queue(*request == 'P' ? StoreFile::kProfiles : StoreFile::kMacros);
+    }
+    log.Open();
+    writer->Flush();
+    EXPECT_EQ(log.writes(), c.writes);
+    EXPECT_EQ(StoredStage(), stage) << "the latest content is on disk";
+  }
+}
+
+TEST_F(StoreWriterTest, AFailedWriteIsReportedAndTheNextOneSucceeds) {
+  WriteLog log;
+  auto writer = MakeWriter(log);
+  const std::filesystem::path file = store.paths().ProfilesFile();
+  // A directory where pro.data belongs: no save can replace it, root or not.
+  std::filesystem::remove(file);
+  std::filesystem::create_directories(file / "blocker");
+  SetStage(4);
+  writer->Queue(StoreFile::kProfiles);
+  writer->Flush();
+  EXPECT_NE(log.errors().find(file.string()), std::string::npos) << log.errors();
+  std::filesystem::remove_all(file);
+  writer->Queue(StoreFile::kProfiles);
+  writer->Flush();
+  EXPECT_EQ(log.writes(), "PP");
+  EXPECT_EQ(StoredStage(), 4);
+}
+
+TEST_F(StoreWriterTest, TeardownWritesWhatIsStillQueued) {
+  WriteLog log(/*held=*/true);
+  auto writer = MakeWriter(log);
+  SetStage(5);
+  writer->Queue(StoreFile::kProfiles);
+  log.WaitForFirstWrite();
+  SetStage(6);
+  writer->Queue(StoreFile::kProfiles);  // waits behind the held write
+  log.Open();
+  writer.reset();
+  EXPECT_EQ(StoredStage(), 6);
+}
+
+TEST_F(StoreWriterTest, AnOlderQueuedCopyNeverReplacesANewerSynchronousSave) {
+  WriteLog log(/*held=*/true);
+  auto writer = MakeWriter(log);
+  SetStage(1);
+  writer->Queue(StoreFile::kProfiles);
+  log.WaitForFirstWrite();
+  SetStage(2);
+  writer->Queue(StoreFile::kProfiles);  // copied now, written after the held one
+  SetStage(3);
+  ASSERT_TRUE(store.SaveProfiles());  // the apply worker's save, newer
+  log.Open();
+  writer->Flush();
+  EXPECT_EQ(StoredStage(), 3);
+}
+
+TEST_F(StoreWriterTest, AWriterKilledBeforeTheRenameLeavesTheOldFileWhole) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  SetStage(2);
+  ASSERT_TRUE(store.SaveProfiles());
+  const auto original = ReadAll(store.paths().ProfilesFile());
+  EXPECT_EXIT(
+      {
+        SetBeforeRenameHookForTesting([] { ::_exit(3); });
+        SetStage(7);
+        WriteLog log;
+        auto writer = MakeWriter(log);
+        writer->Queue(StoreFile::kProfiles);
+        writer->Flush();
+        ::_exit(0);
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_EQ(ReadAll(store.paths().ProfilesFile()), original);
+}
+
+}  // namespace
+}  // namespace vexel::testing
