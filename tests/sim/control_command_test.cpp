@@ -43,34 +43,6 @@ TEST(ControlCommandTest, RefusesMalformedCommands) {
   EXPECT_TRUE(model.TakeEmissions().empty());
 }
 
-TEST(ControlCommandTest, CommandsChangeTheMouse) {
-  ManualClock clock;
-  FirmwareModel model(clock);
-  EXPECT_TRUE(Command(model, {"unplug", "receiver"}).ok);
-  EXPECT_FALSE(model.IsPresent(Link::kWireless));
-  EXPECT_TRUE(Command(model, {"sleep"}).ok);
-  EXPECT_FALSE(model.awake());
-  EXPECT_TRUE(Command(model, {"battery", "57", "charging"}).ok);
-  EXPECT_EQ(model.battery_percent(), 57);
-  EXPECT_EQ(model.battery_state(), BatteryState::kCharging);
-  EXPECT_TRUE(Command(model, {"acks", "off"}).ok);
-  EXPECT_FALSE(model.acks());
-  EXPECT_TRUE(Command(model, {"press-dpi", "4"}).ok);
-  EXPECT_EQ(model.dpi_stage(), 4);
-  EXPECT_TRUE(Command(model, {"fail-sends", "3"}).ok);
-  EXPECT_EQ(model.fail_sends(), 3);
-  model.OfferBluetooth();
-  EXPECT_TRUE(Command(model, {"ble", "connect"}).ok);
-  EXPECT_TRUE(model.IsPresent(Link::kBle));
-  EXPECT_TRUE(Command(model, {"ble", "disconnect"}).ok);
-  EXPECT_FALSE(model.IsPresent(Link::kBle));
-  model.TakeEmissions();
-  EXPECT_TRUE(Command(model, {"status", "0x8010", "2"}).ok);
-  const auto emissions = model.TakeEmissions();
-  ASSERT_EQ(emissions.size(), 1u);
-  EXPECT_EQ(std::get<StatusReport>(emissions[0]).code, 0x8010);
-}
-
 TEST(ControlCommandTest, StateShowsReportsLogAndRefusals) {
   ManualClock clock;
   FirmwareModel model(clock);
