@@ -1,6 +1,6 @@
 // The committed skin against what the program looks up in it: every control the
 // main window and its page find by name, the kind of widget each must be, the
-// images its style sheets name, and the DPI indicator's label.
+// images its style sheets name.
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
@@ -30,7 +30,6 @@ class Layout {
     auto it = widgets_.find(name);
     return it == widgets_.end() ? 0 : static_cast<int>(it->second.size());
   }
-  const XMLElement* Root() const { return doc_.RootElement()->FirstChildElement("widget"); }
   const XMLElement* Find(const std::string& name) const {
     auto it = widgets_.find(name);
     return it == widgets_.end() ? nullptr : it->second.front();
@@ -63,19 +62,6 @@ std::string PropertyText(const XMLElement& widget, std::string_view property) {
     }
   }
   return "";
-}
-
-// Width and height of a widget's geometry, or {0, 0}.
-std::pair<int, int> GeometrySize(const XMLElement& widget) {
-  for (const XMLElement* p = widget.FirstChildElement("property"); p;
-       p = p->NextSiblingElement("property")) {
-    const XMLElement* rect = p->FirstChildElement("rect");
-    if (std::string_view(p->Attribute("name")) == "geometry" && rect) {
-      return {rect->FirstChildElement("width")->IntText(),
-              rect->FirstChildElement("height")->IntText()};
-    }
-  }
-  return {0, 0};
 }
 
 const std::set<std::string> kContainer = {"QWidget", "QFrame", "QGroupBox"};
@@ -175,12 +161,6 @@ TEST_F(MainSkinTest, EveryLookedUpControlExistsOnceWithItsKind) {
   }
 }
 
-TEST_F(MainSkinTest, NoWidgetNameIsUsedTwice) {
-  for (const auto& [name, widgets] : layout_->widgets()) {
-    EXPECT_EQ(widgets.size(), 1u) << name;
-  }
-}
-
 // Push buttons stand for options only when checkable; the first tab page is
 // the mouse page.
 TEST_F(MainSkinTest, OptionButtonsAreCheckableAndTheMousePageComesFirst) {
@@ -226,15 +206,6 @@ TEST_F(MainSkinTest, KeyModeTextsAreLanguageKeys) {
 
 TEST_F(MainSkinTest, EveryImageOfTheStyleSheetsExists) {
   EXPECT_GT(ExpectStyleSheetImagesExist(*layout_), 0);
-}
-
-TEST(DpiMessageSkinTest, HasItsLabelAndTheIndicatorSize) {
-  Layout layout("DPImsg.xml");
-  ASSERT_TRUE(layout.loaded());
-  ASSERT_EQ(layout.Count("dpi_label"), 1);
-  EXPECT_STREQ(layout.Find("dpi_label")->Attribute("class"), "QLabel");
-  EXPECT_EQ(GeometrySize(*layout.Root()), std::make_pair(200, 50));
-  ExpectStyleSheetImagesExist(layout);
 }
 
 }  // namespace
