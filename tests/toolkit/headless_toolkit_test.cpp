@@ -2,7 +2,6 @@
 // headless toolkit has: scripts, loop, untrusted layout files.
 #include "toolkit/headless/headless_toolkit.h"
 
-
 #include "tests/toolkit/toolkit_behaviour_suite.h"
 #include "toolkit/headless/ui_layout.h"
 #include "toolkit/tray_icon.h"
@@ -108,25 +107,6 @@ TEST(UiLayoutTest, RejectsWhatIsNotADesignerFile) {
   EXPECT_THAT(error, ::testing::HasSubstr("deeply"));
 }
 
-TEST(UiLayoutTest, ReadsWidgetsThroughLayoutsWithTheirProperties) {
-  const char* xml = R"(<ui version="4.0"><widget class="QWidget" name="root">
-    <layout class="QVBoxLayout"><item><layout class="QHBoxLayout"><item>
-      <widget class="QComboBox" name="combo">
-        <property name="currentIndex"><number>1</number></property>
-        <item><property name="text"><string>a</string></property></item>
-        <item><property name="text"><string>b</string></property></item>
-      </widget></item><item><spacer name="s"/></item></layout></item></layout>
-    </widget></ui>)";
-  std::string error;
-  auto root = headless::ParseUi(xml, &error);
-  ASSERT_NE(root, nullptr) << error;
-  ASSERT_EQ(root->children.size(), 1u);
-  const headless::UiNode& combo = *root->children[0];
-  EXPECT_EQ(combo.name, "combo");
-  EXPECT_EQ(combo.items, (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(combo.Number("currentIndex", 0), 1);
-}
-
 TEST(MenuLayoutTest, ParsesItemsSubMenusAndRejectsMalformedFiles) {
   MenuLayout layout;
   std::string error;
@@ -148,18 +128,6 @@ TEST(MenuLayoutTest, ParsesItemsSubMenusAndRejectsMalformedFiles) {
   for (int i = 0; i < 20; ++i) deep += "<menu>";
   for (int i = 0; i < 20; ++i) deep += "</menu>";
   EXPECT_FALSE(ParseMenuLayout(deep, &layout, &error));
-}
-
-TEST(RealMenusTest, SkinMenusLoadAndNameTheirCommands) {
-  MenuLayout tray;
-  std::string error;
-  ASSERT_TRUE(LoadMenuLayout(VEXEL_SOURCE_DIR "/res/traymenu.xml", &tray, &error)) << error;
-  EXPECT_NE(tray.Find("configuration"), nullptr);
-  EXPECT_NE(tray.Find("exit"), nullptr);
-  MenuLayout buttons;
-  ASSERT_TRUE(LoadMenuLayout(VEXEL_SOURCE_DIR "/res/MS/MS_1/ms_1_menu.xml", &buttons, &error))
-      << error;
-  EXPECT_GT(buttons.VisibleItemCount(), 0);
 }
 
 }  // namespace
