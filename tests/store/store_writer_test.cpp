@@ -1,9 +1,8 @@
 // The store's writer thread on a real folder: order, coalescing, failures,
-// teardown, and no torn file.
+// teardown.
 #include "store/store_writer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <condition_variable>
 #include <memory>
@@ -149,25 +148,6 @@ TEST_F(StoreWriterTest, AnOlderQueuedCopyNeverReplacesANewerSynchronousSave) {
   log.Open();
   writer->Flush();
   EXPECT_EQ(StoredStage(), 3);
-}
-
-TEST_F(StoreWriterTest, AWriterKilledBeforeTheRenameLeavesTheOldFileWhole) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  SetStage(2);
-  ASSERT_TRUE(store.SaveProfiles());
-  const auto original = ReadAll(store.paths().ProfilesFile());
-  EXPECT_EXIT(
-      {
-        SetBeforeRenameHookForTesting([] { ::_exit(3); });
-        SetStage(7);
-        WriteLog log;
-        auto writer = MakeWriter(log);
-        writer->Queue(StoreFile::kProfiles);
-        writer->Flush();
-        ::_exit(0);
-      },
-      ::testing::ExitedWithCode(3), "");
-  EXPECT_EQ(ReadAll(store.paths().ProfilesFile()), original);
 }
 
 }  // namespace

@@ -205,22 +205,5 @@ TEST_F(VexelctlStoreWritersTest, WhatIsNotARegularFileIsRefusedAtOnce) {
   }
 }
 
-TEST_F(VexelctlStoreWritersTest, DefaultsWritesThroughAnExclusiveTemporaryFile) {
-  const fs::path out = temp_.path() / "out.pro";
-  const fs::path victim = temp_.path() / "victim";
-  testing::WriteAll(victim, Bytes(7));
-  testing::WriteAll(out, Bytes(1));
-  fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write);
-  fs::create_symlink(victim, temp_.path() / "out.pro.tmp");
-  const auto run =
-      testing::RunCommand(testing::Vexelctl() + " defaults Mine " + ShellQuote(out.string()));
-  EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(fs::file_size(out), sizeof(ProfileRecord));
-  EXPECT_EQ(fs::status(out).permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(ReadAll(victim), Bytes(7));
-  EXPECT_TRUE(fs::is_symlink(temp_.path() / "out.pro.tmp"));
-}
-
 }  // namespace
 }  // namespace vexel
