@@ -11,23 +11,6 @@
 namespace vexel::testing {
 namespace {
 
-TEST(VexelctlReports, FullApplyOfTheDefaults) {
-  TempDir dir;
-  const std::string pro = dir / "default.pro";
-  ASSERT_EQ(RunCommand(Vexelctl() + " defaults 'Profile 1' " + ShellQuote(pro)).exit_code, 0);
-  ASSERT_EQ(std::filesystem::file_size(pro), 32992u);
-
-  const CommandResult result = RunCommand(Vexelctl() + " reports " + ShellQuote(pro));
-  ASSERT_EQ(result.exit_code, 0) << result.err;
-  const auto lines = Lines(result.out);
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0], "0c 0a 01 fe 01 fe 00 00 00 00");
-  EXPECT_EQ(lines[1].substr(0, 8), "04 38 01");
-  EXPECT_EQ(lines[2], "05 0f 01 70 03 a8 00 00 ff 02 04 02 20 00 00");
-  EXPECT_EQ(lines[3], "06 09 01 01 fe 00 00 00 00");
-  EXPECT_EQ(lines[4].size(), 59u * 3 - 1);
-}
-
 TEST(VexelctlReports, SinceABaselineSendsOnlyChanges) {
   TempDir dir;
   const std::string base = dir / "base.pro";
