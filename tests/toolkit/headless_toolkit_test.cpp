@@ -4,7 +4,6 @@
 
 #include "tests/toolkit/toolkit_behaviour_suite.h"
 #include "toolkit/headless/ui_layout.h"
-#include "toolkit/tray_icon.h"
 
 namespace vexel::toolkit::testing {
 namespace {
@@ -40,36 +39,6 @@ TEST_F(HeadlessToolkitTest, AnUnscriptedFileDialogIsCancelledAndLogged) {
   EXPECT_EQ(toolkit_.RunFileDialog(nullptr, save), std::nullopt);
   ASSERT_EQ(toolkit_.FileDialogLog().size(), 1u);
   EXPECT_EQ(toolkit_.FileDialogLog()[0].patterns, "*.pro;*.PRO");
-}
-
-TEST_F(HeadlessToolkitTest, TrayClicksArePostedAsTheCallbackMessage) {
-  TestWindow window(toolkit_);
-  ASSERT_TRUE(window.Create());
-  std::unique_ptr<TrayIcon> tray = toolkit_.CreateTrayIcon(window, "skins/tray.png", "Tip", 1025);
-  EXPECT_TRUE(toolkit_.Input().ClickTrayIcon(*tray, false));
-  EXPECT_TRUE(toolkit_.Input().ClickTrayIcon(*tray, true));
-  toolkit_.ProcessEvents();
-  ASSERT_EQ(window.messages.size(), 2u);
-  EXPECT_EQ(window.messages[0].id, 1025u);
-  EXPECT_EQ(window.messages[0].lparam, kTrayLeftButtonUp);
-  EXPECT_EQ(window.messages[1].lparam, kTrayRightButtonUp);
-
-  toolkit_.SetTrayAvailable(false);
-  std::unique_ptr<TrayIcon> none = toolkit_.CreateTrayIcon(window, "skins/tray.png", "Tip", 1025);
-  EXPECT_FALSE(none->IsAvailable());
-  EXPECT_FALSE(toolkit_.Input().ClickTrayIcon(*none, false));
-}
-
-TEST_F(HeadlessToolkitTest, OpenMenuIsTheLastOneStillOpen) {
-  TestWindow window(toolkit_);
-  ASSERT_TRUE(window.Create());
-  auto first = window.CreateMenu("test_menu.xml", Point{1, 2});
-  auto second = window.CreateMenu("test_menu.xml", Point{3, 4});
-  EXPECT_EQ(toolkit_.OpenMenu(), second.get());
-  second.reset();
-  EXPECT_EQ(toolkit_.OpenMenu(), first.get());
-  first->Close();
-  EXPECT_EQ(toolkit_.OpenMenu(), nullptr);
 }
 
 TEST_F(HeadlessToolkitTest, WindowOnFinalMessageMayDeleteItself) {

@@ -5,11 +5,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QSlider>
-#include <QSystemTrayIcon>
 #include <QWheelEvent>
 
 #include "tests/toolkit/toolkit_behaviour_suite.h"
-#include "toolkit/tray_icon.h"
 
 namespace vexel::toolkit::testing {
 namespace {
@@ -28,16 +26,6 @@ class QtToolkitTest : public ::testing::Test {
   ManualClock clock_;
   qt::QtToolkit toolkit_{clock_};
 };
-
-TEST_F(QtToolkitTest, TrayIconDegradesQuietlyWithoutATray) {
-  TestWindow window(toolkit_);
-  ASSERT_TRUE(window.Create());
-  std::unique_ptr<TrayIcon> tray = toolkit_.CreateTrayIcon(window, "none.png", "Tip", 1025);
-  EXPECT_EQ(tray->IsAvailable(), QSystemTrayIcon::isSystemTrayAvailable());
-  if (!tray->IsAvailable()) {
-    EXPECT_FALSE(toolkit_.Input().ClickTrayIcon(*tray, false));
-  }
-}
 
 TEST_F(QtToolkitTest, ClosedWindowsAreHiddenAndTheirWidgetsDeleted) {
   toolkit_.ProcessEvents();
