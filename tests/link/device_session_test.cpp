@@ -3,12 +3,8 @@
 // page would show. No toolkit is linked into this test.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "link/session_harness.h"
@@ -62,43 +58,6 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
   for (std::size_t i = before; i < h.wired.Sent().size(); ++i)
     kinds.push_back(h.wired.Sent()[i][0]);
   EXPECT_EQ(kinds, (std::vector<uint8_t>{0x05, 0x06, 0x08}));
-}
-
-TEST(DeviceSession, DpiStageFromTheMouseIsTakenAndNotSentBack) {
-  SessionHarness h;
-  h.Start();
-  h.Apply();
-  h.observer.Take();
-  h.wired.PostStatus(0x1010, 4);
-  h.Pump();
-  EXPECT_EQ(h.Edited().dpi_stage_current, 3);
-  const std::vector<std::string> seen = h.observer.Take();
-  EXPECT_EQ(seen.front(), "dpi 3 " + std::to_string(h.Edited().dpi_x[3]));
-  EXPECT_EQ(seen.back(), "saved");
-  // Stage 9 does not exist: ignored.
-  h.wired.PostStatus(0x1010, 9);
-  h.Pump();
-  EXPECT_EQ(h.Edited().dpi_stage_current, 3);
-  const std::size_t before = h.wired.Sent().size();
-  h.Apply();
-  EXPECT_EQ(h.wired.Sent().size(), before) << "the mouse's own change is the baseline";
-}
-
-TEST(DeviceSession, FailedSaveIsReportedAndTheNextSaveSucceeds) {
-  SessionHarness h;
-  h.Start();
-  // A directory where pro.data belongs: no save can replace it, root or not.
-  std::filesystem::remove(h.store.paths().ProfilesFile());
-  std::filesystem::create_directories(h.store.paths().ProfilesFile() / "blocker");
-  h.wired.PostStatus(0x1010, 2);
-  h.Pump();
-  EXPECT_TRUE(h.observer.Saw("save failed"));
-  EXPECT_EQ(h.Edited().dpi_stage_current, 1) << "kept in memory";
-  std::filesystem::remove_all(h.store.paths().ProfilesFile());
-  h.observer.Take();
-  h.wired.PostStatus(0x1010, 5);
-  h.Pump();
-  EXPECT_TRUE(h.observer.Saw("saved"));
 }
 
 TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
