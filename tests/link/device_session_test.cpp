@@ -61,26 +61,20 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
 }
 
 TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
-  ManualClock clock;
-  FakeDriverState wired;
-  FakeDriverState wireless;
-  FakeLibraryLoader loader{wired, wireless};
-  FakeHidProbe probe;
-  TempDir data;
-  ProfileStore store(StorePaths{data.path()});
-  SessionLoop loop(clock);
-  DeviceSession session(SessionServices{clock, loader, probe, "/program", {}}, store,
+  SessionHarness h;  // its fakes, with the program's own message loop
+  SessionLoop loop(h.clock);
+  DeviceSession session(SessionServices{h.clock, h.loader, h.probe, "/program", {}}, h.store,
                         loop.PostTarget());
   session.Start();
   // Twenty removals and arrivals queued at once: each arrival waits 1 s.
   for (int i = 0; i < 20; ++i) {
-    wireless.PostConnection(false);
-    wireless.PostConnection(true);
+    h.wireless.PostConnection(false);
+    h.wireless.PostConnection(true);
   }
-  const Clock::Ms start = clock.Now();
+  const Clock::Ms start = h.clock.Now();
   EXPECT_FALSE(loop.PumpUntil(session, Clock::Ms(3000), [] { return false; }));
-  EXPECT_LE((clock.Now() - start).count(), 3000);
-  EXPECT_GE((clock.Now() - start).count(), 2000) << "the arrivals that fit were handled";
+  EXPECT_LE((h.clock.Now() - start).count(), 3000);
+  EXPECT_GE((h.clock.Now() - start).count(), 2000) << "the arrivals that fit were handled";
 }
 
 }  // namespace
