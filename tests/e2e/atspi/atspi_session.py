@@ -14,7 +14,7 @@ body fails.
 import contextlib
 import json
 import os
-import random
+import select
 import shutil
 import struct
 import subprocess
@@ -62,35 +62,28 @@ class AtspiSession:
                     process.wait()
         return False
 
-    def spawn(self, argv, env=None, log=None):
+    def spawn(self, argv, env=None, log=None, pass_fds=()):
         """Starts a helper process that ends with the session."""
         out = open(log, "wb") if log else subprocess.DEVNULL
-        process = subprocess.Popen(argv, env=env, stdout=out, stderr=subprocess.STDOUT)
+        process = subprocess.Popen(argv, env=env, stdout=out, stderr=subprocess.STDOUT,
+                                   pass_fds=pass_fds)
         self.processes.append(process)
         return process
 
     def _start_xvfb(self):
-        # A display number of our own, away from the usual ones: engineers and
-        # CI jobs that share a machine may not see each other's lock files,
-        # but they do share the abstract socket names of the displays.
-        for _ in range(8):
-            display = f":{random.randrange(1000, 30000)}"
-            process = subprocess.Popen(
-                ["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            )
-            end = time.monotonic() + 10
-            while time.monotonic() < end and process.poll() is None:
-                probe = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
-                                       env=dict(os.environ, DISPLAY=display))
-                if probe.returncode == 0:
-                    self.processes.append(process)
-                    os.environ["DISPLAY"] = display
-                    return
-                time.sleep(0.1)
-            process.kill()
-            process.wait()
-        raise AtspiError("no X display could be started")
+        # Xvfb picks a free display itself and names it on the pipe: a number
+        # chosen here could be taken by another test between the choice and
+        # the server's start.
+        read_end, write_end = os.pipe()
+        process = self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                              "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            ready, _, _ = select.select([pipe], [], [], 20)
+            number = pipe.readline().strip() if ready else ""
+        if not number:
+            raise AtspiError(f"no X display could be started (Xvfb: {process.poll()})")
+        os.environ["DISPLAY"] = f":{number}"
 
     def start_program(self, argv, env=None, names=PROGRAM_NAMES, log=None):
         """Starts the program with accessibility on; returns its application."""
