@@ -13,9 +13,8 @@ import statistics
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tests", "e2e"))
-from macro_editor_atspi_test import stored_macros  # noqa: E402
-from macro_editor_session import macro_editor  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tests", "e2e", "atspi"))
+from atspi_session import stored_macros, vexel_program  # noqa: E402
 
 GAPS_MS = [20, 50, 100, 250, 1000]
 STEPS_PER_MACRO = 46
@@ -27,7 +26,9 @@ def main():
     injector = os.path.join(build, "bench", "vexel-bench-xtest-keys")
     gaps = (GAPS_MS * STEPS_PER_MACRO)[: STEPS_PER_MACRO - 1]
     errors = {gap: [] for gap in GAPS_MS}
-    with macro_editor(os.path.join(build, "bin"), timeout=60) as (session, editor, macro_file):
+    with vexel_program(os.path.join(build, "bin"), timeout=60) as session:
+        macro_file = session.store_file("macro.data")
+        editor = session.open_macro_editor()
         session.click(session.find(editor, "Recorded delays"))
         record = session.find(editor, "Record", role="check box")
         for round_index in range(rounds):

@@ -1,81 +1,36 @@
 // The program's main window on the real Qt toolkit under X, with the real
 // driver libraries and the virtual mouse: connected, hidden when the mouse
 // goes away, back when the cable returns, and ended from the tray menu.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QApplication>
-#include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
 #include <QSystemTrayIcon>
-#include <chrono>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <sstream>
-#include <thread>
-#include <vector>
 
-#include "app/main_wnd.h"
 #include "drivers/sim_process.h"
 #include "messages/app_messages.h"
-#include "platform/posix/dl_library_loader.h"
-#include "platform/posix/hidapi_probe.h"
 #include "qt_window_fixture.h"
-#include "support/run_command.h"
-#include "toolkit/control.h"
-#include "toolkit/qt/qt_toolkit.h"
-
-extern char** environ;
+#include "support/private_x_server.h"
 
 namespace vexel::testing {
 namespace {
-
-pid_t Spawn(const std::vector<const char*>& argv, posix_spawn_file_actions_t* actions = nullptr) {
-  std::vector<const char*> terminated = argv;
-  terminated.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, terminated[0], actions, nullptr, const_cast<char**>(terminated.data()),
-                  environ) != 0) {
-    return -1;
-  }
-  return pid;
-}
 
 // A private X server with a stand-alone tray (trayer) at its top right, so
 // that no other test on the shared display sees a tray. DISPLAY points at it.
 class StandAloneTray {
  public:
   StandAloneTray() {
-    int pipe_fds[2];
-    if (pipe(pipe_fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 3);
-    server_ = Spawn(
-        {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-        &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipe_fds[1]);
-    std::string display;
-    for (char c; read(pipe_fds[0], &c, 1) == 1 && c != '\n';) display += c;
-    close(pipe_fds[0]);
-    if (server_ <= 0 || display.empty()) return;
-    setenv("DISPLAY", (":" + display).c_str(), 1);
+    if (server_.display().empty()) return;
+    setenv("DISPLAY", server_.display().c_str(), 1);
     tray_ = Spawn({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                    "--heighttype", "pixel", "--height", "32", "--tint", "0x2a2f3a", "--transparent",
                    "true", "--alpha", "0"});
   }
   ~StandAloneTray() {
-    for (pid_t pid : {tray_, server_}) {
-      if (pid <= 0) continue;
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
+    if (tray_ <= 0) return;
+    kill(tray_, SIGTERM);
+    waitpid(tray_, nullptr, 0);
   }
   bool running() const { return tray_ > 0; }
   // The centre of the tray's one icon, from trayer's window.
@@ -93,7 +48,7 @@ class StandAloneTray {
   }
 
  private:
-  pid_t server_ = -1;
+  PrivateXServer server_{"1280x1024x24"};
   pid_t tray_ = -1;
 };
 

@@ -12,8 +12,7 @@ import subprocess
 import sys
 import time
 
-from macro_editor_atspi_test import stored_macros
-from macro_editor_session import macro_editor
+from atspi_session import stored_macros, vexel_program
 
 KEY_A, KEY_B, LEFT = 4, 5, 241
 PRESS, RELEASE = 1, 2
@@ -35,9 +34,10 @@ def centre_of(node):
 
 
 def main():
-    bin_dir = sys.argv[1]
     screenshot = sys.argv[2] if len(sys.argv) > 2 else None
-    with macro_editor(bin_dir) as (session, editor, macro_file):
+    with vexel_program(sys.argv[1]) as session:
+        macro_file = session.store_file("macro.data")
+        editor = session.open_macro_editor()
         session.click(session.find(editor, "New macro"))
         session.wait_until(lambda: stored_macros(macro_file) == [[]], "the new macro stored")
         session.click(session.find(editor, "Recorded delays"))
@@ -53,12 +53,7 @@ def main():
                 "mousedown", 1, "sleep", HOLD_MS / 1000, "mouseup", 1)
         time.sleep(0.5)  # the last reports on their way through the queues
         if screenshot:
-            extents = editor.queryComponent().getExtents(0)
-            subprocess.run(
-                ["import", "-window", "root", "-crop",
-                 f"{extents.width}x{extents.height}+{extents.x}+{extents.y}", screenshot],
-                check=True,
-            )
+            session.screenshot(screenshot, editor)
         session.click(record)
 
         expected = [(KEY_A, PRESS, HOLD_MS), (KEY_A, RELEASE, PAUSE_MS),
@@ -78,8 +73,7 @@ def main():
         session.click(session.find(editor, "Close", role="push button"))
         session.wait_until(lambda: not session.find_all(editor, "New macro"), "the editor closed")
     print("macro recording e2e: ok")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    main()

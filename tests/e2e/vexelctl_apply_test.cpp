@@ -24,10 +24,10 @@ class VexelctlApply : public ::testing::Test {
   }
   void TearDown() override { ::unsetenv("VEXEL_VIRTUAL_MOUSE"); }
 
-  CommandResult Apply() {
-    return RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " apply " +
-                      ShellQuote(profile));
+  CommandResult Vexel(const std::string& command) {
+    return RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " " + command);
   }
+  CommandResult Apply() { return Vexel("apply " + ShellQuote(profile)); }
 
   // Reports the mouse accepted over `link`, in arrival order.
   std::vector<std::string> Accepted(const std::string& link) {
@@ -101,8 +101,7 @@ TEST_F(VexelctlApply, NoUsableLinkSaysSo) {
 TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   sim.Ctl("unplug wired");
   sim.Ctl("battery 57 charging");
-  const CommandResult result =
-      RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " status");
+  const CommandResult result = Vexel("status");
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const auto status = nlohmann::json::parse(result.out);
   EXPECT_EQ(status["wired_link"], 0);
@@ -114,16 +113,14 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
 
   // A percent no battery has is shown as what it is: clamped and flagged.
   sim.Ctl("battery 200 discharging");
-  const auto odd = nlohmann::json::parse(
-      RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " status").out);
+  const auto odd = nlohmann::json::parse(Vexel("status").out);
   EXPECT_EQ(odd["battery"], 100);
   EXPECT_EQ(odd["battery_out_of_range"], true);
 }
 
 TEST_F(VexelctlApply, StatusShowsADpiStageChosenOnTheMouse) {
   sim.Ctl("press-dpi 4");
-  const CommandResult result =
-      RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " status");
+  const CommandResult result = Vexel("status");
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(nlohmann::json::parse(result.out)["mouse_dpi_stage"], 4);
 }

@@ -3,12 +3,8 @@
 // page would show. No toolkit is linked into this test.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "link/session_harness.h"
@@ -64,64 +60,21 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
   EXPECT_EQ(kinds, (std::vector<uint8_t>{0x05, 0x06, 0x08}));
 }
 
-TEST(DeviceSession, DpiStageFromTheMouseIsTakenAndNotSentBack) {
-  SessionHarness h;
-  h.Start();
-  h.Apply();
-  h.observer.Take();
-  h.wired.PostStatus(0x1010, 4);
-  h.Pump();
-  EXPECT_EQ(h.Edited().dpi_stage_current, 3);
-  const std::vector<std::string> seen = h.observer.Take();
-  EXPECT_EQ(seen.front(), "dpi 3 " + std::to_string(h.Edited().dpi_x[3]));
-  EXPECT_EQ(seen.back(), "saved");
-  // Stage 9 does not exist: ignored.
-  h.wired.PostStatus(0x1010, 9);
-  h.Pump();
-  EXPECT_EQ(h.Edited().dpi_stage_current, 3);
-  const std::size_t before = h.wired.Sent().size();
-  h.Apply();
-  EXPECT_EQ(h.wired.Sent().size(), before) << "the mouse's own change is the baseline";
-}
-
-TEST(DeviceSession, FailedSaveIsReportedAndTheNextSaveSucceeds) {
-  SessionHarness h;
-  h.Start();
-  // A directory where pro.data belongs: no save can replace it, root or not.
-  std::filesystem::remove(h.store.paths().ProfilesFile());
-  std::filesystem::create_directories(h.store.paths().ProfilesFile() / "blocker");
-  h.wired.PostStatus(0x1010, 2);
-  h.Pump();
-  EXPECT_TRUE(h.observer.Saw("save failed"));
-  EXPECT_EQ(h.Edited().dpi_stage_current, 1) << "kept in memory";
-  std::filesystem::remove_all(h.store.paths().ProfilesFile());
-  h.observer.Take();
-  h.wired.PostStatus(0x1010, 5);
-  h.Pump();
-  EXPECT_TRUE(h.observer.Saw("saved"));
-}
-
 TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
-  ManualClock clock;
-  FakeDriverState wired;
-  FakeDriverState wireless;
-  FakeLibraryLoader loader{wired, wireless};
-  FakeHidProbe probe;
-  TempDir data;
-  ProfileStore store(StorePaths{data.path()});
-  SessionLoop loop(clock);
-  DeviceSession session(SessionServices{clock, loader, probe, "/program", {}}, store,
+  SessionHarness h;  // its fakes, with the program's own message loop
+  SessionLoop loop(h.clock);
+  DeviceSession session(SessionServices{h.clock, h.loader, h.probe, "/program", {}}, h.store,
                         loop.PostTarget());
   session.Start();
   // Twenty removals and arrivals queued at once: each arrival waits 1 s.
   for (int i = 0; i < 20; ++i) {
-    wireless.PostConnection(false);
-    wireless.PostConnection(true);
+    h.wireless.PostConnection(false);
+    h.wireless.PostConnection(true);
   }
-  const Clock::Ms start = clock.Now();
+  const Clock::Ms start = h.clock.Now();
   EXPECT_FALSE(loop.PumpUntil(session, Clock::Ms(3000), [] { return false; }));
-  EXPECT_LE((clock.Now() - start).count(), 3000);
-  EXPECT_GE((clock.Now() - start).count(), 2000) << "the arrivals that fit were handled";
+  EXPECT_LE((h.clock.Now() - start).count(), 3000);
+  EXPECT_GE((h.clock.Now() - start).count(), 2000) << "the arrivals that fit were handled";
 }
 
 }  // namespace

@@ -36,13 +36,13 @@ class PrivateXServer {
  public:
   static constexpr int kStartTimeoutMs = 20000;
 
-  PrivateXServer() {
+  explicit PrivateXServer(const std::string& screen = "320x200x24") {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return;
     const int write_fd = fcntl(fds[1], F_DUPFD, 3);  // a copy without O_CLOEXEC for Xvfb
     close(fds[1]);
     pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(write_fd), "-nolisten", "tcp", "-screen",
-                  "0", "320x200x24"});
+                  "0", screen});
     close(write_fd);
     std::string number;
     pollfd readable{fds[0], POLLIN, 0};

@@ -1,25 +1,32 @@
 """Drives the real program through AT-SPI, as a screen reader would.
 
-Run a test under a private session bus, one XDG_RUNTIME_DIR per test:
+Every GUI end-to-end test runs under run_atspi_test.sh (a private session bus
+and XDG_RUNTIME_DIR per test) and starts the program with vexel_program():
 
-    run_atspi_test.sh /usr/bin/python3 my_test.py ARGS...
+    with vexel_program(bin_dir) as vexel:
+        vexel.press(vexel.find(vexel.app, "Macros", role="push button"))
 
-Inside, start an X display of its own, the accessibility bus and the
-program, then find controls by accessible name:
-
-    with AtspiSession() as session:
-        app = session.start_program([binary], env={...}, name="vexel-mouse")
-        session.click(session.find(app, "Macros"))
+which gives it an X display, the accessibility bus, the virtual mouse and a
+scratch program folder of its own; the program's output is printed when the
+body fails.
 """
 
+import contextlib
+import json
 import os
-import random
+import select
 import shutil
+import struct
 import subprocess
+import sys
 import tempfile
 import time
 
 ATSPI_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+PROGRAM_NAMES = ("Vexel Gaming Mouse", "vexel-mouse")
+# The program keeps its store beside itself when it can: a scratch copy keeps
+# the build's program folder clean. Libraries are linked, not copied.
+PROGRAM_LINKS = ("res", "hiddriver_1.so", "hiddriver_2.so", "Hook.so")
 
 
 class AtspiError(AssertionError):
@@ -34,7 +41,7 @@ class AtspiSession:
 
     def __enter__(self):
         if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-            raise AtspiError("needs a session bus: run under dbus-run-session")
+            raise AtspiError("needs a session bus: run under run_atspi_test.sh")
         self._start_xvfb()
         self.spawn([ATSPI_LAUNCHER, "--launch-immediately"])
         # pyatspi finds the accessibility bus through the launcher, so it is
@@ -55,59 +62,48 @@ class AtspiSession:
                     process.wait()
         return False
 
-    def spawn(self, argv, env=None, log=None):
+    def spawn(self, argv, env=None, log=None, pass_fds=()):
         """Starts a helper process that ends with the session."""
         out = open(log, "wb") if log else subprocess.DEVNULL
-        process = subprocess.Popen(argv, env=env, stdout=out, stderr=subprocess.STDOUT)
+        process = subprocess.Popen(argv, env=env, stdout=out, stderr=subprocess.STDOUT,
+                                   pass_fds=pass_fds)
         self.processes.append(process)
         return process
 
     def _start_xvfb(self):
-        # A display number of our own, away from the usual ones: engineers and
-        # CI jobs that share a machine may not see each other's lock files,
-        # but they do share the abstract socket names of the displays.
-        for _ in range(8):
-            number = random.randrange(1000, 30000)
-            display = f":{number}"
-            process = subprocess.Popen(
-                ["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            )
-            end = time.monotonic() + 10
-            while time.monotonic() < end and process.poll() is None:
-                probe = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
-                                       env=dict(os.environ, DISPLAY=display))
-                if probe.returncode == 0:
-                    self.processes.append(process)
-                    os.environ["DISPLAY"] = display
-                    return
-                time.sleep(0.1)
-            process.kill()
-            process.wait()
-        raise AtspiError("no X display could be started")
+        # Xvfb picks a free display itself and names it on the pipe: a number
+        # chosen here could be taken by another test between the choice and
+        # the server's start.
+        read_end, write_end = os.pipe()
+        process = self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                              "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            ready, _, _ = select.select([pipe], [], [], 20)
+            number = pipe.readline().strip() if ready else ""
+        if not number:
+            raise AtspiError(f"no X display could be started (Xvfb: {process.poll()})")
+        os.environ["DISPLAY"] = f":{number}"
 
-    # ---- The program ----
-
-    def start_program(self, argv, env=None, name=None, log=None):
+    def start_program(self, argv, env=None, names=PROGRAM_NAMES, log=None):
         """Starts the program with accessibility on; returns its application."""
         full_env = dict(os.environ)
         full_env.update(env or {})
         full_env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         full_env.setdefault("QT_QPA_PLATFORM", "xcb")
         process = self.spawn(argv, env=full_env, log=log)
-        app_name = name or os.path.basename(argv[0])
 
         def application():
             if process.poll() is not None:
-                raise AtspiError(f"{app_name} ended with {process.returncode}")
+                raise AtspiError(f"{argv[0]} ended with {process.returncode}")
             desktop = self.pyatspi.Registry.getDesktop(0)
             for index in range(desktop.childCount):
                 app = desktop.getChildAtIndex(index)
-                if app is not None and app.name == app_name:
+                if app is not None and app.name in names:
                     return app
             return None
 
-        return self.wait_until(application, f"application {app_name}")
+        return self.wait_until(application, f"application {names[0]}")
 
     # ---- Finding and acting ----
 
@@ -140,36 +136,127 @@ class AtspiSession:
 
         def probe():
             for node in self.find_all(root, name, role):
-                states = node.getState()
-                if not showing or states.contains(self.pyatspi.STATE_SHOWING):
+                if not showing or node.getState().contains(self.pyatspi.STATE_SHOWING):
                     return node
             return None
 
         return self.wait_until(probe, f"control '{name}'")
 
     def click(self, node):
-        """Runs the control's default action (press, toggle, click)."""
+        """Runs the control's first action (press, toggle, show its menu)."""
         action = node.queryAction()
         if action.nActions < 1:
             raise AtspiError(f"'{node.name}' has no action")
         action.doAction(0)
 
+    def press(self, node):
+        """Presses the control, even where showing its menu comes first."""
+        action = node.queryAction()
+        for index in range(action.nActions):
+            if action.getName(index) in ("press", "click", "Press"):
+                action.doAction(index)
+                return
+        self.click(node)
+
     def type_text(self, node, text):
+        node.queryComponent().grabFocus()
         node.queryEditableText().setTextContents(text)
 
-    def text_of(self, node):
-        text = node.queryText()
-        return text.getText(0, text.characterCount)
+    def window_of(self, node):
+        """The top-level window that holds `node`."""
+        while node.parent is not None and node.parent.getRoleName() != "application":
+            node = node.parent
+        return node
+
+    def screenshot(self, path, node=None):
+        """The screen, or only `node`'s window, as a PNG once it painted."""
+        time.sleep(0.5)
+        if node is None:
+            crop = ["-trim", "+repage"]
+        else:
+            box = self.window_of(node).queryComponent().getExtents(0)  # screen coordinates
+            crop = ["-crop", f"{box.width}x{box.height}+{box.x}+{box.y}"]
+        subprocess.run(["import", "-window", "root", *crop, path], check=True)
 
 
-def copy_program_folder(bin_dir, files, links):
-    """A scratch program folder: `files` copied (the executable, so that its
-    store folder is the scratch one), `links` linked from bin_dir."""
-    folder = tempfile.mkdtemp(prefix="vexel-atspi-")
-    for name in files:
-        shutil.copy2(os.path.join(bin_dir, name), os.path.join(folder, name))
-    for name in links:
-        source = os.path.abspath(os.path.join(bin_dir, name))
-        if os.path.exists(source):
-            os.symlink(source, os.path.join(folder, name))
-    return folder
+class VexelProgram(AtspiSession):
+    """The program in a scratch program folder, talking to the virtual mouse."""
+
+    def __init__(self, bin_dir, work, timeout=20.0):
+        super().__init__(timeout)
+        self.sim = os.path.join(bin_dir, "vexel-mouse-sim")
+        self.socket = os.path.join(work, "mouse.sock")
+        self.log = os.path.join(work, "program.log")
+        self.folder = os.path.join(work, "program")
+        os.mkdir(self.folder)
+        shutil.copy2(os.path.join(bin_dir, "vexel-mouse"), self.folder)
+        for name in PROGRAM_LINKS:
+            source = os.path.abspath(os.path.join(bin_dir, name))
+            if os.path.exists(source):
+                os.symlink(source, os.path.join(self.folder, name))
+        self.app = None
+
+    def start(self):
+        self.spawn([self.sim, "serve", "--socket", self.socket])
+        self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
+        self.app = self.start_program([os.path.join(self.folder, "vexel-mouse")],
+                                      env={"VEXEL_VIRTUAL_MOUSE": self.socket}, log=self.log)
+
+    def store_file(self, name):
+        """A file of the first mouse's store (pro.data, macro.data)."""
+        return os.path.join(self.folder, "Data", "ms_1", name)
+
+    def mouse_state(self):
+        out = subprocess.run([self.sim, "ctl", "--socket", self.socket, "state"], check=True,
+                             capture_output=True, text=True).stdout
+        return json.loads(out)
+
+    def report(self, report_id):
+        """The bytes of the last report the virtual mouse accepted, or None."""
+        return report_bytes(self.mouse_state()["reports"].get(report_id))
+
+    def open_macro_editor(self):
+        self.click(self.find(self.app, "Macros", role="push button"))
+        return self.window_of(self.find(self.app, "New macro"))
+
+
+def report_bytes(value):
+    if isinstance(value, str):
+        return bytes.fromhex(value.replace(" ", ""))
+    if isinstance(value, list):
+        return bytes(value)
+    if isinstance(value, dict) and "bytes" in value:
+        return report_bytes(value["bytes"])
+    return None
+
+
+MACRO_RECORD_SIZE = 240
+
+
+def stored_macros(path):
+    """Each macro in macro.data as its (code, kind, delay in ms) steps."""
+    if not os.path.exists(path):
+        return []
+    data = open(path, "rb").read()
+    macros = []
+    for offset in range(0, len(data) - MACRO_RECORD_SIZE + 1, MACRO_RECORD_SIZE):
+        count = struct.unpack_from("<i", data, offset + 52)[0]
+        macros.append([struct.unpack_from("<BBH", data, offset + 56 + 4 * i)
+                       for i in range(max(0, min(count, 46)))])
+    return macros
+
+
+@contextlib.contextmanager
+def vexel_program(bin_dir, timeout=20.0):
+    work = tempfile.mkdtemp(prefix="vexel-atspi-")
+    try:
+        with VexelProgram(bin_dir, work, timeout) as vexel:
+            vexel.start()
+            yield vexel
+    except BaseException:
+        log = os.path.join(work, "program.log")
+        if os.path.exists(log):
+            sys.stderr.write("program output:\n" + open(log, errors="replace").read())
+        raise
+    finally:
+        shutil.rmtree(work, ignore_errors=True)

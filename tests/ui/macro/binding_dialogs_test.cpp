@@ -115,12 +115,10 @@ TEST_F(BindingDialogs, SelectMacroCountIsCorrectedInTheField) {
     const char* shown;
     bool leave_field;  // false: OK straight after typing
   };
-  const Case cases[] = {{"0", "1", true},
-                        {"300", "255", true},
-                        {"12a", "12", true},
-                        {"", "1", true},
-                        {"99999999999999999999", "255", true},
-                        {"42", "42", false}};
+  // clang-format off
+  const Case cases[] = {{"0", "1", true}, {"300", "255", true}, {"12a", "12", true}, {"", "1", true},
+                        {"99999999999999999999", "255", true}, {"42", "42", false}};
+  // clang-format on
   for (const Case& c : cases) {
     CMS_1_SelectMacro dialog(toolkit, {"Reload"});
     std::string shown;

@@ -86,55 +86,27 @@ TEST(KeyNamingTest, EveryCharacterUsageIsNamedOnUs) {
 TEST(KeyNamingTest, NameTables) {
   const FakeKeyboardLayout layout;
   const KeyNaming naming(layout, Bracketed, Quiet);
+  // clang-format off
   const std::map<uint32_t, std::string> usage_names = {
-      {0, ""},
-      {50, ""},
-      {58, "<key_F1>"},
-      {69, "<key_F12>"},
-      {70, "<key_Print Scr>"},
-      {89, "<key_Num_1>"},
-      {97, "<key_Num_9>"},
-      {98, "<key_Num_0>"},
-      {100, "<key_\\>"},
-      {102, ""},
-      {104, ""},
-      {105, ""},
-      {136, "<Kana/Roma>"},
-      {221, "<`>"},
-      {224, "<key_LCtrl>"},
-      {228, "<key_RCtrl>"},
-      {229, "<key_RShift>"},
-      {230, "<key_RAlt>"},
-      {231, "<key_RWin>"},
-      {235, ""},
-      {240, ""},
-      {241, "<L_Button>"},
-      {243, "<M_Button>"},
-      {244, "<Backward_Button>"},
-      {245, "<Forward_Button>"},
-      {250, ""},
-      {100000, ""},
+      {0, ""}, {50, ""}, {58, "<key_F1>"}, {69, "<key_F12>"}, {70, "<key_Print Scr>"},
+      {89, "<key_Num_1>"}, {97, "<key_Num_9>"}, {98, "<key_Num_0>"}, {100, "<key_\\>"}, {102, ""},
+      {104, ""}, {105, ""}, {136, "<Kana/Roma>"}, {221, "<`>"}, {224, "<key_LCtrl>"},
+      {228, "<key_RCtrl>"}, {229, "<key_RShift>"}, {230, "<key_RAlt>"}, {231, "<key_RWin>"},
+      {235, ""}, {240, ""}, {241, "<L_Button>"}, {243, "<M_Button>"}, {244, "<Backward_Button>"},
+      {245, "<Forward_Button>"}, {250, ""}, {100000, ""},
   };
+  // clang-format on
   for (const auto& [usage, name] : usage_names) {
     EXPECT_EQ(naming.KeyNameFromUsage(usage), name) << "usage " << usage;
   }
+  // clang-format off
   const std::map<uint32_t, std::string> virtual_key_names = {
-      {16, "<key_LShift>"},
-      {17, "<key_LCtrl>"},
-      {162, "<key_LCtrl>"},
-      {163, "<key_RCtrl>"},
-      {161, "<key_RShift>"},
-      {165, "<key_RAlt>"},
-      {240, "<key_Caplk>"},
-      {42, "<key_Print Scr>"},
-      {96, "<key_Num_0>"},
-      {105, "<key_Num_9>"},
-      {112, "<key_F1>"},
-      {123, "<key_F12>"},
-      {65, "A"},
-      {186, ";"},
-      {173, ""},
+      {16, "<key_LShift>"}, {17, "<key_LCtrl>"}, {162, "<key_LCtrl>"}, {163, "<key_RCtrl>"},
+      {161, "<key_RShift>"}, {165, "<key_RAlt>"}, {240, "<key_Caplk>"}, {42, "<key_Print Scr>"},
+      {96, "<key_Num_0>"}, {105, "<key_Num_9>"}, {112, "<key_F1>"}, {123, "<key_F12>"}, {65, "A"},
+      {186, ";"}, {173, ""},
   };
+  // clang-format on
   for (const auto& [virtual_key, name] : virtual_key_names) {
     EXPECT_EQ(naming.KeyNameFromVirtualKey(virtual_key), name) << "virtual key " << virtual_key;
   }

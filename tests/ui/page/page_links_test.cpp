@@ -2,7 +2,6 @@
 // links, arrivals and removals, teardown, and delivery through the libraries.
 #include <gtest/gtest.h>
 
-#include "protocol/frame.h"
 #include "support/main_window_harness.h"
 
 namespace vexel::testing {
@@ -134,26 +133,6 @@ TEST(PageLinks, TeardownClosesInOrderAfterTheWorker) {
   const std::vector<std::string> wired_tail(h.wired.calls.end() - 3, h.wired.calls.end());
   EXPECT_EQ(wired_tail,
             (std::vector<std::string>{"Close_FeatureDevice", "Close_DevMonitor", "unload"}));
-}
-
-TEST(PageLinks, FirstApplyAfterStartIsFullOverTheCable) {
-  MainWindowHarness h;
-  h.Start();
-  h.window->PostMessage(kMsgApplyRequest);
-  h.Settle();
-  std::vector<uint8_t> kinds;
-  for (const auto& report : h.wired.Sent()) kinds.push_back(report[0]);
-  EXPECT_EQ(kinds, (std::vector<uint8_t>{protocol::kKindReset, protocol::kKindPerformance,
-                                         protocol::kKindLighting, protocol::kKindPollingRate,
-                                         protocol::kKindButtonMap}));
-  EXPECT_TRUE(h.TimerSet(kTimerWirelessTimeout));  // restarted by the cycle
-  // The cycle saved the store.
-  EXPECT_TRUE(std::filesystem::exists(h.data.path() / "pro.data"));
-
-  // Nothing changed since: the next apply sends nothing.
-  h.window->PostMessage(kMsgApplyRequest);
-  h.Settle();
-  EXPECT_EQ(h.wired.Sent().size(), 5u);
 }
 
 }  // namespace

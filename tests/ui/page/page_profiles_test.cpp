@@ -13,8 +13,8 @@
 namespace vexel::testing {
 namespace {
 
-// Three profiles A, B, C with the third selected, written before start.
-void WriteThreeProfiles(const StorePaths& paths) {
+// Starts on three stored profiles A, B, C with the third selected.
+void StartOnThreeProfiles(MainWindowHarness& h) {
   ProfileList profiles;
   for (const char16_t* name : {u"A", u"B", u"C"}) {
     ProfileRecord& profile = AddDefaultProfile(profiles, u"Profile");
@@ -23,13 +23,13 @@ void WriteThreeProfiles(const StorePaths& paths) {
   profiles[2]->dpi_stage_current = 4;
   auto header = MakeZeroHeader();
   header->selected_profile = 2;
-  ASSERT_TRUE(SaveProfiles(paths, profiles, *header));
+  ASSERT_TRUE(SaveProfiles(StorePaths{h.data.path()}, profiles, *header));
+  h.Start();
 }
 
 TEST(PageProfiles, StoredSelectionIsEditedAndSelected) {
   MainWindowHarness h;
-  WriteThreeProfiles(StorePaths{h.data.path()});
-  h.Start();
+  StartOnThreeProfiles(h);
   toolkit::Control& list = h.Control("ms_1_list_profile");
   ASSERT_EQ(list.ItemCount(), 3);
   EXPECT_EQ(list.ItemText(1), "B");
@@ -44,8 +44,7 @@ TEST(PageProfiles, StoredSelectionIsEditedAndSelected) {
 
 TEST(PageProfiles, TheUsersFirstChoiceSwitchesProfiles) {
   MainWindowHarness h;
-  WriteThreeProfiles(StorePaths{h.data.path()});
-  h.Start();
+  StartOnThreeProfiles(h);
   h.Settle();
   const std::size_t sent = h.wired.Sent().size();
   // Filling the list raised no selection, so this first one is the user's.
@@ -95,8 +94,7 @@ TEST(PageProfiles, DeleteSelectsTheProfileThatTakesThePlace) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.selected);
     MainWindowHarness h;
-    WriteThreeProfiles(StorePaths{h.data.path()});
-    h.Start();
+    StartOnThreeProfiles(h);
     h.toolkit.Input().ChooseItem(h.Control("ms_1_list_profile"), c.selected);
     std::vector<std::string> shown;
     AnswerMessage(h, shown, "btn_ok");
@@ -143,8 +141,7 @@ TEST(PageProfiles, NamesAreCheckedBeforeTheyAreTaken) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button + (" " + c.typed));
     MainWindowHarness h;
-    WriteThreeProfiles(StorePaths{h.data.path()});
-    h.Start();
+    StartOnThreeProfiles(h);
     const std::vector<std::u16string> before = ListedNames(h);
     std::vector<std::string> shown;
     AnswerName(h, c.typed);
@@ -177,8 +174,7 @@ TEST(PageProfiles, NamesAreCheckedBeforeTheyAreTaken) {
 
 TEST(PageProfiles, RestoreKeepsTheNameAndSendsEverything) {
   MainWindowHarness h;
-  WriteThreeProfiles(StorePaths{h.data.path()});
-  h.Start();
+  StartOnThreeProfiles(h);
   h.Settle();
   std::vector<std::string> shown;
   AnswerMessage(h, shown, "btn_ok");
@@ -195,8 +191,7 @@ TEST(PageProfiles, RestoreKeepsTheNameAndSendsEverything) {
 
 TEST(PageProfiles, ExportThenImportAddsACopyAndARefusedFileChangesNothing) {
   MainWindowHarness h;
-  WriteThreeProfiles(StorePaths{h.data.path()});
-  h.Start();
+  StartOnThreeProfiles(h);
   TempDir files;
   h.toolkit.ScriptFileDialog(files / "c.pro");
   ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_profile_export_btn")));

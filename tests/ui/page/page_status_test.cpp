@@ -135,12 +135,6 @@ TEST_F(PageStatus, OnlyBleHidesWhatBleCannotCarry) {
   EXPECT_FALSE(h.Control("ms_1_hor_key_debounce").IsVisible());
 }
 
-}  // namespace
-}  // namespace vexel::testing
-
-namespace vexel::testing {
-namespace {
-
 TEST_F(PageStatus, AFailedSaveIsShownOncePerStreakAndNothingIsLost) {
   h.Start();
   const std::filesystem::path file = h.page().store().paths().ProfilesFile();
