@@ -18,7 +18,7 @@ export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 sup
 # SingleInstance, the packaging and page AT-SPI runs, the QtDBus notifier);
 # the ASan and plain runs take everything.
 exclude=()
-[ "${VEXEL_SANITIZE:-}" = thread ] && exclude=(-LE gui -E '^(Gui[A-Za-z0-9]*|SingleInstance|DesktopNotifierDbus|Packaging)[.]|^page_atspi')
+[ "${VEXEL_SANITIZE:-}" = thread ] && exclude=(-LE gui -E '^(Gui[A-Za-z0-9]*|SingleInstance|DesktopNotifierDbus|Packaging)[.]')
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 xvfb-run -a -s "-screen 0 1280x1024x24" \
