@@ -29,11 +29,13 @@ exec dbus-run-session -- bash -c '
   trap "for p in \${pids[@]}; do kill \$p 2>/dev/null || true; done; wait 2>/dev/null || true" EXIT
   /usr/libexec/at-spi-bus-launcher --launch-immediately &
   pids+=($!)
-  display=:$((200 + RANDOM % 300))
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  # Xvfb takes a free display number itself and writes it once it accepts
+  # connections: a number picked here may be held by another test.
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   pids+=($!)
-  export DISPLAY=$display
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.05; done
+  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+  export DISPLAY=:$(head -n 1 "$work/display")
   "$bin/vexel-mouse-sim" serve --socket "$work/mouse.sock" >"$work/sim.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do [ -S "$work/mouse.sock" ] && break; sleep 0.05; done

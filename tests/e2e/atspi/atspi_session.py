@@ -13,7 +13,7 @@ program, then find controls by accessible name:
 """
 
 import os
-import random
+import select
 import shutil
 import subprocess
 import tempfile
@@ -63,28 +63,25 @@ class AtspiSession:
         return process
 
     def _start_xvfb(self):
-        # A display number of our own, away from the usual ones: engineers and
-        # CI jobs that share a machine may not see each other's lock files,
-        # but they do share the abstract socket names of the displays.
-        for _ in range(8):
-            number = random.randrange(1000, 30000)
-            display = f":{number}"
-            process = subprocess.Popen(
-                ["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            )
-            end = time.monotonic() + 10
-            while time.monotonic() < end and process.poll() is None:
-                probe = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
-                                       env=dict(os.environ, DISPLAY=display))
-                if probe.returncode == 0:
-                    self.processes.append(process)
-                    os.environ["DISPLAY"] = display
-                    return
-                time.sleep(0.1)
-            process.kill()
-            process.wait()
-        raise AtspiError("no X display could be started")
+        # Xvfb takes a free display number itself (lock files and the abstract
+        # socket names, which jobs in other mount namespaces share) and writes
+        # it once it accepts connections: a number picked here may be held by
+        # another test or by a server still shutting down. No probing client
+        # and -noreset: the server never regenerates while the program connects.
+        read_end, write_end = os.pipe()
+        process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-screen", "0", "1280x1024x24",
+             "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,),
+        )
+        os.close(write_end)
+        self.processes.append(process)
+        with os.fdopen(read_end) as pipe:
+            ready, _, _ = select.select([pipe], [], [], self.timeout)
+            number = pipe.readline().strip() if ready else ""
+        if not number.isdigit():
+            raise AtspiError("no X display could be started")
+        os.environ["DISPLAY"] = f":{number}"
 
     # ---- The program ----
 
