@@ -247,7 +247,15 @@ void QtControl::SetValue(int value) {
   const QSignalBlocker block(widget_);
   if (auto* slider = qobject_cast<QAbstractSlider*>(widget_)) slider->setValue(value);
   if (auto* bar = qobject_cast<QProgressBar*>(widget_)) {
-    bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+    value = std::clamp(value, bar->minimum(), bar->maximum());
+    if (bar->value() == value) return;
+    // QProgressBar::setValue repaints at once, a synchronous round trip to
+    // the X server on every battery report and animation tick; with updates
+    // held, the new value is painted with the rest of the next frame.
+    const bool batched = bar->updatesEnabled();
+    if (batched) bar->setUpdatesEnabled(false);
+    bar->setValue(value);
+    if (batched) bar->setUpdatesEnabled(true);  // schedules update()
   }
 }
 

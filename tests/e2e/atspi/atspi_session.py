@@ -71,15 +71,16 @@ class AtspiSession:
         return process
 
     def _start_xvfb(self):
-        # Xvfb picks a free display itself and names it on the pipe: a number
-        # chosen here could be taken by another test between the choice and
-        # the server's start.
+        # Xvfb picks a free display itself and names it on the pipe once it
+        # accepts connections: a number chosen here could be held by another
+        # test or a server still shutting down. -noreset: the server never
+        # regenerates while the program connects.
         read_end, write_end = os.pipe()
-        process = self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                              "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,))
+        process = self.spawn(["Xvfb", "-displayfd", str(write_end), "-noreset", "-screen",
+                              "0", "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,))
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
-            ready, _, _ = select.select([pipe], [], [], 20)
+            ready, _, _ = select.select([pipe], [], [], self.timeout)
             number = pipe.readline().strip() if ready else ""
         if not number:
             raise AtspiError(f"no X display could be started (Xvfb: {process.poll()})")
