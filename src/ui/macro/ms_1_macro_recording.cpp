@@ -111,11 +111,18 @@ void CMS_1_Macro::ShowCaptureLimit() {
 }
 
 void CMS_1_Macro::OnRecordCheck(bool /*checked*/) {
-  if (current_macro_ == nullptr) AddNewMacro();
   if (recording_) {
     StopRecording();
     return;
   }
+  if (host_.hooks == nullptr || host_.hooks->installhook == nullptr) {
+    // Without the hook library nothing would ever be captured: say so rather
+    // than record silence.
+    if (c_->record_btn) c_->record_btn->SetChecked(false);
+    Ask("macro_record_no_hook_text");
+    return;
+  }
+  if (current_macro_ == nullptr) AddNewMacro();
   if (current_macro_ == nullptr) {
     // No macro could be added: there is nothing to record into.
     if (c_->record_btn) c_->record_btn->SetChecked(false);

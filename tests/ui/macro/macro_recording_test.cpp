@@ -181,11 +181,12 @@ TEST_F(Recording, NamesTheWaylandLimitOnlyWhereItHolds) {
   }
 }
 
-TEST_F(MacroEditorTest, WithoutTheHookLibraryARecordingAddsNothing) {
+TEST_F(MacroEditorTest, WithoutTheHookLibraryTheUserIsToldAndNothingChanges) {
   OpenWith(Steps(2));
   C("ms_1_macro_action_list").SelectItem(1, true);
   Click("ms_1_macro_record_btn");
-  Click("ms_1_macro_record_btn");
+  EXPECT_EQ(toolkit.ModalLog(), std::vector<std::string>{"MsgWnd"});
+  EXPECT_FALSE(C("ms_1_macro_record_btn").IsChecked());
   EXPECT_EQ(StoredSteps(0), Steps(2));
 }
 
