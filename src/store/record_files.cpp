@@ -76,6 +76,12 @@ bool IsStoreFile(const std::filesystem::path& file, const StorePaths& store) {
          SameFile(file, store.folder / kStoreLockFileName);
 }
 
+bool HasStoreFileName(const std::filesystem::path& file) {
+  const std::filesystem::path name = FollowSymlinks(file).filename();
+  return name == StorePaths{}.ProfilesFile().filename() ||
+         name == StorePaths{}.MacrosFile().filename() || name == kStoreLockFileName;
+}
+
 SaveResult WriteProfileFile(const std::filesystem::path& file, const ProfileRecord& profile,
                             const StorePaths& live_store) {
   return ExportRecord(file, profile, live_store);

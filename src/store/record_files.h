@@ -21,6 +21,11 @@ namespace vexel {
 // through links and compared by device and inode, not by name).
 bool IsStoreFile(const std::filesystem::path& file, const StorePaths& store);
 
+// True when `file`, followed through links, bears the name of one of a store's
+// own files (pro.data, macro.data, store.lock) in whatever folder: a record
+// written there would replace a store. For writers that know no store.
+bool HasStoreFileName(const std::filesystem::path& file);
+
 // Exports through the crash-safe writer. Writing onto a file of `live_store`
 // (the store in use) is refused: it would replace the store with one record.
 SaveResult WriteProfileFile(const std::filesystem::path& file, const ProfileRecord& profile,

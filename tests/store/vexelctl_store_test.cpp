@@ -89,6 +89,7 @@ TEST_F(VexelctlStoreTest, ExportThenImportAddsSuffixedProfileAndMacro) {
 TEST_F(VexelctlStoreTest, ErrorsExitWith2OnOneLineAndChangeNoStoreFile) {
   MakeStore();
   testing::WriteAll(temp_.path() / "short.macro", Bytes(239));
+  std::filesystem::create_symlink("macro.data", temp_.path() / "link.pro");
   const Bytes profiles_before = ReadAll(paths().ProfilesFile());
   const Bytes macros_before = ReadAll(paths().MacrosFile());
   const std::string cases[] = {
@@ -103,6 +104,10 @@ TEST_F(VexelctlStoreTest, ErrorsExitWith2OnOneLineAndChangeNoStoreFile) {
       "import-profile " + Path("missing.pro") + Data(),
       "import-macro " + Path("short.macro") + Data(),
       "import-macro" + Data(),
+      "defaults X " + Path("pro.data"),
+      "defaults X " + Path("macro.data"),
+      "defaults X " + Path("store.lock"),
+      "defaults X " + Path("link.pro"),
   };
   for (const std::string& arguments : cases) {
     SCOPED_TRACE(arguments);

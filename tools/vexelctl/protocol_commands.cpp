@@ -9,6 +9,7 @@
 #include "protocol/recording_host.h"
 #include "store/file_io.h"
 #include "store/profile_record.h"
+#include "store/record_files.h"
 #include "store/utf16_name.h"
 
 namespace vexel::ctl {
@@ -20,6 +21,10 @@ int RunDefaults(Args args, std::ostream& out, std::ostream& err) {
   if (name.empty()) return BadInput(err, "defaults", "the profile name is empty");
   if (name.size() >= kProfileNameUnits) {
     return BadInput(err, "defaults", "the profile name is longer than 99 characters");
+  }
+  if (HasStoreFileName(args[1])) {
+    return BadInput(err, "defaults",
+                    args[1] + " is a store's own file; write the profile to another file");
   }
   auto record = MakeZeroProfile();
   ApplyProfileDefaults(*record);
