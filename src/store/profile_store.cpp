@@ -1,5 +1,7 @@
 #include "store/profile_store.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "store/names.h"
@@ -103,6 +105,12 @@ StoreChange<ProfileImport> ProfileStore::ImportProfile(const std::filesystem::pa
   ProfileImport result;
   {
     auto state = Lock();
+    const auto bound =
+        std::count_if(std::begin(profile->button), std::begin(profile->button) + kUsedButtonCount,
+                      [](const ButtonSlot& slot) { return slot.function_code == kFunctionMacro; });
+    SaveResult fits = CheckStoreCaps(paths_, state->profiles.size() + 1,
+                                     state->macros.size() + static_cast<std::size_t>(bound), caps_);
+    if (!fits) return {std::nullopt, std::move(fits)};
     result = AddImportedProfile(*profile, state->profiles, *state->header, state->macros, texts);
     state->edited_profile = result.profile_index;
   }
@@ -118,6 +126,9 @@ StoreChange<int> ProfileStore::ImportMacro(const std::filesystem::path& file,
   int index = 0;
   {
     auto state = Lock();
+    SaveResult fits =
+        CheckStoreCaps(paths_, state->profiles.size(), state->macros.size() + 1, caps_);
+    if (!fits) return {std::nullopt, std::move(fits)};
     index = AddImportedMacro(*macro, state->macros, add_macro_text);
   }
   return {index, SaveMacros()};

@@ -46,7 +46,8 @@ struct StoreSnapshot {
 
 class ProfileStore {
  public:
-  explicit ProfileStore(StorePaths paths) : paths_(std::move(paths)) {}
+  explicit ProfileStore(StorePaths paths, StoreCaps caps = {})
+      : paths_(std::move(paths)), caps_(caps) {}
   ProfileStore(const ProfileStore&) = delete;
   ProfileStore& operator=(const ProfileStore&) = delete;
 
@@ -83,7 +84,9 @@ class ProfileStore {
   std::filesystem::path PathOf(StoreFile file) const;
 
   // AddMacro, ImportProfileFile and ImportMacroFile on the shared state, with
-  // the serialised macro save. `added` is the new macro's position.
+  // the serialised macro save. `added` is the new macro's position. An import
+  // that would take a store file past its cap is refused like an unreadable
+  // file: nothing changes, and `result` names the store file and the cap.
   StoreChange<int> AddMacro(std::u16string_view add_macro_text);
   StoreChange<ProfileImport> ImportProfile(const std::filesystem::path& file,
                                            const DefaultNameTexts& texts);
@@ -106,6 +109,7 @@ class ProfileStore {
   SaveResult OutOfMemory(StoreFile file) const;
 
   StorePaths paths_;
+  StoreCaps caps_;
   std::mutex state_mutex_;
   StoreState state_;
   std::array<FileSaves, 2> saves_;

@@ -53,9 +53,27 @@ void AppendRecords(Bytes& out, const List& list) {
   }
 }
 
+std::string SizeText(std::uintmax_t size) {
+  constexpr std::uintmax_t kMiB = std::uintmax_t{1} << 20;
+  return size % kMiB == 0 && size > 0 ? std::to_string(size / kMiB) + " MiB"
+                                      : std::to_string(size) + " bytes";
+}
+
+// A file past its cap would be refused by every later load: the store would
+// be lost to the program and to vexelctl alike.
+SaveResult PastCap(const std::filesystem::path& file, std::uintmax_t cap) {
+  return SaveResult::Failure(file, "cannot write " + file.string() + ": it would be larger than " +
+                                       SizeText(cap) + ", the most a store file may hold");
+}
+
 std::optional<PendingFile> PrepareSave(const std::filesystem::path& folder,
                                        const std::filesystem::path& file, const Bytes& bytes,
-                                       bool (*size_is_sound)(std::uintmax_t), SaveResult& failure) {
+                                       bool (*size_is_sound)(std::uintmax_t), std::uintmax_t cap,
+                                       SaveResult& failure) {
+  if (bytes.size() > cap) {
+    failure = PastCap(file, cap);
+    return std::nullopt;
+  }
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (SaveResult kept = KeepDamagedOriginal(file, size_is_sound); !kept) {
@@ -107,6 +125,17 @@ bool IsSoundProfilesSize(std::uintmax_t size) {
 
 bool IsSoundMacrosSize(std::uintmax_t size) {
   return size <= kMaxMacrosFileSize && size % kMacroSize == 0;
+}
+
+SaveResult CheckStoreCaps(const StorePaths& paths, std::size_t profile_count,
+                          std::size_t macro_count, const StoreCaps& caps) {
+  if (kStoreHeaderSize + std::uintmax_t{kProfileSize} * profile_count > caps.profiles_file) {
+    return PastCap(paths.ProfilesFile(), caps.profiles_file);
+  }
+  if (std::uintmax_t{kMacroSize} * macro_count > caps.macros_file) {
+    return PastCap(paths.MacrosFile(), caps.macros_file);
+  }
+  return SaveResult::Success(paths.folder);
 }
 
 LoadReport ParseProfiles(std::span<const std::byte> bytes, ProfileList& profiles,
@@ -209,12 +238,14 @@ LoadReport LoadMacros(const StorePaths& paths, MacroLibrary& macros) {
 
 std::optional<PendingFile> PrepareProfilesSave(const StorePaths& paths, const Bytes& bytes,
                                                SaveResult& failure) {
-  return PrepareSave(paths.folder, paths.ProfilesFile(), bytes, IsSoundProfilesSize, failure);
+  return PrepareSave(paths.folder, paths.ProfilesFile(), bytes, IsSoundProfilesSize,
+                     kMaxProfilesFileSize, failure);
 }
 
 std::optional<PendingFile> PrepareMacrosSave(const StorePaths& paths, const Bytes& bytes,
                                              SaveResult& failure) {
-  return PrepareSave(paths.folder, paths.MacrosFile(), bytes, IsSoundMacrosSize, failure);
+  return PrepareSave(paths.folder, paths.MacrosFile(), bytes, IsSoundMacrosSize, kMaxMacrosFileSize,
+                     failure);
 }
 
 SaveResult SaveProfiles(const StorePaths& paths, const ProfileList& profiles,

@@ -51,6 +51,18 @@ inline constexpr std::size_t kMaxMacrosFileSize = std::size_t{64} << 20;
 bool IsSoundProfilesSize(std::uintmax_t size);
 bool IsSoundMacrosSize(std::uintmax_t size);
 
+// The caps a change of the store keeps to, so that it never makes a store the
+// loads refuse. Smaller caps are for tests.
+struct StoreCaps {
+  std::uintmax_t profiles_file = kMaxProfilesFileSize;
+  std::uintmax_t macros_file = kMaxMacrosFileSize;
+};
+
+// Success when a store of `profile_count` profiles and `macro_count` macros
+// keeps within `caps`; otherwise a failure naming the file and its cap.
+SaveResult CheckStoreCaps(const StorePaths& paths, std::size_t profile_count,
+                          std::size_t macro_count, const StoreCaps& caps = {});
+
 struct ProfileLoadOptions {
   // When pro.data cannot be opened, write the new default store at once (the
   // program's first start). Off for read-only callers.
@@ -63,7 +75,8 @@ LoadReport LoadMacros(const StorePaths& paths, MacroLibrary& macros);
 
 // Writes the whole file crash-safely, creating the store folder when missing.
 // A damaged file about to be replaced is kept beside it first. A failure names
-// the file and the reason; the old file is then untouched.
+// the file and the reason; the old file is then untouched. Content past the
+// file's cap is refused before anything is written.
 SaveResult SaveProfiles(const StorePaths& paths, const ProfileList& profiles,
                         const StoreHeader& header);
 SaveResult SaveMacros(const StorePaths& paths, const MacroLibrary& macros);

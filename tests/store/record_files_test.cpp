@@ -128,6 +128,42 @@ TEST_F(RecordFilesTest, ShortOrMissingFilesAreRefusedAndChangeNothing) {
   EXPECT_FALSE(std::filesystem::exists(store_.paths().MacrosFile()));
 }
 
+TEST_F(RecordFilesTest, ImportsPastAStoreCapAreRefusedAndChangeNothing) {
+  {
+    auto state = store_.Lock();
+    ASSERT_TRUE(WriteProfileFile(File("work.pro"), *state->profiles[0], store_.paths()));
+    ASSERT_TRUE(WriteMacroFile(File("combo.macro"), *state->macros[0], store_.paths()));
+  }
+  const Bytes profiles_before = ReadAll(store_.paths().ProfilesFile());
+  struct Case {
+    StoreCaps caps;
+    const char* file;
+    const char* store_file;  // the one past its cap
+  };
+  for (const Case& c :
+       {Case{
+            {kStoreHeaderSize + sizeof(ProfileRecord), kMaxMacrosFileSize}, "work.pro", "pro.data"},
+        // Room for one macro; the profile brings two.
+        Case{{kMaxProfilesFileSize, sizeof(MacroRecord)}, "work.pro", "macro.data"},
+        Case{{kMaxProfilesFileSize, 0}, "combo.macro", "macro.data"}}) {
+    SCOPED_TRACE(c.file);
+    ProfileStore capped(store_.paths(), c.caps);
+    LoadStoreAtStartup(capped, u"Profile");
+    const SaveResult result = std::string_view(c.file) == "work.pro"
+                                  ? capped.ImportProfile(File(c.file), kTexts).result
+                                  : capped.ImportMacro(File(c.file), u"Macro").result;
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.error.find(std::string(c.store_file) + ": it would be larger than"),
+              std::string::npos)
+        << result.error;
+    auto state = capped.Lock();
+    EXPECT_EQ(state->profiles.size(), 1u);
+    EXPECT_TRUE(state->macros.empty());
+  }
+  EXPECT_EQ(ReadAll(store_.paths().ProfilesFile()), profiles_before);
+  EXPECT_FALSE(std::filesystem::exists(store_.paths().MacrosFile()));
+}
+
 TEST_F(RecordFilesTest, LongerFilesUseTheirFirstBytesAndDamageIsRepaired) {
   auto macro = FiveStepMacro(u"x");
   Bytes bytes = BytesOf(*macro);

@@ -122,5 +122,18 @@ TEST_F(VexelctlStoreTest, ErrorsExitWith2OnOneLineAndChangeNoStoreFile) {
   EXPECT_FALSE(std::filesystem::exists(temp_.path() / "x.pro"));
 }
 
+TEST_F(VexelctlStoreTest, AnImportPastTheMacroCapIsRefusedAndTheStoreStaysReadable) {
+  MakeStore();
+  EXPECT_EQ(Vexelctl("export-macro 0 " + Path("m.macro") + Data()).exit_code, 0);
+  // The most macros macro.data holds, as a sparse file of empty macros.
+  std::filesystem::resize_file(paths().MacrosFile(),
+                               kMaxMacrosFileSize / sizeof(MacroRecord) * sizeof(MacroRecord));
+  const testing::CommandResult run = Vexelctl("import-macro " + Path("m.macro") + Data());
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(run.err.find("macro.data: it would be larger than 64 MiB"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(Vexelctl("profiles" + Data()).exit_code, 0);
+}
+
 }  // namespace
 }  // namespace vexel
