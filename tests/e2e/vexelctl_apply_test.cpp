@@ -2,13 +2,18 @@
 // receiver alone: the reports the mouse accepted are exactly what
 // `vexelctl reports` says a full apply sends.
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "drivers/sim_process.h"
 #include "support/run_command.h"
+
+extern char** environ;
 
 namespace vexel::testing {
 namespace {
@@ -123,6 +128,22 @@ TEST_F(VexelctlApply, StatusShowsADpiStageChosenOnTheMouse) {
   const CommandResult result = Vexel("status");
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(nlohmann::json::parse(result.out)["mouse_dpi_stage"], 4);
+}
+
+TEST_F(VexelctlApply, WritersDoNotWaitForStatusToListen) {
+  sim.Ctl("unplug wired");
+  sim.Ctl("sleep");  // no battery report: status listens for its whole time
+  std::filesystem::create_directories(data / "store");
+  const std::string store = data / "store";
+  const char* argv[] = {Vexelctl().c_str(), "--data", store.c_str(), "status", nullptr};
+  pid_t status = -1;
+  ASSERT_EQ(posix_spawn(&status, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_EQ(Vexel("import-profile " + ShellQuote(profile)).exit_code, 0);
+  EXPECT_EQ(waitpid(status, nullptr, WNOHANG), 0) << "the import waited for the listen to end";
+  int exit_status = 0;
+  waitpid(status, &exit_status, 0);
+  EXPECT_TRUE(WIFEXITED(exit_status) && WEXITSTATUS(exit_status) == 0) << exit_status;
 }
 
 }  // namespace

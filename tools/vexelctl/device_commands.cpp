@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -22,6 +23,7 @@
 #include "protocol/frame.h"
 #include "protocol/status_codes.h"
 #include "store/record_files.h"
+#include "store/store_files.h"
 #include "store/store_folder.h"
 #include "store/store_lock.h"
 #include "store/utf16_name.h"
@@ -42,17 +44,44 @@ struct SentReport {
   protocol::Delivery delivery = protocol::Delivery::kFailed;
 };
 
-// What a save failure needs to reach the user of a command line.
+// What the mouse reported that the store keeps: the fields a status report
+// changed in the edited profile.
+struct ReportedFields {
+  std::optional<int> dpi_stage;
+  std::optional<int> polling_rate;
+  std::optional<int> light_mode;
+
+  bool Any() const { return dpi_stage || polling_rate || light_mode; }
+  void ApplyTo(ProfileRecord& profile) const {
+    if (dpi_stage) profile.dpi_stage_current = *dpi_stage;
+    if (polling_rate) profile.polling_rate = *polling_rate;
+    if (light_mode) profile.light_mode = *light_mode;
+  }
+};
+
+// What a save failure and the mouse's reports need to reach the user of a
+// command line.
 class SaveWatch final : public SessionObserver {
  public:
   void OnProfilesSaved(std::string_view file, std::string_view error) override {
     if (!error.empty()) failure_ = std::string(file) + ": " + std::string(error);
   }
+  void OnDpiStageFromMouse(int stage, int32_t /*dpi*/) override { reported_.dpi_stage = stage; }
+  void OnPollingRateFromMouse(int rate) override { reported_.polling_rate = rate; }
+  void OnLightModeFromMouse(int mode) override { reported_.light_mode = mode; }
   const std::string& failure() const { return failure_; }
+  const ReportedFields& reported() const { return reported_; }
 
  private:
   std::string failure_;
+  ReportedFields reported_;
 };
+
+std::u16string AddProfileText() {
+  LanguageTable language;
+  language.LoadFile((ProgramFolder() / "res" / "lan.xml").string());
+  return Utf8ToUtf16(language.Text("add_profile_text"));
+}
 
 // The device session over the store in `store_folder`, as the program runs
 // it, with a plain message loop in place of the main window.
@@ -74,10 +103,7 @@ class Session {
   // Opens the links and loads the store, as the program's start-up does.
   void Start() {
     session_.Start();
-    LanguageTable language;
-    language.LoadFile((ProgramFolder() / "res" / "lan.xml").string());
-    session_.AdoptStartupStore(
-        LoadStoreAtStartup(store_, Utf8ToUtf16(language.Text("add_profile_text"))));
+    session_.AdoptStartupStore(LoadStoreAtStartup(store_, AddProfileText()));
     session_.SetBleConnected(session_.links().ble_link != 0);
   }
 
@@ -97,6 +123,7 @@ class Session {
   DeviceSession& session() { return session_; }
   ProfileStore& store() { return store_; }
   const std::string& save_failure() const { return saves_.failure(); }
+  const ReportedFields& reported() const { return saves_.reported(); }
   std::vector<SentReport> Sent() {
     std::lock_guard lock(mutex_);
     return sent_;
@@ -239,16 +266,43 @@ int ShownPercent(int percent) {
   return percent > 100 ? 100 : percent;
 }
 
+// Takes the store lock, reads pro.data again under it (another writer may
+// have changed it meanwhile) and saves it with the reported fields set in the
+// selected profile.
+SaveResult SaveReportedFields(const StorePaths& paths, const ReportedFields& reported) {
+  const StoreLock lock = StoreLock::AcquireForTool(paths.folder);
+  if (!lock) return SaveResult::Failure(paths.ProfilesFile(), lock.error());
+  ProfileList profiles;
+  auto header = MakeZeroHeader();
+  const LoadReport loaded =
+      LoadProfiles(paths, profiles, *header, AddProfileText(), ProfileLoadOptions{false});
+  std::error_code ec;
+  if (loaded.file_missing && std::filesystem::exists(paths.ProfilesFile(), ec)) {
+    return SaveResult::Failure(paths.ProfilesFile(), loaded.error);
+  }
+  reported.ApplyTo(*profiles[static_cast<std::size_t>(header->selected_profile)]);
+  return SaveProfiles(paths, profiles, *header);
+}
+
 int RunStatus(Args args, std::ostream& out, std::ostream& err) {
   bool bad = false;
   const std::filesystem::path store_folder = StoreFolderOption(args, bad);
   if (bad) return BadInput(err, "status", "--data needs a folder");
   if (!args.empty()) return BadInput(err, "status", "usage: vexelctl [--data DIR] status");
 
-  // A DPI stage chosen on the mouse is saved into pro.data.
-  const StoreLock lock = StoreLock::AcquireForTool(store_folder);
-  if (!lock) return BadInput(err, "status", lock.error());
-  Session session(store_folder);
+  // While the program runs, the store and the mouse are its own.
+  if (const StoreLock probe = StoreLock::TryAcquire(store_folder, kToolName);
+      probe.state() == StoreLock::State::kHeldByProgram) {
+    return BadInput(err, "status", probe.error() + "; close it first");
+  }
+  // The listen works on a copy of pro.data, so other writers need not wait
+  // for it; what the mouse reported is saved into the store afterwards.
+  ScratchFolder scratch;
+  if (scratch.path().empty()) return BadInput(err, "status", "cannot make a scratch folder");
+  std::error_code ignored;
+  std::filesystem::copy_file(StorePaths{store_folder}.ProfilesFile(),
+                             StorePaths{scratch.path()}.ProfilesFile(), ignored);
+  Session session(scratch.path());
   session.Start();
   DeviceSession& device = session.session();
   session.PumpUntil(kListenFor, [&] { return device.battery().percent >= 0; });
@@ -273,7 +327,9 @@ int RunStatus(Args args, std::ostream& out, std::ostream& err) {
       << ", \"charging\": \"" << protocol::BatteryStateName(battery.state)
       << "\", \"dpi_stage\": " << dpi_stage + 1 << ", \"dpi\": " << dpi
       << ", \"mouse_dpi_stage\": " << device.ReadMouseDpiStage() << "}\n";
-  return kExitOk;
+  if (!session.reported().Any()) return kExitOk;
+  const SaveResult saved = SaveReportedFields(StorePaths{store_folder}, session.reported());
+  return saved ? kExitOk : BadInput(err, "status", saved.error);
 }
 
 const CommandRegistrar kApply(
