@@ -61,6 +61,10 @@ class GattPlatform {
   // `on_value` runs on the platform's own thread until Unsubscribe returns.
   virtual GattResult<GattSubscription> Subscribe(const GattCharacteristic& characteristic,
                                                  GattNotification on_value) = 0;
+  // Called on the UI thread when the mouse goes away: it must not wait for
+  // the system (a write in progress may hold it for seconds). It ends the
+  // callbacks at once; the system's side of the removal may finish later.
+  // An error only for a subscription it does not know.
   virtual std::optional<GattError> Unsubscribe(GattSubscription subscription) = 0;
 };
 

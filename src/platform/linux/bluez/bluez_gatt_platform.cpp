@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <memory>
+#include <mutex>
 
 #include "platform/linux/bluez/bluez_messages.h"
 #include "platform/linux/bluez/bus_thread.h"
@@ -27,10 +29,20 @@ Objects ReadObjects(BusThread& bus) {
 }  // namespace
 
 struct BluezGattPlatform::Impl {
+  // Whether a subscription's callback may still run. Closed by Unsubscribe on
+  // the calling thread, so no value arrives after it returns, while the bus
+  // calls that end the subscription wait their turn on the bus thread.
+  struct Gate {
+    // Recursive: the callback may end its own subscription.
+    std::recursive_mutex mutex;
+    link::GattNotification on_value;
+    bool open = true;
+  };
+
   // Lives on the bus thread only: created, used and destroyed there.
   struct Subscription {
     std::string characteristic_path;
-    link::GattNotification on_value;
+    std::shared_ptr<Gate> gate;
     sd_bus_slot* slot = nullptr;
   };
 
@@ -39,8 +51,9 @@ struct BluezGattPlatform::Impl {
     bool has_value = false;
     if (ReadValueChanged(message, value, has_value) >= 0 && has_value) {
       // A copy: the callback may end this very subscription.
-      const link::GattNotification on_value = static_cast<Subscription*>(userdata)->on_value;
-      on_value(value);
+      const std::shared_ptr<Gate> gate = static_cast<Subscription*>(userdata)->gate;
+      std::lock_guard lock(gate->mutex);
+      if (gate->open) gate->on_value(value);
     }
     return 0;
   }
@@ -57,6 +70,9 @@ struct BluezGattPlatform::Impl {
 
   std::map<link::GattSubscription, std::unique_ptr<Subscription>> subscriptions;
   link::GattSubscription last_handle = 0;
+  // The gates of the live subscriptions, for any thread.
+  std::mutex gates_mutex;
+  std::map<link::GattSubscription, std::shared_ptr<Gate>> gates;
   BusThread bus;  // last: stopped before the rest goes
 };
 
@@ -127,7 +143,8 @@ link::GattResult<link::GattSubscription> BluezGattPlatform::Subscribe(
   impl_->bus.Run([&](sd_bus* bus) {
     auto subscription = std::make_unique<Impl::Subscription>();
     subscription->characteristic_path = characteristic.id;
-    subscription->on_value = std::move(on_value);
+    subscription->gate = std::make_shared<Impl::Gate>();
+    subscription->gate->on_value = std::move(on_value);
     result = sd_bus_match_signal(bus, &subscription->slot, kBluezService, characteristic.id.c_str(),
                                  kPropertiesInterface, "PropertiesChanged",
                                  &Impl::OnPropertiesChanged, subscription.get());
@@ -139,6 +156,10 @@ link::GattResult<link::GattSubscription> BluezGattPlatform::Subscribe(
       return;
     }
     handle = ++impl_->last_handle;
+    {
+      std::lock_guard lock(impl_->gates_mutex);
+      impl_->gates[handle] = subscription->gate;
+    }
     impl_->subscriptions[handle] = std::move(subscription);
   });
   if (result < 0) return link::GattError{result};
@@ -146,9 +167,23 @@ link::GattResult<link::GattSubscription> BluezGattPlatform::Subscribe(
 }
 
 std::optional<link::GattError> BluezGattPlatform::Unsubscribe(link::GattSubscription subscription) {
-  int result = -ENOTCONN;
-  impl_->bus.Run([&](sd_bus* bus) { result = impl_->Remove(bus, subscription); });
-  if (result < 0) return link::GattError{result};
+  std::shared_ptr<Impl::Gate> gate;
+  {
+    std::lock_guard lock(impl_->gates_mutex);
+    const auto found = impl_->gates.find(subscription);
+    if (found == impl_->gates.end()) return link::GattError{-ENOENT};
+    gate = std::move(found->second);
+    impl_->gates.erase(found);
+  }
+  {
+    // Waits only for a callback under way, never for the bus.
+    std::lock_guard lock(gate->mutex);
+    gate->open = false;
+  }
+  // The bus thread may be inside a write that waits for the mouse (up to the
+  // call time-out): the removal follows it there, the caller goes on.
+  impl_->bus.Post(
+      [impl = impl_.get(), subscription](sd_bus* bus) { impl->Remove(bus, subscription); });
   return std::nullopt;
 }
 

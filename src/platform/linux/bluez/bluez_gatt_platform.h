@@ -2,7 +2,8 @@
 // set): devices, GATT services and characteristics from the object manager,
 // WriteValue as a write with response, StartNotify/StopNotify, and "Value"
 // changes as notifications. Owns a connection and a thread of its own; every
-// call may come from any thread and waits for the bus thread to answer.
+// call may come from any thread and waits for the bus thread to answer, except
+// Unsubscribe, which never waits for the bus (see GattPlatform).
 #pragma once
 
 #include <memory>

@@ -31,15 +31,22 @@ bool BusThread::Run(const Task& task) {
     task(bus_);
     return true;
   }
-  std::future<bool> done;
-  {
-    std::lock_guard lock(mutex_);
-    if (stopping_) return false;
-    queue_.push_back({&task, {}});
-    done = queue_.back().done.get_future();
-    WakeLocked();
-  }
+  std::promise<bool> promise;
+  std::future<bool> done = promise.get_future();
+  if (!Enqueue({task, std::move(promise)})) return false;
   return done.get();
+}
+
+bool BusThread::Post(Task task) {
+  return connected_ && Enqueue({std::move(task), std::nullopt});
+}
+
+bool BusThread::Enqueue(Queued queued) {
+  std::lock_guard lock(mutex_);
+  if (stopping_) return false;
+  queue_.push_back(std::move(queued));
+  WakeLocked();
+  return true;
 }
 
 void BusThread::Main(std::promise<bool> started) {
@@ -78,15 +85,16 @@ int BusThread::OnWake(sd_event_source*, int fd, uint32_t, void* self) {
       next = std::move(thread->queue_.front());
       thread->queue_.pop_front();
     }
-    (*next.task)(thread->bus_);
-    next.done.set_value(true);
+    next.task(thread->bus_);
+    if (next.done) next.done->set_value(true);
   }
 }
 
 void BusThread::Drain() {
   std::lock_guard lock(mutex_);
   stopping_ = true;
-  for (Queued& queued : queue_) queued.done.set_value(false);
+  for (Queued& queued : queue_)
+    if (queued.done) queued.done->set_value(false);
   queue_.clear();
 }
 

@@ -1,7 +1,7 @@
 // One connection to the system bus, used only on a thread of its own: sd-bus
 // objects are not thread-safe, so every use of the connection, signal
 // handlers included, happens on that thread. Other threads hand it work
-// through Run and wait for it.
+// through Run and wait for it, or through Post and go on at once.
 #pragma once
 
 #include <atomic>
@@ -9,6 +9,7 @@
 #include <functional>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 struct sd_bus;
@@ -32,12 +33,17 @@ class BusThread {
   // Runs `task` on the bus thread (at once when called there) and waits for it.
   // false when there is no connection or the thread is stopping.
   bool Run(const Task& task);
+  // Queues `task` for the bus thread, after everything queued before, and
+  // returns without waiting (also on the bus thread itself). A task still
+  // queued when the thread stops is dropped. false when it was not queued.
+  bool Post(Task task);
 
  private:
   struct Queued {
-    const Task* task;
-    std::promise<bool> done;
+    Task task;
+    std::optional<std::promise<bool>> done;  // empty for a posted task
   };
+  bool Enqueue(Queued queued);
 
   void Main(std::promise<bool> started);
   static int OnWake(sd_event_source* source, int fd, uint32_t events, void* self);

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <numeric>
+#include <thread>
 
 #include "link/ble/ble_link.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
@@ -87,6 +90,31 @@ TEST_F(BluezDbusmockTest, FindsTheMouseWritesReportsAndReceivesStatus) {
 
   link.SwitchOff();
   EXPECT_EQ(Mock(std::string("calls ") + kMouseAddress + " fee4 StopNotify").size(), 1u);
+}
+
+TEST_F(BluezDbusmockTest, RemovingTheMouseDoesNotWaitForAWriteInProgress) {
+  Mock(std::string("connect ") + kMouseAddress);
+  testing::TempDir temp;
+  const std::string writing = temp / "writing";
+  Mock(std::string("slow-writes ") + kMouseAddress + " " + writing);
+  const auto eventually = [](auto done) {
+    for (int i = 0; i < 200 && !done(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return done();
+  };
+  BluezGattPlatform platform;
+  link::BleLink link(platform, [](std::span<const uint8_t>) {});
+  link.SwitchOn();
+  std::atomic<bool> written = false;
+  std::thread worker([&] { written = link.BleWrite(std::vector<uint8_t>{1}) == 1; });
+  EXPECT_TRUE(eventually([&] { return std::filesystem::exists(writing); }));
+  link.SwitchOff();  // on the UI thread, as the removal broadcast arrives
+  EXPECT_FALSE(written) << "the removal waited for the write";
+  worker.join();
+  EXPECT_TRUE(written);
+  // The notifications end in the background, once the write is answered.
+  EXPECT_TRUE(eventually(
+      [&] { return !Mock(std::string("calls ") + kMouseAddress + " fee4 StopNotify").empty(); }));
 }
 
 TEST_F(BluezDbusmockTest, ConnectingAndDisconnectingTheMouseAreBroadcast) {

@@ -78,6 +78,12 @@ def notify(address, payload):
          dbus.Array([], signature='s')])
 
 
+def slow_writes(address, marker):
+    """From now on WriteValue creates `marker`, then answers after 2 s."""
+    mock(char_path(address, 'fee3')).AddMethod(
+        CHARACTERISTIC, 'WriteValue', 'aya{sv}', '', f"open({marker!r}, 'w').close(); time.sleep(2)")
+
+
 def calls(address, uuid, method):
     for _, args in mock(char_path(address, uuid)).GetMethodCalls(method):
         if method == 'WriteValue':
@@ -93,6 +99,7 @@ def main(command, *args):
         'connect': lambda address: set_connected(address, True),
         'disconnect': lambda address: set_connected(address, False),
         'notify': notify,
+        'slow-writes': slow_writes,
         'calls': calls,
     }
     commands[command](*args)
