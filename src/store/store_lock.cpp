@@ -37,9 +37,7 @@ std::optional<StoreLockHolder> ReadHolder(int fd) {
 
 std::string InUseLine(const std::filesystem::path& folder,
                       const std::optional<StoreLockHolder>& holder) {
-  const std::string who = holder ? holder->program + " (pid " + std::to_string(holder->pid) + ")"
-                                 : std::string("another program");
-  return "the store in " + folder.string() + " is in use by " + who;
+  return "the store in " + folder.string() + " is in use by " + StoreLockHolderName(holder);
 }
 
 }  // namespace
@@ -144,6 +142,11 @@ StoreLock StoreLock::AcquireForTool(const std::filesystem::path& folder) {
   StoreLock lock = Acquire(folder, kToolName, clock, kToolLockWait);
   if (lock.state() == State::kHeldByProgram) lock.error_ += "; close it first";
   return lock;
+}
+
+std::string StoreLockHolderName(const std::optional<StoreLockHolder>& holder) {
+  return holder ? holder->program + " (pid " + std::to_string(holder->pid) + ")"
+                : std::string("another program");
 }
 
 std::optional<StoreLockHolder> ReadStoreLockHolder(const std::filesystem::path& folder) {

@@ -73,6 +73,9 @@ class [[nodiscard]] StoreLock {
   std::optional<StoreLockHolder> holder_;
 };
 
+// "vexel-mouse (pid 4242)", or "another program" when the holder is unknown.
+std::string StoreLockHolderName(const std::optional<StoreLockHolder>& holder);
+
 // The identity written in a lock file; std::nullopt when it holds none.
 std::optional<StoreLockHolder> ReadStoreLockHolder(const std::filesystem::path& folder);
 

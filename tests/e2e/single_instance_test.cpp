@@ -1,5 +1,6 @@
 // Two starts of the real program: the second exits with code 1 and the first
 // answers (here, without a mouse, with the no-device message box).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -8,8 +9,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
+#include "store/store_lock.h"
 #include "support/run_command.h"
 
 extern char** environ;
@@ -78,6 +82,47 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   kill(again, SIGINT);
   waitpid(again, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  ::unsetenv("VEXEL_VIRTUAL_MOUSE");
+}
+
+TEST(SingleInstance, AProgramOnAStoreInUseEndsWithOneAndWritesNothing) {
+  // A program folder of its own, so the store beside it is a scratch one.
+  TempDir folder;
+  const std::filesystem::path program = folder.path() / "vexel-mouse";
+  std::filesystem::copy_file(kProgram, program);
+  std::filesystem::create_directory_symlink(std::string(VEXEL_BIN_DIR) + "/res", folder / "res");
+  const std::filesystem::path store = folder.path() / "Data" / "ms_1";
+  // As a copy of the program started from another session holds it.
+  const StoreLock holder = StoreLock::TryAcquire(store, kProgramName);
+  ASSERT_TRUE(holder.held()) << holder.error();
+  TempDir runtime;
+  ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+  ::setenv("VEXEL_VIRTUAL_MOUSE", (runtime / "nobody.sock").c_str(), 1);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, (runtime / "err").c_str(), O_WRONLY | O_CREAT,
+                                   0600);
+  const char* argv[] = {program.c_str(), nullptr};
+  pid_t second = -1;
+  ASSERT_EQ(posix_spawn(&second, argv[0], &actions, nullptr, const_cast<char**>(argv), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // Past the single-instance check, SIGTERM closes the box as the user would.
+  EXPECT_TRUE(
+      WaitFor([&] { return std::filesystem::exists(runtime / "Vexel Gaming Mouse.socket"); }));
+  kill(second, SIGTERM);
+  int status = 0;
+  waitpid(second, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+  std::stringstream said;
+  said << std::ifstream(runtime / "err").rdbuf();
+  EXPECT_NE(said.str().find("in use by vexel-mouse (pid " + std::to_string(getpid())),
+            std::string::npos)
+      << said.str();
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(store))
+    names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{kStoreLockFileName});
   ::unsetenv("VEXEL_VIRTUAL_MOUSE");
 }
 

@@ -11,6 +11,8 @@
 
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
+#include "app/msg_wnd.h"
+#include "language/language_table.h"
 #include "messages/app_messages.h"
 #include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
@@ -50,6 +52,27 @@ bool CatchTerminationSignals() {
   return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
 }
 
+// Another live process holds the store: a copy of the program started from
+// another session (where the single-instance check cannot see it) or a
+// vexelctl writer that did not finish. Running on, the two would overwrite
+// each other's saves, so the box names the holder and the program ends.
+bool RefuseStoreInUse(const vexel::StoreLock& lock, vexel::toolkit::Toolkit& toolkit) {
+  using State = vexel::StoreLock::State;
+  if (lock.state() != State::kBusy && lock.state() != State::kHeldByProgram) return false;
+  std::fprintf(stderr, "vexel-mouse: %s\n", lock.error().c_str());
+  vexel::LanguageTable language;
+  language.LoadFile(toolkit.ResourcePath("lan.xml"));
+  toolkit.SetLanguageTable(language);
+  // SIGTERM closes the box as the user would.
+  QSocketNotifier termination(termination_pipe[0], QSocketNotifier::Read);
+  QObject::connect(&termination, &QSocketNotifier::activated,
+                   [] { QApplication::closeAllWindows(); });
+  vexel::CMsgWnd::Show(toolkit, nullptr, "warning_title_text", "store_in_use_text",
+                       vexel::StoreLockHolderName(lock.holder()));
+  toolkit.SetLanguage(nullptr);
+  return true;
+}
+
 int CommandLineLength(int argc, char** argv) {
   int length = 0;
   for (int i = 0; i < argc; ++i) length += static_cast<int>(std::string(argv[i]).size()) + 1;
@@ -85,6 +108,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path program_folder = vexel::ProgramFolder();
   vexel::toolkit::qt::QtToolkit toolkit(clock);
   toolkit.SetResourceFolder((program_folder / "res").string());
+  if (RefuseStoreInUse(store_lock, toolkit)) return 1;
 
   // Bluetooth through BlueZ on the system bus (DBUS_SYSTEM_BUS_ADDRESS when
   // set); it outlives the window, whose session unsubscribes first.
