@@ -13,7 +13,7 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev xkb-data
   xvfb xauth xdotool x11-apps x11-xkb-utils imagemagick dbus python3-dbusmock umockdev libumockdev-dev
   clang libclang-rt-14-dev clang-format
-  fonts-dejavu-core libtinyxml2-dev
+  fonts-dejavu-core libtinyxml2-dev locales
   nlohmann-json3-dev
   python3-pyatspi at-spi2-core gir1.2-atspi-2.0
   libqt6opengl6-dev

@@ -225,8 +225,11 @@ class DeviceSession : private protocol::ApplyHost {
   bool EditProfile(Mutate mutate);
   void HandleDriverBattery(uint16_t value);
   void HandleBleBattery(uint16_t value);
-  // Copies the edited profile over the baseline and saves the store.
-  void CommitStatusChange();
+  // A field the mouse changed by itself: `take` writes it into the edited
+  // profile and into the baseline alone, so it is not sent back and every
+  // other edit not yet sent stays pending. False without an edited profile.
+  template <typename Take>
+  bool TakeFromMouse(Take take);
   // Saves pro.data; the result is the observer's to show.
   void SaveProfiles(bool on_worker);
   void Debug(std::string_view line) const;

@@ -62,16 +62,11 @@ void DeviceSession::TakeBackgroundSaves() {
   for (const auto& [file, error] : saved) observer_->OnProfilesSaved(file, error);
 }
 
-void DeviceSession::CommitStatusChange() {
-  std::unique_ptr<ProfileRecord> copy;
-  {
-    auto access = store_.Lock();
-    if (const ProfileRecord* edited = access->EditedProfile()) {
-      copy = std::make_unique<ProfileRecord>(*edited);
-    }
-  }
-  if (copy) cycle_.SetBaseline(*copy);
-  SaveProfiles(false);
+template <typename Take>
+bool DeviceSession::TakeFromMouse(Take take) {
+  if (!EditProfile(take)) return false;
+  cycle_.TakeIntoBaseline(take);
+  return true;
 }
 
 void DeviceSession::HandleStatus(uint16_t code, uint16_t value) {
@@ -80,14 +75,10 @@ void DeviceSession::HandleStatus(uint16_t code, uint16_t value) {
       if (value < 1 || value > 8) return;
       int32_t dpi = 0;
       const int stage = value - 1;
-      if (!EditProfile([&](ProfileRecord& edited) {
-            edited.dpi_stage_current = stage;
-            dpi = edited.dpi_x[stage];
-          })) {
-        return;
-      }
+      if (!TakeFromMouse([stage](ProfileRecord& p) { p.dpi_stage_current = stage; })) return;
+      EditProfile([&](const ProfileRecord& edited) { dpi = edited.dpi_x[stage]; });
       observer_->OnDpiStageFromMouse(stage, dpi);
-      CommitStatusChange();
+      SaveProfiles(false);
       return;
     }
     case protocol::kStatusPollingRate: {
@@ -96,9 +87,9 @@ void DeviceSession::HandleStatus(uint16_t code, uint16_t value) {
       // unmapped, since the page indexes its options by the rate.
       const int rate = protocol::PollingRateOfIntervalCode(value);
       if (rate < 0) return;
-      if (!EditProfile([&](ProfileRecord& edited) { edited.polling_rate = rate; })) return;
+      if (!TakeFromMouse([rate](ProfileRecord& p) { p.polling_rate = rate; })) return;
       observer_->OnPollingRateFromMouse(rate);
-      CommitStatusChange();
+      SaveProfiles(false);
       return;
     }
     case protocol::kStatusBattery:
@@ -111,13 +102,14 @@ void DeviceSession::HandleStatus(uint16_t code, uint16_t value) {
       return;
     case protocol::kStatusLightMode: {
       const int mode = (value >> 4) & 0x0F;
-      if (!EditProfile([&](ProfileRecord& edited) { edited.light_mode = mode; })) return;
+      if (!TakeFromMouse([mode](ProfileRecord& p) { p.light_mode = mode; })) return;
       observer_->OnLightModeFromMouse(mode);
-      CommitStatusChange();
+      SaveProfiles(false);
       return;
     }
     case protocol::kStatusCommitOnly:
-      if (value >= 1 && value <= 5) CommitStatusChange();
+      // No field: nothing enters the baseline, edits not yet sent stay so.
+      if (value >= 1 && value <= 5) SaveProfiles(false);
       return;
     default:
       return;

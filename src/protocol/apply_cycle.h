@@ -48,10 +48,17 @@ class ApplyCycle {
   void SetFullApplyPending(bool pending) { full_apply_pending_ = pending; }
   bool full_apply_pending() const { return full_apply_pending_; }
 
-  // Replaces the baseline (at start-up, and after a status report changed the
-  // edited profile so that the change is not sent back).
+  // Replaces the baseline (at start-up).
   void SetBaseline(const ProfileRecord& profile);
   ProfileRecord Baseline() const;
+  // Writes into the baseline only the fields the mouse reported (`take`
+  // changes them), so they are not sent back while every other edit not yet
+  // sent stays pending.
+  template <typename Take>
+  void TakeIntoBaseline(Take take) {
+    std::lock_guard lock(baseline_mutex_);
+    take(*last_applied_);
+  }
 
   // Blocks whose last send failed; they are sent again by the next cycle.
   DirtyFlags Undelivered() const;

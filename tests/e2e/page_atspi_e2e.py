@@ -2,10 +2,14 @@
 """Drives the settings page through AT-SPI: types a DPI value into "Stage 3 DPI",
 presses "Apply DPI" and reads the performance report the virtual mouse
 accepted; adds a profile through the name dialog and finds it in pro.data.
+Then, with the cable out and the mouse asleep, adds a profile and applies a
+DPI value, ends the program with SIGTERM and finds both in pro.data.
 
     run_atspi_test.sh /usr/bin/python3 page_atspi_e2e.py BIN_DIR [SCREENSHOT_DIR]
 """
 import json
+import signal
+import struct
 import sys
 
 from atspi_session import vexel_program
@@ -13,6 +17,10 @@ from atspi_session import vexel_program
 PERFORMANCE = "04"
 STAGE_3_CODE_OFFSET = 10  # the third stage's DPI code in the performance report
 CODE_OF_3200_DPI = 73
+STORE_HEADER_SIZE = 164964
+PROFILE_SIZE = 32992
+PROFILE_NAME_BYTES = 200
+DPI_X_OFFSET = 2244
 
 
 def take_screenshots(vexel, folder):
@@ -27,8 +35,43 @@ def take_screenshots(vexel, folder):
     vexel.screenshot(f"{folder}/colour-dialog.png")
     vexel.press(vexel.find(vexel.window_of(preset), "Cancel", "push button", showing=False))
     vexel.press(vexel.find(app, "New profile", showing=False))
-    vexel.type_text(vexel.find(app, "Profile name", showing=False), "Racing")
+    name_box = vexel.find(app, "Profile name", showing=False)
+    vexel.type_text(name_box, "Racing")
     vexel.screenshot(f"{folder}/profile-name-dialog.png")
+    vexel.press(vexel.find(vexel.window_of(name_box), "Cancel", "push button", showing=False))
+
+
+def stored_dpi(path):
+    """Each stored profile's name with its eight DPI values (units of 100)."""
+    data = open(path, "rb").read()
+    profiles = {}
+    for offset in range(STORE_HEADER_SIZE, len(data) - PROFILE_SIZE + 1, PROFILE_SIZE):
+        name = data[offset:offset + PROFILE_NAME_BYTES].decode("utf-16-le", "ignore")
+        profiles[name.split("\0")[0]] = struct.unpack_from("<8i", data, offset + DPI_X_OFFSET)
+    return profiles
+
+
+def asleep_edits_survive_sigterm(vexel):
+    """Nothing can be sent while the cable is out and the mouse sleeps: what the
+    user changed is on disk all the same when the program is ended."""
+    app = vexel.app
+    vexel.ctl("sleep")
+    vexel.ctl("unplug", "wired")
+    vexel.find(app, "Asleep", "label")
+    vexel.press(vexel.find(app, "New profile", showing=False))
+    name_box = vexel.find(app, "Profile name", showing=False)
+    vexel.type_text(name_box, "Night")
+    vexel.press(vexel.find(vexel.window_of(name_box), "OK", "push button", showing=False))
+    vexel.find(app, "Night", showing=False)  # its list entry: the profile is added
+    vexel.type_text(vexel.find(app, "Stage 4 DPI", showing=False), "4500")
+    vexel.press(vexel.find(app, "Apply DPI", showing=False))
+    slider = vexel.find(app, "Stage 4 DPI slider", showing=False)
+    vexel.wait_until(lambda: slider.queryValue().currentValue == 45, "4500 DPI taken")
+    vexel.program.send_signal(signal.SIGTERM)
+    assert vexel.program.wait(timeout=20) == 0, "SIGTERM ends the program normally"
+    stored = stored_dpi(vexel.store_file("pro.data"))
+    assert "Night" in stored, f"the profile added while asleep is lost: {list(stored)}"
+    assert stored["Night"][3] == 45, f"stage 4 is {stored['Night'][3]}, not 45"
 
 
 def page_names():
@@ -80,7 +123,8 @@ def main():
         vexel.wait_until(stored, "the new profile in pro.data")
         if shots:
             take_screenshots(vexel, shots)
-    print("ok: 3200 DPI reached stage 3; the new profile is in pro.data")
+        asleep_edits_survive_sigterm(vexel)
+    print("ok: 3200 DPI reached stage 3; the new profiles are in pro.data")
 
 
 if __name__ == "__main__":

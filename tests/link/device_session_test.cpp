@@ -28,6 +28,31 @@ TEST(DeviceSession, FullApplyOverTheCableSendsEveryBlockInOrderAndSaves) {
   EXPECT_EQ(h.wired.Sent().size(), 5u);
 }
 
+// A report from the mouse takes only the fields it names: a DPI value dragged
+// and a brightness waiting for its delayed apply are still sent by the next.
+TEST(DeviceSession, AStatusReportLeavesEditsNotYetSentPending) {
+  SessionHarness h;
+  h.Start();
+  h.Apply();
+  {
+    auto access = h.store.Lock();
+    access->EditedProfile()->dpi_x[2] = 32;
+    access->EditedProfile()->light_brightness = 1;
+  }
+  for (auto [code, value] : {std::pair{0x1010, 4}, {0x7010, 0x20}, {0x8010, 1}, {0x2010, 2}}) {
+    h.wired.PostStatus(static_cast<uint16_t>(code), static_cast<uint16_t>(value));
+  }
+  h.Pump();
+  const std::size_t before = h.wired.Sent().size();
+  h.Apply();  // "Apply DPI"
+  std::vector<uint8_t> kinds;
+  for (std::size_t i = before; i < h.wired.Sent().size(); ++i)
+    kinds.push_back(h.wired.Sent()[i][0]);
+  ASSERT_EQ(kinds, (std::vector<uint8_t>{0x04, 0x05}));
+  EXPECT_EQ(h.wired.Sent()[before][10], 73);  // 3200 DPI at stage 3
+  EXPECT_EQ(h.Edited().dpi_stage_current, 3) << "the stage the mouse reported";
+}
+
 TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLater) {
   SessionHarness h;
   h.wireless.open_result = 0;

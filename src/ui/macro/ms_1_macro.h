@@ -174,6 +174,9 @@ class CMS_1_Macro : public toolkit::Window {
   // The hooks this editor installed and has not removed yet.
   bool keys_hooked_ = false;
   bool buttons_hooked_ = false;
+  // Button reports are switched on: recording, with the pointer off the
+  // record button.
+  bool buttons_enabled_ = false;
   // The "window" the hook library posts to: this editor's message queue.
   VexelPostTarget hook_window_{};
   HookArrivals hook_arrivals_;

@@ -96,7 +96,7 @@ void CMS_1_Macro::RemoveHooks() {
     CallHook(host_.hooks->removemousehook);
     CallHook(host_.hooks->enablemousehook, 0);
   }
-  keys_hooked_ = buttons_hooked_ = false;
+  keys_hooked_ = buttons_hooked_ = buttons_enabled_ = false;
   hook_target_ = HookTarget::kNone;
 }
 
@@ -169,7 +169,7 @@ void CMS_1_Macro::StopRecording() {
     CallHook(hooks->enablehook, 0);
     CallHook(hooks->mousewheelenable, 0);
   }
-  keys_hooked_ = buttons_hooked_ = false;
+  keys_hooked_ = buttons_hooked_ = buttons_enabled_ = false;
   recording_active_ = 0;
   // Reports still queued behind the stop are dropped.
   if (hook_target_ == HookTarget::kRecording) hook_target_ = HookTarget::kNone;
@@ -179,6 +179,7 @@ void CMS_1_Macro::StopRecording() {
 void CMS_1_Macro::OnRecordButtonHover(bool inside) {
   if (!recording_ || host_.hooks == nullptr) return;
   CallHook(host_.hooks->enablemousehook, inside ? 0 : 1);
+  buttons_enabled_ = !inside;
   if (!inside) buttons_hooked_ = true;
 }
 
@@ -238,10 +239,12 @@ void CMS_1_Macro::StopKeyCapture() {
   }
   keys_hooked_ = false;
   hook_target_ = HookTarget::kNone;
-  // A recording under way gets the keyboard back instead of going deaf.
+  // A recording under way gets the keyboard back instead of going deaf, and
+  // the buttons too: the library switched them off with the last window.
   if (recording_) {
     hook_target_ = HookTarget::kRecording;
     InstallKeyHook();
+    if (buttons_enabled_) CallHook(host_.hooks->enablemousehook, 1);
   }
 }
 

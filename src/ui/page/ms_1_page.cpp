@@ -60,6 +60,9 @@ void CMS_1_Page::LoadStoreAtStartup(std::u16string_view add_profile_text) {
 }
 
 void CMS_1_Page::RequestApply(int delay_ms) {
+  // Saved now, whatever the links do: the apply may not run before the
+  // program ends (cable out, mouse asleep), and it saves again when it does.
+  session_.SaveProfilesFromUiThread();
   if (delay_ms <= 0) {
     main_window_.PostMessage(kMsgApplyRequest);
     return;

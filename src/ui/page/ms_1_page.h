@@ -78,7 +78,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
 
   // ---- Page operations ----
   void RefreshPage();
-  // delay_ms 0: post 1541 now; otherwise restart timer 513 with that period.
+  // Saves pro.data through the store writer, then asks for an apply:
+  // delay_ms 0 posts 1541 now; otherwise timer 513 restarts with that period.
   void RequestApply(int delay_ms = 0);
 
   DeviceSession& session() { return session_; }
@@ -114,6 +115,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   bool OnDpiEditConfirmed(toolkit::Control* sender);
   bool OnDpiEditTyped(toolkit::Control* sender);
   void ConfirmTypedDpiValues();
+  // The box's text differs from the value it shows (the user typed in it).
+  bool DpiTextChanged(int stage);
   bool OnEffectChosen(toolkit::Control* sender, int index);
   void OnMovementMode(bool checked);
   void OnDpiReset();

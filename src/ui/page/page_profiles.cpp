@@ -1,6 +1,7 @@
 // The profile commands of the page: add, delete, rename, restore, export and
 // import. Each changes the store's list and the list control together, then
-// hands the result to the apply cycle (which sends it and saves pro.data).
+// saves pro.data and hands the result to the apply cycle (which sends it and
+// saves again).
 #include <filesystem>
 #include <string>
 

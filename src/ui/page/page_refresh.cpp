@@ -1,5 +1,5 @@
 // Shows the edited profile on every control of the page.
-#include <cstdio>
+#include <charconv>
 #include <string>
 
 #include "toolkit/control.h"
@@ -23,9 +23,13 @@ void SetBackground(toolkit::Control* control, Colour colour) {
 
 void CMS_1_Page::WriteSliderLabels(const ProfileRecord& profile) {
   const toolkit::Toolkit& kit = main_window_.toolkit();
+  // A decimal point whatever the desktop's numeric locale, as the language
+  // file's texts around the number expect.
   char number[32];
-  std::snprintf(number, sizeof(number), "%.1f", profile.light_off_timer * 0.5);
-  SetPlainText(controls_.label_light_off, kit.LanguageText("sleep_timer_1_text") + number + " " +
+  const auto written = std::to_chars(number, number + sizeof(number), profile.light_off_timer * 0.5,
+                                     std::chars_format::fixed, 1);
+  SetPlainText(controls_.label_light_off, kit.LanguageText("sleep_timer_1_text") +
+                                              std::string(number, written.ptr) + " " +
                                               kit.LanguageText("sleep_timer_2_text"));
   SetPlainText(controls_.label_sleep_timer, kit.LanguageText("sleep_timer_3_text") +
                                                 std::to_string(profile.sleep_timer) + " " +

@@ -9,6 +9,7 @@
 #include "messages/app_messages.h"
 #include "toolkit/control.h"
 #include "toolkit/window.h"
+#include "ui/macro/filter_digits.h"
 #include "ui/page/ms_1_page.h"
 
 namespace vexel {
@@ -34,15 +35,6 @@ int DpiUnitsFromText(const std::string& text) {
   (void)end;
   n = std::clamp<long long>(n, kMinDpiUnits * 100, kMaxDpiUnits * 100);
   return static_cast<int>(n / 100);
-}
-
-// Keeps only the decimal digits.
-std::string DigitsOnly(const std::string& text) {
-  std::string digits;
-  for (char c : text) {
-    if (c >= '0' && c <= '9') digits += c;
-  }
-  return digits;
 }
 
 }  // namespace
@@ -119,6 +111,9 @@ bool CMS_1_Page::OnSliderMoved(toolkit::Control* sender, int value) {
 bool CMS_1_Page::OnDpiEditConfirmed(toolkit::Control* sender) {
   const int stage = IndexIn(controls_.edit_dpi, sender);
   if (stage < 0) return false;
+  // Focus passing through a box the user did not change leaves its value
+  // alone: a stage at 0 stays 0 rather than becoming 100.
+  if (!DpiTextChanged(stage)) return true;
   const int units = DpiUnitsFromText(sender->Text());
   EditProfile([stage, units](ProfileRecord& p) { p.dpi_x[stage] = units; });
   SetControlValue(controls_.slider_dpi[stage], units);
@@ -130,22 +125,20 @@ bool CMS_1_Page::OnDpiEditConfirmed(toolkit::Control* sender) {
 // button was pressed without moving it, as assistive tools do) is what the
 // user means to apply.
 void CMS_1_Page::ConfirmTypedDpiValues() {
-  const auto profile = EditedCopy();
-  if (!profile) return;
-  for (int s = 0; s < kDpiStageCount; ++s) {
-    toolkit::Control* edit = controls_.edit_dpi[s];
-    if (edit != nullptr && edit->Text() != std::to_string(profile->dpi_x[s] * 100)) {
-      OnDpiEditConfirmed(edit);
-    }
+  for (toolkit::Control* edit : controls_.edit_dpi) {
+    if (edit != nullptr) OnDpiEditConfirmed(edit);
   }
+}
+
+bool CMS_1_Page::DpiTextChanged(int stage) {
+  const toolkit::Control* edit = controls_.edit_dpi[stage];
+  const auto profile = EditedCopy();
+  return edit != nullptr && profile && edit->Text() != std::to_string(profile->dpi_x[stage] * 100);
 }
 
 bool CMS_1_Page::OnDpiEditTyped(toolkit::Control* sender) {
   if (IndexIn(controls_.edit_dpi, sender) < 0) return false;
-  const std::string text = sender->Text();
-  const std::string digits = DigitsOnly(text);
-  if (digits != text) sender->SetText(digits);
-  sender->SetCaretPosition(static_cast<int>(digits.size()));
+  FilterDigits(*sender, sender->Text());
   return true;
 }
 

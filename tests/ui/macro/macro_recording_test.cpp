@@ -152,13 +152,13 @@ TEST_F(Recording, KeyCaptureSetsTheKeyAndGivesTheKeyboardBack) {
   EXPECT_EQ(StoredSteps(0)[0], Step(225, P, 100));
   EXPECT_EQ(C("ms_1_macro_action_edit").Text(), "Left Shift");
   ASSERT_TRUE(toolkit.Input().Focus(C("ms_1_macro_delay_edit")));
-  Play("C+");
-  EXPECT_EQ(editor->working_count(), 3);
+  Play("m513.0 C+");  // buttons and keys are both recorded again
+  EXPECT_EQ(editor->working_count(), 4);
   ASSERT_TRUE(toolkit.Input().Focus(C("ms_1_macro_action_edit")));
   toolkit.Input().CloseWindow(*editor);
   toolkit.ProcessEvents();
   EXPECT_FALSE(hook.window);
-  EXPECT_EQ(StoredSteps(0).size(), 3u);
+  EXPECT_EQ(StoredSteps(0).size(), 4u);
 }
 
 TEST_F(Recording, ChoosingAnotherMacroEndsTheRecordingInTheFirst) {
