@@ -197,11 +197,21 @@ class VexelProgram(AtspiSession):
                 os.symlink(source, os.path.join(self.folder, name))
         self.app = None
 
-    def start(self):
+    def start(self, unplugged=False):
+        """With `unplugged` the program starts while cable and receiver are out."""
         self.spawn([self.sim, "serve", "--socket", self.socket])
         self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
+        if unplugged:
+            self.ctl("unplug", "wired")
+            self.ctl("unplug", "receiver")
         self.app = self.start_program([os.path.join(self.folder, "vexel-mouse")],
                                       env={"VEXEL_VIRTUAL_MOUSE": self.socket}, log=self.log)
+        self.process = self.processes[-1]
+
+    def ctl(self, *args):
+        """A control command of the virtual mouse (plug, unplug, ...)."""
+        subprocess.run([self.sim, "ctl", "--socket", self.socket, *args], check=True,
+                       capture_output=True)
 
     def store_file(self, name):
         """A file of the first mouse's store (pro.data, macro.data)."""
@@ -248,11 +258,11 @@ def stored_macros(path):
 
 
 @contextlib.contextmanager
-def vexel_program(bin_dir, timeout=20.0):
+def vexel_program(bin_dir, timeout=20.0, unplugged=False):
     work = tempfile.mkdtemp(prefix="vexel-atspi-")
     try:
         with VexelProgram(bin_dir, work, timeout) as vexel:
-            vexel.start()
+            vexel.start(unplugged)
             yield vexel
     except BaseException:
         log = os.path.join(work, "program.log")
