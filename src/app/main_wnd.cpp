@@ -304,7 +304,8 @@ void CMainWnd::ShowOrWarn() {
 void CMainWnd::ShowNoDeviceBox() {
   if (no_device_box_open_) return;
   no_device_box_open_ = true;
-  CMsgWnd::Show(toolkit(), this, "warning_title_text", "no_device_text");
+  CMsgWnd::Show(toolkit(), this, "warning_title_text", "no_device_text",
+                language_.Text("no_device_hint_text"));
   no_device_box_open_ = false;
 }
 

@@ -8,8 +8,8 @@
 #include "app/autostart.h"
 #include "protocol/status_codes.h"
 #include "store/store_folder.h"
-#include "toolkit/headless/headless_menu.h"
 #include "support/main_window_harness.h"
+#include "toolkit/headless/headless_menu.h"
 
 namespace vexel::testing {
 namespace {
@@ -155,8 +155,7 @@ TEST(Autostart, EntryFollowsTheConfigHomeAndTheCopy) {
   TempDir installed;
   std::ofstream(installed.path() / kInstalledMarker).put('\n');
   EXPECT_EQ(AutostartCommand(installed.path()), "vexel-mouse --hidden");
-  EXPECT_EQ(AutostartCommand("/opt/my mouse$"),
-            "\"/opt/my mouse\\\\$/vexel-mouse\" --hidden");
+  EXPECT_EQ(AutostartCommand("/opt/my mouse$"), "\"/opt/my mouse\\\\$/vexel-mouse\" --hidden");
 }
 
 }  // namespace

@@ -90,8 +90,9 @@ TEST_F(GuiE2E, ConnectedHiddenShownAndQuitFromTheTray) {
   EXPECT_TRUE(Visible("no_device_box") && !Visible("device_tab_switch"));
 
   sim.Ctl("plug wired");
-  EXPECT_TRUE(PumpUntil([&] { return window->IsVisible() && !window->IsMinimized(); }));
-  EXPECT_TRUE(Visible("ms_1_wired"));
+  EXPECT_TRUE(PumpUntil([&] {
+    return window->IsVisible() && Visible("ms_1_wired") && Visible("device_tab_switch");
+  }));
 
   // The tray's right click (posted as the tray does): the login entry, then "exit".
   const std::filesystem::path entry = data.path() / "autostart" / "vexel.desktop";

@@ -50,8 +50,8 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   EXPECT_EQ(RunCommand(ShellQuote(kProgram) + " --hidden --bogus").exit_code, 2);
   pid_t first = -1;
   const char* hidden_argv[] = {kProgram.c_str(), "--hidden", nullptr};
-  ASSERT_EQ(posix_spawn(&first, kProgram.c_str(), nullptr, nullptr,
-                        const_cast<char**>(hidden_argv), environ),
+  ASSERT_EQ(posix_spawn(&first, kProgram.c_str(), nullptr, nullptr, const_cast<char**>(hidden_argv),
+                        environ),
             0);
   std::this_thread::sleep_for(std::chrono::seconds(2));
   EXPECT_EQ(VisibleWindows(), 0);
