@@ -91,6 +91,7 @@ TEST_F(MainWindowSaves, SizeAndOpenSectionsComeBackWithinLimits) {
     h.window->PlaceOnScreen();
     EXPECT_EQ(h.window->ScreenRect().Width(), row.width);
     EXPECT_EQ(h.window->ScreenRect().Height(), row.height);
+    EXPECT_EQ(h.window->ScreenRect().left, (1920 - row.width) / 2) << "centred";
     EXPECT_EQ(h.Control("ms_1_check_light").IsChecked(), row.light_open);
     EXPECT_EQ(h.Control("ms_1_ver_light").IsVisible(), row.light_open);
     EXPECT_EQ(h.Control("ms_1_ver_dpi").IsVisible(), row.dpi_open);
