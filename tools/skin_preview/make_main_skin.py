@@ -455,7 +455,7 @@ def main_window():
     return named(widget('QWidget', 'main', {
         'geometry': Rect(0, 0, 800, 572), 'minimumSize': Size(800, 572),
         'styleSheet': main_style() + '\n' + swatch_colours()},
-        dyn={'frameless': True, 'caption': TITLE_BAR_HEIGHT},
+        dyn={'frameless': True, 'caption': TITLE_BAR_HEIGHT, 'resizable': True},
         layout=box('main_layout', True, [title_bar(), progress, no_device, tabs], spacing=0)),
         name_controls)
 

@@ -139,7 +139,8 @@ bool QtWindowBackend::Build(const std::string& layout_path, Window* parent,
   if (options.topmost) flags |= Qt::WindowStaysOnTopHint;
   if (root->property("frameless").toBool()) {
     flags |= Qt::FramelessWindowHint;
-    resizable_edges_ = root->minimumSize() != root->maximumSize();
+    // Without a system frame only the layout can say that the edges resize.
+    resizable_edges_ = root->property("resizable").toBool();
   }
   root->setWindowFlags(flags);
   if (!options.activate) root->setAttribute(Qt::WA_ShowWithoutActivating);

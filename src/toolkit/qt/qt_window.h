@@ -77,8 +77,8 @@ class QtWindowBackend final : public WindowBackend, public QObject {
 
  private:
   void ProcessClose(int code);
-  // A frameless window that may grow is resized from its edges: the window
-  // manager does it once asked (startSystemResize).
+  // A frameless window whose layout says resizable="true" is resized from its
+  // edges: the window manager does it once asked (startSystemResize).
   void WatchEdges();
   bool OnEdgeMouse(QEvent* event);
 
