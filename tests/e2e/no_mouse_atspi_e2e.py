@@ -37,8 +37,8 @@ def main():
         vexel.wait_until(no_mouse_state, "the no-mouse state again, the window still open")
 
         vexel.press(vexel.find(vexel.app, "Close", role="push button"))
-        code = vexel.wait_until(lambda: vexel.process.poll() is not None and
-                                [vexel.process.returncode], "the program to end")
+        code = vexel.wait_until(lambda: vexel.program.poll() is not None and
+                                [vexel.program.returncode], "the program to end")
         assert code == [0], f"exit code {code}"
         runtime = os.environ["XDG_RUNTIME_DIR"]
         for left in ("Vexel Gaming Mouse.lock", "Vexel Gaming Mouse.socket"):

@@ -206,21 +206,19 @@ class VexelProgram(AtspiSession):
             self.ctl("unplug", "receiver")
         self.app = self.start_program([os.path.join(self.folder, "vexel-mouse")],
                                       env={"VEXEL_VIRTUAL_MOUSE": self.socket}, log=self.log)
-        self.process = self.processes[-1]
-
-    def ctl(self, *args):
-        """A control command of the virtual mouse (plug, unplug, ...)."""
-        subprocess.run([self.sim, "ctl", "--socket", self.socket, *args], check=True,
-                       capture_output=True)
+        self.program = self.processes[-1]
 
     def store_file(self, name):
         """A file of the first mouse's store (pro.data, macro.data)."""
         return os.path.join(self.folder, "Data", "ms_1", name)
 
+    def ctl(self, *words):
+        """A command to the virtual mouse ("unplug wired", "sleep", "state")."""
+        return subprocess.run([self.sim, "ctl", "--socket", self.socket, *words], check=True,
+                              capture_output=True, text=True).stdout
+
     def mouse_state(self):
-        out = subprocess.run([self.sim, "ctl", "--socket", self.socket, "state"], check=True,
-                             capture_output=True, text=True).stdout
-        return json.loads(out)
+        return json.loads(self.ctl("state"))
 
     def report(self, report_id):
         """The bytes of the last report the virtual mouse accepted, or None."""
