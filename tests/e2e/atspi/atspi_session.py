@@ -201,9 +201,14 @@ class VexelProgram(AtspiSession):
         """With `unplugged` the program starts while cable and receiver are out."""
         self.spawn([self.sim, "serve", "--socket", self.socket])
         self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
+        def unplugged_link(link):
+            try:
+                return self.ctl("unplug", link) is not None
+            except subprocess.CalledProcessError:
+                return False  # the socket can be there a moment before the mouse answers
+
         for link in ("wired", "receiver") if unplugged else ():
-            # The socket can be there a moment before the mouse answers on it.
-            self.wait_until(lambda: self._answers("unplug", link), f"unplugging the {link}")
+            self.wait_until(lambda: unplugged_link(link), f"unplugging the {link}")
         self.app = self.start_program([os.path.join(self.folder, "vexel-mouse")],
                                       env={"VEXEL_VIRTUAL_MOUSE": self.socket}, log=self.log)
         self.program = self.processes[-1]
@@ -216,13 +221,6 @@ class VexelProgram(AtspiSession):
         """A command to the virtual mouse ("unplug wired", "sleep", "state")."""
         return subprocess.run([self.sim, "ctl", "--socket", self.socket, *words], check=True,
                               capture_output=True, text=True).stdout
-
-    def _answers(self, *words):
-        try:
-            self.ctl(*words)
-            return True
-        except subprocess.CalledProcessError:
-            return False
 
     def mouse_state(self):
         return json.loads(self.ctl("state"))
