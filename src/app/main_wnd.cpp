@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/autostart.h"
 #include "app/dpi_msg.h"
 #include "app/msg_wnd.h"
 #include "messages/app_messages.h"
@@ -16,6 +17,7 @@ namespace vexel {
 namespace {
 
 constexpr int kTrayMenuLift = 50;  // the menu opens above the cursor
+constexpr char kAutostartItem[] = "autostart";
 
 // Under Wayland the hook library sees only input that goes to X11 windows.
 bool WaylandSession() {
@@ -105,6 +107,9 @@ void CMainWnd::OnArrivalWaitOver(uint32_t timer, DriverLink link) {
 void CMainWnd::InitWindow() {
   AddVirtualWindow(kPageVirtualWindow, &page_);
   page_.Initialise();
+  // Before the store's first refresh, which closes what the links rule out.
+  remembered_ = LoadWindowState(WindowStateFile());
+  RestoreSections();
 
   SetIcon(kIcon);
   std::string error;
@@ -180,11 +185,11 @@ void CMainWnd::Notify(const toolkit::Notification& notification) {
 void CMainWnd::OnClick(const toolkit::Notification& notification) {
   const std::string_view name = notification.SenderName();
   if (name == "exit_btn") {
-    if (HasTray()) {
-      Show(false);
-    } else {
-      Minimize();
+    if (!HasTray()) {
+      Close(0);  // nowhere to wait: the program ends and frees the store
+      return;
     }
+    Show(false);
     hidden_for_no_device_ = false;
   } else if (name == "min_btn") {
     Minimize();
@@ -270,6 +275,7 @@ void CMainWnd::OnTrayIcon(intptr_t event) {
     toolkit::Point at = toolkit().CursorPosition();
     at.y -= kTrayMenuLift;
     tray_menu_ = CreateMenu("traymenu.xml", at);
+    if (tray_menu_) tray_menu_->SetChecked(kAutostartItem, AutostartEnabled(autostart_file_));
   }
 }
 
@@ -278,13 +284,16 @@ void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
     ShowOrWarn();
   } else if (command.name == "exit") {
     Close(0);
+  } else if (command.name == kAutostartItem) {
+    ToggleAutostart();
   } else if (command.name.compare(0, 4, "ms_1") == 0) {
     page_.AssignButtonFunction(command.name);
   }
 }
 
 void CMainWnd::ShowOrWarn() {
-  if (window_device_present_ != 1) {
+  // Without a tray the window itself says that the mouse is missing.
+  if (window_device_present_ != 1 && HasTray()) {
     ShowNoDeviceBox();
     return;
   }
@@ -295,7 +304,8 @@ void CMainWnd::ShowOrWarn() {
 void CMainWnd::ShowNoDeviceBox() {
   if (no_device_box_open_) return;
   no_device_box_open_ = true;
-  CMsgWnd::Show(toolkit(), this, "warning_title_text", "no_device_text");
+  CMsgWnd::Show(toolkit(), this, "warning_title_text", "no_device_text",
+                language_.Text("no_device_hint_text"));
   no_device_box_open_ = false;
 }
 
@@ -303,19 +313,14 @@ void CMainWnd::OnDeviceState() {
   window_device_present_ = page_.device_present();
   RefreshTrayBattery();
   AnnounceWaitingAtStart();
-  toolkit::Control* tabs = FindControl("device_tab_switch");
-  if (toolkit::Control* no_device = FindControl("no_device_label")) {
-    no_device->SetVisible(window_device_present_ == 0);
-  }
+  ShowNoMouseState(window_device_present_ == 0);
   if (window_device_present_ != 0) {
-    if (tabs != nullptr) tabs->SelectPage(0);
     if (hidden_for_no_device_) {
       hidden_for_no_device_ = false;
       BringToFront();
     }
     return;
   }
-  if (tabs != nullptr) tabs->SelectPage(-1);
   PutAwayForNoDevice();
 }
 
@@ -341,6 +346,7 @@ void CMainWnd::OnDestroy() {
   // The program ends (exit, closing, SIGTERM): what the user changed is on
   // disk before anything else goes.
   FlushSaves();
+  RememberWindowState();
   CloseDpiIndicator();
   if (hook_entries_.removemousehook != nullptr) hook_entries_.removemousehook();
   if (hook_entries_.removehook != nullptr) hook_entries_.removehook();

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "app/tray_battery.h"
+#include "app/window_state.h"
 #include "language/language_table.h"
 #include "link/arrival_timer.h"
 #include "link/ble/device_presence.h"
@@ -68,8 +71,15 @@ class CMainWnd : public toolkit::Window, private ArrivalTimer {
   void FlushSaves();
 
   // Whether the desktop shows the tray icon: without one the window is never
-  // hidden, only minimised, so that the user can always reach it.
+  // hidden and closing it ends the program, so it is never out of reach.
   bool HasTray() const;
+
+  // Gives the window its remembered size (at least the skin's, at most the
+  // screen's) and centres it. Call after Create.
+  void PlaceOnScreen();
+  // The login entry that the tray menu's "Start with the desktop" writes or
+  // removes, and its command. Without a file the item does nothing.
+  void SetAutostart(std::filesystem::path file, std::string command);
 
  private:
   void OnTimer(uint32_t id);
@@ -97,9 +107,15 @@ class CMainWnd : public toolkit::Window, private ArrivalTimer {
   void RefreshTrayBattery();
   void AnnounceWaitingAtStart();
   void NotifyDesktop(std::string_view body_key, TrayBatteryIcon icon);
-  // Out of the user's way while the mouse is absent: hidden into the tray, or
-  // minimised where there is no tray.
+  // While the mouse is absent the window shows what to do in place of the
+  // page; with a tray it also waits there, hidden.
+  void ShowNoMouseState(bool no_mouse);
   void PutAwayForNoDevice();
+  // Size and open sections (main_wnd_state.cpp).
+  std::filesystem::path WindowStateFile() const;
+  void RestoreSections();
+  void RememberWindowState();
+  void ToggleAutostart();
 
   PageServices services_;
   CMS_1_Page page_;
@@ -117,6 +133,9 @@ class CMainWnd : public toolkit::Window, private ArrivalTimer {
   // The window hid itself because the mouse went away; it comes back with it.
   bool hidden_for_no_device_ = false;
   DesktopNotifier* notifier_ = nullptr;
+  std::optional<WindowState> remembered_;
+  std::filesystem::path autostart_file_;
+  std::string autostart_command_;
   BatteryReading tray_reading_;
   bool tray_reading_shown_ = false;
   LowBatteryWarning low_battery_warning_;

@@ -63,17 +63,20 @@ void CMainWnd::NotifyDesktop(std::string_view body_key, TrayBatteryIcon icon) {
                      .icon = toolkit().ResourcePath(IconFile(icon))});
 }
 
-void CMainWnd::PutAwayForNoDevice() {
-  if (HasTray()) {
-    if (IsVisible()) hidden_for_no_device_ = true;
-    Show(false);
-    return;
+void CMainWnd::ShowNoMouseState(bool no_mouse) {
+  if (toolkit::Control* tabs = FindControl("device_tab_switch")) {
+    tabs->SelectPage(no_mouse ? -1 : 0);
+    tabs->SetVisible(!no_mouse);
   }
-  // Nothing to click in a tray that is not there: the window stays in the
-  // task bar, minimised, and shows the no-device text when restored.
-  if (IsVisible() && !IsMinimized()) hidden_for_no_device_ = true;
-  Show(true);
-  Minimize();
+  if (toolkit::Control* state = FindControl("no_device_box")) state->SetVisible(no_mouse);
+}
+
+void CMainWnd::PutAwayForNoDevice() {
+  // Without a tray there is nothing to click to bring a hidden window back:
+  // it stays as it is, showing the no-mouse state.
+  if (!HasTray()) return;
+  if (IsVisible()) hidden_for_no_device_ = true;
+  Show(false);
 }
 
 }  // namespace vexel

@@ -9,11 +9,14 @@
 //     <menu text="media_text">                   <!-- a sub-menu -->
 //       <item name="ms_1_play_pause" text="play_pause_text" data="65"/>
 //     </menu>
+//     <item name="autostart" text="autostart_text" checked="false"/>
 //     <item name="exit" text="exit_text" visible="false"/>
 //   </menu>
 //
 // `name` is what the command carries; `text` is a language key; `data` is free
-// user data handed back with the command; `visible` defaults to true. Items are
+// user data handed back with the command; `visible` defaults to true; an item
+// with `checked` is a check item (its owner sets the state once the menu is
+// open, Menu::SetChecked). Items are
 // 22 pixels high and the menu frame adds 4 (kMenuItemHeight, kMenuFrameHeight).
 #pragma once
 
@@ -35,6 +38,8 @@ struct MenuItem {
   std::string data;
   bool visible = true;
   bool separator = false;
+  bool checkable = false;
+  bool checked = false;
   std::vector<MenuItem> children;  // non-empty for a sub-menu
 };
 
@@ -44,6 +49,9 @@ struct MenuLayout {
   int VisibleItemCount() const;
   // The item with this name anywhere in the tree (case-insensitive), or nullptr.
   const MenuItem* Find(std::string_view name) const;
+  MenuItem* Find(std::string_view name) {
+    return const_cast<MenuItem*>(static_cast<const MenuLayout*>(this)->Find(name));
+  }
 };
 
 // Untrusted input: false and `error` set on anything malformed.
@@ -69,6 +77,8 @@ class Menu {
   // Acts as if the user chose the item: closes the menu and posts the command.
   // False when no visible item has this name.
   virtual bool Trigger(std::string_view name) = 0;
+  // Ticks or clears a check item; nothing for other items.
+  virtual void SetChecked(std::string_view name, bool checked) = 0;
 };
 
 }  // namespace vexel::toolkit

@@ -38,6 +38,8 @@ bool ParseItems(const tinyxml2::XMLElement& parent, int depth, std::vector<MenuI
       item.name = Attribute(*child, "name");
       item.text = Attribute(*child, "text");
       item.data = Attribute(*child, "data");
+      item.checkable = child->Attribute("checked") != nullptr;
+      item.checked = child->BoolAttribute("checked", false);
       if (tag == "menu") {
         if (!ParseItems(*child, depth + 1, &item.children, error)) return false;
       } else if (item.name.empty()) {

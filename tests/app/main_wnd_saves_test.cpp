@@ -3,6 +3,8 @@
 // still reaches the user, and leaving the program writes what is queued.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/main_window_harness.h"
 
 namespace vexel::testing {
@@ -59,6 +61,41 @@ TEST_F(MainWindowSaves, LeavingTheProgramWritesWhatIsQueued) {
   h.toolkit.ProcessEvents();
   ASSERT_EQ(h.toolkit.quit_code(), 0);
   EXPECT_EQ(StoredStage(h.data.path()), 6) << "on disk when the window is destroyed";
+}
+
+// The next start comes back at the size the window had and with the same
+// sections open; what the state file says is clamped to what fits.
+TEST_F(MainWindowSaves, SizeAndOpenSectionsComeBackWithinLimits) {
+  h.window->PlaceOnScreen();
+  h.window->SetScreenRect({0, 0, 900, 700});
+  h.toolkit.Input().Click(h.Control("ms_1_check_light"));
+  h.toolkit.Input().Click(h.Control("ms_1_check_dpi"));
+  h.window->Close(0);
+  h.toolkit.ProcessEvents();
+  const std::filesystem::path file = h.data.path() / kWindowStateFile;
+  const struct {
+    std::string text;  // empty: as the window left it
+    int width, height;
+    bool light_open, dpi_open;
+  } rows[] = {
+      {"", 900, 700, true, false},
+      {"size 10 10\nopen ms_1_check_dpi\nopen ../x\n", 800, 572, false, true},
+      {"size 5000 4000\n", 1920, 1040, false, false},
+      {"size -1 x9\nopen", 800, 572, false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    h.window.reset();
+    if (!row.text.empty()) std::ofstream(file) << row.text;
+    h.Start();
+    h.window->PlaceOnScreen();
+    EXPECT_EQ(h.window->ScreenRect().Width(), row.width);
+    EXPECT_EQ(h.window->ScreenRect().Height(), row.height);
+    EXPECT_EQ(h.window->ScreenRect().left, (1920 - row.width) / 2) << "centred";
+    EXPECT_EQ(h.Control("ms_1_check_light").IsChecked(), row.light_open);
+    EXPECT_EQ(h.Control("ms_1_ver_light").IsVisible(), row.light_open);
+    EXPECT_EQ(h.Control("ms_1_ver_dpi").IsVisible(), row.dpi_open);
+  }
 }
 
 TEST_F(MainWindowSaves, ARemovalInsideTheArrivalWaitLeavesTheCableClosed) {

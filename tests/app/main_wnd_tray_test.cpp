@@ -3,13 +3,23 @@
 // headless toolkit, the mouse played by the fake driver libraries.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "app/autostart.h"
 #include "protocol/status_codes.h"
+#include "store/store_folder.h"
 #include "support/main_window_harness.h"
+#include "toolkit/headless/headless_menu.h"
 
 namespace vexel::testing {
 namespace {
 
 using enum protocol::BatteryState;
+
+std::string ReadText(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
 
 class MainWindowTray : public ::testing::Test {
  protected:
@@ -75,9 +85,10 @@ TEST_F(MainWindowTray, OnlyAStartWithoutAMouseIsAnnouncedOnce) {
   }
 }
 
-// Without a tray nothing may hide the window: closing and a missing mouse
-// minimise it instead; with a tray both hide it as before.
-TEST_F(MainWindowTray, TheWindowStaysReachableWithoutATray) {
+// Without a tray nothing may hide the window: it shows the no-mouse state in
+// place of the page, a start from the menu brings it forward, and closing it
+// ends the program. With a tray the window waits there, as before.
+TEST_F(MainWindowTray, WithoutATrayTheWindowStaysAndClosingEnds) {
   for (bool tray : {true, false}) {
     SCOPED_TRACE(tray ? "tray" : "no tray");
     MainWindowHarness run;
@@ -85,24 +96,66 @@ TEST_F(MainWindowTray, TheWindowStaysReachableWithoutATray) {
     run.wired.open_result = 0;
     run.Start();
     run.window->Show();
-    run.toolkit.Input().Click(run.Control("exit_btn"));
-    EXPECT_EQ(run.window->IsVisible(), !tray);
-    EXPECT_EQ(run.window->IsMinimized(), !tray);
-
-    run.window->BringToFront();
-    EXPECT_FALSE(run.Control("no_device_label").IsVisible());
+    const auto no_mouse_shown = [&] {
+      return run.Control("no_device_box").IsVisible() &&
+             !run.Control("device_tab_switch").IsVisible();
+    };
+    EXPECT_FALSE(no_mouse_shown());
     run.wireless.PostConnection(false);
     run.toolkit.ProcessEvents();
     EXPECT_EQ(run.window->IsVisible(), !tray);
-    EXPECT_EQ(run.window->IsMinimized(), !tray);
-    EXPECT_TRUE(run.Control("no_device_label").IsVisible());
+    EXPECT_FALSE(run.window->IsMinimized());
+    EXPECT_TRUE(no_mouse_shown());
 
-    run.wired.PostConnection(true);  // the mouse is back: so is the window
+    run.window->Minimize();
+    run.toolkit.ScriptModalClick("btn_ok");
+    run.window->PostMessage(kMsgShowInstance);  // a start from the menu
+    run.toolkit.ProcessEvents();
+    EXPECT_EQ(run.toolkit.ModalLog().size(), tray ? 1u : 0u) << "the no-device box";
+    EXPECT_EQ(run.window->IsVisible() && !run.window->IsMinimized(), !tray);
+
+    run.wired.PostConnection(true);  // the mouse is back: so is the page
     run.toolkit.ProcessEvents();
     run.Advance(1000);  // after the arrival wait
     EXPECT_TRUE(run.window->IsVisible() && !run.window->IsMinimized());
-    EXPECT_FALSE(run.Control("no_device_label").IsVisible());
+    EXPECT_FALSE(no_mouse_shown());
+
+    run.toolkit.Input().Click(run.Control("exit_btn"));
+    run.toolkit.ProcessEvents();
+    EXPECT_EQ(run.window->IsVisible(), false);
+    EXPECT_EQ(run.toolkit.quit_code(), tray ? std::nullopt : std::optional<int>(0));
   }
+}
+
+TEST_F(MainWindowTray, StartWithTheDesktopWritesAndRemovesTheLoginEntry) {
+  const std::filesystem::path entry = h.data.path() / "config/autostart/vexel.desktop";
+  h.Start();
+  h.window->SetAutostart(entry, "vexel-mouse --hidden");
+  const auto checked = [&] {
+    h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
+    h.toolkit.ProcessEvents();
+    auto* menu = static_cast<toolkit::headless::HeadlessMenu*>(h.window->tray_menu());
+    return menu->layout().Find("autostart")->checked;
+  };
+  for (bool on : {true, false}) {
+    EXPECT_EQ(checked(), !on);
+    ASSERT_TRUE(h.window->tray_menu()->Trigger("autostart"));
+    h.toolkit.ProcessEvents();
+    EXPECT_EQ(std::filesystem::exists(entry), on);
+    EXPECT_EQ(ReadText(entry).find("\nExec=vexel-mouse --hidden\n") != std::string::npos, on);
+  }
+  EXPECT_FALSE(checked());
+}
+
+TEST(Autostart, EntryFollowsTheConfigHomeAndTheCopy) {
+  const std::string name = "autostart/io.github.vexel_mouse.VexelMouse.desktop";
+  EXPECT_EQ(AutostartFile("/x/config", "/home/u"), "/x/config/" + name);
+  EXPECT_EQ(AutostartFile("relative", "/home/u"), "/home/u/.config/" + name);
+  EXPECT_EQ(AutostartFile(nullptr, nullptr), "");
+  TempDir installed;
+  std::ofstream(installed.path() / kInstalledMarker).put('\n');
+  EXPECT_EQ(AutostartCommand(installed.path()), "vexel-mouse --hidden");
+  EXPECT_EQ(AutostartCommand("/opt/my mouse$"), "\"/opt/my mouse\\\\$/vexel-mouse\" --hidden");
 }
 
 }  // namespace

@@ -93,13 +93,14 @@ TEST_F(GuiBleE2E, AppliedOverBluetoothFollowsTheMouseAndHidesWhenItGoes) {
   EXPECT_TRUE(PumpUntil([&] { return EditedDpiStage() == 4; }));
 
   ASSERT_EQ(sim->Ctl("ble disconnect"), "ok\n");
-  // Put away: hidden into the tray, or minimised where there is none.
-  EXPECT_TRUE(PumpUntil([&] { return !window->IsVisible() || window->IsMinimized(); }));
+  // Hidden into the tray; where there is none the no-mouse state shows instead.
+  EXPECT_TRUE(PumpUntil(
+      [&] { return window->HasTray() ? !window->IsVisible() : Visible("no_device_box"); }));
   EXPECT_EQ(window->page().session().links().ble_link, 0);
   EXPECT_EQ(window->window_device_present(), 0);
 
   ASSERT_EQ(sim->Ctl("ble connect"), "ok\n");
-  EXPECT_TRUE(PumpUntil([&] { return window->IsVisible() && !window->IsMinimized(); }));
+  EXPECT_TRUE(PumpUntil([&] { return window->IsVisible() && !Visible("no_device_box"); }));
   EXPECT_EQ(window->page().session().links().ble_link, 1);
 }
 

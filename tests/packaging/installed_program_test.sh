@@ -51,6 +51,8 @@ for command in vexel-mouse vexelctl; do
     fail "bin/$command does not lead to the program folder inside the install root"
 done
 [ -f "$root/usr/lib/udev/rules.d/70-vexel-mouse.rules" ] || fail "udev rule missing"
+# Starting with the desktop is the user's choice (the tray menu), never the package's.
+[ -z "$(find "$root" -path '*/autostart/*')" ] || fail "the package installs a login entry"
 
 # Desktop integration.
 desktop=$share/applications/$id.desktop
@@ -100,8 +102,7 @@ grep -q "status" "$scratch/help.log" || fail "vexelctl --help lists no commands"
 grep -q '"wired_link": [1-9]' "$scratch/status.log" ||
   fail "installed vexelctl did not open the cable through its driver library"
 
-# The window shows only while a mouse is present, so a shown window also means
-# the GUI opened the virtual mouse through the installed driver libraries.
+# The window; on this bare X server (no tray) it shows with or without a mouse.
 "${as_user[@]}" "$root/usr/bin/vexel-mouse" >"$scratch/gui.log" 2>&1 &
 gui=$!
 pids+=($gui)

@@ -79,7 +79,7 @@ TEST(UiLayoutTest, RejectsWhatIsNotADesignerFile) {
 TEST(MenuLayoutTest, ParsesItemsSubMenusAndRejectsMalformedFiles) {
   MenuLayout layout;
   std::string error;
-  ASSERT_TRUE(ParseMenuLayout(R"(<menu><item name="a" text="a_text"/><separator/>
+  ASSERT_TRUE(ParseMenuLayout(R"(<menu><item name="a" text="a_text" checked="true"/><separator/>
       <menu text="m"><item name="b" text="b_text" data="7"/></menu>
       <item name="c" visible="false"/></menu>)",
                               &layout, &error))
@@ -87,6 +87,8 @@ TEST(MenuLayoutTest, ParsesItemsSubMenusAndRejectsMalformedFiles) {
   EXPECT_EQ(layout.VisibleItemCount(), 2);
   ASSERT_NE(layout.Find("B"), nullptr);
   EXPECT_EQ(layout.Find("b")->data, "7");
+  EXPECT_TRUE(layout.Find("a")->checkable && layout.Find("a")->checked);
+  EXPECT_FALSE(layout.Find("b")->checkable);
   EXPECT_EQ(layout.Find("m"), nullptr) << "sub-menus are not commands";
 
   for (const char* bad : {"", "<item name='a'/>", "<menu><item/></menu>",

@@ -47,6 +47,8 @@ QLabel#ms_1_sleep_label { color: #f0b429; background: #2a2417; border-radius: 5p
 
 /* Panels and sections */
 QStackedWidget#device_tab_switch, QWidget#ms_1_page { background: #0f1116; }
+QLabel#no_device_label { color: #eef0f4; font-size: 18px; font-weight: bold; }
+QLabel#no_device_hint_label { color: #a3a8b5; font-size: 14px; }
 QFrame[role="panel"] { background: #171a21; border: 1px solid #232732; border-radius: 10px; }
 QCheckBox[role="section"] { font-size: 12px; font-weight: bold; color: #eef0f4; spacing: 8px;
   padding: 8px 2px 7px 2px; border: none; border-bottom: 1px solid #252a35; }

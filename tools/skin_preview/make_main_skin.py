@@ -439,12 +439,25 @@ def main_window():
         'ms_1_page_layout', False, [left_panel(), settings_column()], (12, 12, 12, 12), 12))
     tabs = widget('QStackedWidget', 'device_tab_switch', {'currentIndex': 0}, children=[page])
     progress = widget('QProgressBar', 'apply_progress', {'value': 0, 'textVisible': False})
+    # Shown in place of the page while no mouse is connected.
+    centred = {'alignment': Enum('Qt::AlignCenter'), 'wordWrap': True}
+    no_device = widget('QWidget', 'no_device_box', {'visible': False}, layout=box(
+        'no_device_layout', True, [
+            spacer('no_device_top'),
+            widget('QLabel', 'no_device_label', {'text': 'no_device_text', **centred},
+                   {'textmode': 'key'}),
+            widget('QLabel', 'no_device_hint_label', {'text': 'no_device_hint_text', **centred},
+                   {'textmode': 'key'}),
+            spacer('no_device_bottom'),
+        ], (48, 24, 48, 24), 12))
     # The skin draws its own title bar: no system frame, and the bar drags the window.
+    # The window grows from its edges; it never gets smaller than this.
     return named(widget('QWidget', 'main', {
         'geometry': Rect(0, 0, 800, 572), 'minimumSize': Size(800, 572),
-        'maximumSize': Size(800, 572), 'styleSheet': main_style() + '\n' + swatch_colours()},
-        dyn={'frameless': True, 'caption': TITLE_BAR_HEIGHT},
-        layout=box('main_layout', True, [title_bar(), progress, tabs], spacing=0)), name_controls)
+        'styleSheet': main_style() + '\n' + swatch_colours()},
+        dyn={'frameless': True, 'caption': TITLE_BAR_HEIGHT, 'resizable': True},
+        layout=box('main_layout', True, [title_bar(), progress, no_device, tabs], spacing=0)),
+        name_controls)
 
 
 def dpi_message_window():

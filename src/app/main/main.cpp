@@ -7,17 +7,19 @@
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "app/autostart.h"
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "language/language_table.h"
 #include "messages/app_messages.h"
-#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "platform/linux/dbus_desktop_notifier.h"
+#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/posix/desktop_mouse_settings.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
@@ -79,17 +81,48 @@ int CommandLineLength(int argc, char** argv) {
   return length;
 }
 
+struct Options {
+  bool hidden = false;  // the login entry: no window until asked for
+};
+
+constexpr char kUsage[] = "usage: vexel-mouse [--hidden]\n";
+
+// The options left after Qt took its own; nullopt after an answer or an error
+// on the terminal (exit code in `exit_code`).
+std::optional<Options> ParseOptions(int argc, char** argv, int* exit_code) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view option = argv[i];
+    if (option == vexel::kHiddenOption) {
+      options.hidden = true;
+    } else if (option == "--help" || option == "-h") {
+      std::fputs(kUsage, stdout);
+      *exit_code = 0;
+      return std::nullopt;
+    } else {
+      std::fprintf(stderr, "vexel-mouse: unknown option \"%s\"\n%s", argv[i], kUsage);
+      *exit_code = 2;
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(vexel::kMainWindowClass);
   QApplication::setQuitOnLastWindowClosed(false);  // the tray keeps the program running
+  int exit_code = 0;
+  const std::optional<Options> options = ParseOptions(argc, argv, &exit_code);
+  if (!options) return exit_code;
 
   if (!CatchTerminationSignals()) std::perror("vexel-mouse: signals");
   vexel::SingleInstance instance(vexel::kMainWindowClass);
   if (!instance.BecomeFirst()) {
-    instance.AskFirstToShow();
+    // A login start finds the program running already: it stays out of sight.
+    if (!options->hidden) instance.AskFirstToShow();
     return 1;
   }
   DebugOutput("ilen = " + std::to_string(CommandLineLength(argc, argv)) + "\r\n");
@@ -117,9 +150,9 @@ int main(int argc, char** argv) {
   vexel::PageServices services{clock,          libraries,   hid_probe,
                                program_folder, store_paths, &DebugOutput};
   services.gatt_platform = &bluetooth;
-  auto window = std::make_unique<vexel::CMainWnd>(
-      toolkit, std::move(services), &notifier,
-      std::make_unique<vexel::bluez::BluezPresenceWatcher>());
+  auto window =
+      std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
+                                        std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
@@ -138,9 +171,10 @@ int main(int argc, char** argv) {
     window->Close(0);
   });
   window->page().SetMacroKeyboardLayout(vexel::XkbKeyboardLayout::ForThisSession());
-  window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
-  window->CenterWindow();
-  window->Show();
+  window->SetAutostart(vexel::AutostartFile(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
+                       vexel::AutostartCommand(program_folder));
+  window->PlaceOnScreen();
+  if (!options->hidden) window->Show();
   const int code = toolkit.RunMessageLoop();
   window.reset();  // closes the links and waits for the apply worker
   return code;

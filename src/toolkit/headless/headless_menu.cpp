@@ -24,6 +24,11 @@ bool HeadlessMenu::Trigger(std::string_view name) {
   return true;
 }
 
+void HeadlessMenu::SetChecked(std::string_view name, bool checked) {
+  MenuItem* item = layout_.Find(name);
+  if (item != nullptr && item->checkable) item->checked = checked;
+}
+
 void HeadlessTrayIcon::Click(bool right_button) {
   owner_.PostMessage(callback_message_, 0, right_button ? kTrayRightButtonUp : kTrayLeftButtonUp);
 }

@@ -24,6 +24,7 @@ class HeadlessMenu final : public Menu {
   bool IsOpen() const override { return open_; }
   void Close() override { open_ = false; }
   bool Trigger(std::string_view name) override;
+  void SetChecked(std::string_view name, bool checked) override;
   const MenuLayout& layout() const { return layout_; }
 
  private:

@@ -42,6 +42,8 @@ void QtMenu::AddItems(QMenu* menu, const std::vector<MenuItem>& items) {
       QAction* action = menu->addAction(ToQ(toolkit_.LanguageText(item.text)));
       action->setObjectName(ToQ(item.name));
       action->setData(ToQ(item.data));
+      action->setCheckable(item.checkable);
+      action->setChecked(item.checked);
       auto command = std::make_shared<const MenuCommand>(
           MenuCommand{item.name, toolkit_.LanguageText(item.text), item.data});
       QObject::connect(action, &QAction::triggered, menu_.get(), [this, command] {
@@ -77,6 +79,15 @@ bool QtMenu::Trigger(std::string_view name) {
     }
   }
   return false;
+}
+
+void QtMenu::SetChecked(std::string_view name, bool checked) {
+  const QString wanted = ToQ(name);
+  for (QAction* action : menu_->findChildren<QAction*>()) {
+    if (action->isCheckable() && action->objectName().compare(wanted, Qt::CaseInsensitive) == 0) {
+      action->setChecked(checked);
+    }
+  }
 }
 
 QtTrayIcon::QtTrayIcon(QtToolkit& toolkit, Window& owner, std::string_view icon, const QString& tip,

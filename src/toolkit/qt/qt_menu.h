@@ -26,6 +26,7 @@ class QtMenu final : public Menu {
   bool IsOpen() const override { return menu_ && menu_->isVisible(); }
   void Close() override;
   bool Trigger(std::string_view name) override;
+  void SetChecked(std::string_view name, bool checked) override;
 
  private:
   void AddItems(QMenu* menu, const std::vector<MenuItem>& items);

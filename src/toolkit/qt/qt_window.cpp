@@ -62,6 +62,28 @@ bool TakesWheelOnlyFocused(ControlKind kind) {
   return kind == ControlKind::kSlider || kind == ControlKind::kCombo;
 }
 
+constexpr int kResizeMargin = 5;  // pixels inside each edge that resize the window
+
+Qt::Edges EdgesAt(const QSize& size, const QPointF& position) {
+  Qt::Edges edges;
+  if (position.x() < kResizeMargin) edges |= Qt::LeftEdge;
+  if (position.x() >= size.width() - kResizeMargin) edges |= Qt::RightEdge;
+  if (position.y() < kResizeMargin) edges |= Qt::TopEdge;
+  if (position.y() >= size.height() - kResizeMargin) edges |= Qt::BottomEdge;
+  return edges;
+}
+
+Qt::CursorShape ResizeCursor(Qt::Edges edges) {
+  const bool sideways = edges & (Qt::LeftEdge | Qt::RightEdge);
+  const bool upright = edges & (Qt::TopEdge | Qt::BottomEdge);
+  if (sideways && upright) {
+    const bool falling =
+        edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
+    return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+  }
+  return sideways ? Qt::SizeHorCursor : Qt::SizeVerCursor;
+}
+
 }  // namespace
 
 QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget* parent,
@@ -115,7 +137,11 @@ bool QtWindowBackend::Build(const std::string& layout_path, Window* parent,
   Qt::WindowFlags flags = Qt::Window;
   if (options.tool_window) flags |= Qt::Tool;
   if (options.topmost) flags |= Qt::WindowStaysOnTopHint;
-  if (root->property("frameless").toBool()) flags |= Qt::FramelessWindowHint;
+  if (root->property("frameless").toBool()) {
+    flags |= Qt::FramelessWindowHint;
+    // Without a system frame only the layout can say that the edges resize.
+    resizable_edges_ = root->property("resizable").toBool();
+  }
   root->setWindowFlags(flags);
   if (!options.activate) root->setAttribute(Qt::WA_ShowWithoutActivating);
   caption_height_ = root->property("caption").toInt();
@@ -286,6 +312,32 @@ bool QtWindowBackend::event(QEvent* event) {
   return QObject::event(event);
 }
 
+void QtWindowBackend::WatchEdges() {
+  if (!resizable_edges_ || edge_window_ || !root_ || !root_->windowHandle()) return;
+  // The native window sees every move and press before the child under it.
+  edge_window_ = root_->windowHandle();
+  edge_window_->installEventFilter(this);
+}
+
+bool QtWindowBackend::OnEdgeMouse(QEvent* event) {
+  const bool press = event->type() == QEvent::MouseButtonPress;
+  if (!root_ || (!press && event->type() != QEvent::MouseMove)) return false;
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  const Qt::Edges edges =
+      root_->isMaximized() ? Qt::Edges() : EdgesAt(root_->size(), mouse->position());
+  if (!press) {
+    if (mouse->buttons() != Qt::NoButton) return false;
+    if (edges) {
+      root_->setCursor(ResizeCursor(edges));
+    } else if (edge_cursor_) {
+      root_->unsetCursor();
+    }
+    edge_cursor_ = edges != Qt::Edges();
+    return false;
+  }
+  return edges && mouse->button() == Qt::LeftButton && edge_window_->startSystemResize(edges);
+}
+
 void QtWindowBackend::MoveFocus(QtControl* control, bool notify) {
   if (focus_ == control) return;
   QtControl* previous = focus_;
@@ -297,8 +349,10 @@ void QtWindowBackend::MoveFocus(QtControl* control, bool notify) {
 }
 
 bool QtWindowBackend::eventFilter(QObject* watched, QEvent* event) {
+  if (edge_window_ && watched == edge_window_) return OnEdgeMouse(event);
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget && widget == root_) {
+    if (event->type() == QEvent::Show) WatchEdges();
     if (event->type() == QEvent::Close && open_ && !closing_) {
       // The window manager's close: the window closes with 0 through the loop.
       event->ignore();

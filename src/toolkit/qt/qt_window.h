@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 #include <map>
 #include <memory>
 #include <string>
@@ -76,6 +77,10 @@ class QtWindowBackend final : public WindowBackend, public QObject {
 
  private:
   void ProcessClose(int code);
+  // A frameless window whose layout says resizable="true" is resized from its
+  // edges: the window manager does it once asked (startSystemResize).
+  void WatchEdges();
+  bool OnEdgeMouse(QEvent* event);
 
   QtToolkit& toolkit_;
   QPointer<QWidget> root_;
@@ -84,6 +89,9 @@ class QtWindowBackend final : public WindowBackend, public QObject {
   QtControl* focus_ = nullptr;
   QPointer<QEventLoop> modal_loop_;
   int caption_height_ = 0;
+  bool resizable_edges_ = false;
+  bool edge_cursor_ = false;
+  QPointer<QWindow> edge_window_;
   bool open_ = false;
   bool closing_ = false;
 };

@@ -197,9 +197,18 @@ class VexelProgram(AtspiSession):
                 os.symlink(source, os.path.join(self.folder, name))
         self.app = None
 
-    def start(self):
+    def start(self, unplugged=False):
+        """With `unplugged` the program starts while cable and receiver are out."""
         self.spawn([self.sim, "serve", "--socket", self.socket])
         self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
+        def unplugged_link(link):
+            try:
+                return self.ctl("unplug", link) is not None
+            except subprocess.CalledProcessError:
+                return False  # the socket can be there a moment before the mouse answers
+
+        for link in ("wired", "receiver") if unplugged else ():
+            self.wait_until(lambda: unplugged_link(link), f"unplugging the {link}")
         self.app = self.start_program([os.path.join(self.folder, "vexel-mouse")],
                                       env={"VEXEL_VIRTUAL_MOUSE": self.socket}, log=self.log)
         self.program = self.processes[-1]
@@ -252,11 +261,11 @@ def stored_macros(path):
 
 
 @contextlib.contextmanager
-def vexel_program(bin_dir, timeout=20.0):
+def vexel_program(bin_dir, timeout=20.0, unplugged=False):
     work = tempfile.mkdtemp(prefix="vexel-atspi-")
     try:
         with VexelProgram(bin_dir, work, timeout) as vexel:
-            vexel.start()
+            vexel.start(unplugged)
             yield vexel
     except BaseException:
         log = os.path.join(work, "program.log")
