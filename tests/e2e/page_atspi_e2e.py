@@ -1,12 +1,16 @@
 #!/usr/bin/python3
 """Drives the settings page through AT-SPI: types a DPI value into "Stage 3 DPI",
 presses "Apply DPI" and reads the performance report the virtual mouse
-accepted; adds a profile through the name dialog and finds it in pro.data.
+accepted; adds a profile through the name dialog, confirmed with Enter, and
+finds it in pro.data; the rename dialog offers the name and Escape leaves it;
+the message box answers Escape and Enter.
 
     run_atspi_test.sh /usr/bin/python3 page_atspi_e2e.py BIN_DIR [SCREENSHOT_DIR]
 """
 import json
 import sys
+
+RETURN, ESCAPE = 0xFF0D, 0xFF1B  # X keysyms
 
 from atspi_session import vexel_program
 
@@ -29,6 +33,32 @@ def take_screenshots(vexel, folder):
     vexel.press(vexel.find(app, "New profile", showing=False))
     vexel.type_text(vexel.find(app, "Profile name", showing=False), "Racing")
     vexel.screenshot(f"{folder}/profile-name-dialog.png")
+
+
+def answer_dialogs_by_keyboard(vexel):
+    """Rename offers the current name, selected; Escape cancels. The message
+    box opens with OK focused: Escape keeps the profile, Enter deletes it."""
+    app = vexel.app
+    profiles = vexel.find(app, "Profiles", "list", showing=False)
+    count = profiles.childCount
+    vexel.press(vexel.find(app, "Rename profile", showing=False))
+    name_box = vexel.focused(vexel.find(app, "Profile name"), "the name field")
+    text = name_box.queryText()
+    assert text.getText(0, -1) == "Screen reader", text.getText(0, -1)
+    assert text.getSelection(0)[:2] == (0, len("Screen reader")), text.getSelection(0)
+    vexel.key(ESCAPE)
+
+    def closed(name, role=None):
+        return lambda: not [node for node in vexel.find_all(app, name, role)
+                            if node.getState().contains(vexel.pyatspi.STATE_SHOWING)]
+    vexel.wait_until(closed("Profile name"), "the name dialog closed")
+    for key, left in ((ESCAPE, count), (RETURN, count - 1)):
+        vexel.press(vexel.find(app, "Delete profile", showing=False))
+        ok = vexel.focused(vexel.find(app, "OK", "push button"), "OK of the message box")
+        assert vexel.window_of(ok).getRoleName() == "alert"
+        vexel.key(key)
+        vexel.wait_until(closed("OK", "push button"), "the message box closed")
+        vexel.wait_until(lambda: profiles.childCount == left, f"{left} profiles")
 
 
 def page_names():
@@ -66,9 +96,10 @@ def main():
             raise
 
         vexel.press(vexel.find(app, "New profile", showing=False))
-        name_box = vexel.find(app, "Profile name", showing=False)
+        name_box = vexel.focused(vexel.find(app, "Profile name"), "the name field")
+        assert vexel.window_of(name_box).getRoleName() == "dialog"
         vexel.type_text(name_box, "Screen reader")
-        vexel.press(vexel.find(vexel.window_of(name_box), "OK", "push button", showing=False))
+        vexel.key(RETURN)
         wanted = "Screen reader".encode("utf-16-le")
 
         def stored():
@@ -78,6 +109,7 @@ def main():
             except OSError:
                 return False
         vexel.wait_until(stored, "the new profile in pro.data")
+        answer_dialogs_by_keyboard(vexel)
         if shots:
             take_screenshots(vexel, shots)
     print("ok: 3200 DPI reached stage 3; the new profile is in pro.data")

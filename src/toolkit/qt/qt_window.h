@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -76,6 +77,8 @@ class QtWindowBackend final : public WindowBackend, public QObject {
 
  private:
   void ProcessClose(int code);
+  // Enter and Escape of a dialog; true when taken.
+  bool AnswerKey(const QKeyEvent& key);
 
   QtToolkit& toolkit_;
   QPointer<QWidget> root_;
@@ -83,6 +86,7 @@ class QtWindowBackend final : public WindowBackend, public QObject {
   std::map<const QWidget*, QtControl*> by_widget_;
   QtControl* focus_ = nullptr;
   QPointer<QEventLoop> modal_loop_;
+  WindowRole role_ = WindowRole::kWindow;
   int caption_height_ = 0;
   bool open_ = false;
   bool closing_ = false;

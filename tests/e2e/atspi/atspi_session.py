@@ -159,6 +159,16 @@ class AtspiSession:
                 return
         self.click(node)
 
+    def key(self, keysym):
+        """Presses and releases a key (an X keysym) where the keyboard focus is."""
+        self.pyatspi.Registry.generateKeyboardEvent(keysym, None, self.pyatspi.KEY_SYM)
+
+    def focused(self, node, what):
+        """Waits until `node` has the keyboard focus."""
+        self.wait_until(lambda: node.getState().contains(self.pyatspi.STATE_FOCUSED),
+                        f"the focus on {what}")
+        return node
+
     def type_text(self, node, text):
         node.queryComponent().grabFocus()
         node.queryEditableText().setTextContents(text)
