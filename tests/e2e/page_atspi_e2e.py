@@ -65,14 +65,16 @@ def page_names():
     """Every name a screen reader must find on the page, as the user hears it."""
     stages = [what for n in range(1, 9) for what in (
         f"Stage {n} DPI", f"Stage {n} DPI slider", f"Use stage {n}", f"Stage {n} colour")]
-    options = [f"{what} {k}" for k in (1, 2)
-               for what in ("Lift-off distance", "Ripple control", "Angle snap")]
+    options = [f"{what} {state}" for what, states in (
+        ("Lift-off distance", ("low", "high")), ("Ripple control", ("off", "on")),
+        ("Angle snap", ("off", "on"))) for state in states]
     rates = [f"Polling rate {hz} Hz" for hz in (125, 250, 500, 1000)]
     return stages + options + rates + [
         "Apply DPI", "Reset stages", "Key debounce", "Movement mode", "Lighting effect",
         "Lighting effect over Bluetooth", "Brightness", "Breathing speed", "Light-off timer",
         "Sleep timer", "Light colour", "Profiles", "New profile", "Delete profile",
-        "Rename profile", "Import profile", "Export profile", "Restore defaults", "Apply"]
+        "Rename profile", "Import profile", "Export profile", "Restore defaults", "Apply",
+        "Connected by cable", "Connected by receiver", "Battery"]
 
 
 def main():
@@ -83,6 +85,10 @@ def main():
         # Combo boxes included: Qt would otherwise name them after their item.
         missing = [name for name in page_names() if not vexel.find_all(app, name)]
         assert not missing, f"no control is named {missing}"
+        # Sliders say their value as the page shows it, not their step.
+        spoken = [vexel.find(app, name, "slider", showing=False).description
+                  for name in ("Brightness", "Light-off timer")]
+        assert spoken[0].startswith("Level ") and spoken[1].endswith(" min"), spoken
         vexel.type_text(edit, "3200")
         vexel.press(vexel.find(app, "Apply DPI", showing=False))
 

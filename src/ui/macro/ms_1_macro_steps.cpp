@@ -108,10 +108,13 @@ void CMS_1_Macro::OnScrollTimer(uint32_t id) {
 
 void CMS_1_Macro::ShowEditPage(int page) {
   if (c_->action_edit_tab) c_->action_edit_tab->SelectPage(page);
-  // Save and cancel act on the step being edited, so they wait for one.
+  // Save and cancel act on the step being edited: they show, under its
+  // fields, only while there is one.
+  const bool editing = page != kEditClosed;
   for (toolkit::Control* button : {c_->save_btn, c_->cancel_btn}) {
-    if (button) button->SetEnabled(page != kEditClosed);
+    if (button) button->SetEnabled(editing);
   }
+  if (c_->savedata_tab) c_->savedata_tab->SetVisible(editing);
 }
 
 void CMS_1_Macro::ShowActionEditor(bool open) {
