@@ -87,8 +87,9 @@ def main():
         assert not missing, f"no control is named {missing}"
         # Sliders say their value as the page shows it, not their step.
         spoken = [vexel.find(app, name, "slider", showing=False).description
-                  for name in ("Brightness", "Light-off timer")]
+                  for name in ("Brightness", "Light-off timer", "Stage 1 DPI slider")]
         assert spoken[0].startswith("Level ") and spoken[1].endswith(" min"), spoken
+        assert spoken[2] == "500 DPI", spoken
         vexel.type_text(edit, "3200")
         vexel.press(vexel.find(app, "Apply DPI", showing=False))
 

@@ -117,6 +117,7 @@ TEST(LanguageTable, TheLocalePicksTheTranslationOverEnglish) {
   ASSERT_TRUE(LoadLanguageTables(table, base, "yy", &error));
   EXPECT_EQ(table.Text("a_text") + table.Text("b_text"), "AB");
   EXPECT_NE(error.find("lan.yy.xml"), std::string::npos);
+  EXPECT_FALSE(table.AddFile(base + "lan.yy.xml") || table.AddFile(base + "lan.zz.xml"));
   std::filesystem::remove_all(folder);
 }
 

@@ -67,9 +67,7 @@ void CMS_1_Page::RefreshPage() {
   SelectOptionAt(controls_.option_dpi_step, profile.dpi_stage_current);
   for (int s = 0; s < kDpiStageCount; ++s) {
     SetControlValue(controls_.slider_dpi[s], profile.dpi_x[s]);
-    const std::string dpi = std::to_string(profile.dpi_x[s] * 100);
-    SetPlainText(controls_.label_dpi[s], dpi);
-    SetPlainText(controls_.edit_dpi[s], dpi);
+    ShowDpiStage(s, profile.dpi_x[s]);
     SetBackground(controls_.btn_dpi_color[s], profile.dpi_colour[s]);
   }
 
