@@ -89,6 +89,7 @@ class AtspiSession:
     def start_program(self, argv, env=None, names=PROGRAM_NAMES, log=None):
         """Starts the program with accessibility on; returns its application."""
         full_env = dict(os.environ)
+        full_env["LC_ALL"] = "C.UTF-8"  # English names, whatever the machine's locale
         full_env.update(env or {})
         full_env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         full_env.setdefault("QT_QPA_PLATFORM", "xcb")
