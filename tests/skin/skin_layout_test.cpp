@@ -223,9 +223,9 @@ TEST(AccessibleNamesTest, ControlsCarryTheNamesScreenReadersAnnounce) {
                                              "QListWidget", "ColorPalette"};
   vexel::LanguageTable english;
   ASSERT_TRUE(english.LoadFile(std::string(VEXEL_SOURCE_DIR) + "/res/lan.xml"));
-  for (const char* file : {"main.xml", "DpiColorDialog.xml", "MS/MS_1/profilename.xml",
-                           "MS/MS_1/selectmacro.xml", "MS/MS_1/ms_1_macropage.xml",
-                           "shortcut.xml"}) {
+  for (const char* file :
+       {"main.xml", "DpiColorDialog.xml", "MS/MS_1/profilename.xml", "MS/MS_1/selectmacro.xml",
+        "MS/MS_1/ms_1_macropage.xml", "shortcut.xml"}) {
     const Layout layout(file);
     ASSERT_TRUE(layout.loaded()) << file;
     std::map<std::string, std::string> named;  // accessible name -> control
