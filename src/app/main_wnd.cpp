@@ -113,11 +113,11 @@ void CMainWnd::InitWindow() {
 
   SetIcon(kIcon);
   std::string error;
-  if (language_.LoadFile(toolkit().ResourcePath("lan.xml"), &error)) {
+  if (LoadLanguageTables(language_, toolkit().ResourcePath(""), MessagesLanguage(std::getenv),
+                         &error)) {
     toolkit().SetLanguageTable(language_);
-  } else {
-    toolkit().Trace("lan.xml: " + error);
   }
+  if (!error.empty()) toolkit().Trace("language: " + error);
   const std::string title = language_.Text("mouse_name_text");
   tray_icon_ = toolkit().CreateTrayIcon(*this, kIcon, title, kMsgTrayIcon);
   SetTitle(title);

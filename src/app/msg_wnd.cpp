@@ -24,7 +24,9 @@ CMsgWnd::CMsgWnd(toolkit::Toolkit& toolkit, std::string title_key, std::string m
 int CMsgWnd::Show(toolkit::Toolkit& toolkit, toolkit::Window* parent, std::string_view title_key,
                   std::string_view message_key, std::string_view detail) {
   CMsgWnd box(toolkit, std::string(title_key), std::string(message_key), std::string(detail));
-  if (!box.Create(parent, {.tool_window = true, .visible = false})) return kCancel;
+  if (!box.Create(parent,
+                  {.role = toolkit::WindowRole::kAlert, .tool_window = true, .visible = false}))
+    return kCancel;
   box.CenterWindow();
   return box.ShowModal() == kOk ? kOk : kCancel;
 }

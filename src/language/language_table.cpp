@@ -2,7 +2,9 @@
 
 #include <tinyxml2.h>
 
+#include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -19,21 +21,42 @@ void SetError(std::string* error, std::string message) {
 
 }  // namespace
 
-bool LanguageTable::LoadFile(const std::string& path, std::string* error) {
+bool LanguageTable::ReadFile(const std::string& path, Texts* texts, std::string* error) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
   if (!file || !(content << file.rdbuf())) {
     SetError(error, path + ": cannot read the file");
     return false;
   }
-  if (!LoadText(content.str(), error)) {
+  if (!Parse(content.str(), texts, error)) {
     if (error) *error = path + ": " + *error;
     return false;
   }
   return true;
 }
 
+bool LanguageTable::LoadFile(const std::string& path, std::string* error) {
+  Texts texts;
+  if (!ReadFile(path, &texts, error)) return false;
+  texts_ = std::move(texts);
+  return true;
+}
+
+bool LanguageTable::AddFile(const std::string& path, std::string* error) {
+  Texts texts;
+  if (!ReadFile(path, &texts, error)) return false;
+  for (auto& [key, text] : texts) texts_.insert_or_assign(key, std::move(text));
+  return true;
+}
+
 bool LanguageTable::LoadText(std::string_view xml, std::string* error) {
+  Texts texts;
+  if (!Parse(xml, &texts, error)) return false;
+  texts_ = std::move(texts);
+  return true;
+}
+
+bool LanguageTable::Parse(std::string_view xml, Texts* texts, std::string* error) {
   tinyxml2::XMLDocument document;
   if (document.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) {
     SetError(error, document.ErrorStr());
@@ -44,7 +67,6 @@ bool LanguageTable::LoadText(std::string_view xml, std::string* error) {
     SetError(error, std::string("the root element must be <") + kRootName + ">");
     return false;
   }
-  std::unordered_map<std::string, std::string> texts;
   for (const auto* entry = root->FirstChildElement(kEntryName); entry;
        entry = entry->NextSiblingElement(kEntryName)) {
     const char* key = entry->Attribute(kKeyAttribute);
@@ -54,9 +76,8 @@ bool LanguageTable::LoadText(std::string_view xml, std::string* error) {
       return false;
     }
     const char* text = entry->GetText();
-    texts.insert_or_assign(key, text ? text : "");
+    texts->insert_or_assign(key, text ? text : "");
   }
-  texts_ = std::move(texts);
   return true;
 }
 
@@ -67,6 +88,32 @@ std::string LanguageTable::Text(std::string_view key) const {
 
 bool LanguageTable::Has(std::string_view key) const {
   return texts_.find(std::string(key)) != texts_.end();
+}
+
+std::string MessagesLanguage(const std::function<const char*(const char*)>& env) {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = env(variable);
+    if (!value || value[0] == '\0') continue;
+    // "de_DE.UTF-8", "de@euro", "de": the letters before the territory,
+    // codeset or modifier. "C", "C.UTF-8" and "POSIX" are the untranslated
+    // program.
+    std::string language;
+    for (const char* c = value; std::islower(static_cast<unsigned char>(*c)); ++c) {
+      language += *c;
+    }
+    return language;
+  }
+  return {};
+}
+
+bool LoadLanguageTables(LanguageTable& table, const std::string& folder, std::string_view language,
+                        std::string* error) {
+  if (!table.LoadFile(folder + "lan.xml", error)) return false;
+  if (language.empty()) return true;
+  const std::string translation = folder + "lan." + std::string(language) + ".xml";
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(translation, ignored)) table.AddFile(translation, error);
+  return true;
 }
 
 }  // namespace vexel

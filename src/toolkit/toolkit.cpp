@@ -33,6 +33,16 @@ std::string Toolkit::LanguageText(std::string_view key) const {
   return language_ ? language_(key) : std::string(key);
 }
 
+std::string Toolkit::ControlText(std::string_view key, std::string_view control_name) const {
+  std::string text = LanguageText(key);
+  const std::size_t number = control_name.find_last_not_of("0123456789") + 1;
+  const std::size_t slot = text.find("%d");
+  if (slot != std::string::npos && number < control_name.size()) {
+    text.replace(slot, 2, control_name.substr(number));
+  }
+  return text;
+}
+
 void Toolkit::SetTraceSink(std::function<void(std::string_view)> sink) {
   trace_ = std::move(sink);
 }

@@ -60,6 +60,10 @@ class Toolkit {
     SetLanguage([&table](std::string_view key) { return table.Text(key); });
   }
   std::string LanguageText(std::string_view key) const;
+  // The text of a key the skin gives a control for screen readers and
+  // tooltips ("accessibleName", "toolTip"): a "%d" in it becomes the number
+  // that ends the control's name ("ms_1_btn_key_7": 7).
+  std::string ControlText(std::string_view key, std::string_view control_name) const;
 
   // The toolkit's trace: diagnostics such as a control missing from a layout.
   // Default: standard error.

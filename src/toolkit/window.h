@@ -44,7 +44,14 @@ struct Message {
   std::shared_ptr<const MenuCommand> menu_command;
 };
 
+// What assistive technologies call a window. Dialogs and alerts also answer
+// the keyboard: Enter presses the focused or the default button, Escape
+// closes with 0, and the default button has the focus when they open unless
+// InitWindow gave it to a field.
+enum class WindowRole { kWindow, kDialog, kAlert };
+
 struct WindowOptions {
+  WindowRole role = WindowRole::kWindow;
   bool tool_window = false;  // no task-bar entry
   bool topmost = false;      // stays above other windows
   bool activate = true;      // takes the focus when shown

@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """Drives the settings page through AT-SPI: types a DPI value into "Stage 3 DPI",
 presses "Apply DPI" and reads the performance report the virtual mouse
-accepted; adds a profile through the name dialog and finds it in pro.data.
-Then, with the cable out and the mouse asleep, adds a profile and applies a
-DPI value, ends the program with SIGTERM and finds both in pro.data.
+accepted; adds a profile through the name dialog, confirmed with Enter, and
+finds it in pro.data; the rename dialog offers the name and Escape leaves it;
+the message box answers Escape and Enter. Then, with the cable out and the
+mouse asleep, adds a profile and applies a DPI value, ends the program with
+SIGTERM and finds both in pro.data.
 
     run_atspi_test.sh /usr/bin/python3 page_atspi_e2e.py BIN_DIR [SCREENSHOT_DIR]
 """
@@ -11,6 +13,8 @@ import json
 import signal
 import struct
 import sys
+
+RETURN, ESCAPE = 0xFF0D, 0xFF1B  # X keysyms
 
 from atspi_session import vexel_program
 
@@ -74,18 +78,46 @@ def asleep_edits_survive_sigterm(vexel):
     assert stored["Night"][3] == 45, f"stage 4 is {stored['Night'][3]}, not 45"
 
 
+def answer_dialogs_by_keyboard(vexel):
+    """Rename offers the current name, selected; Escape cancels. The message
+    box opens with OK focused: Escape keeps the profile, Enter deletes it."""
+    app = vexel.app
+    profiles = vexel.find(app, "Profiles", "list", showing=False)
+    count = profiles.childCount
+    vexel.press(vexel.find(app, "Rename profile", showing=False))
+    name_box = vexel.focused(vexel.find(app, "Profile name"), "the name field")
+    text = name_box.queryText()
+    assert text.getText(0, -1) == "Screen reader", text.getText(0, -1)
+    assert text.getSelection(0)[:2] == (0, len("Screen reader")), text.getSelection(0)
+    vexel.key(ESCAPE)
+
+    def closed(name, role=None):
+        return lambda: not [node for node in vexel.find_all(app, name, role)
+                            if node.getState().contains(vexel.pyatspi.STATE_SHOWING)]
+    vexel.wait_until(closed("Profile name"), "the name dialog closed")
+    for key, left in ((ESCAPE, count), (RETURN, count - 1)):
+        vexel.press(vexel.find(app, "Delete profile", showing=False))
+        ok = vexel.focused(vexel.find(app, "OK", "push button"), "OK of the message box")
+        assert vexel.window_of(ok).getRoleName() == "alert"
+        vexel.key(key)
+        vexel.wait_until(closed("OK", "push button"), "the message box closed")
+        vexel.wait_until(lambda: profiles.childCount == left, f"{left} profiles")
+
+
 def page_names():
     """Every name a screen reader must find on the page, as the user hears it."""
     stages = [what for n in range(1, 9) for what in (
         f"Stage {n} DPI", f"Stage {n} DPI slider", f"Use stage {n}", f"Stage {n} colour")]
-    options = [f"{what} {k}" for k in (1, 2)
-               for what in ("Lift-off distance", "Ripple control", "Angle snap")]
+    options = [f"{what} {state}" for what, states in (
+        ("Lift-off distance", ("low", "high")), ("Ripple control", ("off", "on")),
+        ("Angle snap", ("off", "on"))) for state in states]
     rates = [f"Polling rate {hz} Hz" for hz in (125, 250, 500, 1000)]
     return stages + options + rates + [
         "Apply DPI", "Reset stages", "Key debounce", "Movement mode", "Lighting effect",
         "Lighting effect over Bluetooth", "Brightness", "Breathing speed", "Light-off timer",
         "Sleep timer", "Light colour", "Profiles", "New profile", "Delete profile",
-        "Rename profile", "Import profile", "Export profile", "Restore defaults", "Apply"]
+        "Rename profile", "Import profile", "Export profile", "Restore defaults", "Apply",
+        "Connected by cable", "Connected by receiver", "Battery"]
 
 
 def main():
@@ -96,6 +128,11 @@ def main():
         # Combo boxes included: Qt would otherwise name them after their item.
         missing = [name for name in page_names() if not vexel.find_all(app, name)]
         assert not missing, f"no control is named {missing}"
+        # Sliders say their value as the page shows it, not their step.
+        spoken = [vexel.find(app, name, "slider", showing=False).description
+                  for name in ("Brightness", "Light-off timer", "Stage 1 DPI slider")]
+        assert spoken[0].startswith("Level ") and spoken[1].endswith(" min"), spoken
+        assert spoken[2] == "500 DPI", spoken
         vexel.type_text(edit, "3200")
         vexel.press(vexel.find(app, "Apply DPI", showing=False))
 
@@ -109,9 +146,10 @@ def main():
             raise
 
         vexel.press(vexel.find(app, "New profile", showing=False))
-        name_box = vexel.find(app, "Profile name", showing=False)
+        name_box = vexel.focused(vexel.find(app, "Profile name"), "the name field")
+        assert vexel.window_of(name_box).getRoleName() == "dialog"
         vexel.type_text(name_box, "Screen reader")
-        vexel.press(vexel.find(vexel.window_of(name_box), "OK", "push button", showing=False))
+        vexel.key(RETURN)
         wanted = "Screen reader".encode("utf-16-le")
 
         def stored():
@@ -121,6 +159,7 @@ def main():
             except OSError:
                 return False
         vexel.wait_until(stored, "the new profile in pro.data")
+        answer_dialogs_by_keyboard(vexel)
         if shots:
             take_screenshots(vexel, shots)
         asleep_edits_survive_sigterm(vexel)

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "language/language_table.h"
+
 namespace {
 
 using tinyxml2::XMLElement;
@@ -211,20 +213,31 @@ TEST_F(MainSkinTest, EveryImageOfTheStyleSheetsExists) {
 }  // namespace
 
 // Screen readers name a control by its accessible name, else by its text:
-// every interactive control of the page and its dialogs has one, and no two
-// numbered controls (one per stage, preset, rate) share an accessible name, as
-// a row copied without renumbering would.
+// every interactive control of the page and its dialogs has one, the names
+// and tooltips are keys with a text in lan.xml, and no two numbered controls
+// (one per stage, preset, rate) share a name, as a row copied without
+// renumbering would.
 TEST(AccessibleNamesTest, ControlsCarryTheNamesScreenReadersAnnounce) {
   const std::set<std::string> interactive = {"QPushButton", "QCheckBox",   "QRadioButton",
                                              "QSlider",     "QComboBox",   "QLineEdit",
                                              "QListWidget", "ColorPalette"};
-  for (const char* file : {"main.xml", "DpiColorDialog.xml", "MS/MS_1/profilename.xml"}) {
+  vexel::LanguageTable english;
+  ASSERT_TRUE(english.LoadFile(std::string(VEXEL_SOURCE_DIR) + "/res/lan.xml"));
+  for (const char* file :
+       {"main.xml", "DpiColorDialog.xml", "MS/MS_1/profilename.xml", "MS/MS_1/selectmacro.xml",
+        "MS/MS_1/ms_1_macropage.xml", "shortcut.xml"}) {
     const Layout layout(file);
     ASSERT_TRUE(layout.loaded()) << file;
     std::map<std::string, std::string> named;  // accessible name -> control
     for (const auto& [name, widgets] : layout.widgets()) {
       const XMLElement& widget = *widgets.front();
-      const std::string accessible = PropertyText(widget, "accessibleName");
+      std::string accessible = PropertyText(widget, "accessibleName");
+      for (const std::string& key : {accessible, PropertyText(widget, "toolTip")}) {
+        EXPECT_TRUE(key.empty() || english.Has(key)) << file << ": " << name << ": " << key;
+      }
+      if (const std::size_t slot = english.Text(accessible).find("%d"); slot != std::string::npos) {
+        accessible = english.Text(accessible).replace(slot, 2, name.substr(name.rfind('_') + 1));
+      }
       if (!accessible.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) {
         const auto [seen, fresh] = named.try_emplace(accessible, name);
         EXPECT_TRUE(fresh) << file << ": " << name << " and " << seen->second << " are both \""

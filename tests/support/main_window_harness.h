@@ -2,6 +2,7 @@
 // fake driver libraries and a store in a temporary folder.
 #pragma once
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ namespace vexel::testing {
 class MainWindowHarness {
  public:
   MainWindowHarness() {
+    // The program picks its language by the locale: tests read English.
+    setenv("LC_ALL", "C.UTF-8", 1);
     toolkit.SetResourceFolder(std::string(VEXEL_SOURCE_DIR) + "/res");
     toolkit.SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
     toolkit.SetScreen({0, 0, 1920, 1080}, {0, 0, 1920, 1040});

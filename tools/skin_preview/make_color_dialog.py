@@ -34,7 +34,8 @@ def _swatch_rules():
 def _channel_cells():
     cells = []
     for row, (letter, name, spoken) in enumerate(
-            [('R', 'r_edit', 'Red'), ('G', 'g_edit', 'Green'), ('B', 'b_edit', 'Blue')]):
+            [('R', 'r_edit', 'name_red_text'), ('G', 'g_edit', 'name_green_text'),
+             ('B', 'b_edit', 'name_blue_text')]):
         cells.append((row, 0, widget('QLabel', f'{name}_caption', {'text': letter})))
         cells.append((row, 1, widget('QLineEdit', name, {
             'text': '0', 'maxLength': 3, 'accessibleName': spoken,
@@ -44,7 +45,7 @@ def _channel_cells():
 
 def color_dialog_window():
     palette = widget('ColorPalette', 'ColorPallet', {
-        'minimumSize': Size(150, 104), 'accessibleName': 'Colour palette',
+        'minimumSize': Size(150, 104), 'accessibleName': 'name_colour_palette_text',
         'cursor': 'CrossCursor'})
     side = widget('QWidget', 'color_side', layout=box('color_side_layout', True, [
         widget('QLabel', 'color_show_control', {'text': '', 'minimumSize': Size(0, 26)}),
@@ -53,14 +54,14 @@ def color_dialog_window():
     ], spacing=4))
     top = box('color_top_layout', False, [palette, side], spacing=8)
     swatches = [(i // 8, i % 8, widget('QPushButton', f'mouse_dpi_color_{n}', {
-        'text': '', 'accessibleName': f'Colour preset {n}', 'cursor': 'PointingHandCursor',
+        'text': '', 'accessibleName': 'name_colour_preset_n_text', 'cursor': 'PointingHandCursor',
         'minimumSize': Size(22, 14), 'maximumSize': Size(26, 14)}, {'role': 'preset'}))
         for i, n in enumerate(range(1, len(PRESETS) + 1))]
     buttons = box('color_button_layout', False, [
         spacer('color_button_stretch', horizontal=True),
-        widget('QPushButton', 'confirm_btn', {'text': 'ok_text', 'accessibleName': 'OK',
+        widget('QPushButton', 'confirm_btn', {'text': 'ok_text', 'accessibleName': 'ok_text',
                                               'default': True}, {'textmode': 'key'}),
-        widget('QPushButton', 'cancel_btn', {'text': 'cancel_text', 'accessibleName': 'Cancel'},
+        widget('QPushButton', 'cancel_btn', {'text': 'cancel_text', 'accessibleName': 'cancel_text'},
                {'textmode': 'key'}),
     ], spacing=8)
     frame = widget('QFrame', 'color_frame', layout=box('color_frame_layout', True, [

@@ -55,6 +55,11 @@ HeadlessControl::~HeadlessControl() {
   window_.ForgetControl(this);
 }
 
+std::string HeadlessControl::AccessibleName() const {
+  return accessible_name_.empty() ? accessible_name_
+                                  : window_.toolkit().ControlText(accessible_name_, name_);
+}
+
 void HeadlessControl::SetFocus() {
   window_.MoveFocus(this, false);
 }

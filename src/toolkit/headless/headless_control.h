@@ -70,7 +70,7 @@ class HeadlessControl final : public Control {
   void SetBackgroundImage(std::string_view image) override { background_image_ = image; }
 
   Rect Position() const override;
-  std::string AccessibleName() const override { return accessible_name_; }
+  std::string AccessibleName() const override;
   std::string AccessibleDescription() const override { return accessible_description_; }
   void SetAccessibleDescription(std::string_view description) override {
     accessible_description_ = description;

@@ -46,9 +46,15 @@ class NamedComboBox : public QAccessibleWidget {
   QComboBox* Box() const { return static_cast<QComboBox*>(object()); }
 };
 
+constexpr char kRoleProperty[] = "vexel_accessible_role";
+
 QAccessibleInterface* NamedControls(const QString& class_name, QObject* object) {
   if (class_name == QLatin1String("QComboBox")) {
     if (auto* box = qobject_cast<QComboBox*>(object)) return new NamedComboBox(box);
+  }
+  const QVariant role = object->property(kRoleProperty);
+  if (auto* widget = qobject_cast<QWidget*>(object); widget && role.isValid()) {
+    return new QAccessibleWidget(widget, static_cast<QAccessible::Role>(role.toInt()));
   }
   return nullptr;
 }
@@ -61,6 +67,18 @@ void InstallAccessibleNames() {
     return true;
   }();
   (void)installed;
+}
+
+void SetAccessibleRole(QWidget* window, WindowRole role) {
+  if (role == WindowRole::kWindow) return;
+  window->setProperty(kRoleProperty,
+                      role == WindowRole::kAlert ? QAccessible::AlertMessage : QAccessible::Dialog);
+  // Loading the layout may have made the window's interface already (a title
+  // change announces itself); the next query makes it afresh with the role.
+  if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(window);
+      made && made->role() != QAccessible::Dialog && made->role() != QAccessible::AlertMessage) {
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+  }
 }
 
 }  // namespace vexel::toolkit::qt

@@ -55,6 +55,8 @@ QtControl::QtControl(QtWindowBackend& window, QWidget* widget)
       text_mode_(widget->property("textmode").toString() == "key" ? TextMode::kLanguageKey
                                                                   : TextMode::kPlain),
       raw_text_(widget->property("text").toString()),
+      name_key_(widget->accessibleName()),
+      tooltip_key_(widget->toolTip()),
       base_style_(widget->styleSheet()) {
   if (dynamic_cast<ColorPalette*>(widget)) kind_ = ControlKind::kColorPalette;
   if (auto* combo = qobject_cast<QComboBox*>(widget)) {
@@ -156,6 +158,8 @@ void QtControl::SetFocus() {
   if (!widget_) return;
   window_.MoveFocus(this, false);
   widget_->setFocus(Qt::OtherFocusReason);
+  // As when tabbed into: what is typed replaces the text.
+  if (auto* line = qobject_cast<QLineEdit*>(widget_)) line->selectAll();
 }
 
 QString QtControl::Shown(const QString& raw) const {
@@ -199,7 +203,15 @@ void QtControl::SetTextMode(TextMode mode) {
 }
 
 void QtControl::RefreshText() {
-  if (!widget_ || EditText(widget_)) return;
+  if (!widget_) return;
+  const Toolkit& toolkit = window_.toolkit();
+  if (!name_key_.isEmpty()) {
+    widget_->setAccessibleName(ToQ(toolkit.ControlText(name_key_.toStdString(), name_)));
+  }
+  if (!tooltip_key_.isEmpty()) {
+    widget_->setToolTip(ToQ(toolkit.ControlText(tooltip_key_.toStdString(), name_)));
+  }
+  if (EditText(widget_)) return;
   const QSignalBlocker block(widget_);
   if (auto* combo = qobject_cast<QComboBox*>(widget_)) {
     for (int i = 0; i < combo->count() && i < raw_items_.size(); ++i) {

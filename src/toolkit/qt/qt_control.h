@@ -108,7 +108,10 @@ class QtControl final : public Control {
   ControlKind kind_;
   std::string virtual_window_;
   TextMode text_mode_;
-  QString raw_text_;       // the key in key mode
+  QString raw_text_;  // the key in key mode
+  // Language keys of the skin's accessible name and tooltip.
+  QString name_key_;
+  QString tooltip_key_;
   QStringList raw_items_;  // combo items as set (keys in key mode)
   int last_selection_ = -1;
   bool no_page_ = false;  // tab layout showing no page

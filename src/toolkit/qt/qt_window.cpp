@@ -5,13 +5,16 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QUiLoader>
 #include <QWindow>
 
 #include "toolkit/qt/color_palette.h"
+#include "toolkit/qt/qt_accessible.h"
 #include "toolkit/qt/qt_menu.h"
 #include "toolkit/qt/qt_text.h"
 #include "toolkit/qt/qt_toolkit.h"
@@ -84,6 +87,13 @@ Qt::CursorShape ResizeCursor(Qt::Edges edges) {
   return sideways ? Qt::SizeHorCursor : Qt::SizeVerCursor;
 }
 
+QPushButton* DefaultButton(const QWidget* root) {
+  for (QPushButton* button : root->findChildren<QPushButton*>()) {
+    if (button->isDefault() && button->isVisibleTo(root) && button->isEnabled()) return button;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget* parent,
@@ -145,6 +155,8 @@ bool QtWindowBackend::Build(const std::string& layout_path, Window* parent,
   root->setWindowFlags(flags);
   if (!options.activate) root->setAttribute(Qt::WA_ShowWithoutActivating);
   caption_height_ = root->property("caption").toInt();
+  role_ = options.role;
+  SetAccessibleRole(root, role_);
   // No control has the focus when a window opens (the root takes it), so
   // showing a window raises no "setfocus".
   root->setFocusPolicy(Qt::StrongFocus);
@@ -250,7 +262,11 @@ int QtWindowBackend::RunModal() {
   QEventLoop loop;
   modal_loop_ = &loop;
   root_->setWindowModality(Qt::ApplicationModal);
+  if (role_ != WindowRole::kWindow && root_->focusWidget() == root_) {
+    if (QPushButton* button = DefaultButton(root_)) button->setFocus(Qt::OtherFocusReason);
+  }
   root_->show();
+  root_->activateWindow();  // keys go to the dialog, also without a window manager
   // The test script of this run, once the loop turns.
   QTimer::singleShot(0, this, [this] {
     QtToolkit::DispatchScope scope(toolkit_);
@@ -367,6 +383,11 @@ bool QtWindowBackend::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
     }
+    // Keys reach the root when the focused control leaves them.
+    if (event->type() == QEvent::KeyPress && role_ != WindowRole::kWindow && open_ &&
+        AnswerKey(*static_cast<QKeyEvent*>(event))) {
+      return true;
+    }
   }
   QtControl* control = WrapperFor(widget);
   if (!control) return false;
@@ -396,6 +417,29 @@ bool QtWindowBackend::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return false;
+}
+
+bool QtWindowBackend::AnswerKey(const QKeyEvent& key) {
+  if (key.modifiers() & ~Qt::KeypadModifier) return false;
+  // A read-only field is a key-capture field (the shortcut's key): there
+  // Enter and Escape are keys to capture, not answers.
+  auto* line = qobject_cast<QLineEdit*>(root_->focusWidget());
+  if (line && line->isReadOnly()) return false;
+  if (key.key() == Qt::Key_Escape) {
+    CloseByUser();
+    return true;
+  }
+  if ((key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) || key.isAutoRepeat()) {
+    return false;
+  }
+  auto* button = qobject_cast<QPushButton*>(root_->focusWidget());
+  if (!button || !button->isEnabled()) button = DefaultButton(root_);
+  if (!button) return false;
+  // The field being left raises "killfocus" first, as with a click.
+  button->setFocus(Qt::OtherFocusReason);
+  QtToolkit::DispatchScope scope(toolkit_);
+  button->click();
+  return true;
 }
 
 void QtWindowBackend::RefreshTexts() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -81,6 +82,8 @@ class QtWindowBackend final : public WindowBackend, public QObject {
   // edges: the window manager does it once asked (startSystemResize).
   void WatchEdges();
   bool OnEdgeMouse(QEvent* event);
+  // Enter and Escape of a dialog; true when taken.
+  bool AnswerKey(const QKeyEvent& key);
 
   QtToolkit& toolkit_;
   QPointer<QWidget> root_;
@@ -88,6 +91,7 @@ class QtWindowBackend final : public WindowBackend, public QObject {
   std::map<const QWidget*, QtControl*> by_widget_;
   QtControl* focus_ = nullptr;
   QPointer<QEventLoop> modal_loop_;
+  WindowRole role_ = WindowRole::kWindow;
   int caption_height_ = 0;
   bool resizable_edges_ = false;
   bool edge_cursor_ = false;

@@ -66,7 +66,7 @@ int CMS_1_Macro::Run(toolkit::Window& parent) {
 void CMS_1_Macro::InitWindow() {
   c_ = std::make_unique<MacroEditorControls>(*this);
   if (c_->default_delay_edit) c_->default_delay_edit->SetText(std::to_string(default_delay_));
-  if (c_->action_edit_tab) c_->action_edit_tab->SelectPage(0);
+  ShowActionEditor(false);
   ShowCaptureLimit();
   FillMacroList();
 }
@@ -91,8 +91,8 @@ void CMS_1_Macro::Notify(const toolkit::Notification& n) {
   } else if (n.Is(toolkit::kNotifyCheckClick)) {
     const bool checked = sender->IsChecked();
     if (sender == c.insert_mouse_btn) {
+      // The click buttons have a row of their own: the name stays in view.
       if (c.mouse_event_tab) c.mouse_event_tab->SetVisible(checked);
-      if (c.name_tab) c.name_tab->SetVisible(!checked);
     } else if (sender == c.action_edit_check) {
       OnEditCheck(checked);
     } else if (sender == c.record_btn) {

@@ -59,6 +59,7 @@ class CMS_1_Macro : public toolkit::Window {
   void InsertAction(const MacroAction& action);
   void RedrawActionList();
   void ShowActionEditor(bool open);
+  void ShowEditPage(int page);
 
   // ---- Recording: the hook library's reports (message 1034) ----
   void StartRecording();

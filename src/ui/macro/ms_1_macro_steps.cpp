@@ -106,21 +106,31 @@ void CMS_1_Macro::OnScrollTimer(uint32_t id) {
   }
 }
 
+void CMS_1_Macro::ShowEditPage(int page) {
+  if (c_->action_edit_tab) c_->action_edit_tab->SelectPage(page);
+  // Save and cancel act on the step being edited: they show, under its
+  // fields, only while there is one.
+  const bool editing = page != kEditClosed;
+  for (toolkit::Control* button : {c_->save_btn, c_->cancel_btn}) {
+    if (button) button->SetEnabled(editing);
+  }
+  if (c_->savedata_tab) c_->savedata_tab->SetVisible(editing);
+}
+
 void CMS_1_Macro::ShowActionEditor(bool open) {
-  toolkit::Control* tab = c_->action_edit_tab;
   if (!open) {
-    if (tab) tab->SelectPage(kEditClosed);
+    ShowEditPage(kEditClosed);
     return;
   }
   if (selected_action_ < 0 || selected_action_ >= working_count_) return;
   const MacroAction& action = working_actions_[selected_action_];
   toolkit::Control* delay_field = nullptr;
   if (const auto item = ClickItemOfCode(action.code)) {
-    if (tab) tab->SelectPage(kEditMouse);
+    ShowEditPage(kEditMouse);
     if (c_->mouse_action_combo) c_->mouse_action_combo->SelectItem(*item, false);
     delay_field = c_->mouseaction_delay_edit;
   } else {
-    if (tab) tab->SelectPage(kEditKey);
+    ShowEditPage(kEditKey);
     SetText(c_->action_edit, KeyName(action.code));
     delay_field = c_->delay_edit;
   }

@@ -28,7 +28,9 @@ CMS_1_SelectMacro::CMS_1_SelectMacro(toolkit::Toolkit& toolkit,
     : Window(toolkit), macro_names_(std::move(macro_names)) {}
 
 int CMS_1_SelectMacro::Run(toolkit::Window& parent) {
-  if (!Create(&parent, {.tool_window = true, .visible = false})) return 0;
+  if (!Create(&parent,
+              {.role = toolkit::WindowRole::kDialog, .tool_window = true, .visible = false}))
+    return 0;
   CenterWindow();
   return ShowModal();
 }

@@ -33,7 +33,9 @@ CShortcutWnd::~CShortcutWnd() {
 }
 
 int CShortcutWnd::Run(toolkit::Window& parent) {
-  if (!Create(&parent, {.tool_window = true, .visible = false})) return 0;
+  if (!Create(&parent,
+              {.role = toolkit::WindowRole::kDialog, .tool_window = true, .visible = false}))
+    return 0;
   CenterWindow();
   return ShowModal();
 }

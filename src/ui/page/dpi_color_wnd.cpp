@@ -19,7 +19,9 @@ std::optional<uint32_t> CDpiColorWnd::Choose(toolkit::Toolkit& toolkit, toolkit:
   CDpiColorWnd dialog(toolkit);
   dialog.current_colour = colour;
   dialog.origin = origin;
-  if (!dialog.Create(parent, {.tool_window = true, .visible = false})) return std::nullopt;
+  if (!dialog.Create(parent,
+                     {.role = toolkit::WindowRole::kDialog, .tool_window = true, .visible = false}))
+    return std::nullopt;
   if (dialog.ShowModal() != 1) return std::nullopt;
   return dialog.current_colour;
 }

@@ -104,6 +104,7 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   void OnProfilesSaved(std::string_view file, std::string_view error) override;
 
   // Refresh helpers.
+  void WriteSpokenValues(const ProfileRecord& profile, const std::string& light_off);
   void WriteSliderLabels(const ProfileRecord& profile);
   void ShowDpiStage(int stage, int units);
 
@@ -139,7 +140,7 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   // Profile commands (page_profiles.cpp).
   bool OnProfileCommand(toolkit::Control* sender);
   int ShowMessage(std::string_view message_key, std::string_view detail = {});
-  std::u16string AskProfileName(const char* title_key);
+  std::u16string AskProfileName(const char* title_key, std::u16string initial_name = {});
   void SwitchToProfile(int index);
   void SelectListEntry(int index);
   void AddProfile();

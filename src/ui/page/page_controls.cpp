@@ -130,6 +130,10 @@ void SetControlValue(toolkit::Control* control, int value) {
   if (control != nullptr) control->SetValue(value);
 }
 
+void SetSpokenValue(toolkit::Control* slider, std::string_view text) {
+  if (slider != nullptr) slider->SetAccessibleDescription(text);
+}
+
 void SelectOption(toolkit::Control* control) {
   if (control != nullptr) control->SetChecked(true, false);
 }

@@ -93,6 +93,9 @@ void ShowControl(toolkit::Control* control, bool visible);
 void SetPlainText(toolkit::Control* control, std::string_view text);
 void SetKeyText(toolkit::Control* control, std::string_view key);
 void SetControlValue(toolkit::Control* control, int value);
+// What a screen reader says for a slider's value: the value as the page shows
+// it ("3.0 min"), not the slider's step.
+void SetSpokenValue(toolkit::Control* slider, std::string_view text);
 void SelectOption(toolkit::Control* control);  // without a notification
 
 // Index of `control` in `group`, or -1.

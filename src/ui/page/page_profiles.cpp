@@ -54,14 +54,14 @@ int CMS_1_Page::ShowMessage(std::string_view message_key, std::string_view detai
   return services_.message_box ? services_.message_box(kWarningTitle, message_key, detail) : 0;
 }
 
-std::u16string CMS_1_Page::AskProfileName(const char* title_key) {
+std::u16string CMS_1_Page::AskProfileName(const char* title_key, std::u16string initial_name) {
   return CMS_1_ProfileName::Ask(
       main_window_.toolkit(), &main_window_, title_key,
       [this](std::u16string_view name) {
         auto access = store_.Lock();
         return NameExists(access->profiles, name);
       },
-      [this](std::string_view key) { ShowMessage(key); });
+      [this](std::string_view key) { ShowMessage(key); }, std::move(initial_name));
 }
 
 void CMS_1_Page::SwitchToProfile(int index) {
@@ -126,7 +126,14 @@ void CMS_1_Page::DeleteProfile() {
 }
 
 void CMS_1_Page::RenameProfile() {
-  const std::u16string name = AskProfileName("profile_name_2_text");
+  std::u16string current;
+  {
+    auto access = store_.Lock();
+    if (const ProfileRecord* edited = access->EditedProfile()) current = NameView(edited->name);
+  }
+  // The field starts with the current name, selected: a typo is mended without
+  // retyping the whole name.
+  const std::u16string name = AskProfileName("profile_name_2_text", std::move(current));
   if (name.empty()) return;
   int index = -1;
   {

@@ -35,6 +35,25 @@ void CMS_1_Page::WriteSliderLabels(const ProfileRecord& profile) {
                                                 std::to_string(profile.sleep_timer) + " " +
                                                 kit.LanguageText("sleep_timer_2_text"));
   SetPlainText(controls_.label_key_debounce, std::to_string(profile.key_debounce * 2) + " MS");
+  WriteSpokenValues(profile, number);
+}
+
+void CMS_1_Page::WriteSpokenValues(const ProfileRecord& profile, const std::string& light_off) {
+  const toolkit::Toolkit& kit = main_window_.toolkit();
+  const std::string unit = " " + kit.LanguageText("sleep_timer_2_text");
+  SetSpokenValue(controls_.slider_light_off, light_off + unit);
+  SetSpokenValue(controls_.slider_sleep_timer, std::to_string(profile.sleep_timer) + unit);
+  SetSpokenValue(controls_.slider_key_debounce, std::to_string(profile.key_debounce * 2) + " ms");
+  const std::string level = kit.LanguageText("slider_level_text");
+  for (const auto& [slider, value] :
+       {std::pair{controls_.slider_brightness, profile.light_brightness},
+        std::pair{controls_.slider_breathspeed, profile.light_breath_speed}}) {
+    std::string spoken = level;
+    if (const std::size_t slot = spoken.find("%d"); slot != std::string::npos) {
+      spoken.replace(slot, 2, std::to_string(value));
+    }
+    SetSpokenValue(slider, spoken);
+  }
 }
 
 void CMS_1_Page::RefreshPage() {
@@ -52,9 +71,7 @@ void CMS_1_Page::RefreshPage() {
   SelectOptionAt(controls_.option_dpi_step, profile.dpi_stage_current);
   for (int s = 0; s < kDpiStageCount; ++s) {
     SetControlValue(controls_.slider_dpi[s], profile.dpi_x[s]);
-    const std::string dpi = std::to_string(profile.dpi_x[s] * 100);
-    SetPlainText(controls_.label_dpi[s], dpi);
-    SetPlainText(controls_.edit_dpi[s], dpi);
+    ShowDpiStage(s, profile.dpi_x[s]);
     SetBackground(controls_.btn_dpi_color[s], profile.dpi_colour[s]);
   }
 

@@ -59,6 +59,11 @@ void CMS_1_Page::ShowCharging() {
 
 void CMS_1_Page::StopChargingAnimation() {
   main_window_.KillTimer(kTimerChargingAnimation);
+  // Over the cable the page's own timer cycles the bar; a full battery stops
+  // it as well, or the bar would go on cycling under "100%".
+  if (controls_.progress_power != nullptr) {
+    controls_.progress_power->KillTimer(kTimerWiredChargingAnimation);
+  }
 }
 
 void CMS_1_Page::ShowBatteryLevel(int percent) {

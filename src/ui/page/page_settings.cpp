@@ -56,6 +56,7 @@ void CMS_1_Page::ShowDpiStage(int stage, int units) {
   const std::string dpi = std::to_string(units * 100);
   SetPlainText(controls_.label_dpi[stage], dpi);
   SetPlainText(controls_.edit_dpi[stage], dpi);
+  SetSpokenValue(controls_.slider_dpi[stage], dpi + " DPI");
 }
 
 bool CMS_1_Page::OnOptionSelected(toolkit::Control* sender) {

@@ -7,16 +7,21 @@
 namespace vexel {
 
 CMS_1_ProfileName::CMS_1_ProfileName(toolkit::Toolkit& toolkit, std::string title_key,
-                                     NameTaken name_taken, Warn warn)
+                                     NameTaken name_taken, Warn warn, std::u16string initial_name)
     : Window(toolkit),
       title_key_(std::move(title_key)),
       name_taken_(std::move(name_taken)),
-      warn_(std::move(warn)) {}
+      warn_(std::move(warn)),
+      initial_name_(std::move(initial_name)) {}
 
 std::u16string CMS_1_ProfileName::Ask(toolkit::Toolkit& toolkit, toolkit::Window* parent,
-                                      std::string title_key, NameTaken name_taken, Warn warn) {
-  CMS_1_ProfileName dialog(toolkit, std::move(title_key), std::move(name_taken), std::move(warn));
-  if (!dialog.Create(parent, {.tool_window = true, .visible = false})) return {};
+                                      std::string title_key, NameTaken name_taken, Warn warn,
+                                      std::u16string initial_name) {
+  CMS_1_ProfileName dialog(toolkit, std::move(title_key), std::move(name_taken), std::move(warn),
+                           std::move(initial_name));
+  if (!dialog.Create(parent,
+                     {.role = toolkit::WindowRole::kDialog, .tool_window = true, .visible = false}))
+    return {};
   dialog.CenterWindow();
   return dialog.ShowModal() == 1 ? dialog.entered_name() : std::u16string();
 }
@@ -31,7 +36,10 @@ void CMS_1_ProfileName::InitWindow() {
     title_string_->SetTextMode(toolkit::TextMode::kLanguageKey);
     title_string_->SetText(title_key_);
   }
-  if (edit_name_ != nullptr) edit_name_->SetFocus();
+  if (edit_name_ != nullptr) {
+    edit_name_->SetText(Utf16ToUtf8(initial_name_));
+    edit_name_->SetFocus();  // selects the text
+  }
 }
 
 void CMS_1_ProfileName::OnClick(const toolkit::Notification& notification) {

@@ -18,13 +18,15 @@ class CMS_1_ProfileName : public toolkit::Window {
   // Shows a message box with the title "warning_title_text" and that text key.
   using Warn = std::function<void(std::string_view message_key)>;
 
+  // `initial_name` fills the field, selected, so typing replaces it.
   CMS_1_ProfileName(toolkit::Toolkit& toolkit, std::string title_key, NameTaken name_taken,
-                    Warn warn);
+                    Warn warn, std::u16string initial_name = {});
 
   // Creates the dialog over `parent`, centred, runs it modally; the entered
   // name when confirmed, empty otherwise.
   static std::u16string Ask(toolkit::Toolkit& toolkit, toolkit::Window* parent,
-                            std::string title_key, NameTaken name_taken, Warn warn);
+                            std::string title_key, NameTaken name_taken, Warn warn,
+                            std::u16string initial_name = {});
 
   std::string WindowClassName() const override { return "MS_1_ProfileName"; }
   std::string SkinFile() const override { return "MS/MS_1/profilename.xml"; }
@@ -39,6 +41,7 @@ class CMS_1_ProfileName : public toolkit::Window {
   std::string title_key_;
   NameTaken name_taken_;
   Warn warn_;
+  std::u16string initial_name_;
   std::u16string entered_name_;
   toolkit::Control* btn_ok_ = nullptr;
   toolkit::Control* btn_cancel_ = nullptr;

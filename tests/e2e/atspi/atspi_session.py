@@ -89,6 +89,7 @@ class AtspiSession:
     def start_program(self, argv, env=None, names=PROGRAM_NAMES, log=None):
         """Starts the program with accessibility on; returns its application."""
         full_env = dict(os.environ)
+        full_env["LC_ALL"] = "C.UTF-8"  # English names, whatever the machine's locale
         full_env.update(env or {})
         full_env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         full_env.setdefault("QT_QPA_PLATFORM", "xcb")
@@ -158,6 +159,16 @@ class AtspiSession:
                 action.doAction(index)
                 return
         self.click(node)
+
+    def key(self, keysym):
+        """Presses and releases a key (an X keysym) where the keyboard focus is."""
+        self.pyatspi.Registry.generateKeyboardEvent(keysym, None, self.pyatspi.KEY_SYM)
+
+    def focused(self, node, what):
+        """Waits until `node` has the keyboard focus."""
+        self.wait_until(lambda: node.getState().contains(self.pyatspi.STATE_FOCUSED),
+                        f"the focus on {what}")
+        return node
 
     def type_text(self, node, text):
         node.queryComponent().grabFocus()

@@ -68,7 +68,7 @@ TEST_P(InsertClick, AddsPressAndReleaseAfterTheSelectionOrNothing) {
   Enter("ms_1_default_delay_edit", c.default_delay);
   Click("ms_1_macro_insert_mouse_btn");
   EXPECT_TRUE(C("ms_1_macro_mouse_event_tab").IsVisible());
-  EXPECT_FALSE(C("ms_1_macro_name_tab").IsVisible());
+  EXPECT_TRUE(C("ms_1_macro_name_tab").IsVisible());
   Click("ms_1_macro_key1_btn");
   ASSERT_EQ(editor->working_count(), c.count_after);
   ASSERT_EQ(static_cast<int>(StoredSteps(0).size()), c.count_after);
@@ -167,6 +167,8 @@ TEST_F(MacroEditorTest, ActionEditorFollowsTheRowAndLocksTheLastDelay) {
   Click("ms_1_macro_cancel_btn");
   EXPECT_EQ(C("ms_1_macro_action_edit_tab").SelectedPage(), 0);
   EXPECT_FALSE(C("ms_1_macro_action_edit_check").IsChecked());
+  // Save and cancel wait for the next step to edit.
+  EXPECT_FALSE(C("ms_1_macro_save_btn").IsEnabled() || C("ms_1_macro_cancel_btn").IsEnabled());
 }
 
 TEST_F(MacroEditorTest, ClearEmptiesTheMacroAndEditCheckNeedsARow) {

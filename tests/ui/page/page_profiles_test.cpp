@@ -62,8 +62,10 @@ TEST(PageProfiles, TheUsersFirstChoiceSwitchesProfiles) {
 
 // Scripted answers: the name dialog gets `name` typed and OK; a message box
 // records its text key and is answered with `button`.
-void AnswerName(MainWindowHarness& h, std::string name) {
-  h.toolkit.ScriptModal([&h, name](toolkit::Window& dialog) {
+// `offered`: the name the field held when the dialog opened.
+void AnswerName(MainWindowHarness& h, std::string name, std::string* offered = nullptr) {
+  h.toolkit.ScriptModal([&h, name, offered](toolkit::Window& dialog) {
+    if (offered != nullptr) *offered = dialog.FindControl("edit_name")->Text();
     h.toolkit.Input().Type(*dialog.FindControl("edit_name"), name);
     h.toolkit.Input().Click(*dialog.FindControl("btn_ok"));
   });
@@ -144,10 +146,14 @@ TEST(PageProfiles, NamesAreCheckedBeforeTheyAreTaken) {
     StartOnThreeProfiles(h);
     const std::vector<std::u16string> before = ListedNames(h);
     std::vector<std::string> shown;
-    AnswerName(h, c.typed);
+    std::string offered;
+    AnswerName(h, c.typed, &offered);
     if (c.refused_with != nullptr) AnswerMessage(h, shown, "btn_ok");
     ASSERT_TRUE(h.toolkit.Input().Click(h.Control(c.button)));
     EXPECT_EQ(h.toolkit.PendingModalScripts(), 0);
+    // Rename offers the edited profile's name; a new profile starts empty.
+    const bool rename = std::string(c.button) == "ms_1_profile_rename_btn";
+    EXPECT_EQ(offered, rename ? Utf16ToUtf8(before[2]) : "");
     const std::vector<std::u16string> after = ListedNames(h);
     if (c.refused_with != nullptr) {
       EXPECT_EQ(shown, std::vector<std::string>{c.refused_with});

@@ -63,6 +63,9 @@ TEST_F(PageStatus, BatteryOverTheCableShowsChargingOrFull) {
   EXPECT_FALSE(h.page().session().links().wireless_ready);
   Wired(0x4010, 0x0002);
   EXPECT_FALSE(h.TimerSet(kTimerChargingAnimation));
+  EXPECT_FALSE(h.ControlTimerSet("ms_1_progress_power", kTimerWiredChargingAnimation));
+  h.Advance(100);
+  EXPECT_EQ(h.Control("ms_1_progress_power").Value(), 100);
   EXPECT_EQ(h.Control("ms_1_label_power").ShownText(), "100%");
 }
 
