@@ -12,16 +12,17 @@
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "messages/app_messages.h"
-#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "platform/linux/dbus_desktop_notifier.h"
+#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/posix/desktop_mouse_settings.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
 #include "store/store_folder.h"
 #include "store/store_lock.h"
 #include "toolkit/qt/qt_toolkit.h"
+#include "toolkit/startup_trace.h"
 
 namespace {
 
@@ -50,6 +51,20 @@ bool CatchTerminationSignals() {
   return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
 }
 
+// Without a session bus, the first D-Bus user (Qt's accessibility bridge, as
+// the first control gets its name) has libdbus start one through dbus-launch
+// and waits for it before the window shows. A bus started that way serves
+// nobody: no screen reader, notification service or vexelctl looks there. So
+// the program only connects where a session bus lives, as libdbus does when
+// one is running.
+void KeepSessionBusFromAutolaunch() {
+  if (std::getenv("DBUS_SESSION_BUS_ADDRESS") != nullptr) return;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string folder =
+      runtime != nullptr && *runtime != '\0' ? runtime : "/run/user/" + std::to_string(::getuid());
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + folder + "/bus").c_str(), 0);
+}
+
 int CommandLineLength(int argc, char** argv) {
   int length = 0;
   for (int i = 0; i < argc; ++i) length += static_cast<int>(std::string(argv[i]).size()) + 1;
@@ -59,7 +74,11 @@ int CommandLineLength(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  using vexel::toolkit::StartupTrace;
+  StartupTrace::Mark("process start and libraries");
+  KeepSessionBusFromAutolaunch();
   QApplication application(argc, argv);
+  StartupTrace::Mark("display connection");
   QApplication::setApplicationName(vexel::kMainWindowClass);
   QApplication::setQuitOnLastWindowClosed(false);  // the tray keeps the program running
 
@@ -93,9 +112,10 @@ int main(int argc, char** argv) {
   vexel::PageServices services{clock,          libraries,   hid_probe,
                                program_folder, store_paths, &DebugOutput};
   services.gatt_platform = &bluetooth;
-  auto window = std::make_unique<vexel::CMainWnd>(
-      toolkit, std::move(services), &notifier,
-      std::make_unique<vexel::bluez::BluezPresenceWatcher>());
+  StartupTrace::Mark("instance and store locks, toolkit");
+  auto window =
+      std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
+                                        std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
@@ -117,6 +137,7 @@ int main(int argc, char** argv) {
   window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
   window->CenterWindow();
   window->Show();
+  StartupTrace::Mark("window shown");
   const int code = toolkit.RunMessageLoop();
   window.reset();  // closes the links and waits for the apply worker
   return code;
