@@ -12,10 +12,10 @@
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "messages/app_messages.h"
+#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "platform/linux/dbus_desktop_notifier.h"
-#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/posix/desktop_mouse_settings.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
@@ -113,9 +113,9 @@ int main(int argc, char** argv) {
                                program_folder, store_paths, &DebugOutput};
   services.gatt_platform = &bluetooth;
   StartupTrace::Mark("instance and store locks, toolkit");
-  auto window =
-      std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
-                                        std::make_unique<vexel::bluez::BluezPresenceWatcher>());
+  auto window = std::make_unique<vexel::CMainWnd>(
+      toolkit, std::move(services), &notifier,
+      std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
