@@ -5,9 +5,11 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QUiLoader>
 #include <QWindow>
@@ -51,6 +53,14 @@ class Loader final : public QUiLoader {
   }
 };
 
+// Style sheets name images relative to the resource folder ("url(skins/x.svg)");
+// Qt would read them from the working folder.
+QString AbsoluteUrls(QString text, const QString& resource_folder) {
+  const QString absolute = QDir(resource_folder).absolutePath() + "/";
+  static const QRegularExpression relative_url(R"(url\((?![/:]|[a-z]+:))");
+  return text.replace(relative_url, "url(" + absolute);
+}
+
 // One loader for every layout, made while the library paths are hidden:
 // QUiLoader loads every Qt Designer plugin found there (Qt Quick and QML
 // among them, megabytes and milliseconds), and no layout uses their widgets.
@@ -81,6 +91,19 @@ QString TakeRootStyleSheet(QString* text) {
   return sheet.replace("&amp;", "&");
 }
 
+// Rules every window shares (res/skin.qss: the focus ring), read once and
+// placed after each window's own rules, so they win ties of specificity.
+const QString& SharedStyleSheet(const QString& resource_folder) {
+  static QHash<QString, QString> sheets;
+  auto it = sheets.find(resource_folder);
+  if (it == sheets.end()) {
+    QFile file(QDir(resource_folder).filePath("skin.qss"));
+    QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    it = sheets.insert(resource_folder, "\n" + AbsoluteUrls(text, resource_folder));
+  }
+  return *it;
+}
+
 Rect ToRect(const QRect& rect) {
   return Rect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
 }
@@ -103,12 +126,8 @@ QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget
     *error = "cannot read the file";
     return nullptr;
   }
-  // Style sheets name images relative to the resource folder ("url(skins/x.svg)");
-  // Qt would read them from the working folder.
-  const QString absolute = QDir(resource_folder).absolutePath() + "/";
-  QString text = QString::fromUtf8(file.readAll());
-  text.replace(QRegularExpression(R"(url\((?![/:]|[a-z]+:))"), "url(" + absolute);
-  const QString style_sheet = TakeRootStyleSheet(&text);
+  QString text = AbsoluteUrls(QString::fromUtf8(file.readAll()), resource_folder);
+  const QString style_sheet = TakeRootStyleSheet(&text) + SharedStyleSheet(resource_folder);
   QByteArray bytes = text.toUtf8();
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
@@ -162,8 +181,11 @@ bool QtWindowBackend::Build(const std::string& layout_path, Window* parent,
   if (!options.activate) root->setAttribute(Qt::WA_ShowWithoutActivating);
   caption_height_ = root->property("caption").toInt();
   // No control has the focus when a window opens (the root takes it), so
-  // showing a window raises no "setfocus".
-  root->setFocusPolicy(Qt::StrongFocus);
+  // showing a window raises no "setfocus". Tab never stops on the root, nor on
+  // a scroll area: neither shows a focus, and the area scrolls to the control
+  // that has it.
+  root->setFocusPolicy(Qt::ClickFocus);
+  for (QScrollArea* area : root->findChildren<QScrollArea*>()) area->setFocusPolicy(Qt::NoFocus);
   root->setFocus();
   root->installEventFilter(this);
   std::vector<QWidget*> widgets{root};
