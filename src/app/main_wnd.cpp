@@ -11,6 +11,7 @@
 #include "messages/app_messages.h"
 #include "store/utf16_name.h"
 #include "toolkit/control.h"
+#include "toolkit/startup_trace.h"
 #include "toolkit/toolkit.h"
 
 namespace vexel {
@@ -110,6 +111,7 @@ void CMainWnd::InitWindow() {
   // Before the store's first refresh, which closes what the links rule out.
   remembered_ = LoadWindowState(WindowStateFile());
   RestoreSections();
+  toolkit::StartupTrace::Mark("links (worker, driver libraries, links)");
 
   SetIcon(kIcon);
   std::string error;
@@ -127,11 +129,13 @@ void CMainWnd::InitWindow() {
     FindControl(name);
   }
   LoadHooks();
+  toolkit::StartupTrace::Mark("icon, language, tray and hook library");
   MacroEditorHost macro_host{&hook_entries_, &CMsgWnd::Show};
   macro_host.input_capture_x11_only = WaylandSession();
   page_.SetMacroEditorHost(std::move(macro_host));
   page_.LoadStoreAtStartup(Utf8ToUtf16(language_.Text("add_profile_text")));
   RegisterDeviceNotifications();
+  toolkit::StartupTrace::Mark("store load");
 }
 
 void CMainWnd::RegisterDeviceNotifications() {

@@ -26,6 +26,7 @@
 #include "store/store_folder.h"
 #include "store/store_lock.h"
 #include "toolkit/qt/qt_toolkit.h"
+#include "toolkit/startup_trace.h"
 
 namespace {
 
@@ -75,6 +76,20 @@ bool RefuseStoreInUse(const vexel::StoreLock& lock, vexel::toolkit::Toolkit& too
   return true;
 }
 
+// Without a session bus, the first D-Bus user (Qt's accessibility bridge, as
+// the first control gets its name) has libdbus start one through dbus-launch
+// and waits for it before the window shows. A bus started that way serves
+// nobody: no screen reader, notification service or vexelctl looks there. So
+// the program only connects where a session bus lives, as libdbus does when
+// one is running.
+void KeepSessionBusFromAutolaunch() {
+  if (std::getenv("DBUS_SESSION_BUS_ADDRESS") != nullptr) return;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string folder =
+      runtime != nullptr && *runtime != '\0' ? runtime : "/run/user/" + std::to_string(::getuid());
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + folder + "/bus").c_str(), 0);
+}
+
 int CommandLineLength(int argc, char** argv) {
   int length = 0;
   for (int i = 0; i < argc; ++i) length += static_cast<int>(std::string(argv[i]).size()) + 1;
@@ -111,7 +126,11 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* exit_code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  using vexel::toolkit::StartupTrace;
+  StartupTrace::Mark("process start and libraries");
+  KeepSessionBusFromAutolaunch();
   QApplication application(argc, argv);
+  StartupTrace::Mark("display connection");
   QApplication::setApplicationName(vexel::kMainWindowClass);
   QApplication::setQuitOnLastWindowClosed(false);  // the tray keeps the program running
   int exit_code = 0;
@@ -150,6 +169,7 @@ int main(int argc, char** argv) {
   vexel::PageServices services{clock,          libraries,   hid_probe,
                                program_folder, store_paths, &DebugOutput};
   services.gatt_platform = &bluetooth;
+  StartupTrace::Mark("instance and store locks, toolkit");
   auto window =
       std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
                                         std::make_unique<vexel::bluez::BluezPresenceWatcher>());
@@ -175,6 +195,7 @@ int main(int argc, char** argv) {
                        vexel::AutostartCommand(program_folder));
   window->PlaceOnScreen();
   if (!options->hidden) window->Show();
+  StartupTrace::Mark("window shown");
   const int code = toolkit.RunMessageLoop();
   window.reset();  // closes the links and waits for the apply worker
   return code;

@@ -96,7 +96,7 @@ QtTrayIcon::QtTrayIcon(QtToolkit& toolkit, Window& owner, std::string_view icon,
       owner_(owner),
       callback_message_(callback_message),
       icon_name_(icon),
-      icon_(std::make_unique<QSystemTrayIcon>(QIcon(ToQ(toolkit.ResourcePath(icon))))) {
+      icon_(std::make_unique<QSystemTrayIcon>(toolkit.Icon(ToQ(toolkit.ResourcePath(icon))))) {
   icon_->setToolTip(tip);
   QObject::connect(icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
                    [this](QSystemTrayIcon::ActivationReason reason) {
@@ -126,7 +126,7 @@ void QtTrayIcon::SetToolTip(std::string_view tip) {
 void QtTrayIcon::SetIcon(std::string_view icon) {
   if (icon == icon_name_) return;
   icon_name_ = icon;
-  icon_->setIcon(QIcon(ToQ(toolkit_.ResourcePath(icon))));
+  icon_->setIcon(toolkit_.Icon(ToQ(toolkit_.ResourcePath(icon))));
 }
 
 void QtTrayIcon::Click(bool right_button) {

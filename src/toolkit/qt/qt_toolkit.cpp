@@ -200,6 +200,12 @@ std::unique_ptr<WindowBackend> QtToolkit::CreateWindowBackend(Window& window) {
   return std::make_unique<QtWindowBackend>(*this, window);
 }
 
+QIcon QtToolkit::Icon(const QString& path) {
+  auto it = icons_.find(path);
+  if (it == icons_.end()) it = icons_.insert(path, QIcon(path));
+  return *it;
+}
+
 QButtonGroup* QtToolkit::ButtonGroup(QWidget* root, const QString& name) {
   const QString object_name = "option group " + name;
   if (auto* group = root->findChild<QButtonGroup*>(object_name)) return group;

@@ -5,6 +5,8 @@
 
 #include <QButtonGroup>
 #include <QEventLoop>
+#include <QHash>
+#include <QIcon>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
@@ -44,6 +46,9 @@ class QtToolkit final : public Toolkit {
   void AnswerModal(Window& window) { RunModalScript(window); }
   void Register(QtWindowBackend* backend) { backends_.insert(backend); }
   void Unregister(QtWindowBackend* backend) { backends_.erase(backend); }
+  // The icon of an image file, read once and shared, so each size of it is
+  // rendered once (window icons, the tray icon and its battery states).
+  QIcon Icon(const QString& path);
   // The exclusive group `name` of the options of one window.
   QButtonGroup* ButtonGroup(QWidget* root, const QString& name);
   // Held while calling into windows: retired backends wait until none is.
@@ -75,6 +80,7 @@ class QtToolkit final : public Toolkit {
   std::unique_ptr<QtUserInput> input_;
   std::unique_ptr<QTimer> wake_;
   std::set<QtWindowBackend*> backends_;
+  QHash<QString, QIcon> icons_;
   std::vector<QPointer<QWidget>> graveyard_;
   QPointer<QEventLoop> main_loop_;
   bool quit_requested_ = false;

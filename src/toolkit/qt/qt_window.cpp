@@ -6,10 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
 #include <QUiLoader>
 #include <QWindow>
 
@@ -18,6 +21,7 @@
 #include "toolkit/qt/qt_menu.h"
 #include "toolkit/qt/qt_text.h"
 #include "toolkit/qt/qt_toolkit.h"
+#include "toolkit/startup_trace.h"
 
 namespace vexel::toolkit::qt {
 namespace {
@@ -51,6 +55,57 @@ class Loader final : public QUiLoader {
     return QUiLoader::createWidget(class_name, parent, name);
   }
 };
+
+// Style sheets name images relative to the resource folder ("url(skins/x.svg)");
+// Qt would read them from the working folder.
+QString AbsoluteUrls(QString text, const QString& resource_folder) {
+  const QString absolute = QDir(resource_folder).absolutePath() + "/";
+  static const QRegularExpression relative_url(R"(url\((?![/:]|[a-z]+:))");
+  return text.replace(relative_url, "url(" + absolute);
+}
+
+// One loader for every layout, made while the library paths are hidden:
+// QUiLoader loads every Qt Designer plugin found there (Qt Quick and QML
+// among them, megabytes and milliseconds), and no layout uses their widgets.
+Loader& SharedLoader() {
+  static Loader* const loader = [] {
+    const QStringList paths = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});
+    auto* made = new Loader;  // lives as long as the process, like QApplication
+    QCoreApplication::setLibraryPaths(paths);
+    return made;
+  }();
+  return *loader;
+}
+
+// The root's style sheet, taken out of the layout text. Left in, the loader
+// sets it first and then matches it against every widget it adds, and again
+// when the window flags or a stacked page re-parent a subtree; set on the
+// finished tree, it is matched once.
+QString TakeRootStyleSheet(QString* text) {
+  static const QRegularExpression property(
+      R"(<property name="styleSheet">\s*<string[^>]*>(.*?)</string>\s*</property>)",
+      QRegularExpression::DotMatchesEverythingOption);
+  const QRegularExpressionMatch match = property.match(*text);
+  if (!match.hasMatch()) return {};
+  QString sheet = match.captured(1);
+  text->remove(match.capturedStart(), match.capturedLength());
+  sheet.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&apos;", "'");
+  return sheet.replace("&amp;", "&");
+}
+
+// Rules every window shares (res/skin.qss: the focus ring), read once and
+// placed after each window's own rules, so they win ties of specificity.
+const QString& SharedStyleSheet(const QString& resource_folder) {
+  static QHash<QString, QString> sheets;
+  auto it = sheets.find(resource_folder);
+  if (it == sheets.end()) {
+    QFile file(QDir(resource_folder).filePath("skin.qss"));
+    QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    it = sheets.insert(resource_folder, "\n" + AbsoluteUrls(text, resource_folder));
+  }
+  return *it;
+}
 
 Rect ToRect(const QRect& rect) {
   return Rect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
@@ -97,24 +152,26 @@ QPushButton* DefaultButton(const QWidget* root) {
 }  // namespace
 
 QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget* parent,
-                    QString* error) {
+                    QString* error, const std::function<void(QWidget*)>& prepare) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     *error = "cannot read the file";
     return nullptr;
   }
-  // Style sheets name images relative to the resource folder ("url(skins/x.svg)");
-  // Qt would read them from the working folder.
-  const QString absolute = QDir(resource_folder).absolutePath() + "/";
-  QString text = QString::fromUtf8(file.readAll());
-  text.replace(QRegularExpression(R"(url\((?![/:]|[a-z]+:))"), "url(" + absolute);
+  QString text = AbsoluteUrls(QString::fromUtf8(file.readAll()), resource_folder);
+  const QString style_sheet = TakeRootStyleSheet(&text) + SharedStyleSheet(resource_folder);
   QByteArray bytes = text.toUtf8();
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
-  Loader loader;
+  Loader& loader = SharedLoader();
   loader.setWorkingDirectory(QDir(resource_folder));
   QWidget* widget = loader.load(&buffer, parent);
-  if (!widget) *error = loader.errorString();
+  if (!widget) {
+    *error = loader.errorString();
+    return nullptr;
+  }
+  if (prepare) prepare(widget);
+  widget->setStyleSheet(style_sheet);
   return widget;
 }
 
@@ -137,29 +194,34 @@ bool QtWindowBackend::Build(const std::string& layout_path, Window* parent,
   auto* parent_backend = dynamic_cast<QtWindowBackend*>(BackendOf(parent));
   QWidget* parent_root = parent_backend ? parent_backend->root() : nullptr;
   QString message;
-  QWidget* root =
-      LoadLayout(ToQ(layout_path), ToQ(toolkit_.ResourceFolder()), parent_root, &message);
+  // The flags re-parent the root: set before its style sheet.
+  auto set_flags = [&options](QWidget* root) {
+    Qt::WindowFlags flags = Qt::Window;
+    if (options.tool_window) flags |= Qt::Tool;
+    if (options.topmost) flags |= Qt::WindowStaysOnTopHint;
+    if (root->property("frameless").toBool()) flags |= Qt::FramelessWindowHint;
+    root->setWindowFlags(flags);
+  };
+  QWidget* root = LoadLayout(ToQ(layout_path), ToQ(toolkit_.ResourceFolder()), parent_root,
+                             &message, set_flags);
   if (!root) {
     *error = message.toStdString();
     return false;
   }
+  StartupTrace::Mark("skin and style (layout built)");
   root_ = root;
-  Qt::WindowFlags flags = Qt::Window;
-  if (options.tool_window) flags |= Qt::Tool;
-  if (options.topmost) flags |= Qt::WindowStaysOnTopHint;
-  if (root->property("frameless").toBool()) {
-    flags |= Qt::FramelessWindowHint;
-    // Without a system frame only the layout can say that the edges resize.
-    resizable_edges_ = root->property("resizable").toBool();
-  }
-  root->setWindowFlags(flags);
+  // Without a system frame only the layout can say that the edges resize.
+  resizable_edges_ = root->property("frameless").toBool() && root->property("resizable").toBool();
   if (!options.activate) root->setAttribute(Qt::WA_ShowWithoutActivating);
   caption_height_ = root->property("caption").toInt();
   role_ = options.role;
   SetAccessibleRole(root, role_);
   // No control has the focus when a window opens (the root takes it), so
-  // showing a window raises no "setfocus".
-  root->setFocusPolicy(Qt::StrongFocus);
+  // showing a window raises no "setfocus". Tab never stops on the root, nor on
+  // a scroll area: neither shows a focus, and the area scrolls to the control
+  // that has it.
+  root->setFocusPolicy(Qt::ClickFocus);
+  for (QScrollArea* area : root->findChildren<QScrollArea*>()) area->setFocusPolicy(Qt::NoFocus);
   root->setFocus();
   root->installEventFilter(this);
   std::vector<QWidget*> widgets{root};
@@ -254,7 +316,7 @@ std::string QtWindowBackend::Title() const {
 }
 
 void QtWindowBackend::SetIcon(const std::string& image_path) {
-  if (root_) root_->setWindowIcon(QIcon(ToQ(image_path)));
+  if (root_) root_->setWindowIcon(toolkit_.Icon(ToQ(image_path)));
 }
 
 int QtWindowBackend::RunModal() {
@@ -369,6 +431,10 @@ bool QtWindowBackend::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget && widget == root_) {
     if (event->type() == QEvent::Show) WatchEdges();
+    // Marked once the whole first frame is painted and flushed.
+    if (event->type() == QEvent::Paint && StartupTrace::Enabled()) {
+      QTimer::singleShot(0, [] { StartupTrace::FirstPaint(); });
+    }
     if (event->type() == QEvent::Close && open_ && !closing_) {
       // The window manager's close: the window closes with 0 through the loop.
       event->ignore();

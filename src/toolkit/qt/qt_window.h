@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,10 +24,11 @@ namespace vexel::toolkit::qt {
 class QtToolkit;
 
 // Loads a layout file into widgets: style sheet image urls made absolute
-// against the resource folder, the ColorPalette class known. nullptr (and
-// `error`) when it cannot be read.
+// against the resource folder, the ColorPalette class known. `prepare` runs on
+// the built tree before the root's style sheet is set. nullptr (and `error`)
+// when it cannot be read.
 QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget* parent,
-                    QString* error);
+                    QString* error, const std::function<void(QWidget*)>& prepare = {});
 
 class QtWindowBackend final : public WindowBackend, public QObject {
  public:
