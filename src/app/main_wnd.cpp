@@ -269,13 +269,17 @@ void CMainWnd::OnTrayIcon(intptr_t event) {
     tray_menu_.reset();
     toolkit::Point at = toolkit().CursorPosition();
     at.y -= kTrayMenuLift;
-    tray_menu_ = CreateMenu("traymenu.xml", at);
+    tray_menu_ = CreateMenu("traymenu.xml", at,
+                            [this](toolkit::MenuLayout& layout) { FillProfilesMenu(layout); });
   }
 }
 
 void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
   if (EqualsIgnoringCase(Utf8ToUtf16(command.name), u"configuration")) {
     ShowOrWarn();
+  } else if (command.name == kTrayProfileItem) {
+    // As choosing the profile in the page's list.
+    page_.SelectFromScript(command.data);
   } else if (command.name == "exit") {
     Close(0);
   } else if (command.name.compare(0, 4, "ms_1") == 0) {

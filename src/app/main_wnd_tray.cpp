@@ -3,6 +3,7 @@
 // and where the window goes while the mouse is absent.
 #include "app/main_wnd.h"
 #include "protocol/status_codes.h"
+#include "store/utf16_name.h"
 #include "toolkit/toolkit.h"
 
 namespace vexel {
@@ -61,6 +62,23 @@ void CMainWnd::NotifyDesktop(std::string_view body_key, TrayBatteryIcon icon) {
   notifier_->Notify({.summary = TrayToolTip(language_, tray_reading_),
                      .body = language_.Text(body_key),
                      .icon = toolkit().ResourcePath(IconFile(icon))});
+}
+
+void CMainWnd::FillProfilesMenu(toolkit::MenuLayout& layout) {
+  for (toolkit::MenuItem& menu : layout.items) {
+    if (menu.name != "profiles") continue;
+    menu.children.clear();
+    auto access = page_.store().Lock();
+    for (std::size_t i = 0; i < access->profiles.size(); ++i) {
+      toolkit::MenuItem item;
+      item.name = kTrayProfileItem;
+      item.text = Utf16ToUtf8(NameView(access->profiles[i]->name));
+      item.data = std::to_string(i);
+      item.checkable = item.literal_text = true;
+      item.checked = static_cast<int>(i) == access->header->selected_profile;
+      menu.children.push_back(std::move(item));
+    }
+  }
 }
 
 void CMainWnd::PutAwayForNoDevice() {

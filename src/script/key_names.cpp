@@ -18,20 +18,20 @@ struct NamedKey {
 
 // Usages 4-39 (letters and digits) are named by arithmetic below.
 constexpr auto kNamedKeys = std::to_array<NamedKey>({
-    {40, "enter"},      {41, "esc"},         {42, "backspace"}, {43, "tab"},
-    {44, "space"},      {45, "minus"},       {46, "equal"},     {47, "leftbrace"},
-    {48, "rightbrace"}, {49, "backslash"},   {51, "semicolon"}, {52, "apostrophe"},
-    {53, "grave"},      {54, "comma"},       {55, "dot"},       {56, "slash"},
+    {40, "enter"},      {41, "esc"},         {42, "backspace"},  {43, "tab"},
+    {44, "space"},      {45, "minus"},       {46, "equal"},      {47, "leftbrace"},
+    {48, "rightbrace"}, {49, "backslash"},   {51, "semicolon"},  {52, "apostrophe"},
+    {53, "grave"},      {54, "comma"},       {55, "dot"},        {56, "slash"},
     {57, "capslock"},   {70, "printscreen"}, {71, "scrolllock"}, {72, "pause"},
-    {73, "insert"},     {74, "home"},        {75, "pageup"},    {76, "delete"},
-    {77, "end"},        {78, "pagedown"},    {79, "right"},     {80, "left"},
-    {81, "down"},       {82, "up"},          {83, "numlock"},   {101, "menu"},
+    {73, "insert"},     {74, "home"},        {75, "pageup"},     {76, "delete"},
+    {77, "end"},        {78, "pagedown"},    {79, "right"},      {80, "left"},
+    {81, "down"},       {82, "up"},          {83, "numlock"},    {101, "menu"},
 });
 
-constexpr uint8_t kFirstLetter = 4;    // a
-constexpr uint8_t kFirstDigit = 30;    // 1 .. 9, then 0 at 39
-constexpr uint8_t kFirstF = 58;        // f1 .. f12
-constexpr uint8_t kFirstHighF = 104;   // f13 .. f24
+constexpr uint8_t kFirstLetter = 4;   // a
+constexpr uint8_t kFirstDigit = 30;   // 1 .. 9, then 0 at 39
+constexpr uint8_t kFirstF = 58;       // f1 .. f12
+constexpr uint8_t kFirstHighF = 104;  // f13 .. f24
 
 std::optional<uint8_t> UsageOf(std::string_view word) {
   if (word.size() == 1 && word[0] >= 'a' && word[0] <= 'z') {
@@ -64,7 +64,8 @@ std::string NameOf(uint8_t usage) {
     return std::string(1, static_cast<char>('a' + usage - kFirstLetter));
   }
   if (usage >= kFirstDigit && usage < kFirstDigit + 10) {
-    return std::string(1, usage == kFirstDigit + 9 ? '0' : static_cast<char>('1' + usage - kFirstDigit));
+    return std::string(
+        1, usage == kFirstDigit + 9 ? '0' : static_cast<char>('1' + usage - kFirstDigit));
   }
   if (usage >= kFirstF && usage < kFirstF + 12) return "f" + std::to_string(usage - kFirstF + 1);
   if (usage >= kFirstHighF && usage < kFirstHighF + 12) {

@@ -159,8 +159,8 @@ std::string SetLightOff(ProfileRecord& p, EditContext&, int, std::string_view va
       !std::isfinite(minutes)) {
     return "not a number of minutes";
   }
-  p.light_off_timer = static_cast<int32_t>(std::clamp(std::floor(minutes * 2), 1.0 * kMinTimer,
-                                                      1.0 * kMaxTimer));
+  p.light_off_timer =
+      static_cast<int32_t>(std::clamp(std::floor(minutes * 2), 1.0 * kMinTimer, 1.0 * kMaxTimer));
   return "";
 }
 
@@ -279,8 +279,9 @@ const Key* FindKey(std::string_view key, int& index) {
 bool HasLeftClick(const ProfileRecord& p) {
   // The page's rule: one of buttons 1-16 stays the left click.
   constexpr int kCountedSlots = 16;
-  return std::any_of(p.button, p.button + kCountedSlots,
-                     [](const ButtonSlot& slot) { return slot.function_code == kFunctionLeftClick; });
+  return std::any_of(p.button, p.button + kCountedSlots, [](const ButtonSlot& slot) {
+    return slot.function_code == kFunctionLeftClick;
+  });
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ std::string ButtonLabel(const ButtonSlot& slot, const LanguageText& text) {
       if (slot.modifiers & (1u << bit)) label += text(kModifierTextKeys[bit]) + "+";
     }
     const std::string key = KeyCombinationText({slot.key_usage, 0});
-    return label + (key.size() == 1 ? std::string(1, static_cast<char>(std::toupper(key[0])))
-                                    : key);
+    return label +
+           (key.size() == 1 ? std::string(1, static_cast<char>(std::toupper(key[0]))) : key);
   }
   if (slot.function_code == kFunctionMacro) {
     return text("assign_macro_text") + Utf16ToUtf8(NameView(slot.macro_name));
@@ -101,15 +101,17 @@ std::string ProfileJson(const ProfileRecord& profile, const LanguageText& text) 
                    {"color", ColourText(profile.dpi_colour[s])}});
   }
   Json buttons = Json::array();
-  for (int b = 0; b < kScriptButtons; ++b) buttons.push_back(ButtonJson(b + 1, profile.button[b], text));
+  for (int b = 0; b < kScriptButtons; ++b)
+    buttons.push_back(ButtonJson(b + 1, profile.button[b], text));
   const Json json = {
       {"schema", kSchemaVersion},
       {"name", Utf16ToUtf8(NameView(profile.name))},
       {"dpi_stage", profile.dpi_stage_current + 1},
       {"dpi", dpi},
-      {"polling_rate_hz", profile.polling_rate >= 0 && profile.polling_rate < 4
-                              ? Json(kPollingRatesHz[static_cast<std::size_t>(profile.polling_rate)])
-                              : Json(nullptr)},
+      {"polling_rate_hz",
+       profile.polling_rate >= 0 && profile.polling_rate < 4
+           ? Json(kPollingRatesHz[static_cast<std::size_t>(profile.polling_rate)])
+           : Json(nullptr)},
       {"light",
        {{"effect", EffectWord(profile.light_mode, static_cast<int>(kLightEffects.size()))},
         {"effect_ble", EffectWord(profile.light_mode_ble, kBleEffectCount)},

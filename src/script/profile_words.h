@@ -22,7 +22,7 @@ inline constexpr std::array<std::string_view, 3> kPlayWords = {"times", "while_h
 inline constexpr int kMinDpi = 100, kMaxDpi = 10000;  // the DPI boxes; stored /100
 inline constexpr int kMinBrightness = 1, kMaxBrightness = 8;
 inline constexpr int kMinSpeed = 1, kMaxSpeed = 8;
-inline constexpr int kMinTimer = 1, kMaxTimer = 60;       // light-off half-minutes, sleep minutes
+inline constexpr int kMinTimer = 1, kMaxTimer = 60;        // light-off half-minutes, sleep minutes
 inline constexpr int kMinDebounce = 1, kMaxDebounce = 15;  // units of 2 ms
 inline constexpr int kMinRepeat = 1, kMaxRepeat = 255;
 inline constexpr int kScriptButtons = 12;  // buttons 1-12 take a function from the page

@@ -34,7 +34,6 @@ std::string ReportName(const std::vector<uint8_t>& bytes) {
   }
 }
 
-
 ApplyOutcome RunApplyCycle(Session& session, bool full) {
   DeviceSession& device = session.session();
   session.Listen();
@@ -103,6 +102,5 @@ int ReportSent(const std::vector<SentReport>& sent, const std::string& save_fail
   }
   return all_ok ? kExitOk : kExitFailed;
 }
-
 
 }  // namespace vexel::ctl

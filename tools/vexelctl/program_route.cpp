@@ -105,8 +105,8 @@ int PrintProgramApply(const std::string& reply, std::ostream& out, std::ostream&
 }
 
 int CallProgramApply(const std::string& what, const std::string& method,
-                     const std::vector<std::string>& strings, std::ostream& out,
-                     std::ostream& err, const std::vector<std::string>* list) {
+                     const std::vector<std::string>& strings, std::ostream& out, std::ostream& err,
+                     const std::vector<std::string>* list) {
   SdbusProgramBus bus;
   const ProgramReply reply = bus.Call(method, strings, list);
   if (!reply.ok) return BadInput(err, what, reply.error);

@@ -38,7 +38,7 @@ std::optional<int> RunStoreCommandThroughProgram(const std::string& command, con
 int PrintProgramApply(const std::string& reply, std::ostream& out, std::ostream& err);
 // Calls `method` and prints its reply as PrintProgramApply does.
 int CallProgramApply(const std::string& what, const std::string& method,
-                     const std::vector<std::string>& strings, std::ostream& out,
-                     std::ostream& err, const std::vector<std::string>* list = nullptr);
+                     const std::vector<std::string>& strings, std::ostream& out, std::ostream& err,
+                     const std::vector<std::string>* list = nullptr);
 
 }  // namespace vexel::ctl

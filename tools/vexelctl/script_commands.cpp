@@ -91,8 +91,7 @@ int Get(Args args, std::ostream& out, std::ostream& err) {
   if (*index < 0 || *index >= static_cast<int>(state.profiles.size())) {
     return BadInput(err, "store", "no selected profile");
   }
-  out << script::ProfileJson(*state.profiles[static_cast<std::size_t>(*index)],
-                             TextOf(language));
+  out << script::ProfileJson(*state.profiles[static_cast<std::size_t>(*index)], TextOf(language));
   return kExitOk;
 }
 
@@ -135,18 +134,17 @@ int Set(Args args, std::ostream& out, std::ostream& err) {
   if (ProgramHoldsStore(taken->folder)) {
     return CallProgramApply("set", "Set", {taken->profile}, out, err, &taken->rest);
   }
-  return EditLocally(*taken, "set", out, err,
-                     [&](StoreState& state, int index, ApplyOutcome& outcome, bool&) {
-                       ProfileRecord& profile = *state.profiles[static_cast<std::size_t>(index)];
-                       auto edited = std::make_unique<ProfileRecord>(profile);
-                       const std::string error =
-                           script::ApplyAssignments(*edited, state.macros, taken->rest);
-                       if (!error.empty()) return BadInput(err, "set", error);
-                       outcome.changed = std::memcmp(edited.get(), &profile, sizeof profile) != 0;
-                       outcome.selected = index == state.edited_profile;
-                       profile = *edited;
-                       return kExitOk;
-                     });
+  return EditLocally(
+      *taken, "set", out, err, [&](StoreState& state, int index, ApplyOutcome& outcome, bool&) {
+        ProfileRecord& profile = *state.profiles[static_cast<std::size_t>(index)];
+        auto edited = std::make_unique<ProfileRecord>(profile);
+        const std::string error = script::ApplyAssignments(*edited, state.macros, taken->rest);
+        if (!error.empty()) return BadInput(err, "set", error);
+        outcome.changed = std::memcmp(edited.get(), &profile, sizeof profile) != 0;
+        outcome.selected = index == state.edited_profile;
+        profile = *edited;
+        return kExitOk;
+      });
 }
 
 int Select(Args args, std::ostream& out, std::ostream& err) {
@@ -195,8 +193,7 @@ int Effects(Args args, std::ostream& out, std::ostream& err) {
 }
 
 const CommandRegistrar kGet({"get", "[--profile P] [--data DIR]",
-                             "print a profile (default: the selected one) as JSON, schema 1",
-                             Get});
+                             "print a profile (default: the selected one) as JSON, schema 1", Get});
 const CommandRegistrar kSet(
     {"set", "[--profile P] [--data DIR] KEY=VALUE...",
      "change a profile (dpi.3=1600, light.effect=breathing, button.9=forward, ...) as one edit, "
@@ -206,8 +203,8 @@ const CommandRegistrar kSelect({"select", "PROFILE [--data DIR]",
                                 "make the profile (0-based position or name) the selected one "
                                 "and send it; one line per report",
                                 Select});
-const CommandRegistrar kFunctions({"functions", "",
-                                   "list the button function words of set and get", Functions});
+const CommandRegistrar kFunctions({"functions", "", "list the button function words of set and get",
+                                   Functions});
 const CommandRegistrar kEffects({"effects", "", "list the light effect words of set and get",
                                  Effects});
 

@@ -261,7 +261,8 @@ int ExportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
 }
 
 int ImportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
-  if (auto through = RunStoreCommandThroughProgram("import-profile", args, out, err)) return *through;
+  if (auto through = RunStoreCommandThroughProgram("import-profile", args, out, err))
+    return *through;
   int status = kExitOk;
   auto store = OpenStore(args, err, status, Access::kWrite);
   if (!store || !ExpectArgs(args, 1, "FILE", err, status)) return status;

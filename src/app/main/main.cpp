@@ -9,13 +9,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/main/program_bus_service.h"
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "messages/app_messages.h"
-#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "platform/linux/dbus_desktop_notifier.h"
+#include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/posix/desktop_mouse_settings.h"
 #include "platform/posix/dl_library_loader.h"
 #include "platform/posix/hidapi_probe.h"
@@ -93,9 +94,9 @@ int main(int argc, char** argv) {
   vexel::PageServices services{clock,          libraries,   hid_probe,
                                program_folder, store_paths, &DebugOutput};
   services.gatt_platform = &bluetooth;
-  auto window = std::make_unique<vexel::CMainWnd>(
-      toolkit, std::move(services), &notifier,
-      std::make_unique<vexel::bluez::BluezPresenceWatcher>());
+  auto window =
+      std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
+                                        std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
@@ -113,11 +114,16 @@ int main(int argc, char** argv) {
     QApplication::closeAllWindows();
     window->Close(0);
   });
+  // Scripts and vexelctl change the store through the window while it runs.
+  auto bus_service = std::make_unique<vexel::ProgramBusService>(
+      window->page(), [&toolkit](std::string_view key) { return toolkit.LanguageText(key); });
+  if (!bus_service->Registered()) DebugOutput("D-Bus: the session bus name is not ours\n");
   window->page().SetMacroKeyboardLayout(vexel::XkbKeyboardLayout::ForThisSession());
   window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
   window->CenterWindow();
   window->Show();
   const int code = toolkit.RunMessageLoop();
+  bus_service.reset();
   window.reset();  // closes the links and waits for the apply worker
   return code;
 }

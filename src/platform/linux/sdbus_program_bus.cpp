@@ -57,8 +57,8 @@ ProgramReply SdbusProgramBus::Call(const std::string& method,
   Message call;
   Message reply;
   BusError error;
-  int r = sd_bus_message_new_method_call(bus_, &call.message, kProgramBusName,
-                                         kProgramObjectPath, kProgramInterface, method.c_str());
+  int r = sd_bus_message_new_method_call(bus_, &call.message, kProgramBusName, kProgramObjectPath,
+                                         kProgramInterface, method.c_str());
   for (std::size_t i = 0; r >= 0 && i < strings.size(); ++i) {
     r = sd_bus_message_append_basic(call.message, 's', strings[i].c_str());
   }
