@@ -29,9 +29,8 @@ QString Utf8(const std::string& text) {
 }
 
 // {"index": N, "name": "..."}, as vexelctl prints a store entry.
-QString IndexedName(int index, const char16_t* name, std::size_t units) {
-  const QString text = QString::fromUtf16(
-      name, static_cast<qsizetype>(std::u16string_view(name, units).find(u'\0')));
+QString IndexedName(int index, std::u16string_view name) {
+  const QString text = QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
   const QByteArray quoted = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
   return QString("{\"index\": %1, \"name\": %2}")
       .arg(index)
@@ -183,7 +182,7 @@ QString ProgramBusService::ImportProfile(const QString& file, std::string& error
   auto access = page_.store().Lock();
   const auto entry = [&](int index, const auto& list) {
     const auto& record = *list[static_cast<std::size_t>(index)];
-    return IndexedName(index, record.name, std::size(record.name));
+    return IndexedName(index, NameView(record.name));
   };
   QStringList macros;
   for (const int index : change.added->macro_indexes) macros << entry(index, access->macros);
@@ -200,8 +199,7 @@ QString ProgramBusService::ImportMacro(const QString& file, std::string& error) 
   }
   auto access = page_.store().Lock();
   const MacroRecord& macro = *access->macros[static_cast<std::size_t>(*change.added)];
-  return QString("{\"macro\": %1}")
-      .arg(IndexedName(*change.added, macro.name, std::size(macro.name)));
+  return QString("{\"macro\": %1}").arg(IndexedName(*change.added, NameView(macro.name)));
 }
 
 bool ProgramBusService::HandleProperties(const QDBusMessage& message,
