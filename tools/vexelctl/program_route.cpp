@@ -36,10 +36,12 @@ int PrintProfiles(SdbusProgramBus& bus, std::ostream& out, std::ostream& err) {
   int selected = 0;
   std::string error;
   if (!bus.Profiles(names, selected, error)) return BadInput(err, "vexel-mouse", error);
-  nlohmann::ordered_json profiles = nlohmann::ordered_json::array();
-  for (const std::string& name : names) profiles.push_back({{"name", name}});
-  out << "{\"selected\": " << selected << ", \"profiles\": " << profiles.dump(-1, ' ', false)
-      << "}\n";
+  // The same text as `profiles` prints from the store itself.
+  out << "{\"selected\": " << selected << ", \"profiles\": [";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    out << (i ? ", " : "") << "{\"name\": " << nlohmann::json(names[i]).dump() << "}";
+  }
+  out << "]}\n";
   return kExitOk;
 }
 
