@@ -55,8 +55,14 @@ std::filesystem::path PeekStoreFolder(const Args& args) {
 
 bool ProgramHoldsStore(const std::filesystem::path& folder) {
   std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) return false;
-  return StoreLock::TryAcquire(folder, kToolName).state() == StoreLock::State::kHeldByProgram;
+  // No lock file, no holder: nothing is made in a folder only read.
+  if (!std::filesystem::exists(folder / kStoreLockFileName, ec)) return false;
+  if (StoreLock::TryAcquire(folder, kToolName).state() != StoreLock::State::kHeldByProgram) {
+    return false;
+  }
+  // A program that holds the store but cannot be reached leaves the command
+  // to the store itself, which says who holds it.
+  return SdbusProgramBus().ProgramRunning();
 }
 
 int CallProgramAndPrint(const std::string& what, const std::string& method,

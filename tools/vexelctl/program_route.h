@@ -18,7 +18,8 @@ namespace vexel::ctl {
 // program's own.
 std::filesystem::path PeekStoreFolder(const Args& args);
 
-// True when the running program holds the lock of the store in `folder`.
+// True when the running program holds the lock of the store in `folder` and
+// answers on the session bus.
 bool ProgramHoldsStore(const std::filesystem::path& folder);
 
 // Calls `method` of the running program and prints its string result with a
