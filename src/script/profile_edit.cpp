@@ -180,7 +180,7 @@ std::string SetButton(ProfileRecord& p, EditContext& context, int button, std::s
   const std::string lower = LowerCase(value);
   if (lower.starts_with("key:")) {
     const auto combination = ParseKeyCombination(value.substr(4));
-    if (!combination || (combination->usage == 0 && combination->modifiers == 0)) {
+    if (!combination) {
       return "not a key combination such as key:ctrl+c";
     }
     if (slot.function_code != kFunctionKeyCombination) std::fill_n(slot.reserved_4, 3, 0);
@@ -263,9 +263,7 @@ const Key* FindKey(std::string_view key, int& index) {
     }
     const std::string_view head = row.pattern.substr(0, hash);
     const std::string_view tail = row.pattern.substr(hash + 1);
-    if (!key.starts_with(head) || !key.ends_with(tail) || key.size() <= head.size() + tail.size()) {
-      continue;
-    }
+    if (!key.starts_with(head) || !key.ends_with(tail)) continue;
     const auto number =
         WholeNumber<int>(key.substr(head.size(), key.size() - head.size() - tail.size()));
     if (number && *number >= 1 && *number <= row.count) {

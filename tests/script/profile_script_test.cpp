@@ -54,6 +54,7 @@ TEST_F(ProfileScript, EachKindOfKeyIsClampedOrTakenAsTheWindowTakesIt) {
       {{"dpi.3=1299"}, "/dpi/2/dpi", 1200},  // cut to what "Apply DPI" sends
       {{"dpi.1.dpi=25000"}, "/dpi/0/dpi", 10000},
       {{"dpi.1=50"}, "/dpi/0/dpi", 100},
+      {{"dpi.8=800"}, "/dpi/7/dpi", 800},
       {{"dpi.7.enabled=true"}, "/dpi/6/enabled", true},
       {{"dpi.2.color=00FF00"}, "/dpi/1/color", "00ff00"},
       {{"dpi_stage=3"}, "/dpi_stage", 3},
