@@ -73,6 +73,7 @@ TEST_F(ProfileScript, EachKindOfKeyIsClampedOrTakenAsTheWindowTakesIt) {
       {{"button.9=forward"}, "/buttons/8/function", "forward"},
       {{"button.10=key:Ctrl+Shift+F5"}, "/buttons/9/function", "key:ctrl+shift+f5"},
       {{"button.10=key:ctrl+c"}, "/buttons/9/label", "Ctrl+C"},
+      {{"button.10=key:win+enter"}, "/buttons/9/function", "key:win+enter"},
       {{"button.11=macro:burst"}, "/buttons/10/function", "macro:Burst"},
       {{"button.11=macro:Burst", "button.11.play=toggle"}, "/buttons/10/play", "toggle"},
       {{"button.1=right_click", "button.2=left_click"}, "/buttons/1/function", "left_click"},
