@@ -98,6 +98,11 @@ int main(int argc, char** argv) {
       std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
                                         std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
+  // Scripts and vexelctl change the store through the window while it runs.
+  // Made before the window starts the apply worker, whose reports it watches.
+  auto bus_service = std::make_unique<vexel::ProgramBusService>(
+      window->page(), [&toolkit](std::string_view key) { return toolkit.LanguageText(key); });
+  if (!bus_service->Registered()) DebugOutput("D-Bus: the session bus name is not ours\n");
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
     std::fprintf(stderr, "vexel-mouse: cannot load the skin from %s\n",
@@ -114,10 +119,6 @@ int main(int argc, char** argv) {
     QApplication::closeAllWindows();
     window->Close(0);
   });
-  // Scripts and vexelctl change the store through the window while it runs.
-  auto bus_service = std::make_unique<vexel::ProgramBusService>(
-      window->page(), [&toolkit](std::string_view key) { return toolkit.LanguageText(key); });
-  if (!bus_service->Registered()) DebugOutput("D-Bus: the session bus name is not ours\n");
   window->page().SetMacroKeyboardLayout(vexel::XkbKeyboardLayout::ForThisSession());
   window->SetScreenRect({0, 0, vexel::kMainWindowWidth, vexel::kMainWindowHeight});
   window->CenterWindow();
