@@ -9,6 +9,7 @@
 #include <functional>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,17 +39,44 @@ struct SentReport {
   protocol::Delivery delivery = protocol::Delivery::kFailed;
 };
 
-// What a save failure needs to reach the user of a command line.
+// What the mouse reported that the store keeps: the fields a status report
+// changed in the edited profile.
+struct ReportedFields {
+  std::optional<int> dpi_stage;
+  std::optional<int> polling_rate;
+  std::optional<int> light_mode;
+
+  bool Any() const { return dpi_stage || polling_rate || light_mode; }
+  void ApplyTo(ProfileRecord& profile) const {
+    if (dpi_stage) profile.dpi_stage_current = *dpi_stage;
+    if (polling_rate) profile.polling_rate = *polling_rate;
+    if (light_mode) profile.light_mode = *light_mode;
+  }
+};
+
+// What a save failure and the mouse's reports need to reach the user of a
+// command line.
 class SaveWatch final : public SessionObserver {
  public:
   void OnProfilesSaved(std::string_view file, std::string_view error) override {
     if (!error.empty()) failure_ = std::string(file) + ": " + std::string(error);
   }
+  void OnDpiStageFromMouse(int stage, int32_t /*dpi*/) override { reported_.dpi_stage = stage; }
+  void OnPollingRateFromMouse(int rate) override { reported_.polling_rate = rate; }
+  void OnLightModeFromMouse(int mode) override { reported_.light_mode = mode; }
   const std::string& failure() const { return failure_; }
+  const ReportedFields& reported() const { return reported_; }
 
  private:
   std::string failure_;
+  ReportedFields reported_;
 };
+
+inline std::u16string AddProfileText() {
+  LanguageTable language;
+  language.LoadFile((ProgramFolder() / "res" / "lan.xml").string());
+  return Utf8ToUtf16(language.Text("add_profile_text"));
+}
 
 // The device session over the store in `store_folder`, as the program runs
 // it, with a plain message loop in place of the main window.
@@ -70,10 +98,7 @@ class Session {
   // Opens the links and loads the store, as the program's start-up does.
   void Start() {
     session_.Start();
-    LanguageTable language;
-    language.LoadFile((ProgramFolder() / "res" / "lan.xml").string());
-    session_.AdoptStartupStore(
-        LoadStoreAtStartup(store_, Utf8ToUtf16(language.Text("add_profile_text"))));
+    session_.AdoptStartupStore(LoadStoreAtStartup(store_, AddProfileText()));
     session_.SetBleConnected(session_.links().ble_link != 0);
   }
 
@@ -93,6 +118,7 @@ class Session {
   DeviceSession& session() { return session_; }
   ProfileStore& store() { return store_; }
   const std::string& save_failure() const { return saves_.failure(); }
+  const ReportedFields& reported() const { return saves_.reported(); }
   std::vector<SentReport> Sent() {
     std::lock_guard lock(mutex_);
     return sent_;
