@@ -278,7 +278,8 @@ void CMainWnd::OnTrayIcon(intptr_t event) {
     tray_menu_.reset();
     toolkit::Point at = toolkit().CursorPosition();
     at.y -= kTrayMenuLift;
-    tray_menu_ = CreateMenu("traymenu.xml", at);
+    tray_menu_ = CreateMenu("traymenu.xml", at,
+                            [this](toolkit::MenuLayout& layout) { FillProfilesMenu(layout); });
     if (tray_menu_) tray_menu_->SetChecked(kAutostartItem, AutostartEnabled(autostart_file_));
   }
 }
@@ -286,6 +287,9 @@ void CMainWnd::OnTrayIcon(intptr_t event) {
 void CMainWnd::OnMenuCommand(const toolkit::MenuCommand& command) {
   if (EqualsIgnoringCase(Utf8ToUtf16(command.name), u"configuration")) {
     ShowOrWarn();
+  } else if (command.name == kTrayProfileItem) {
+    // As choosing the profile in the page's list.
+    page_.SelectFromScript(command.data);
   } else if (command.name == "exit") {
     Close(0);
   } else if (command.name == kAutostartItem) {

@@ -32,6 +32,8 @@ inline constexpr char kMainWindowClass[] = "Vexel Gaming Mouse";
 // The name of the program's .desktop file, without the suffix.
 inline constexpr char kDesktopEntry[] = "io.github.vexel_mouse.VexelMouse";
 inline constexpr int kMainWindowWidth = 800;
+// The tray's profile items; each carries its profile's position as data.
+inline constexpr char kTrayProfileItem[] = "profile";
 inline constexpr int kMainWindowHeight = 572;
 
 class CMainWnd : public toolkit::Window, private ArrivalTimer {
@@ -116,6 +118,9 @@ class CMainWnd : public toolkit::Window, private ArrivalTimer {
   void RestoreSections();
   void RememberWindowState();
   void ToggleAutostart();
+  // The tray's "Profiles" sub-menu: one check item per profile, the selected
+  // one checked (main_wnd_tray.cpp).
+  void FillProfilesMenu(toolkit::MenuLayout& layout);
 
   PageServices services_;
   CMS_1_Page page_;

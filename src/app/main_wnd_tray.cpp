@@ -3,6 +3,7 @@
 // and where the window goes while the mouse is absent.
 #include "app/main_wnd.h"
 #include "protocol/status_codes.h"
+#include "store/utf16_name.h"
 #include "toolkit/toolkit.h"
 
 namespace vexel {
@@ -69,6 +70,23 @@ void CMainWnd::ShowNoMouseState(bool no_mouse) {
     tabs->SetVisible(!no_mouse);
   }
   if (toolkit::Control* state = FindControl("no_device_box")) state->SetVisible(no_mouse);
+}
+
+void CMainWnd::FillProfilesMenu(toolkit::MenuLayout& layout) {
+  for (toolkit::MenuItem& menu : layout.items) {
+    if (menu.name != "profiles") continue;
+    menu.children.clear();
+    auto access = page_.store().Lock();
+    for (std::size_t i = 0; i < access->profiles.size(); ++i) {
+      toolkit::MenuItem item;
+      item.name = kTrayProfileItem;
+      item.text = Utf16ToUtf8(NameView(access->profiles[i]->name));
+      item.data = std::to_string(i);
+      item.checkable = item.literal_text = true;
+      item.checked = static_cast<int>(i) == access->header->selected_profile;
+      menu.children.push_back(std::move(item));
+    }
+  }
 }
 
 void CMainWnd::PutAwayForNoDevice() {

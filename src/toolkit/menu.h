@@ -41,6 +41,11 @@ struct MenuItem {
   bool checkable = false;
   bool checked = false;
   std::vector<MenuItem> children;  // non-empty for a sub-menu
+  // Filled in by the program, never read from a layout file: a check item,
+  // and a text shown as it stands (a profile name) instead of a language key.
+  bool checkable = false;
+  bool checked = false;
+  bool literal_text = false;
 };
 
 struct MenuLayout {

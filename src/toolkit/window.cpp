@@ -140,7 +140,8 @@ void Window::RemoveVirtualWindow(const std::string& name) {
   virtual_windows_.erase(name);
 }
 
-std::unique_ptr<Menu> Window::CreateMenu(std::string_view layout_file, Point screen_position) {
+std::unique_ptr<Menu> Window::CreateMenu(std::string_view layout_file, Point screen_position,
+                                         const std::function<void(MenuLayout&)>& adjust) {
   if (!IsCreated()) return nullptr;
   MenuLayout layout;
   std::string error;
@@ -149,6 +150,7 @@ std::unique_ptr<Menu> Window::CreateMenu(std::string_view layout_file, Point scr
     toolkit_.Trace("toolkit: cannot load menu " + path + ": " + error);
     return nullptr;
   }
+  if (adjust) adjust(layout);
   return backend_->CreateMenu(layout, screen_position);
 }
 

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -138,8 +139,10 @@ class Window : public NotificationSink {
   // ---- Menus ----
   // Opens a menu from a menu layout file with its top-left corner at
   // `screen_position`; its commands arrive here as kMsgMenuCommand. nullptr
-  // (traced) when the file cannot be loaded.
-  std::unique_ptr<Menu> CreateMenu(std::string_view layout_file, Point screen_position);
+  // (traced) when the file cannot be loaded. `adjust` may change the loaded
+  // layout first (items only the program knows).
+  std::unique_ptr<Menu> CreateMenu(std::string_view layout_file, Point screen_position,
+                                   const std::function<void(MenuLayout&)>& adjust = nullptr);
 
  private:
   friend class WindowBackend;

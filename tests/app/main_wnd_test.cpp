@@ -2,8 +2,12 @@
 // commands, on the headless toolkit in virtual time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/dpi_msg.h"
+#include "store/utf16_name.h"
 #include "support/main_window_harness.h"
+#include "toolkit/headless/headless_menu.h"
 
 namespace vexel::testing {
 namespace {
@@ -93,6 +97,27 @@ TEST_F(MainWindow, TrayMenuCommands) {
   ASSERT_TRUE(menu->Trigger("configuration"));
   h.toolkit.ProcessEvents();
   EXPECT_TRUE(h.window->IsVisible());
+
+  // "Profiles": a check item per profile, the selected one checked; choosing
+  // one selects it as the page's list does.
+  {
+    auto access = h.page().store().Lock();
+    SetName(access->profiles.emplace_back(MakeZeroProfile())->name, u"Office");
+  }
+  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
+  h.toolkit.ProcessEvents();
+  const auto& tray = static_cast<toolkit::headless::HeadlessMenu*>(h.window->tray_menu())->layout();
+  const auto profiles = std::find_if(tray.items.begin(), tray.items.end(),
+                                     [](const auto& item) { return item.name == "profiles"; });
+  ASSERT_NE(profiles, tray.items.end());
+  ASSERT_EQ(profiles->children.size(), 2u);
+  EXPECT_EQ(profiles->children[1].text, "Office");
+  EXPECT_TRUE(profiles->children[0].checked && !profiles->children[1].checked);
+  h.window->PostMessage({kMsgMenuCommand, 0, 0,
+                         std::make_shared<toolkit::MenuCommand>(
+                             toolkit::MenuCommand{kTrayProfileItem, "Office", "1"})});
+  h.toolkit.ProcessEvents();
+  EXPECT_EQ(h.page().store().Lock()->header->selected_profile, 1);
 
   // Names starting with "ms_1" belong to the page's button menu, "ms_1" itself
   // included; anything else does nothing.

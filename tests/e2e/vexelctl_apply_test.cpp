@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
@@ -144,6 +145,39 @@ TEST_F(VexelctlApply, WritersDoNotWaitForStatusToListen) {
   int exit_status = 0;
   waitpid(status, &exit_status, 0);
   EXPECT_TRUE(WIFEXITED(exit_status) && WEXITSTATUS(exit_status) == 0) << exit_status;
+}
+
+// set: all assignments are one edit, and only the blocks it changed reach the
+// mouse; select: the chosen profile as a whole, by position or by name.
+TEST_F(VexelctlApply, SetSendsWhatChangedAndSelectSendsTheWholeProfile) {
+  sim.Ctl("unplug receiver");
+  std::filesystem::create_directories(data / "store");
+  const auto sent_lines = [](const CommandResult& result) {
+    std::vector<std::string> hex;
+    for (const auto& line : Lines(result.out)) {
+      EXPECT_NE(line.find(" -> sent (cable)"), std::string::npos) << line;
+      hex.push_back(WithoutSpaces(line.substr(0, line.find(" -> "))));
+    }
+    return hex;
+  };
+  const CommandResult set =
+      Vexel("set dpi.3=1299 polling_rate_hz=500 light.effect=breathing button.9=forward");
+  ASSERT_EQ(set.exit_code, 0) << set.err;
+  const auto changed = sent_lines(set);
+  EXPECT_EQ(changed.size(), 4u);  // performance, lighting, polling rate, button map
+  EXPECT_EQ(Accepted("wired"), changed);
+  const auto got = nlohmann::json::parse(Vexel("get").out);
+  EXPECT_EQ(got["dpi"][2]["dpi"], 1200);
+  EXPECT_EQ(got["buttons"][8]["function"], "forward");
+
+  ASSERT_EQ(Vexel("import-profile " + ShellQuote(profile)).exit_code, 0);
+  for (const std::string selector : {"0", "APPLIED"}) {
+    const CommandResult select = Vexel("select " + selector);
+    ASSERT_EQ(select.exit_code, 0) << select.err;
+    EXPECT_EQ(sent_lines(select).size(), expected.size());
+  }
+  EXPECT_EQ(nlohmann::json::parse(Vexel("get").out)["name"], "Applied");
+  EXPECT_EQ(nlohmann::json::parse(Vexel("get --profile 0").out)["dpi"][2]["dpi"], 1200);
 }
 
 }  // namespace

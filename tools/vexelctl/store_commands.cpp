@@ -14,6 +14,7 @@
 
 #include "command.h"
 #include "language/language_table.h"
+#include "program_route.h"
 #include "store/names.h"
 #include "store/record_files.h"
 #include "store/store_files.h"
@@ -201,6 +202,7 @@ bool CommitStore(const Store& store, bool profiles, bool macros, std::ostream& e
 }
 
 int ListProfiles(Args args, std::ostream& out, std::ostream& err) {
+  if (auto through = RunStoreCommandThroughProgram("profiles", args, out, err)) return *through;
   int status = kExitOk;
   auto store = OpenStore(args, err, status);
   if (!store || !ExpectArgs(args, 0, "no arguments", err, status)) return status;
@@ -259,6 +261,8 @@ int ExportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
 }
 
 int ImportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
+  if (auto through = RunStoreCommandThroughProgram("import-profile", args, out, err))
+    return *through;
   int status = kExitOk;
   auto store = OpenStore(args, err, status, Access::kWrite);
   if (!store || !ExpectArgs(args, 1, "FILE", err, status)) return status;
@@ -281,6 +285,7 @@ int ImportProfileCommand(Args args, std::ostream& out, std::ostream& err) {
 }
 
 int ImportMacroCommand(Args args, std::ostream& out, std::ostream& err) {
+  if (auto through = RunStoreCommandThroughProgram("import-macro", args, out, err)) return *through;
   int status = kExitOk;
   auto store = OpenStore(args, err, status, Access::kWrite);
   if (!store || !ExpectArgs(args, 1, "FILE", err, status)) return status;

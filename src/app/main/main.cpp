@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/autostart.h"
+#include "app/main/program_bus_service.h"
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
@@ -174,6 +175,11 @@ int main(int argc, char** argv) {
       std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
                                         std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
+  // Scripts and vexelctl change the store through the window while it runs.
+  // Made before the window starts the apply worker, whose reports it watches.
+  auto bus_service = std::make_unique<vexel::ProgramBusService>(
+      window->page(), [&toolkit](std::string_view key) { return toolkit.LanguageText(key); });
+  if (!bus_service->Registered()) DebugOutput("D-Bus: the session bus name is not ours\n");
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
     std::fprintf(stderr, "vexel-mouse: cannot load the skin from %s\n",
@@ -197,6 +203,7 @@ int main(int argc, char** argv) {
   if (!options->hidden) window->Show();
   StartupTrace::Mark("window shown");
   const int code = toolkit.RunMessageLoop();
+  bus_service.reset();
   window.reset();  // closes the links and waits for the apply worker
   return code;
 }

@@ -39,13 +39,13 @@ void QtMenu::AddItems(QMenu* menu, const std::vector<MenuItem>& items) {
       sub->setStyleSheet(kMenuStyle);
       AddItems(sub, item.children);
     } else {
-      QAction* action = menu->addAction(ToQ(toolkit_.LanguageText(item.text)));
+      const std::string text = item.literal_text ? item.text : toolkit_.LanguageText(item.text);
+      QAction* action = menu->addAction(ToQ(text));
       action->setObjectName(ToQ(item.name));
       action->setData(ToQ(item.data));
       action->setCheckable(item.checkable);
       action->setChecked(item.checked);
-      auto command = std::make_shared<const MenuCommand>(
-          MenuCommand{item.name, toolkit_.LanguageText(item.text), item.data});
+      auto command = std::make_shared<const MenuCommand>(MenuCommand{item.name, text, item.data});
       QObject::connect(action, &QAction::triggered, menu_.get(), [this, command] {
         if (auto* backend = static_cast<QtWindowBackend*>(mailbox_.data())) {
           backend->Post(Message{kMsgMenuCommand, 0, 0, command});

@@ -6,8 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -81,6 +84,24 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   // Saves pro.data through the store writer, then asks for an apply:
   // delay_ms 0 posts 1541 now; otherwise timer 513 restarts with that period.
   void RequestApply(int delay_ms = 0);
+
+  // ---- Requests from outside the window (page_script.cpp) ----
+  // Each is made as the same edit in the window would be: the list, the
+  // controls and the apply request. `profile` is a 0-based position or a
+  // name; empty means the selected profile.
+  struct ScriptEdit {
+    std::string error;      // why nothing was done; empty on success
+    bool changed = false;   // false: the profile already was so
+    bool selected = false;  // the selected profile changed, so an apply was requested
+    bool linked = false;    // a link was open for that apply; without one the store was saved
+  };
+  ScriptEdit SetFromScript(std::string_view profile, std::span<const std::string> assignments);
+  ScriptEdit SelectFromScript(std::string_view profile);
+  // A *.pro file added as the window's import adds it: listed, selected and
+  // sent; the message boxes are the caller's.
+  StoreChange<ProfileImport> ImportProfileFile(const std::filesystem::path& path);
+  // The profile's JSON (schema 1), or std::nullopt with `error` set.
+  std::optional<std::string> ProfileJsonForScript(std::string_view profile, std::string& error);
 
   DeviceSession& session() { return session_; }
   ProfileStore& store() { return store_; }

@@ -173,15 +173,21 @@ void CMS_1_Page::ImportProfile() {
   const auto path = main_window_.toolkit().RunFileDialog(
       &main_window_, ProfileFileRequest(toolkit::FileDialogRequest::Mode::kOpen));
   if (!path) return;
-  const toolkit::Toolkit& kit = main_window_.toolkit();
-  const std::u16string add_profile = Utf8ToUtf16(kit.LanguageText("add_profile_text"));
-  const std::u16string add_macro = Utf8ToUtf16(kit.LanguageText("add_macro_text"));
-  const StoreChange<ProfileImport> change =
-      store_.ImportProfile(*path, DefaultNameTexts{add_profile, add_macro});
+  const StoreChange<ProfileImport> change = ImportProfileFile(*path);
   if (!change.added) {
     ShowMessage("import_fail_text", *path);
     return;
   }
+  if (!change.result) ShowMessage("save_fail_text", change.result.file.string());
+}
+
+StoreChange<ProfileImport> CMS_1_Page::ImportProfileFile(const std::filesystem::path& path) {
+  const toolkit::Toolkit& kit = main_window_.toolkit();
+  const std::u16string add_profile = Utf8ToUtf16(kit.LanguageText("add_profile_text"));
+  const std::u16string add_macro = Utf8ToUtf16(kit.LanguageText("add_macro_text"));
+  StoreChange<ProfileImport> change =
+      store_.ImportProfile(path, DefaultNameTexts{add_profile, add_macro});
+  if (!change.added) return change;
   const int index = change.added->profile_index;
   std::string name;
   {
@@ -190,7 +196,7 @@ void CMS_1_Page::ImportProfile() {
   }
   if (controls_.list_profile != nullptr) controls_.list_profile->AddItem(name, 22);
   SelectListEntry(index);
-  if (!change.result) ShowMessage("save_fail_text", change.result.file.string());
+  return change;
 }
 
 }  // namespace vexel
