@@ -157,6 +157,7 @@ TEST(Names, FixedArraysCutTerminateAndCompareWithoutCase) {
 
   EXPECT_TRUE(EqualsIgnoringCase(u"MACRO1", u"macro1"));
   EXPECT_TRUE(EqualsIgnoringCase(u"\u00C4rger \u0416", u"\u00E4rger \u0436"));
+  EXPECT_TRUE(EqualsIgnoringCase(u"\u0391\u03A9", u"\u03B1\u03C9"));  // Greek alpha, omega
   EXPECT_FALSE(EqualsIgnoringCase(u"\u00D7", u"\u00F7"));  // multiplication vs division sign
   EXPECT_FALSE(EqualsIgnoringCase(u"abc", u"abcd"));
 }
