@@ -1,6 +1,5 @@
-// Helpers for tests that load the real driver libraries: the libraries
-// loaded as the program loads them, a post target that collects what the
-// monitor thread posts, and a fixture holding both libraries.
+// Helpers for tests that load the real driver libraries: a post target that
+// collects what the monitor thread posts, and a fixture holding both libraries.
 #pragma once
 
 #include <chrono>
@@ -20,48 +19,6 @@
 #include "protocol/device_ids.h"
 
 namespace vexel::test {
-
-// A driver library loaded by the program's own loader, so the tests load the
-// libraries exactly as the program does.
-class DriverLibrary {
- public:
-  // Loads VEXEL_BIN_DIR/<file_name>; incomplete when it cannot be loaded or
-  // lacks an entry point.
-  explicit DriverLibrary(const std::string& file_name) {
-    DlLibraryLoader loader;
-    driver_ = LoadFeatureDriver(loader, std::string(VEXEL_BIN_DIR) + "/" + file_name);
-  }
-  // Closes what a test left open, as a host does before unloading.
-  ~DriverLibrary() {
-    if (Complete()) {
-      driver_->close_feature_device();
-      driver_->close_dev_monitor();
-    }
-  }
-  DriverLibrary(const DriverLibrary&) = delete;
-  DriverLibrary& operator=(const DriverLibrary&) = delete;
-
-  bool Complete() const { return driver_ != nullptr; }
-  const FeatureDriver& driver() const { return *driver_; }
-
- private:
-  std::unique_ptr<FeatureDriver> driver_;
-};
-
-// Both libraries, loaded from the program folder and told their device ids.
-struct LinkLibraries {
-  DriverLibrary wired{"hiddriver_2.so"};
-  DriverLibrary wireless{"hiddriver_1.so"};
-
-  LinkLibraries() {
-    if (!Complete()) return;
-    using protocol::kWiredDeviceId;
-    using protocol::kWirelessDeviceId;
-    wired.driver().set_vidpid(kWiredDeviceId.vendor_id, kWiredDeviceId.product_id);
-    wireless.driver().set_vidpid(kWirelessDeviceId.vendor_id, kWirelessDeviceId.product_id);
-  }
-  bool Complete() const { return wired.Complete() && wireless.Complete(); }
-};
 
 struct PostedMessage {
   uint32_t message;
@@ -94,11 +51,6 @@ class PostCollector {
     return messages_;
   }
 
-  void Clear() {
-    std::lock_guard lock(mutex_);
-    messages_.clear();
-  }
-
  private:
   static void Post(void* ctx, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     auto* self = static_cast<PostCollector*>(ctx);
@@ -114,19 +66,37 @@ class PostCollector {
   std::vector<PostedMessage> messages_;
 };
 
-// A test of both libraries: LoadLinks() once their back-end is in place.
+// A test of both libraries, loaded by the program's own loader from the
+// program folder and told their device ids: LoadLinks() once their back-end
+// is in place.
 class LinkLibrariesTest : public ::testing::Test {
  protected:
   void LoadLinks() {
-    links_ = std::make_unique<LinkLibraries>();
-    ASSERT_TRUE(links_->Complete());
-    wired_ = &links_->wired.driver();
-    wireless_ = &links_->wireless.driver();
+    DlLibraryLoader loader;
+    wired_library_ = LoadFeatureDriver(loader, std::string(VEXEL_BIN_DIR) + "/hiddriver_2.so");
+    wireless_library_ = LoadFeatureDriver(loader, std::string(VEXEL_BIN_DIR) + "/hiddriver_1.so");
+    ASSERT_TRUE(wired_library_ && wireless_library_);
+    wired_ = wired_library_.get();
+    wireless_ = wireless_library_.get();
+    using protocol::kWiredDeviceId;
+    using protocol::kWirelessDeviceId;
+    wired_->set_vidpid(kWiredDeviceId.vendor_id, kWiredDeviceId.product_id);
+    wireless_->set_vidpid(kWirelessDeviceId.vendor_id, kWirelessDeviceId.product_id);
   }
-  void TearDown() override { links_.reset(); }
+  // Closes what a test left open, as a host does before unloading.
+  void TearDown() override {
+    for (auto* library : {&wireless_library_, &wired_library_}) {
+      if (*library) {
+        (*library)->close_feature_device();
+        (*library)->close_dev_monitor();
+      }
+      library->reset();
+    }
+  }
 
   PostCollector posts_;
-  std::unique_ptr<LinkLibraries> links_;
+  std::unique_ptr<FeatureDriver> wired_library_;
+  std::unique_ptr<FeatureDriver> wireless_library_;
   const FeatureDriver* wired_ = nullptr;
   const FeatureDriver* wireless_ = nullptr;
 };

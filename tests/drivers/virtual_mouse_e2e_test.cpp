@@ -42,9 +42,12 @@ class VirtualMouseTest : public LinkLibrariesTest {
   SimProcess sim_;
 };
 
-TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
+TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouseOrFail) {
   ASSERT_EQ(wired_->open_feature_device(), 1);
   ASSERT_EQ(wireless_->open_feature_device(), 1);
+  auto broken = ValidReport(protocol::kKindButtonMap);
+  broken[protocol::ButtonMapLayout::kChecksum] ^= 1;
+  EXPECT_EQ(wired_->SetFeature(broken), 0);  // refused by the mouse, not logged
   const auto performance = ValidReport(protocol::kKindPerformance, 7);
   const auto lighting = ValidReport(protocol::kKindLighting, 3);
   EXPECT_EQ(wired_->SetFeature(performance), 1);
@@ -62,7 +65,9 @@ TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
   ASSERT_EQ(state["log"].size(), 5u);
   EXPECT_EQ(state["log"][0]["link"], "wired");
   EXPECT_EQ(state["log"][1]["link"], "wireless");
-  EXPECT_EQ(state["rejected"], 0);
+  EXPECT_EQ(state["rejected"], 1);
+  EXPECT_EQ(state["refused"][0]["reason"], "checksum");
+  EXPECT_TRUE(state["reports"]["08"].is_null());
 
   // GetFeature reads back what the mouse holds now.
   std::vector<uint8_t> buffer(64, 0);
@@ -72,17 +77,6 @@ TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouse) {
   sim_.Ctl("press-dpi 4");
   EXPECT_EQ(wired_->get_feature(buffer.data(), 64), 56);
   EXPECT_EQ(buffer[protocol::PerformanceLayout::kDpiStage], 4);
-}
-
-TEST_F(VirtualMouseTest, RefusedReportFailsAndIsCounted) {
-  ASSERT_EQ(wired_->open_feature_device(), 1);
-  auto broken = ValidReport(protocol::kKindButtonMap);
-  broken[protocol::ButtonMapLayout::kChecksum] ^= 1;
-  EXPECT_EQ(wired_->SetFeature(broken), 0);
-  const auto state = State();
-  EXPECT_EQ(state["rejected"], 1);
-  EXPECT_EQ(state["refused"][0]["reason"], "checksum");
-  EXPECT_TRUE(state["reports"]["08"].is_null());
 }
 
 TEST_F(VirtualMouseTest, StatusReportsGoOverTheLinkTheMouseTalksOn) {

@@ -234,6 +234,15 @@ TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChanged) {
 }
 
 TEST_F(FirmwareModelTest, CurrentReportsCarryWhatTheButtonsChangedSince) {
+  // A new mouse answers with factory settings the buttons change.
+  model_.PressDpi(3);
+  const auto factory = model_.CurrentReport(protocol::kKindPerformance);
+  ASSERT_TRUE(factory);
+  EXPECT_EQ((*factory)[protocol::PerformanceLayout::kDpiStage], 3);
+  EXPECT_TRUE(protocol::IsWellFormed(*factory));  // as the program reads it back
+  EXPECT_TRUE(model_.CurrentReport(protocol::kKindButtonMap));
+  EXPECT_FALSE(model_.LastReport(protocol::kKindPerformance));  // nothing was sent to it
+
   const auto performance = ValidReport(protocol::kKindPerformance);
   const auto lighting = ValidReport(protocol::kKindLighting);
   const auto polling = ValidReport(protocol::kKindPollingRate, 8);
@@ -256,16 +265,6 @@ TEST_F(FirmwareModelTest, CurrentReportsCarryWhatTheButtonsChangedSince) {
   // What was accepted stays as it came.
   EXPECT_EQ(model_.LastReport(protocol::kKindPerformance), performance);
   EXPECT_FALSE(model_.LastReport(protocol::kKindButtonMap));
-}
-
-TEST_F(FirmwareModelTest, ANewMouseAnswersWithFactorySettingsTheButtonsChange) {
-  model_.PressDpi(3);
-  const auto performance = model_.CurrentReport(protocol::kKindPerformance);
-  ASSERT_TRUE(performance);
-  EXPECT_EQ((*performance)[protocol::PerformanceLayout::kDpiStage], 3);
-  EXPECT_TRUE(protocol::IsWellFormed(*performance));  // as the program reads it back
-  EXPECT_TRUE(model_.CurrentReport(protocol::kKindButtonMap));
-  EXPECT_FALSE(model_.LastReport(protocol::kKindPerformance));  // nothing was sent to it
 }
 
 TEST_F(FirmwareModelTest, PlugAndUnplugAreReportedOnceEach) {

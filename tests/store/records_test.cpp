@@ -108,7 +108,7 @@ TEST(MacroRecord, StepsHaveTheirFileBytes) {
   EXPECT_EQ(std::memcmp(reinterpret_cast<const uint8_t*>(macro.get()) + 56, expected, 12), 0);
 }
 
-TEST(MacroRecord, BindCopiesA23CharacterNameWithItsTerminator) {
+TEST(MacroRecord, BindCopiesA23CharacterNameAndMacroFromSlotCopiesBack) {
   const std::u16string name = u"ABCDEFGHIJKLMNOPQRSTUVW";
   ASSERT_EQ(name.size(), 23u);
   const auto macro = ThreeStepMacro(name);
@@ -120,6 +120,13 @@ TEST(MacroRecord, BindCopiesA23CharacterNameWithItsTerminator) {
   EXPECT_EQ(slot.macro_action_count, 3);
   EXPECT_EQ(slot.macro_index, 7);
   EXPECT_EQ(slot.macro_actions[1], (MacroAction{4, kActionRelease, 0x1234}));
+
+  slot.macro_repeat = 9;
+  const MacroRecord back = MacroFromSlot(slot);
+  EXPECT_EQ(NameView(back.name), name);
+  EXPECT_EQ(back.action_count, 3);
+  EXPECT_EQ(back.reserved_48, 9);
+  EXPECT_EQ(std::memcmp(back.actions, slot.macro_actions, sizeof(back.actions)), 0);
 
   slot.macro_index = 2;
   RefreshMacroCopy(slot, *ThreeStepMacro(u"other"));
@@ -138,18 +145,6 @@ TEST(MacroRecord, FindByNameIgnoresCaseAndTakesTheFirst) {
   EXPECT_EQ(FindMacroByName(MacroLibrary{}, u"Alpha"), -1);
 }
 
-TEST(MacroRecord, MacroFromSlotIsTheReverseCopy) {
-  auto profile = DefaultProfile();
-  ButtonSlot& slot = profile->button[3];
-  BindMacroCopy(slot, *ThreeStepMacro(u"Combo"), 0);
-  slot.macro_repeat = 9;
-  const MacroRecord back = MacroFromSlot(slot);
-  EXPECT_EQ(NameView(back.name), u"Combo");
-  EXPECT_EQ(back.action_count, 3);
-  EXPECT_EQ(back.reserved_48, 9);
-  EXPECT_EQ(std::memcmp(back.actions, slot.macro_actions, sizeof(back.actions)), 0);
-}
-
 TEST(Names, FixedArraysCutTerminateAndCompareWithoutCase) {
   char16_t units[5];
   SetName(units, u"abcdefgh");
@@ -162,6 +157,7 @@ TEST(Names, FixedArraysCutTerminateAndCompareWithoutCase) {
 
   EXPECT_TRUE(EqualsIgnoringCase(u"MACRO1", u"macro1"));
   EXPECT_TRUE(EqualsIgnoringCase(u"\u00C4rger \u0416", u"\u00E4rger \u0436"));
+  EXPECT_TRUE(EqualsIgnoringCase(u"\u0391\u03A9", u"\u03B1\u03C9"));  // Greek alpha, omega
   EXPECT_FALSE(EqualsIgnoringCase(u"\u00D7", u"\u00F7"));  // multiplication vs division sign
   EXPECT_FALSE(EqualsIgnoringCase(u"abc", u"abcd"));
 }

@@ -35,7 +35,7 @@ TEST(StoreLockTest, ARefusedCallerNamesTheHolderAndWaitsOnlyForOtherWriters) {
     const std::string named =
         "in use by " + std::string(c.holder) + " (pid " + std::to_string(::getpid()) + ")";
     EXPECT_NE(refused.error().find(named), std::string::npos) << refused.error();
-    holder.Release();
+    { const StoreLock gone = std::move(holder); }  // the last owner frees the store
     EXPECT_FALSE(ReadStoreLockHolder(temp.path()));
     EXPECT_TRUE(StoreLock::Acquire(temp.path(), kToolName, clock, Clock::Ms(2000)).held());
   }

@@ -1,35 +1,19 @@
-// A fresh folder under the system temp folder, removed with everything in it.
+// Store tests' file helpers on top of the shared temporary folder.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
+
+#include "../support/run_command.h"
 
 namespace vexel::testing {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexel-store-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using TempFolder = TempDir;
 
 inline std::vector<std::byte> ReadAll(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

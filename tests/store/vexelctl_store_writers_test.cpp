@@ -1,10 +1,8 @@
 // vexelctl's store writers as real processes: parallel writers, a running
-// program holding the store, kills at random points, files that are not
-// regular files.
+// program holding the store, kills at random points.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -171,37 +169,6 @@ TEST_F(VexelctlStoreWritersTest, KillsDuringImportsNeverLeaveAProfileNamingAMiss
       const std::string name = entry.path().filename();
       EXPECT_TRUE(name == "pro.data" || name == "macro.data" || name == kStoreLockFileName) << name;
     }
-  }
-}
-
-TEST_F(VexelctlStoreWritersTest, WhatIsNotARegularFileIsRefusedAtOnce) {
-  const fs::path fifo = temp_.path() / "fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const fs::path fifo_store = temp_.path() / "fifo-store";
-  const fs::path zero_store = temp_.path() / "zero-store";
-  fs::create_directories(fifo_store);
-  fs::create_directories(zero_store);
-  ASSERT_EQ(::mkfifo((fifo_store / "pro.data").c_str(), 0600), 0);
-  fs::create_symlink("/dev/zero", zero_store / "macro.data");
-  struct Case {
-    std::string arguments;
-    const char* kind;
-  };
-  const Case table[] = {
-      {"profiles --data " + ShellQuote(fifo_store.string()), "a FIFO"},
-      {"macros --data " + ShellQuote(zero_store.string()), "a device"},
-      {"import-profile " + ShellQuote(fifo.string()) + " --data " +
-           ShellQuote(temp_.path().string()),
-       "a FIFO"},
-      {"import-macro /dev/zero --data " + ShellQuote(temp_.path().string()), "a device"},
-      {"reports " + ShellQuote(fifo.string()), "a FIFO"},
-  };
-  for (const Case& c : table) {
-    SCOPED_TRACE(c.arguments);
-    // The time-out only turns a regression (a blocked reader) into a failure.
-    const auto run = testing::RunCommand("timeout 60 " + testing::Vexelctl() + " " + c.arguments);
-    EXPECT_EQ(run.exit_code, 2);
-    EXPECT_NE(run.err.find(c.kind), std::string::npos) << run.err;
   }
 }
 
