@@ -38,7 +38,13 @@ TEST_P(PageStartup, FlagsIconsAndDeviceState) {
   EXPECT_EQ(h.Control("ms_1_BLE").IsVisible(), c.ble);
   EXPECT_EQ(h.Control("ms_1_sleep_label").IsVisible(), !(c.wired || c.ble));
   // Nothing BLE cannot carry is offered until the cable or a woken receiver can.
-  EXPECT_EQ(h.Control("ms_1_check_prate").IsVisible(), !c.ble || c.wired);
+  const bool ble_only = c.ble && !c.wired;
+  for (const char* check : {"ms_1_check_prate", "ms_1_check_key_debounce"}) {
+    EXPECT_EQ(h.Control(check).IsVisible(), !ble_only) << check;
+    EXPECT_FALSE(ble_only && h.Control(check).IsChecked()) << check;
+  }
+  EXPECT_FALSE(ble_only && h.Control("ms_1_ver_prate").IsVisible());
+  EXPECT_FALSE(ble_only && h.Control("ms_1_hor_key_debounce").IsVisible());
   EXPECT_EQ(h.probe.asked_vendor, 0x045E);
   EXPECT_EQ(h.probe.asked_product, 0x0040);
   EXPECT_EQ(h.wired.Calls().at(0), "Set_VIDPID 7511 64097");
