@@ -18,9 +18,7 @@ TEST(DeviceSession, FullApplyOverTheCableSendsEveryBlockInOrderAndSaves) {
   SessionHarness h;
   h.Start();
   h.Apply();
-  std::vector<uint8_t> kinds;
-  for (const auto& report : h.wired.Sent()) kinds.push_back(report.at(0));
-  EXPECT_EQ(kinds, (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+  EXPECT_EQ(h.KindsSince(0), (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
   EXPECT_TRUE(h.observer.Saw("saved"));
   EXPECT_TRUE(std::filesystem::exists(h.store.paths().ProfilesFile()));
   // The next apply finds nothing changed.
@@ -45,10 +43,7 @@ TEST(DeviceSession, AStatusReportLeavesEditsNotYetSentPending) {
   h.Pump();
   const std::size_t before = h.wired.Sent().size();
   h.Apply();  // "Apply DPI"
-  std::vector<uint8_t> kinds;
-  for (std::size_t i = before; i < h.wired.Sent().size(); ++i)
-    kinds.push_back(h.wired.Sent()[i][0]);
-  ASSERT_EQ(kinds, (std::vector<uint8_t>{0x04, 0x05}));
+  ASSERT_EQ(h.KindsSince(before), (std::vector<uint8_t>{0x04, 0x05}));
   EXPECT_EQ(h.wired.Sent()[before][10], 73);  // 3200 DPI at stage 3
   EXPECT_EQ(h.Edited().dpi_stage_current, 3) << "the stage the mouse reported";
 }
@@ -79,10 +74,7 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
   h.Pump();
   const std::size_t before = h.wired.Sent().size();
   h.Apply();
-  std::vector<uint8_t> kinds;
-  for (std::size_t i = before; i < h.wired.Sent().size(); ++i)
-    kinds.push_back(h.wired.Sent()[i][0]);
-  EXPECT_EQ(kinds, (std::vector<uint8_t>{0x05, 0x06, 0x08}));
+  EXPECT_EQ(h.KindsSince(before), (std::vector<uint8_t>{0x05, 0x06, 0x08}));
 }
 
 TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {

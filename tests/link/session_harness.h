@@ -81,6 +81,13 @@ class SessionHarness {
     session->worker()->WaitIdle();
     Pump();
   }
+  // The first byte (the report kind) of each report sent over the cable since `before`.
+  std::vector<uint8_t> KindsSince(std::size_t before) {
+    std::vector<uint8_t> kinds;
+    const auto sent = wired.Sent();
+    for (std::size_t i = before; i < sent.size(); ++i) kinds.push_back(sent[i].at(0));
+    return kinds;
+  }
   ProfileRecord Edited() {
     auto access = store.Lock();
     return *access->EditedProfile();

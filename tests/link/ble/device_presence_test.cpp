@@ -43,27 +43,14 @@ TEST(DevicePresenceTest, SwitchesTheLinkOnlyForTheMousesInterfaces) {
   const DeviceBroadcast volume{2, kMouseInterface};
   const DeviceBroadcast keyboard{kDbtDevtypDeviceInterface, "_Dev_VID&02046d_PID&c31c_"};
   const std::string arrival = "DBT_DEVICEARRIVAL.\n";
+  const std::string mouse_line = kMouseInterface + "\r\n";
+  // clang-format off
   const std::vector<Case> cases{
       {"nodes changed", kDbtDevNodesChanged, std::nullopt, 0, {}, {"Succuss\r\n"}},
-      {"mouse arrives", kDbtDeviceArrival, mouse, 0, {true}, {arrival, kMouseInterface + "\r\n"}},
-      {"mouse arrives while on",
-       kDbtDeviceArrival,
-       mouse,
-       1,
-       {},
-       {arrival, kMouseInterface + "\r\n"}},
-      {"upper-case id",
-       kDbtDeviceArrival,
-       upper_case,
-       0,
-       {},
-       {arrival, upper_case.interface_name + "\r\n"}},
-      {"other product",
-       kDbtDeviceArrival,
-       keyboard,
-       0,
-       {},
-       {arrival, keyboard.interface_name + "\r\n"}},
+      {"mouse arrives", kDbtDeviceArrival, mouse, 0, {true}, {arrival, mouse_line}},
+      {"mouse arrives while on", kDbtDeviceArrival, mouse, 1, {}, {arrival, mouse_line}},
+      {"upper-case id", kDbtDeviceArrival, upper_case, 0, {}, {arrival, upper_case.interface_name + "\r\n"}},
+      {"other product", kDbtDeviceArrival, keyboard, 0, {}, {arrival, keyboard.interface_name + "\r\n"}},
       {"volume", kDbtDeviceArrival, volume, 0, {}, {arrival}},
       {"arrival without a broadcast", kDbtDeviceArrival, std::nullopt, 0, {}, {arrival}},
       {"mouse removed while off", kDbtDeviceRemoveComplete, mouse, 0, {false}, {}},
@@ -72,6 +59,7 @@ TEST(DevicePresenceTest, SwitchesTheLinkOnlyForTheMousesInterfaces) {
       {"upper-case id removed", kDbtDeviceRemoveComplete, upper_case, 1, {}, {}},
       {"query removal", 0x8001, mouse, 0, {}, {}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h;

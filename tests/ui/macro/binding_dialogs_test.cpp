@@ -1,45 +1,19 @@
-// The macro binding and shortcut dialogs on the headless toolkit, with the real
-// skins and language file and a recording fake of the hook library.
-#include <gtest/gtest.h>
-
+// The macro binding and shortcut dialogs on the headless toolkit.
 #include <functional>
-#include <string>
-#include <vector>
 
-#include "messages/app_messages.h"
-#include "platform/clock.h"
-#include "platform/fake_keyboard_layout.h"
-#include "toolkit/control.h"
-#include "toolkit/headless/headless_toolkit.h"
-#include "toolkit/user_input.h"
+#include "macro_editor_fixture.h"
 #include "ui/macro/select_macro_wnd.h"
 #include "ui/macro/shortcut_wnd.h"
 
 namespace vexel::testing {
 namespace {
 
-// The hook library: one key window at a time, every call logged.
-const VexelPostTarget* hook_window = nullptr;
-std::vector<std::string> hook_calls;
-const HookEntries kHooks = [] {
-  HookEntries e;
-  e.installhook = [](const VexelPostTarget* t) {
-    return hook_window = t, hook_calls.push_back("install"), 1;
-  };
-  e.removehook = [] { return hook_window = nullptr, hook_calls.push_back("remove"), 1; };
-  e.enablehook = [](int32_t on) { return hook_calls.push_back("enable" + std::to_string(on)), 1; };
-  return e;
-}();
-
 using Script = std::function<void(toolkit::Window&)>;
 
-class BindingDialogs : public ::testing::Test {
+// The real skins and language file of the editor's fixture, and its fake hook.
+class BindingDialogs : public Recording {
  protected:
   BindingDialogs() {
-    toolkit.SetResourceFolder(std::string(VEXEL_SOURCE_DIR) + "/res");
-    EXPECT_TRUE(language.LoadFile(std::string(VEXEL_SOURCE_DIR) + "/res/lan.xml"));
-    toolkit.SetLanguageTable(language);
-    hook_calls.clear();
     layout->SetKey(16, 'A', "a");  // the key at the position of Q types A
     layout->SetKey(30, 'Q', "q");
   }
@@ -56,10 +30,8 @@ class BindingDialogs : public ::testing::Test {
     w.Notify(left);
   }
   static toolkit::Control& C(toolkit::Window& w, const char* name) { return *w.FindControl(name); }
+  MacroEditorHost Host() { return MacroEditorHost{&hook.entries, nullptr, layout}; }
 
-  ManualClock clock;
-  toolkit::headless::HeadlessToolkit toolkit{clock};
-  LanguageTable language;
   std::shared_ptr<FakeKeyboardLayout> layout = std::make_shared<FakeKeyboardLayout>();
 };
 
@@ -135,20 +107,20 @@ TEST_F(BindingDialogs, SelectMacroCountIsCorrectedInTheField) {
 
 TEST_F(BindingDialogs, ShortcutTakesTheLastKeyAndTheLastStateOfEachBox) {
   struct Case {
-    std::vector<std::pair<uint32_t, intptr_t>> reports;  // virtual key, press/release
-    std::vector<const char*> boxes;                      // clicked in order
+    std::string reports;             // as Recording::Play takes them
+    std::vector<const char*> boxes;  // clicked in order
     uint8_t key;
     const char* shown;
     std::vector<int> flags;  // Ctrl, Shift, Alt, Win
   };
   const Case cases[] = {
-      {{{'A', 0}, {'A', 1}, {'B', 0}, {'B', 1}}, {}, 5, "B", {0, 0, 1, 0}},
-      {{{162, 0}}, {"check_flag_1", "check_flag_3"}, 224, "Left Ctrl", {1, 0, 0, 0}},
-      {{{'A', 0}}, {"check_flag_2", "check_flag_2", "check_flag_4"}, 20, "A", {0, 0, 1, 1}},
-      {{{255, 0}}, {}, 0, "", {0, 0, 1, 0}},  // a key without a row
+      {"A+ A- B+ B-", {}, 5, "B", {0, 0, 1, 0}},
+      {"\xa2+", {"check_flag_1", "check_flag_3"}, 224, "Left Ctrl", {1, 0, 0, 0}},
+      {"A+", {"check_flag_2", "check_flag_2", "check_flag_4"}, 20, "A", {0, 0, 1, 1}},
+      {"\xff+", {}, 0, "", {0, 0, 1, 0}},  // a key without a row
   };
   for (const Case& c : cases) {
-    CShortcutWnd dialog(toolkit, MacroEditorHost{&kHooks, nullptr, layout});
+    CShortcutWnd dialog(toolkit, Host());
     dialog.shortcut_key = 4;
     dialog.alt_flag = 1;
     std::string shown;
@@ -156,10 +128,7 @@ TEST_F(BindingDialogs, ShortcutTakesTheLastKeyAndTheLastStateOfEachBox) {
       EXPECT_EQ(C(w, "edit_key").Text(), "Q");  // usage 4 sits where this layout types Q
       EXPECT_TRUE(C(w, "check_flag_3").IsChecked());
       toolkit.Input().Focus(C(w, "edit_key"));
-      for (const auto& [key, lparam] : c.reports) {
-        hook_window->post(hook_window->ctx, kMsgHookEvent, key, lparam);
-      }
-      toolkit.ProcessEvents();
+      Play(c.reports);
       for (const char* box : c.boxes) Click(w, box);
       shown = C(w, "edit_key").Text();
       Click(w, "btn_ok");
@@ -181,15 +150,15 @@ TEST_F(BindingDialogs, NoKeyboardHookOutlivesTheDialog) {
       [&](auto& w) { toolkit.Input().CloseWindow(w); },
   };
   for (const Script& end : endings) {
-    hook_calls.clear();
-    CShortcutWnd dialog(toolkit, MacroEditorHost{&kHooks, nullptr, layout});
+    hook.calls.clear();
+    CShortcutWnd dialog(toolkit, Host());
     Run(dialog, [&](toolkit::Window& w) {
       toolkit.Input().Focus(C(w, "edit_key"));
-      hook_window->post(hook_window->ctx, kMsgHookEvent, 'B', 0);  // queued when capture ends
+      hook.window->post(hook.window->ctx, kMsgHookEvent, 'B', 0);  // queued when capture ends
       end(w);
     });
-    EXPECT_EQ(hook_window, nullptr);
-    EXPECT_EQ(hook_calls, (std::vector<std::string>{"install", "enable1", "remove", "enable0"}));
+    EXPECT_FALSE(hook.window);
+    EXPECT_EQ(hook.calls, "i e1 r e0 ");
   }
 }
 

@@ -32,19 +32,6 @@ class KeyNamingOnLayout {
   KeyNaming naming_;
 };
 
-TEST(KeyNamingTest, UsageFromVirtualKeyOnUs) {
-  const KeyNamingOnLayout us("us");
-  const std::map<uint32_t, UsageLookup> expected = {
-      {65, {true, 4}},    {90, {true, 29}},   {48, {true, 39}},   {13, {true, 40}},
-      {191, {true, 56}},  {223, {true, 56}},  {20, {true, 57}},   {123, {true, 69}},
-      {44, {true, 70}},   {162, {true, 224}}, {165, {true, 230}}, {240, {true, 240}},
-      {248, {true, 248}}, {173, {false, 0}},  {0, {false, 0}},    {245, {false, 0}},
-  };
-  for (const auto& [virtual_key, lookup] : expected) {
-    EXPECT_EQ(us->UsageFromVirtualKey(virtual_key), lookup) << "virtual key " << virtual_key;
-  }
-}
-
 TEST(KeyNamingTest, KeysAreStoredByPositionAndNamedByWhatTheyType) {
   struct Case {
     const char* layout;
@@ -67,8 +54,17 @@ TEST(KeyNamingTest, KeysAreStoredByPositionAndNamedByWhatTheyType) {
   }
 }
 
-TEST(KeyNamingTest, EveryCharacterUsageIsNamedOnUs) {
+TEST(KeyNamingTest, UsagesAndCharacterNamesOnUs) {
   const KeyNamingOnLayout us("us");
+  const std::map<uint32_t, UsageLookup> usages = {
+      {65, {true, 4}},    {90, {true, 29}},   {48, {true, 39}},   {13, {true, 40}},
+      {191, {true, 56}},  {223, {true, 56}},  {20, {true, 57}},   {123, {true, 69}},
+      {44, {true, 70}},   {162, {true, 224}}, {165, {true, 230}}, {240, {true, 240}},
+      {248, {true, 248}}, {173, {false, 0}},  {0, {false, 0}},    {245, {false, 0}},
+  };
+  for (const auto& [virtual_key, lookup] : usages) {
+    EXPECT_EQ(us->UsageFromVirtualKey(virtual_key), lookup) << "virtual key " << virtual_key;
+  }
   std::vector<std::string> expected;
   for (char letter = 'A'; letter <= 'Z'; ++letter) expected.emplace_back(1, letter);
   for (char digit : std::string("1234567890")) expected.emplace_back(1, digit);
@@ -83,9 +79,12 @@ TEST(KeyNamingTest, EveryCharacterUsageIsNamedOnUs) {
   }
 }
 
-TEST(KeyNamingTest, NameTables) {
+// Each name asked by usage is also written to the debug output.
+TEST(KeyNamingTest, NameTablesAndTheirDebugLines) {
   const FakeKeyboardLayout layout;
-  const KeyNaming naming(layout, Bracketed, Quiet);
+  std::vector<std::string> lines;
+  const KeyNaming naming(layout, Bracketed,
+                         [&](std::string_view line) { lines.emplace_back(line); });
   // clang-format off
   const std::map<uint32_t, std::string> usage_names = {
       {0, ""}, {50, ""}, {58, "<key_F1>"}, {69, "<key_F12>"}, {70, "<key_Print Scr>"},
@@ -97,7 +96,9 @@ TEST(KeyNamingTest, NameTables) {
   };
   // clang-format on
   for (const auto& [usage, name] : usage_names) {
+    lines.clear();
     EXPECT_EQ(naming.KeyNameFromUsage(usage), name) << "usage " << usage;
+    EXPECT_EQ(lines, std::vector<std::string>{"m_key = " + name + "\r\n"});
   }
   // clang-format off
   const std::map<uint32_t, std::string> virtual_key_names = {
@@ -127,18 +128,6 @@ TEST(KeyNamingTest, AnswersFollowTheLayoutOfTheMoment) {
   layout.SetKey(53, 223, "!");
   EXPECT_EQ(naming.UsageFromVirtualKey(191), (UsageLookup{true, 56}));
   EXPECT_EQ(naming.UsageFromVirtualKey(223), (UsageLookup{true, 56}));
-}
-
-TEST(KeyNamingTest, WritesEachNameToTheDebugOutput) {
-  const FakeKeyboardLayout layout;
-  std::vector<std::string> lines;
-  const KeyNaming naming(layout, Bracketed,
-                         [&](std::string_view line) { lines.emplace_back(line); });
-  naming.KeyNameFromUsage(4);
-  naming.KeyNameFromUsage(50);
-  naming.KeyNameFromUsage(241);
-  EXPECT_EQ(lines,
-            (std::vector<std::string>{"m_key = A\r\n", "m_key = \r\n", "m_key = <L_Button>\r\n"}));
 }
 
 TEST(KeyNamingTest, TheLanguageFileHasATextForEveryKeyName) {

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/msg_wnd.h"
+#include "messages/app_messages.h"
 #include "platform/fake_keyboard_layout.h"
 #include "store/store_files.h"
 #include "store/utf16_name.h"
@@ -114,6 +117,62 @@ class MacroEditorTest : public ::testing::Test {
   const HookEntries* hooks = nullptr;
   bool capture_x11_only = false;
   std::unique_ptr<CMS_1_Macro> editor;
+};
+
+// Towards its caller it behaves as Hook.so: key reports reach the installed
+// window while enabled, button reports while the mouse hook is enabled.
+struct FakeHook {
+  static inline FakeHook* on = nullptr;
+  std::optional<VexelPostTarget> window;
+  bool keys = false;
+  bool buttons = false;
+  std::string calls;
+
+  static int32_t Call(const std::string& what) { return on->calls += what + " ", 1; }
+  static int32_t Install(const VexelPostTarget* w) {
+    return on->window = *w, on->keys = false, Call("i");
+  }
+  static int32_t Remove() { return on->window.reset(), on->keys = on->buttons = false, Call("r"); }
+  static int32_t RemoveMouse() { return on->buttons = false, Call("rm"); }
+  static int32_t Enable(int32_t e) { return on->keys = e, Call("e" + std::to_string(e)); }
+  static int32_t EnableMouse(int32_t e) { return on->buttons = e, Call("em" + std::to_string(e)); }
+  static int32_t Wheel(int32_t e) { return Call("w" + std::to_string(e)); }
+  HookEntries entries{&Install, &RemoveMouse, &EnableMouse, &Install, &Remove, &Enable, &Wheel};
+};
+
+class Recording : public MacroEditorTest {
+ protected:
+  Recording() { FakeHook::on = &hook, hooks = &hook.entries; }
+  ~Recording() override { FakeHook::on = nullptr; }
+
+  // Plays "w70" (the editor takes what is queued, 70 ms pass), "s70" (70 ms
+  // pass while the editor is busy), "A+" / "A-" (key A pressed / released, by
+  // virtual key), "m523.1" (button report wParam 523, lParam 1).
+  void Play(const std::string& script) {
+    std::istringstream tokens(script);
+    for (std::string t; tokens >> t;) {
+      if (t[0] == 'w') toolkit.ProcessEvents();
+      if (t[0] == 'w' || t[0] == 's') clock.Advance(Clock::Ms(std::stoll(t.substr(1))));
+      const bool key = t.size() == 2 && (t[1] == '+' || t[1] == '-');
+      uintptr_t w = key ? static_cast<uint8_t>(t[0]) : 0;
+      intptr_t l = key && t[1] == '-' ? kKeyReleased : kKeyPressed;
+      if (t[0] == 'm') w = std::stoul(t.substr(1)), l = std::stol(t.substr(t.find('.') + 1));
+      if (w != 0 && hook.window && (key ? hook.keys : hook.buttons)) {
+        hook.window->post(hook.window->ctx, kMsgHookEvent, w, l);
+      }
+    }
+    toolkit.ProcessEvents();
+  }
+  void Record(const std::string& script) {
+    Click("ms_1_macro_record_btn");
+    Hover(false);
+    Play(script);
+    Hover(true);
+    if (editor->recording()) Click("ms_1_macro_record_btn");
+  }
+  void Hover(bool inside) { toolkit.Input().Hover(C("ms_1_macro_record_btn"), inside); }
+
+  FakeHook hook;
 };
 
 }  // namespace vexel::testing

@@ -1,5 +1,6 @@
 // The macro list of the editor: add, rename, delete, export and import, the
 // layout's controls and names, and the page that opens the editor.
+#include <fstream>
 
 #include "macro_editor_fixture.h"
 #include "support/main_window_harness.h"
@@ -122,6 +123,7 @@ TEST_F(MacroEditorTest, RefusedImportOrExportIsShownAndChangesNothing) {
 
 TEST_F(MacroEditorTest, DefaultDelayFieldStaysWithinSixteenBits) {
   Open();
+  EXPECT_TRUE(trace.empty()) << "every control the editor looks up is in the layout";
   for (const auto& [typed, shown] : std::vector<std::pair<std::string, std::string>>{
            {"5", "10"}, {"70000", "65535"}, {"300", "300"}, {"abc", "10"}}) {
     Enter("ms_1_default_delay_edit", typed);

@@ -223,7 +223,7 @@ TEST_F(PageButtons, ButtonsShowAndSayTheirFunction) {
   EXPECT_EQ(Button(9).ShownText(), "Undo");
   EXPECT_EQ(Button(10).ShownText(), "");
   EXPECT_EQ(Button(17).ShownText(), "Scroll down");
-  h.toolkit.Input().Click(Button(13));  // buttons 13-18 open no menu
+  ASSERT_TRUE(h.toolkit.Input().Click(Button(13)));  // buttons 13-18 open no menu
   EXPECT_EQ(h.toolkit.OpenMenu(), nullptr);
 }
 

@@ -37,6 +37,14 @@ TEST_P(PageStartup, FlagsIconsAndDeviceState) {
   EXPECT_EQ(h.Control("ms_1_wireless").IsVisible(), c.wireless);
   EXPECT_EQ(h.Control("ms_1_BLE").IsVisible(), c.ble);
   EXPECT_EQ(h.Control("ms_1_sleep_label").IsVisible(), !(c.wired || c.ble));
+  // Nothing BLE cannot carry is offered until the cable or a woken receiver can.
+  const bool ble_only = c.ble && !c.wired;
+  for (const char* check : {"ms_1_check_prate", "ms_1_check_key_debounce"}) {
+    EXPECT_EQ(h.Control(check).IsVisible(), !ble_only) << check;
+    EXPECT_FALSE(ble_only && h.Control(check).IsChecked()) << check;
+  }
+  EXPECT_FALSE(ble_only && h.Control("ms_1_ver_prate").IsVisible());
+  EXPECT_FALSE(ble_only && h.Control("ms_1_hor_key_debounce").IsVisible());
   EXPECT_EQ(h.probe.asked_vendor, 0x045E);
   EXPECT_EQ(h.probe.asked_product, 0x0040);
   EXPECT_EQ(h.wired.Calls().at(0), "Set_VIDPID 7511 64097");
@@ -49,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
     AllLinkCombinations, PageStartup,
     ::testing::Values(StartupCase{false, false, false}, StartupCase{true, false, false},
                       StartupCase{false, true, false}, StartupCase{false, false, true},
-                      StartupCase{true, true, false}, StartupCase{true, true, true}));
+                      StartupCase{true, true, false}, StartupCase{false, true, true},
+                      StartupCase{true, true, true}));
 
 TEST(PageLinks, WiredStartShowsChargingAnimation) {
   MainWindowHarness h;
@@ -127,12 +136,10 @@ TEST(PageLinks, TeardownClosesInOrderAfterTheWorker) {
   MainWindowHarness h;
   h.Start();
   h.window.reset();
-  const std::vector<std::string> wireless_tail(h.wireless.calls.end() - 3, h.wireless.calls.end());
-  EXPECT_EQ(wireless_tail,
-            (std::vector<std::string>{"Close_FeatureDevice", "Close_DevMonitor", "unload"}));
-  const std::vector<std::string> wired_tail(h.wired.calls.end() - 3, h.wired.calls.end());
-  EXPECT_EQ(wired_tail,
-            (std::vector<std::string>{"Close_FeatureDevice", "Close_DevMonitor", "unload"}));
+  for (FakeDriverState* driver : {&h.wireless, &h.wired}) {
+    EXPECT_EQ(std::vector<std::string>(driver->calls.end() - 3, driver->calls.end()),
+              (std::vector<std::string>{"Close_FeatureDevice", "Close_DevMonitor", "unload"}));
+  }
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ void StartOnThreeProfiles(MainWindowHarness& h) {
   h.Start();
 }
 
-TEST(PageProfiles, StoredSelectionIsEditedAndSelected) {
+TEST(PageProfiles, StoredSelectionIsEditedAndTheUsersFirstChoiceSwitches) {
   MainWindowHarness h;
   StartOnThreeProfiles(h);
   toolkit::Control& list = h.Control("ms_1_list_profile");
@@ -37,24 +37,15 @@ TEST(PageProfiles, StoredSelectionIsEditedAndSelected) {
   EXPECT_EQ(list.SelectedItem(), 2);
   EXPECT_EQ(NameView(h.Edited().name), u"C");
   EXPECT_TRUE(h.Control("ms_1_option_dpi_step_5").IsChecked());
-  const ProfileRecord baseline = h.page().session().apply_cycle().Baseline();
-  EXPECT_EQ(NameView(baseline.name), u"C");
+  EXPECT_EQ(NameView(h.page().session().apply_cycle().Baseline().name), u"C");
   EXPECT_TRUE(h.page().session().apply_cycle().full_apply_pending());
-}
-
-TEST(PageProfiles, TheUsersFirstChoiceSwitchesProfiles) {
-  MainWindowHarness h;
-  StartOnThreeProfiles(h);
   h.Settle();
   const std::size_t sent = h.wired.Sent().size();
   // Filling the list raised no selection, so this first one is the user's.
-  ASSERT_TRUE(h.toolkit.Input().ChooseItem(h.Control("ms_1_list_profile"), 0));
+  ASSERT_TRUE(h.toolkit.Input().ChooseItem(list, 0));
   h.Settle();
   EXPECT_EQ(NameView(h.Edited().name), u"A");
-  {
-    auto access = h.page().store().Lock();
-    EXPECT_EQ(access->header->selected_profile, 0);
-  }
+  EXPECT_EQ(h.page().store().Lock()->header->selected_profile, 0);
   // A switch sends a full apply: the reset report leads.
   ASSERT_GT(h.wired.Sent().size(), sent);
   EXPECT_EQ(h.wired.Sent()[sent][0], 0x0C);

@@ -125,19 +125,6 @@ TEST_F(PageStatus, AcknowledgementLightModeAndPollingRate) {
   EXPECT_EQ(h.Control("ms_1_label_prate").Text(), "prate_2_text");
 }
 
-TEST_F(PageStatus, OnlyBleHidesWhatBleCannotCarry) {
-  h.wired.open_result = 0;
-  h.wireless.open_result = 0;
-  h.probe.present = true;
-  h.Start();
-  for (const char* check : {"ms_1_check_prate", "ms_1_check_key_debounce"}) {
-    EXPECT_FALSE(h.Control(check).IsVisible()) << check;
-    EXPECT_FALSE(h.Control(check).IsChecked()) << check;
-  }
-  EXPECT_FALSE(h.Control("ms_1_ver_prate").IsVisible());
-  EXPECT_FALSE(h.Control("ms_1_hor_key_debounce").IsVisible());
-}
-
 TEST_F(PageStatus, AFailedSaveIsShownOncePerStreakAndNothingIsLost) {
   h.Start();
   const std::filesystem::path file = h.page().store().paths().ProfilesFile();
