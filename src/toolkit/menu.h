@@ -38,13 +38,13 @@ struct MenuItem {
   std::string data;
   bool visible = true;
   bool separator = false;
+  // A check item: from the layout's "checked" attribute, or filled in by the
+  // program (the tray's profiles).
   bool checkable = false;
   bool checked = false;
   std::vector<MenuItem> children;  // non-empty for a sub-menu
-  // Filled in by the program, never read from a layout file: a check item,
-  // and a text shown as it stands (a profile name) instead of a language key.
-  bool checkable = false;
-  bool checked = false;
+  // Filled in by the program, never read from a layout file: a text shown as
+  // it stands (a profile name) instead of a language key.
   bool literal_text = false;
 };
 
