@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "link/ble/gatt_platform.h"
+#include "platform/gatt_platform.h"
 
 namespace vexel::bluez {
 
