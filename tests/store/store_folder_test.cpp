@@ -11,7 +11,7 @@ namespace {
 using testing::TempFolder;
 
 TEST(StoreFolder, TheProgramFolderIsTheExecutablesFolder) {
-  EXPECT_TRUE(std::filesystem::exists(ProgramFolder() / "store_folder_test"));
+  EXPECT_TRUE(std::filesystem::exists(ProgramFolder() / "store_tests"));
 }
 
 TEST(StoreFolder, FallsBackToTheDataHomeWhenTheProgramFolderCannotHoldData) {
