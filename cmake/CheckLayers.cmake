@@ -7,10 +7,13 @@
 #   messages, platform interfaces -> store -> script core -> protocol -> link (device session)
 #   -> toolkit facade -> ui (page, macro editor) -> app (main window, program)
 # with language beside store, and the platform back-ends, drivers and the
-# virtual mouse outside the program's layers.
+# virtual mouse outside the program's layers. The back-ends implement the
+# platform interfaces and include none of the program's layers.
 
 set(qt_or_x11 "<Q[A-Za-z]*>|<Qt[A-Za-z]*/|<X11/|<xcb/|<dbus/|<systemd/|<hidapi|<xkbcommon/")
 set(ui_and_app "\"(toolkit|app|ui)/")
+# The platform back-ends include the platform interfaces (and messages), nothing above them.
+set(back_end_forbidden "\"(store|language|protocol|link|toolkit|ui|app)/")
 
 # folder (relative to SOURCE_DIR) ; forbidden include pattern ; what it may not use
 set(rules
@@ -21,6 +24,8 @@ set(rules
   "src/protocol|${ui_and_app}|\"link/|${qt_or_x11}|the link, the UI or a platform library"
   "src/link|${ui_and_app}|${qt_or_x11}|the UI or a platform library"
   "src/platform/[a-z_]+\\.h|${ui_and_app}|\"link/|${qt_or_x11}|a layer above it or a platform library"
+  "src/platform/linux|${back_end_forbidden}|the program's layers"
+  "src/platform/posix|${back_end_forbidden}|the program's layers"
   "src/toolkit/(headless/)?[a-z_]+\\.[hc]p?p?|\"(app|ui|link)/|${qt_or_x11}|the program's layers or a platform library"
   "src/ui|\"app/|\"toolkit/(qt|headless)/|${qt_or_x11}|the application, a toolkit implementation or a platform library"
   "tools/vexelctl|${ui_and_app}|<Q|the GUI"

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "store/store_lock.h"
+#include "support/private_x_server.h"
 #include "support/run_command.h"
 
 extern char** environ;
@@ -24,7 +25,7 @@ namespace {
 
 const std::string kProgram = std::string(VEXEL_BIN_DIR) + "/vexel-mouse";
 
-// Visible windows of the program on the X display.
+// Visible windows of the program on the test's own X display.
 int VisibleWindows() {
   const CommandResult result = RunCommand("xdotool search --onlyvisible --classname vexel-mouse");
   int count = 0;
@@ -43,8 +44,12 @@ bool WaitFor(Done done, int seconds = 10) {
 }
 
 TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
   if (RunCommand("command -v xdotool").exit_code != 0) GTEST_SKIP() << "needs xdotool";
+  // A display of its own: windows of tests running beside it are not counted.
+  const PrivateXServer server{"800x600x24"};
+  if (server.display().empty()) GTEST_SKIP() << "needs Xvfb";
+  const std::string shared_display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  ::setenv("DISPLAY", server.display().c_str(), 1);
   TempDir runtime;
   ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
   // No mouse anywhere: a virtual-mouse socket that nobody serves.
@@ -84,6 +89,10 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   waitpid(again, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
   ::unsetenv("VEXEL_VIRTUAL_MOUSE");
+  if (shared_display.empty())
+    ::unsetenv("DISPLAY");
+  else
+    ::setenv("DISPLAY", shared_display.c_str(), 1);
 }
 
 TEST(SingleInstance, AProgramOnAStoreInUseEndsWithOneAndWritesNothing) {

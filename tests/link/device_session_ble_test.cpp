@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/ble/fake_gatt_platform.h"
+#include "platform/fake_gatt_platform.h"
 #include "link/session_harness.h"
 #include "protocol/reports.h"
 

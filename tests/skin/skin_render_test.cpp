@@ -33,15 +33,14 @@ class SkinRenderTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     static int argc = 1;
-    static char name[] = "skin_render_test";
+    static char name[] = "toolkit_gui_tests";
     static char* argv[] = {name, nullptr};
-    app_ = new QApplication(argc, argv);
+    // The Qt toolkit's tests in the same program may have made it already; it
+    // lives as long as the process, as Qt cannot make it twice.
+    if (!QApplication::instance()) new QApplication(argc, argv);
     qInstallMessageHandler(CollectStyleWarnings);
   }
-  static void TearDownTestSuite() {
-    qInstallMessageHandler(nullptr);
-    delete app_;
-  }
+  static void TearDownTestSuite() { qInstallMessageHandler(nullptr); }
 
   // The layout shown with English texts (the skin's own keys may not be in
   // lan.xml yet, so their file comes second).
@@ -58,11 +57,7 @@ class SkinRenderTest : public ::testing::Test {
     QApplication::processEvents();
     return window;
   }
-
-  static QApplication* app_;
 };
-
-QApplication* SkinRenderTest::app_ = nullptr;
 
 TEST_F(SkinRenderTest, EveryImageLoads) {
   const QDir images(kResFolder + "/skins/main");

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "link/ble/debug_line.h"
-#include "link/ble/gatt_platform.h"
+#include "platform/gatt_platform.h"
 
 namespace vexel::link {
 

@@ -8,35 +8,13 @@
 #include <string_view>
 
 #include "link/ble/debug_line.h"
+#include "platform/device_notifications.h"
 
 namespace vexel::link {
-
-// Broadcast events.
-inline constexpr uint32_t kDbtDevNodesChanged = 0x0007;
-inline constexpr uint32_t kDbtDeviceArrival = 0x8000;
-inline constexpr uint32_t kDbtDeviceRemoveComplete = 0x8004;
-// The broadcast's device type for a device interface.
-inline constexpr uint32_t kDbtDevtypDeviceInterface = 5;
 
 // An interface name belongs to the mouse when it contains both, exactly as written.
 inline constexpr char kPresenceVidMatch[] = "VID&02045e";
 inline constexpr char kPresencePidMatch[] = "PID&0040";
-
-struct DeviceBroadcast {
-  uint32_t device_type = 0;
-  std::string interface_name;
-};
-
-// Events arrive on the source's own thread; the receiver posts them on.
-using DeviceChangeCallback = std::function<void(uint32_t event, const DeviceBroadcast& broadcast)>;
-
-// Where device-change broadcasts come from.
-class DeviceNotificationSource {
- public:
-  virtual ~DeviceNotificationSource() = default;
-  // From now on every broadcast goes to `callback`; false when registering failed.
-  virtual bool RegisterDeviceNotifications(DeviceChangeCallback callback) = 0;
-};
 
 bool IsBleMouseInterface(std::string_view interface_name);
 

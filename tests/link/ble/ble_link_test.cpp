@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "link/ble/ble_status.h"
-#include "link/ble/fake_gatt_platform.h"
+#include "platform/fake_gatt_platform.h"
 
 namespace vexel::link {
 namespace {

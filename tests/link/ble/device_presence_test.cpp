@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/ble/fake_device_notifications.h"
+#include "platform/fake_device_notifications.h"
 
 namespace vexel::link {
 namespace {

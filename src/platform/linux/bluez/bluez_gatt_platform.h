@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "link/ble/gatt_platform.h"
+#include "platform/gatt_platform.h"
 
 namespace vexel::bluez {
 

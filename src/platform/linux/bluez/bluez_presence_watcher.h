@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "link/ble/device_presence.h"
+#include "platform/device_notifications.h"
 
 namespace vexel::bluez {
 

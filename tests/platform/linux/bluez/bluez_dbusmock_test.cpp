@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "link/ble/ble_link.h"
+#include "link/ble/device_presence.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "private_bus.h"

@@ -14,6 +14,7 @@
 #include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <memory>
 
 #include "platform/linux/dbus_desktop_notifier.h"
 #include "support/run_command.h"
@@ -32,6 +33,15 @@ struct Call {
 
 class DesktopNotifierDbus : public ::testing::Test {
  protected:
+  // QtDBus needs an application object; only this suite of the program runs Qt.
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "platform_e2e_tests";
+    static char* argv[] = {name, nullptr};
+    application_ = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  static void TearDownTestSuite() { application_.reset(); }
+
   void SetUp() override {
     const auto lines = testing::Lines(
         testing::RunCommand("dbus-daemon --session --fork --print-address=1 --print-pid=1").out);
@@ -79,6 +89,7 @@ class DesktopNotifierDbus : public ::testing::Test {
     return calls;
   }
 
+  static inline std::unique_ptr<QCoreApplication> application_;
   pid_t bus_pid_ = -1;
   pid_t mock_pid_ = -1;
 };
@@ -100,9 +111,3 @@ TEST_F(DesktopNotifierDbus, NotifyArrivesWithTheTexts) {
 
 }  // namespace
 }  // namespace vexel
-
-int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -3,7 +3,7 @@
 
 #include <mutex>
 
-#include "link/ble/device_presence.h"
+#include "platform/device_notifications.h"
 
 namespace vexel::link {
 
