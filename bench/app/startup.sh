@@ -4,20 +4,30 @@
 # after start. Prints every run and the medians. With --trace, each run also
 # records the program's phase marks (VEXEL_STARTUP_TRACE) and the medians of
 # the phases follow: where the time to the first window goes.
-# Usage: bench/app/startup.sh [--trace] [BUILD_DIR] [RUNS]
+# Given several build folders, the runs alternate between them (one start of
+# each per round, under the same load) and each gets its own medians.
+# A start that shows no window within START_TIMEOUT seconds (default 10), or
+# that ends before it does, is stopped and counted as failed; the runs go on.
+# Usage: bench/app/startup.sh [--trace] [BUILD_DIR...] [RUNS]
 set -euo pipefail
 trace=0
 if [ "${1:-}" = "--trace" ]; then
   trace=1
   shift
 fi
-build=${1:-build}
-runs=${2:-7}
-bin="$(cd "$build/bin" && pwd)"
+runs=7
+builds=()
+for arg in "$@"; do
+  if [[ $arg =~ ^[0-9]+$ ]]; then runs=$arg; else builds+=("$arg"); fi
+done
+[ ${#builds[@]} -gt 0 ] || builds=(build)
+start_timeout=${START_TIMEOUT:-10}
+bins=()
+for build in "${builds[@]}"; do bins+=("$(cd "$build/bin" && pwd)"); done
 work=$(mktemp -d /tmp/vexel-bench-XXXXXX)
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$work"
 }
@@ -29,50 +39,98 @@ pids+=($!)
 export DISPLAY=$display XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
 eval "$(dbus-launch --sh-syntax)"
 pids+=("$DBUS_SESSION_BUS_PID")
-"$bin/vexel-mouse-sim" serve --socket "$work/mouse.sock" >/dev/null 2>&1 &
+"${bins[0]}/vexel-mouse-sim" serve --socket "$work/mouse.sock" >/dev/null 2>&1 &
 pids+=($!)
 export VEXEL_VIRTUAL_MOUSE=$work/mouse.sock
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && [ -S "$work/mouse.sock" ] && break; sleep 0.05; done
 
-times=()
-rss=()
-for run in $(seq "$runs"); do
-  start=$(date +%s%N)
+now_ns() { date +%s%N; }
+
+# Ends the process: TERM, then KILL if it is still there after 5 s, so that a
+# teardown that hangs cannot hold the next start (single-instance lock).
+stop() {
+  local pid=$1
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# One start of build $1 (index), run $2: appends to times_$1 / rss_$1, or
+# counts a failure.
+measure() {
+  local index=$1 run=$2 bin=${bins[$1]} label=""
+  [ ${#bins[@]} -eq 1 ] || label=" [${builds[$index]}]"
+  local start shown deadline pid kb ms
+  start=$(now_ns)
+  deadline=$((start + start_timeout * 1000000000))
   if [ "$trace" = 1 ]; then
-    VEXEL_STARTUP_TRACE=$start "$bin/vexel-mouse" >/dev/null 2>"$work/trace-$run" &
+    VEXEL_STARTUP_TRACE=$start "$bin/vexel-mouse" >/dev/null 2>"$work/trace-$index-$run" &
   else
     "$bin/vexel-mouse" >/dev/null 2>&1 &
   fi
   pid=$!
-  until xdotool search --onlyvisible --classname vexel-mouse >/dev/null 2>&1; do sleep 0.005; done
-  shown=$(date +%s%N)
-  sleep 2
-  kb=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
-  kill "$pid"; wait "$pid" 2>/dev/null || true
-  ms=$(( (shown - start) / 1000000 ))
-  times+=("$ms"); rss+=("$kb")
-  echo "run $run: first window after ${ms} ms, resident $((kb / 1024)) MB"
+  pids+=("$pid")
+  shown=""
+  while kill -0 "$pid" 2>/dev/null && [ "$(now_ns)" -lt "$deadline" ]; do
+    if xdotool search --onlyvisible --pid "$pid" --classname vexel-mouse >/dev/null 2>&1; then
+      shown=$(now_ns)
+      break
+    fi
+    sleep 0.005
+  done
+  kb=""
+  if [ -n "$shown" ]; then
+    sleep 2
+    kb=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
+  fi
+  stop "$pid"
+  if [ -z "$shown" ] || [ -z "$kb" ]; then
+    failed[index]=$((${failed[index]:-0} + 1))
+    rm -f "$work/trace-$index-$run"
+    echo "run $run$label: failed, no window within ${start_timeout} s or ended early"
+    return
+  fi
+  ms=$(((shown - start) / 1000000))
+  eval "times_$index+=(\"\$ms\"); rss_$index+=(\"\$kb\")"
+  echo "run $run$label: first window after ${ms} ms, resident $((kb / 1024)) MB"
+}
+
+failed=()
+for index in "${!bins[@]}"; do eval "times_$index=(); rss_$index=()"; done
+for run in $(seq "$runs"); do
+  for index in "${!bins[@]}"; do measure "$index" "$run"; done
 done
+
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-echo "median start-up to first window: $(median "${times[@]}") ms"
-echo "median resident memory after start: $(( $(median "${rss[@]}") / 1024 )) MB"
-if [ "$trace" = 1 ]; then
-  # Lines "startup: <since launch> ms  +<step> ms  cpu <cpu> ms  <phase>": the
-  # medians of each phase's wall step and CPU step, in the order of the marks.
-  echo "median phases: wall ms / process CPU ms since the previous mark"
-  awk '/^startup:/ {
-      if (FNR == 1) cpu_before = 0
-      phase = $0; sub(/.*cpu +[0-9.]+ ms  /, "", phase)
-      line = $0; sub(/^startup: +[0-9.]+ ms +\+ */, "", line); wall = line + 0
-      line = $0; sub(/.* cpu +/, "", line); cpu = line + 0
-      if (!(phase in seen)) { seen[phase] = 1; order[++n] = phase }
-      walls[phase] = walls[phase] " " wall; cpus[phase] = cpus[phase] " " (cpu - cpu_before)
-      cpu_before = cpu
-    }
-    END { for (i = 1; i <= n; i++) print order[i] "\t" walls[order[i]] "\t" cpus[order[i]] }' \
-    "$work"/trace-* |
-    while IFS=$'\t' read -r phase walls cpus; do
-      # shellcheck disable=SC2086 # one value a word
-      printf '  %-45s %7.1f / %6.1f\n' "$phase" "$(median $walls)" "$(median $cpus)"
-    done
-fi
+for index in "${!bins[@]}"; do
+  [ ${#bins[@]} -eq 1 ] || echo "${builds[$index]}:"
+  eval "times=(\"\${times_$index[@]}\"); rss=(\"\${rss_$index[@]}\")"
+  [ "${failed[index]:-0}" -eq 0 ] || echo "failed starts: ${failed[index]} of $runs"
+  if [ ${#times[@]} -eq 0 ]; then continue; fi
+  echo "median start-up to first window: $(median "${times[@]}") ms"
+  echo "median resident memory after start: $(($(median "${rss[@]}") / 1024)) MB"
+  if [ "$trace" = 1 ]; then
+    # Lines "startup: <since launch> ms  +<step> ms  cpu <cpu> ms  <phase>": the
+    # medians of each phase's wall step and CPU step, in the order of the marks.
+    echo "median phases: wall ms / process CPU ms since the previous mark"
+    awk '/^startup:/ {
+        if (FNR == 1) cpu_before = 0
+        phase = $0; sub(/.*cpu +[0-9.]+ ms  /, "", phase)
+        line = $0; sub(/^startup: +[0-9.]+ ms +\+ */, "", line); wall = line + 0
+        line = $0; sub(/.* cpu +/, "", line); cpu = line + 0
+        if (!(phase in seen)) { seen[phase] = 1; order[++n] = phase }
+        walls[phase] = walls[phase] " " wall; cpus[phase] = cpus[phase] " " (cpu - cpu_before)
+        cpu_before = cpu
+      }
+      END { for (i = 1; i <= n; i++) print order[i] "\t" walls[order[i]] "\t" cpus[order[i]] }' \
+      "$work"/trace-"$index"-* |
+      while IFS=$'\t' read -r phase walls cpus; do
+        # shellcheck disable=SC2086 # one value a word
+        printf '  %-45s %7.1f / %6.1f\n' "$phase" "$(median $walls)" "$(median $cpus)"
+      done
+  fi
+done
