@@ -59,8 +59,8 @@ stop() {
   wait "$pid" 2>/dev/null || true
 }
 
-# One start of build $1 (index), run $2: appends to times_$1 / rss_$1, or
-# counts a failure.
+# One start of build $1 (index), run $2: adds to its times and rss (words of
+# one string per build), or counts a failure.
 measure() {
   local index=$1 run=$2 bin=${bins[$1]} label=""
   [ ${#bins[@]} -eq 1 ] || label=" [${builds[$index]}]"
@@ -95,12 +95,14 @@ measure() {
     return
   fi
   ms=$(((shown - start) / 1000000))
-  eval "times_$index+=(\"\$ms\"); rss_$index+=(\"\$kb\")"
+  times_of[index]+=" $ms"
+  rss_of[index]+=" $kb"
   echo "run $run$label: first window after ${ms} ms, resident $((kb / 1024)) MB"
 }
 
 failed=()
-for index in "${!bins[@]}"; do eval "times_$index=(); rss_$index=()"; done
+times_of=()
+rss_of=()
 for run in $(seq "$runs"); do
   for index in "${!bins[@]}"; do measure "$index" "$run"; done
 done
@@ -108,7 +110,8 @@ done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 for index in "${!bins[@]}"; do
   [ ${#bins[@]} -eq 1 ] || echo "${builds[$index]}:"
-  eval "times=(\"\${times_$index[@]}\"); rss=(\"\${rss_$index[@]}\")"
+  read -r -a times <<<"${times_of[index]:-}"
+  read -r -a rss <<<"${rss_of[index]:-}"
   [ "${failed[index]:-0}" -eq 0 ] || echo "failed starts: ${failed[index]} of $runs"
   if [ ${#times[@]} -eq 0 ]; then continue; fi
   echo "median start-up to first window: $(median "${times[@]}") ms"
