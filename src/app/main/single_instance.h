@@ -2,12 +2,15 @@
 // socket lets a second start ask the first to show itself.
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
+
+class QSocketNotifier;
 
 namespace vexel {
 
@@ -26,11 +29,21 @@ class SingleInstance : public QObject {
   void SetOnShowRequest(std::function<void()> on_show) { on_show_ = std::move(on_show); }
 
  private:
+  // A later copy connected: what it has sent so far.
+  struct Caller {
+    QSocketNotifier* readable;  // a child of this object
+    std::string received;
+    bool answered;
+  };
+
   void OnConnection();
+  void OnCallerReadable(int fd);
 
   QString socket_path_;
   QLockFile lock_;
-  std::unique_ptr<QLocalServer> server_;
+  int listener_ = -1;
+  std::unique_ptr<QSocketNotifier> incoming_;
+  std::map<int, Caller> callers_;
   std::function<void()> on_show_;
 };
 
