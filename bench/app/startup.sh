@@ -42,7 +42,13 @@ pids+=("$DBUS_SESSION_BUS_PID")
 "${bins[0]}/vexel-mouse-sim" serve --socket "$work/mouse.sock" >/dev/null 2>&1 &
 pids+=($!)
 export VEXEL_VIRTUAL_MOUSE=$work/mouse.sock
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && [ -S "$work/mouse.sock" ] && break; sleep 0.05; done
+# The display must answer for its keyboard too: a client that connects before
+# Xvfb has its keymap aborts ("failed to get core keyboard device info").
+for _ in $(seq 200); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && setxkbmap -query >/dev/null 2>&1 &&
+    [ -S "$work/mouse.sock" ] && break
+  sleep 0.05
+done
 
 now_ns() { date +%s%N; }
 
