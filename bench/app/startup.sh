@@ -54,6 +54,7 @@ now_ns() { date +%s%N; }
 
 # Ends the process: TERM, then KILL if it is still there after 5 s, so that a
 # teardown that hangs cannot hold the next start (single-instance lock).
+# Sets `status` to its exit status.
 stop() {
   local pid=$1
   kill "$pid" 2>/dev/null || true
@@ -62,7 +63,8 @@ stop() {
     sleep 0.05
   done
   kill -9 "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  status=0
+  wait "$pid" 2>/dev/null || status=$?
 }
 
 # One start of build $1 (index), run $2: adds to its times and rss (words of
@@ -70,14 +72,11 @@ stop() {
 measure() {
   local index=$1 run=$2 bin=${bins[$1]} label=""
   [ ${#bins[@]} -eq 1 ] || label=" [${builds[$index]}]"
-  local start shown deadline pid kb ms
+  local start shown deadline pid kb ms marks="" err="$work/trace-$index-$run"
   start=$(now_ns)
   deadline=$((start + start_timeout * 1000000000))
-  if [ "$trace" = 1 ]; then
-    VEXEL_STARTUP_TRACE=$start "$bin/vexel-mouse" >/dev/null 2>"$work/trace-$index-$run" &
-  else
-    "$bin/vexel-mouse" >/dev/null 2>&1 &
-  fi
+  [ "$trace" = 0 ] || marks=$start
+  VEXEL_STARTUP_TRACE=$marks "$bin/vexel-mouse" >/dev/null 2>"$err" &
   pid=$!
   pids+=("$pid")
   shown=""
@@ -93,11 +92,19 @@ measure() {
     sleep 2
     kb=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
   fi
+  local ended=0
+  kill -0 "$pid" 2>/dev/null || ended=1
   stop "$pid"
   if [ -z "$shown" ] || [ -z "$kb" ]; then
     failed[index]=$((${failed[index]:-0} + 1))
-    rm -f "$work/trace-$index-$run"
-    echo "run $run$label: failed, no window within ${start_timeout} s or ended early"
+    local why="no window within ${start_timeout} s"
+    if [ "$ended" = 1 ]; then
+      why="ended before its window"
+      [ -z "$shown" ] || why="ended within 2 s of its window"
+      why+=" (status $status)"
+    fi
+    echo "run $run$label: failed, $why: $(grep -v '^startup:' "$err" | tail -n 1)"
+    rm -f "$err"
     return
   fi
   ms=$(((shown - start) / 1000000))
