@@ -66,6 +66,7 @@ bool SingleInstance::BecomeFirst() {
   if (::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
       ::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(listener_, SOMAXCONN) != 0) {
     ::close(listener_);
+    ::unlink(address.sun_path);
     listener_ = -1;
     return true;  // the first copy, only deaf to later ones
   }
