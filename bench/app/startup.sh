@@ -33,9 +33,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=:$((200 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# A display number of Xvfb's choosing: one picked at random can be another
+# run's, whose server then ends under this one's starts.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
+for _ in $(seq 200); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+display=:$(head -n 1 "$work/display")
 export DISPLAY=$display XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
 eval "$(dbus-launch --sh-syntax)"
 pids+=("$DBUS_SESSION_BUS_PID")
