@@ -44,6 +44,7 @@ TEST(AppRules, EditsAreAllOrNothingAndNameProfilesExactly) {
       {{"add", "steam", "Nope"}, ""},
       {{"add", "", "Office"}, ""},
       {{"add", std::string(256, 'a'), "Office"}, ""},
+      {{"add", "gimp\xFF", "Office"}, ""},
       {{"remove", "steam"}, ""},
       {{"remove", "firefox"},
        R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
