@@ -389,6 +389,7 @@ TEST_F(ControlCommandTest, RefusesMalformedCommands) {
       {"light-mode", "16"},
       {"battery", "256"},
       {"battery", "50", "empty"},
+      {"battery", "50", "full", "now"},
       {"acks", "maybe"},
       {"polling-rate", "3"},
       {"status", "0x10000", "1"},
@@ -412,13 +413,14 @@ TEST_F(ControlCommandTest, StateShowsReportsLogAndRefusals) {
   for (const auto& chunk : MacroChunks(macro, true)) model_.Receive(Link::kWireless, chunk);
   model_.Receive(Link::kWired, std::vector<uint8_t>{0x04, 0x00});
 
+  ASSERT_TRUE(Command({"battery", "57"}).ok);  // the state may be left out
   const auto result = Command({"state"});
   ASSERT_TRUE(result.ok);
   const auto state = nlohmann::json::parse(result.text);
   EXPECT_EQ(state["wired"], true);
   EXPECT_EQ(state["receiver"], true);
   EXPECT_EQ(state["awake"], true);
-  EXPECT_EQ(state["battery"], 80);
+  EXPECT_EQ(state["battery"], 57);
   EXPECT_EQ(state["charging"], "discharging");
   EXPECT_EQ(state["reports"]["0c"], "0c0a01fe01fe00000000");
   EXPECT_TRUE(state["reports"]["04"].is_null());
