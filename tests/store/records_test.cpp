@@ -42,6 +42,7 @@ TEST(ProfileDefaults, RestoreKeepsNameAndMovementModeAndResetsButtons) {
   SetName(record->name, u"Sniper");
   record->movement_mode = 1;
   record->reserved_2216[3] = 0x5A;
+  record->reserved_2208 = 7;
   record->button[2].function_code = kFunctionMacro;
   record->button[2].macro_action_count = 3;
   record->button[20].function_code = 9;
@@ -52,6 +53,7 @@ TEST(ProfileDefaults, RestoreKeepsNameAndMovementModeAndResetsButtons) {
   EXPECT_EQ(NameView(record->name), u"Sniper");
   EXPECT_EQ(record->movement_mode, 1);
   EXPECT_EQ(record->reserved_2216[3], 0x5A);
+  EXPECT_EQ(record->reserved_2208, 0);
   EXPECT_EQ(record->dpi_x[0], 5);
   EXPECT_EQ(record->button[2].function_code, default_function_table[2]);
   EXPECT_EQ(record->button[2].macro_action_count, 0);
@@ -153,7 +155,7 @@ TEST(Names, FixedArraysCutTerminateAndCompareWithoutCase) {
 
 TEST(Names, Utf8AndUtf16RoundTrip) {
   const std::string texts[] = {"", "Profile 1", "Gr\u00FC\u00DFe", "\u30DE\u30A6\u30B9",
-                               "\U0001F5B1 mouse"};
+                               "\U0001F5B1\U00010000 mouse"};
   for (const std::string& text : texts) {
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
   }
