@@ -66,8 +66,6 @@ TEST_F(VirtualMouseTest, ReportsOverEachLinkReachTheMouseOrFail) {
   EXPECT_EQ(state["log"][0]["link"], "wired");
   EXPECT_EQ(state["log"][1]["link"], "wireless");
   EXPECT_EQ(state["rejected"], 1);
-  EXPECT_EQ(state["refused"][0]["reason"], "checksum");
-  EXPECT_TRUE(state["reports"]["08"].is_null());
 
   // GetFeature reads back what the mouse holds now.
   std::vector<uint8_t> buffer(64, 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/reports.h"
+#include "sim/test_reports.h"
 
 namespace vexel::protocol {
 namespace {
@@ -29,6 +30,10 @@ class DeliveryTest : public ::testing::Test {
     };
   }
   std::vector<Ms> Pauses() const { return clock.Sleeps(); }
+  // The 64-byte pieces a driver link carries the macro report in.
+  std::array<std::vector<uint8_t>, 3> Chunks(bool wireless) const {
+    return test::MacroChunks({macro.begin(), macro.end()}, wireless);
+  }
 
   LinkFlags flags;
   ManualClock clock;
@@ -67,22 +72,7 @@ TEST_F(DeliveryTest, WiredMacroInThreeChunks) {
   flags.wired_link = 1;
   EXPECT_NE(delivery.SendReport(macro), 0);
   ASSERT_EQ(sent.size(), 3u);
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(sent[k].bytes.size(), 64u);
-    EXPECT_EQ(sent[k].bytes[0], 0x09);
-    EXPECT_EQ(sent[k].bytes[1], 0x40);
-    EXPECT_EQ(sent[k].bytes[2], 4);
-    EXPECT_EQ(sent[k].bytes[3], k);
-  }
-  // Chunk 0 carries report bytes 3-62, chunk 1 63-122, chunk 2 123-130 and zeros.
-  EXPECT_EQ(std::vector<uint8_t>(sent[0].bytes.begin() + 4, sent[0].bytes.end()),
-            std::vector<uint8_t>(macro.begin() + 3, macro.begin() + 63));
-  EXPECT_EQ(std::vector<uint8_t>(sent[1].bytes.begin() + 4, sent[1].bytes.end()),
-            std::vector<uint8_t>(macro.begin() + 63, macro.begin() + 123));
-  EXPECT_EQ(std::vector<uint8_t>(sent[2].bytes.begin() + 4, sent[2].bytes.begin() + 12),
-            std::vector<uint8_t>(macro.begin() + 123, macro.end()));
-  EXPECT_EQ(std::vector<uint8_t>(sent[2].bytes.begin() + 12, sent[2].bytes.end()),
-            std::vector<uint8_t>(52, 0));
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(sent[k].bytes, Chunks(false)[k]) << "chunk " << k;
   EXPECT_EQ(Pauses(), (std::vector<Ms>{Ms(200), Ms(200), Ms(200), Ms(500)}));
 }
 
@@ -127,10 +117,7 @@ TEST_F(DeliveryTest, WirelessWithoutAcknowledgementSendsTenTimes) {
   wireless_result = 0;  // failures do not shorten the repetition
   EXPECT_EQ(delivery.SendReport(macro), 0);
   ASSERT_EQ(sent.size(), 30u);
-  for (std::size_t i = 0; i < sent.size(); ++i) {
-    EXPECT_EQ(sent[i].bytes[3], i % 3);
-    EXPECT_EQ(sent[i].bytes[1], i % 3 == 2 ? 0x0C : 0x40) << i;
-  }
+  for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i].bytes, Chunks(true)[i % 3]) << i;
   EXPECT_EQ(clock.Now(), Ms(5500 + 30000));
 }
 

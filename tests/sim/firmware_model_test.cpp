@@ -1,9 +1,14 @@
-#include "firmware/firmware_model.h"
-
+// The virtual mouse's firmware model: what it takes and refuses on each link
+// (whole reports behind a 4-byte count on Bluetooth), what it acknowledges and
+// reports, and the control commands that drive it.
 #include <gtest/gtest.h>
 
-#include "protocol/frame.h"
+#include <nlohmann/json.hpp>
 
+#include "firmware/control_command.h"
+#include "firmware/firmware_model.h"
+#include "firmware/state_json.h"
+#include "protocol/frame.h"
 #include "sim/test_reports.h"
 
 namespace vexel::sim {
@@ -279,6 +284,167 @@ TEST_F(FirmwareModelTest, PlugAndUnplugAreReportedOnceEach) {
   EXPECT_FALSE(changes[0].present);
   EXPECT_TRUE(changes[1].present);
   EXPECT_EQ(changes[1].link, Link::kWireless);
+}
+
+std::vector<uint8_t> WithCount(std::vector<uint8_t> report, int adjust = 0) {
+  const auto count = static_cast<uint32_t>(static_cast<int>(report.size()) + adjust);
+  report.insert(report.begin(),
+                {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+                 static_cast<uint8_t>(count >> 16), static_cast<uint8_t>(count >> 24)});
+  return report;
+}
+
+class FirmwareBleTest : public FirmwareModelTest {
+ protected:
+  FirmwareBleTest() {
+    model_.OfferBluetooth();
+    model_.Unplug(Link::kWired);
+    model_.Unplug(Link::kWireless);
+    model_.Plug(Link::kBle);
+  }
+  // The status reports sent over Bluetooth since the last call.
+  std::vector<std::pair<uint16_t, uint16_t>> Notifications() {
+    std::vector<std::pair<uint16_t, uint16_t>> sent;
+    for (const StatusReport& status : Statuses()) {
+      if (status.link == Link::kBle) sent.emplace_back(status.code, status.value);
+    }
+    return sent;
+  }
+};
+
+TEST_F(FirmwareBleTest, TakesWholeReportsBehindTheirCountAndRefusesTheRest) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> value;
+    bool accepted;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"lighting", WithCount(ValidReport(protocol::kKindLighting)), true, ""},
+      {"macro in one write", WithCount(ValidReport(protocol::kKindMacro, 3, 7)), true, ""},
+      {"polling rate", WithCount(ValidReport(protocol::kKindPollingRate, 2)), false,
+       "not taken over Bluetooth"},
+      {"count too large", WithCount(ValidReport(protocol::kKindLighting), 1), false, "byte count"},
+      {"count too small", WithCount(ValidReport(protocol::kKindLighting), -1), false, "byte count"},
+      {"no count", {0x10, 0x01}, false, "byte count"},
+      {"damaged report", WithCount({protocol::kKindLighting, 3, 1}), false, "length"},
+  };
+  for (const Case& c : cases) {
+    model_.ClearHistory();
+    EXPECT_EQ(model_.ReceiveBle(c.value), c.accepted) << c.name;
+    if (c.accepted) {
+      ASSERT_EQ(model_.log().size(), 1u) << c.name;
+      EXPECT_EQ(model_.log()[0].link, Link::kBle);
+      EXPECT_EQ(model_.log()[0].bytes, std::vector<uint8_t>(c.value.begin() + 4, c.value.end()));
+    } else {
+      ASSERT_EQ(model_.refused().size(), 1u) << c.name;
+      EXPECT_EQ(RefusalReason(model_.refused()[0].reason), c.reason) << c.name;
+    }
+  }
+  EXPECT_EQ(model_.LastReport(protocol::kKindMacro), std::nullopt) << "cleared";
+  const auto macro = ValidReport(protocol::kKindMacro, 3, 7);
+  ASSERT_TRUE(model_.ReceiveBle(WithCount(macro)));
+  EXPECT_EQ(model_.macros().at(7), macro);
+  EXPECT_EQ(model_.LastReport(protocol::kKindMacro), macro);
+}
+
+TEST_F(FirmwareBleTest, StatusReportsGoOutAsNotificationsWhileConnectedAndAwake) {
+  EXPECT_EQ(Notifications(), (std::vector<std::pair<uint16_t, uint16_t>>{{kStatusBattery, 0x5001}}))
+      << "the battery at once on connecting";
+  model_.PressDpi(4);
+  ASSERT_TRUE(model_.ReceiveBle(WithCount(ValidReport(protocol::kKindLighting))));
+  clock_.Advance(kBatteryPeriod);
+  model_.Tick();
+  EXPECT_EQ(Notifications(),
+            (std::vector<std::pair<uint16_t, uint16_t>>{{kStatusDpiStage, 4},
+                                                        {kStatusAck, protocol::kKindLighting << 8},
+                                                        {kStatusBattery, 0x5001}}));
+  model_.Sleep();
+  model_.PressDpi(5);
+  EXPECT_FALSE(model_.ReceiveBle(WithCount(ValidReport(protocol::kKindLighting))));
+  model_.Wake();
+  model_.Unplug(Link::kBle);
+  model_.PressDpi(6);
+  EXPECT_EQ(Notifications(), (std::vector<std::pair<uint16_t, uint16_t>>{{kStatusBattery, 0x5001}}))
+      << "only the wake-up battery report";
+  EXPECT_FALSE(model_.ReceiveBle(WithCount(ValidReport(protocol::kKindLighting))));
+}
+
+class ControlCommandTest : public FirmwareModelTest {
+ protected:
+  ControlResult Command(std::vector<std::string> words) {
+    return ApplyControlCommand(model_, words);
+  }
+};
+
+TEST_F(ControlCommandTest, RefusesMalformedCommands) {
+  const std::vector<std::vector<std::string>> refused = {
+      {},
+      {"fly"},
+      {"plug"},
+      {"plug", "bluetooth"},
+      {"unplug", "wired", "now"},
+      {"press-dpi", "0"},
+      {"press-dpi", "3x"},
+      {"light-mode", "16"},
+      {"battery", "256"},
+      {"battery", "50", "empty"},
+      {"battery", "50", "full", "now"},
+      {"acks", "maybe"},
+      {"polling-rate", "3"},
+      {"status", "0x10000", "1"},
+      {"fail-sends", "-1"},
+      {"ble", "connect"},  // Bluetooth not offered
+      {"ble", "pair"}};
+  for (const auto& words : refused) {
+    const auto result = Command(words);
+    EXPECT_FALSE(result.ok) << (words.empty() ? "(none)" : words[0]);
+    EXPECT_FALSE(result.text.empty());
+  }
+  EXPECT_TRUE(model_.TakeEmissions().empty());
+}
+
+TEST_F(ControlCommandTest, StateShowsReportsLogAndRefusals) {
+  const auto reset = ValidReport(protocol::kKindReset);
+  const auto macro = ValidReport(protocol::kKindMacro, 2, 12);
+  clock_.Advance(Clock::Ms(250));
+  model_.Receive(Link::kWired, reset);
+  clock_.Advance(Clock::Ms(100));
+  for (const auto& chunk : MacroChunks(macro, true)) model_.Receive(Link::kWireless, chunk);
+  model_.Receive(Link::kWired, std::vector<uint8_t>{0x04, 0x00});
+
+  ASSERT_TRUE(Command({"battery", "57"}).ok);  // the state may be left out
+  const auto result = Command({"state"});
+  ASSERT_TRUE(result.ok);
+  const auto state = nlohmann::json::parse(result.text);
+  EXPECT_EQ(state["wired"], true);
+  EXPECT_EQ(state["receiver"], true);
+  EXPECT_EQ(state["awake"], true);
+  EXPECT_EQ(state["battery"], 57);
+  EXPECT_EQ(state["charging"], "discharging");
+  EXPECT_EQ(state["reports"]["0c"], "0c0a01fe01fe00000000");
+  EXPECT_TRUE(state["reports"]["04"].is_null());
+  const std::string macro_hex = state["reports"]["09"]["12"];
+  EXPECT_EQ(macro_hex.size(), 262u);
+  EXPECT_EQ(macro_hex.substr(0, 6), "09830c");
+  ASSERT_EQ(state["log"].size(), 4u);
+  EXPECT_EQ(state["log"][0]["link"], "wired");
+  EXPECT_EQ(state["log"][0]["t_ms"], 250);
+  EXPECT_EQ(state["log"][3]["link"], "wireless");
+  EXPECT_EQ(state["log"][3]["t_ms"], 350);
+  EXPECT_EQ(std::string(state["log"][3]["hex"]).substr(0, 8), "090c0c02");
+  EXPECT_EQ(state["rejected"], 1);
+  ASSERT_EQ(state["refused"].size(), 1u);
+  EXPECT_EQ(state["refused"][0]["reason"], "length");
+  EXPECT_EQ(state["refused"][0]["hex"], "0400");
+  EXPECT_EQ(state["refused"][0]["t_ms"], 350);
+
+  EXPECT_TRUE(Command({"clear"}).ok);
+  const auto cleared = nlohmann::json::parse(StateJson(model_));
+  EXPECT_TRUE(cleared["log"].empty());
+  EXPECT_TRUE(cleared["reports"]["09"].empty());
+  EXPECT_EQ(cleared["rejected"], 0);
+  EXPECT_TRUE(cleared["refused"].empty());
 }
 
 }  // namespace

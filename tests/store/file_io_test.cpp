@@ -1,13 +1,15 @@
-// The crash-safe writer and the bounded readers on a real folder: links,
-// permission bits, files that are not regular files, size caps.
-#include "store/file_io.h"
-
+// The store's files on a real folder: the crash-safe writer and the bounded
+// readers (links, permission bits, files that are not regular files, size
+// caps), the folder beside the program or below the data home, and the store
+// lock between processes' open file descriptions, in virtual time.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "store/file_io.h"
 #include "store/names.h"
 #include "store/store_files.h"
+#include "store/store_folder.h"
 #include "store/store_lock.h"
 #include "temp_folder.h"
 
@@ -141,6 +143,92 @@ TEST(StoreFileWriterTest, AStoreFileThatIsALinkStaysALink) {
             kStoreHeaderSize + sizeof(ProfileRecord));
   // The empty original was damaged and is kept beside the file it was.
   EXPECT_TRUE(fs::exists(temp.path() / "synced" / "pro.data.damaged"));
+}
+
+TEST(StoreFolder, FallsBackToTheDataHomeWhenTheProgramFolderCannotHoldData) {
+  TempFolder temp;
+  const auto program = temp.path() / "program";
+  std::filesystem::create_directories(program);
+  testing::WriteAll(program / "Data", {});  // a file where the folder should be
+  const std::string xdg = (temp.path() / "xdg").string();
+  const std::string home = (temp.path() / "home").string();
+
+  struct Case {
+    const char* xdg_data_home;
+    const char* home;
+    std::filesystem::path expected;
+  };
+  const Case table[] = {
+      {xdg.c_str(), home.c_str(), temp.path() / "xdg/vexel-mouse/Data"},
+      {nullptr, home.c_str(), temp.path() / "home/.local/share/vexel-mouse/Data"},
+      {"relative/ignored", home.c_str(), temp.path() / "home/.local/share/vexel-mouse/Data"},
+      {nullptr, nullptr, {}},
+  };
+  for (const Case& c : table) {
+    const auto folder = ResolveStoreFolder(program, c.xdg_data_home, c.home);
+    EXPECT_EQ(folder, c.expected);
+    if (!c.expected.empty()) {
+      EXPECT_TRUE(std::filesystem::is_directory(folder));
+    }
+  }
+  EXPECT_EQ(ResolveStoreFolder(temp.path() / "writable", nullptr, nullptr),
+            temp.path() / "writable/Data");
+}
+
+TEST(StoreFolder, AnInstalledCopyKeepsTheStoreAtHomeEvenWhenItCouldWriteItsFolder) {
+  TempFolder temp;
+  const auto program = temp.path() / "usr/lib/vexel-mouse";
+  std::filesystem::create_directories(program);
+  testing::WriteAll(program / kInstalledMarker, {});
+  const std::string home = (temp.path() / "home").string();
+  EXPECT_EQ(ResolveStoreFolder(program, nullptr, home.c_str()),
+            temp.path() / "home/.local/share/vexel-mouse/Data");
+  EXPECT_FALSE(std::filesystem::exists(program / "Data"));
+}
+
+TEST(StoreLockTest, ARefusedCallerNamesTheHolderAndWaitsOnlyForOtherWriters) {
+  struct Case {
+    std::string_view holder;
+    StoreLock::State state;
+    bool waits;
+  };
+  const Case table[] = {
+      {kProgramName, StoreLock::State::kHeldByProgram, false},
+      {kToolName, StoreLock::State::kBusy, true},
+  };
+  for (const Case& c : table) {
+    SCOPED_TRACE(c.holder);
+    TempFolder temp;
+    StoreLock holder = StoreLock::TryAcquire(temp.path(), c.holder);
+    ASSERT_TRUE(holder.held()) << holder.error();
+    ManualClock clock;
+    StoreLock refused = StoreLock::Acquire(temp.path(), kToolName, clock, Clock::Ms(2000));
+    EXPECT_EQ(refused.state(), c.state);
+    EXPECT_EQ(clock.Now() >= Clock::Ms(2000), c.waits);
+    const std::string named =
+        "in use by " + std::string(c.holder) + " (pid " + std::to_string(::getpid()) + ")";
+    EXPECT_NE(refused.error().find(named), std::string::npos) << refused.error();
+    { const StoreLock gone = std::move(holder); }  // the last owner frees the store
+    EXPECT_FALSE(ReadStoreLockHolder(temp.path()));
+    EXPECT_TRUE(StoreLock::Acquire(temp.path(), kToolName, clock, Clock::Ms(2000)).held());
+  }
+}
+
+TEST(StoreLockTest, TakingTheLockRemovesOnlyTheWritersStaleTemporaryFiles) {
+  TempFolder temp;
+  const char* stale[] = {"pro.data.tmp-AbC123", "macro.data.tmp-x9Y8z7"};
+  const char* kept[] = {"pro.data", "pro.data.tmp-AbC1234", "other.tmp-abcdef", "pro.data.damaged",
+                        "macro.data.tmp-ab.de"};
+  for (const char* name : stale) WriteAll(temp.path() / name, Bytes(1));
+  for (const char* name : kept) WriteAll(temp.path() / name, Bytes(1));
+  StoreLock lock = StoreLock::AcquireForProgram(temp.path());
+  ASSERT_TRUE(lock.held());
+  for (const char* name : stale) EXPECT_FALSE(std::filesystem::exists(temp.path() / name)) << name;
+  for (const char* name : kept) EXPECT_TRUE(std::filesystem::exists(temp.path() / name)) << name;
+  const auto holder = ReadStoreLockHolder(temp.path());
+  ASSERT_TRUE(holder);
+  EXPECT_EQ(holder->program, kProgramName);
+  EXPECT_EQ(holder->pid, ::getpid());
 }
 
 }  // namespace

@@ -1,21 +1,16 @@
-// The profile and macro records: defaults, colours, macro copies, names.
+// The profile and macro records: defaults, colours, macro copies, names, and
+// unique names in the profile list and the macro library.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "store/macro_record.h"
+#include "store/names.h"
 #include "store/profile_record.h"
 #include "store/utf16_name.h"
 
 namespace vexel {
 namespace {
-
-template <typename T>
-T ReadAt(const void* record, std::size_t offset) {
-  T value;
-  std::memcpy(&value, static_cast<const std::byte*>(record) + offset, sizeof(T));
-  return value;
-}
 
 std::unique_ptr<ProfileRecord> DefaultProfile() {
   auto record = MakeZeroProfile();
@@ -23,15 +18,15 @@ std::unique_ptr<ProfileRecord> DefaultProfile() {
   return record;
 }
 
-TEST(ProfileDefaults, SlotBytesAtTheirFileOffsets) {
+// The layout itself is pinned where the records are declared.
+TEST(ProfileDefaults, SlotValues) {
   const auto record = DefaultProfile();
-  const std::size_t slot3 = 2464 + 1272 * 3;
-  EXPECT_EQ(ReadAt<uint8_t>(record.get(), slot3), 3);
-  EXPECT_EQ(ReadAt<uint8_t>(record.get(), slot3 + 1), 6);
-  EXPECT_EQ(ReadAt<uint8_t>(record.get(), slot3 + 2), 0);
-  EXPECT_EQ(ReadAt<uint16_t>(record.get(), slot3 + 8), 562);
-  EXPECT_EQ(ReadAt<int32_t>(record.get(), slot3 + 1072), -1);
-  EXPECT_EQ(ReadAt<int32_t>(record.get(), slot3 + 1076), -1);
+  const ButtonSlot& slot3 = record->button[3];
+  EXPECT_EQ(slot3.function_code, 6);
+  EXPECT_EQ(slot3.reserved_2, 0);
+  EXPECT_EQ(slot3.reserved_8, 562);
+  EXPECT_EQ(slot3.macro_index, -1);
+  EXPECT_EQ(slot3.reserved_1076, -1);
   for (int k = 0; k < kUsedButtonCount; ++k) {
     EXPECT_EQ(record->button[k].button_index, k);
     EXPECT_EQ(record->button[k].function_code, default_function_table[k]) << "slot " << k;
@@ -47,6 +42,7 @@ TEST(ProfileDefaults, RestoreKeepsNameAndMovementModeAndResetsButtons) {
   SetName(record->name, u"Sniper");
   record->movement_mode = 1;
   record->reserved_2216[3] = 0x5A;
+  record->reserved_2208 = 7;
   record->button[2].function_code = kFunctionMacro;
   record->button[2].macro_action_count = 3;
   record->button[20].function_code = 9;
@@ -57,6 +53,7 @@ TEST(ProfileDefaults, RestoreKeepsNameAndMovementModeAndResetsButtons) {
   EXPECT_EQ(NameView(record->name), u"Sniper");
   EXPECT_EQ(record->movement_mode, 1);
   EXPECT_EQ(record->reserved_2216[3], 0x5A);
+  EXPECT_EQ(record->reserved_2208, 0);
   EXPECT_EQ(record->dpi_x[0], 5);
   EXPECT_EQ(record->button[2].function_code, default_function_table[2]);
   EXPECT_EQ(record->button[2].macro_action_count, 0);
@@ -100,12 +97,6 @@ std::unique_ptr<MacroRecord> ThreeStepMacro(std::u16string_view name) {
   macro->actions[1] = {4, kActionRelease, 0x1234};
   macro->actions[2] = {kMacroCodeLeftButton, kActionPress, 7};
   return macro;
-}
-
-TEST(MacroRecord, StepsHaveTheirFileBytes) {
-  const auto macro = ThreeStepMacro(u"m");
-  const uint8_t expected[] = {4, 1, 10, 0, 4, 2, 0x34, 0x12, 241, 1, 7, 0};
-  EXPECT_EQ(std::memcmp(reinterpret_cast<const uint8_t*>(macro.get()) + 56, expected, 12), 0);
 }
 
 TEST(MacroRecord, BindCopiesA23CharacterNameAndMacroFromSlotCopiesBack) {
@@ -164,7 +155,7 @@ TEST(Names, FixedArraysCutTerminateAndCompareWithoutCase) {
 
 TEST(Names, Utf8AndUtf16RoundTrip) {
   const std::string texts[] = {"", "Profile 1", "Gr\u00FC\u00DFe", "\u30DE\u30A6\u30B9",
-                               "\U0001F5B1 mouse"};
+                               "\U0001F5B1\U00010000 mouse"};
   for (const std::string& text : texts) {
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
   }
@@ -188,6 +179,90 @@ TEST(Names, InvalidInputBecomesReplacementCharacters) {
   for (const Case& c : table) EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD");
   EXPECT_EQ(Utf16ToUtf8(u"\xDC00x"), "\xEF\xBF\xBDx");
+}
+
+template <typename List>
+List Named(std::initializer_list<std::u16string_view> names) {
+  List list;
+  for (auto name : names) {
+    list.push_back(std::make_unique<typename List::value_type::element_type>());
+    SetName(list.back()->name, name);
+  }
+  return list;
+}
+
+MacroLibrary MacrosNamed(std::initializer_list<std::u16string_view> names) {
+  return Named<MacroLibrary>(names);
+}
+
+ProfileList ProfilesNamed(std::initializer_list<std::u16string_view> names) {
+  return Named<ProfileList>(names);
+}
+
+TEST(MakeUniqueName, MacroCases) {
+  struct Case {
+    std::initializer_list<std::u16string_view> taken;
+    std::u16string_view proposal;
+    std::u16string_view expected;
+  };
+  const Case table[] = {
+      {{}, u"Mouse", u"Mouse"},
+      {{u"Mouse"}, u"Mouse", u"Mouse_1"},
+      {{u"Mouse", u"Mouse_1"}, u"Mouse", u"Mouse_2"},
+      {{u"Macro1", u"macro1_1"}, u"MACRO1", u"MACRO1_2"},  // case-blind, keeps the proposal's case
+      {{u"mouse"}, u"Keyboard", u"Keyboard"},
+      // 22 and 23 characters: the suffix replaces the tail so the name fits 23.
+      {{u"ABCDEFGHIJKLMNOPQRSTUV"}, u"ABCDEFGHIJKLMNOPQRSTUV", u"ABCDEFGHIJKLMNOPQRSTU_1"},
+      {{u"ABCDEFGHIJKLMNOPQRSTUVW"}, u"ABCDEFGHIJKLMNOPQRSTUVW", u"ABCDEFGHIJKLMNOPQRSTU_1"},
+      {{u"ABCDEFGHIJKLMNOPQRSTUVW", u"ABCDEFGHIJKLMNOPQRSTU_1"},
+       u"abcdefghijklmnopqrstuvw",
+       u"abcdefghijklmnopqrstu_2"},
+      // A proposal longer than the field is cut to it first.
+      {{}, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ", u"ABCDEFGHIJKLMNOPQRSTUVW"},
+      // A surrogate pair is not split by the cut.
+      {{u"ABCDEFGHIJKLMNOPQRST\U0001F5B1"},
+       u"ABCDEFGHIJKLMNOPQRST\U0001F5B1",
+       u"ABCDEFGHIJKLMNOPQRST_1"},
+      // Ten taken: the suffix grows a digit and cuts one more character.
+      {{u"ABCDEFGHIJKLMNOPQRSTUVW", u"ABCDEFGHIJKLMNOPQRSTU_1", u"ABCDEFGHIJKLMNOPQRSTU_2",
+        u"ABCDEFGHIJKLMNOPQRSTU_3", u"ABCDEFGHIJKLMNOPQRSTU_4", u"ABCDEFGHIJKLMNOPQRSTU_5",
+        u"ABCDEFGHIJKLMNOPQRSTU_6", u"ABCDEFGHIJKLMNOPQRSTU_7", u"ABCDEFGHIJKLMNOPQRSTU_8",
+        u"ABCDEFGHIJKLMNOPQRSTU_9"},
+       u"ABCDEFGHIJKLMNOPQRSTUVW",
+       u"ABCDEFGHIJKLMNOPQRST_10"},
+  };
+  for (const Case& c : table) {
+    const auto library = MacrosNamed(c.taken);
+    const std::u16string result = MakeUniqueName(library, c.proposal);
+    EXPECT_EQ(result, c.expected) << Utf16ToUtf8(c.proposal);
+    EXPECT_LE(result.size(), kMacroNameMaxChars);
+  }
+}
+
+TEST(MakeUniqueName, LongProfileProposalsFitTheirField) {
+  const std::u16string sixty(60, u'p');
+  const std::u16string ninety_nine(99, u'q');
+  const auto profiles = ProfilesNamed({sixty, ninety_nine});
+  EXPECT_EQ(MakeUniqueName(profiles, sixty), sixty + u"_1");
+  EXPECT_EQ(MakeUniqueName(profiles, ninety_nine), std::u16string(97, u'q') + u"_1");
+  EXPECT_EQ(MakeUniqueName(profiles, std::u16string(150, u'r')), std::u16string(99, u'r'));
+}
+
+TEST(NewRecords, AreNamedFromTheTextAndTheNewLength) {
+  ProfileList profiles;
+  ProfileRecord& first = AddDefaultProfile(profiles, u"Profile");
+  EXPECT_EQ(NameView(first.name), u"Profile1");
+  EXPECT_EQ(first.button[0].function_code, default_function_table[0]);
+  SetName(profiles[0]->name, u"profile2");
+  ProfileRecord& second = AddDefaultProfile(profiles, u"Profile");
+  EXPECT_EQ(NameView(second.name), u"Profile2_1");
+  EXPECT_EQ(profiles.size(), 2u);
+
+  MacroLibrary macros = MacrosNamed({u"a", u"b"});
+  MacroRecord& macro = AppendNewMacro(macros, u"Macro");
+  EXPECT_EQ(NameView(macro.name), u"Macro3");
+  EXPECT_EQ(macro.action_count, 0);
+  EXPECT_EQ(macros.size(), 3u);
 }
 
 }  // namespace

@@ -197,8 +197,10 @@ TEST_F(StoreFilesTest, DamagedProfileFilesKeepEveryCompleteRecord) {
     SCOPED_TRACE(c.what);
     ProfileList profiles;
     auto header = MakeZeroHeader();
+    header->reserved[7] = 0xA5;  // left from an earlier load
     const LoadReport report = ParseProfiles(c.bytes, profiles, *header, kAddProfileText);
     EXPECT_TRUE(report.repaired);
+    EXPECT_EQ(header->reserved[7], 0);
     ASSERT_EQ(profiles.size(), std::max<std::size_t>(c.profiles, 1));
     EXPECT_EQ(header->selected_profile, c.selected);
     if (c.profiles == 0) {

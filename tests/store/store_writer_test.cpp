@@ -74,16 +74,22 @@ class StoreWriterTest : public ::testing::Test {
   ProfileStore store{StorePaths{folder.path()}};
 };
 
+// A burst queued while the first pro.data write is under way: 'P' and 'M'
+// queue a file ('P' after an edit), 'S' is the apply worker's synchronous save
+// of a newer edit.
 TEST_F(StoreWriterTest, KeepsTheOrderAndCoalescesWhatWaits) {
   struct Case {
-    const char* burst;   // queued while the first pro.data write is under way
-    const char* writes;  // every write, in order
+    const char* burst;
+    const char* writes;  // every write of the writer, in order
+    bool teardown;       // the writer is destroyed instead of flushed
   };
   const Case cases[] = {
-      {"PPPP", "PP"},  // a burst is one write
-      {"MP", "PMP"},
-      {"PMP", "PMP"},  // the newer pro.data goes after the macro.data asked before it
-      {"MPM", "PPM"},
+      {"PPPP", "PP", false},  // a burst is one write
+      {"MP", "PMP", false},
+      {"PMP", "PMP", false},  // the newer pro.data goes after the macro.data asked before it
+      {"MPM", "PPM", false},
+      {"P", "PP", true},    // teardown writes what is still queued
+      {"PS", "PP", false},  // an older queued copy never replaces a newer save
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.burst);
@@ -94,11 +100,19 @@ TEST_F(StoreWriterTest, KeepsTheOrderAndCoalescesWhatWaits) {
     writer->Queue(StoreFile::kProfiles);
     log.WaitForFirstWrite();
     for (const char* request = c.burst; *request != '\0'; ++request) {
-      if (*request == 'P') SetStage(++stage);
-      writer->Queue(*request == 'P' ? StoreFile::kProfiles : StoreFile::kMacros);
+      if (*request != 'M') SetStage(++stage);
+      if (*request == 'S') {
+        ASSERT_TRUE(store.SaveProfiles());
+      } else {
+        writer->Queue(*request == 'P' ? StoreFile::kProfiles : StoreFile::kMacros);
+      }
     }
     log.Open();
-    writer->Flush();
+    if (c.teardown) {
+      writer.reset();
+    } else {
+      writer->Flush();
+    }
     EXPECT_EQ(log.writes(), c.writes);
     EXPECT_EQ(StoredStage(), stage) << "the latest content is on disk";
   }
@@ -120,34 +134,6 @@ TEST_F(StoreWriterTest, AFailedWriteIsReportedAndTheNextOneSucceeds) {
   writer->Flush();
   EXPECT_EQ(log.writes(), "PP");
   EXPECT_EQ(StoredStage(), 4);
-}
-
-TEST_F(StoreWriterTest, TeardownWritesWhatIsStillQueued) {
-  WriteLog log(/*held=*/true);
-  auto writer = MakeWriter(log);
-  SetStage(5);
-  writer->Queue(StoreFile::kProfiles);
-  log.WaitForFirstWrite();
-  SetStage(6);
-  writer->Queue(StoreFile::kProfiles);  // waits behind the held write
-  log.Open();
-  writer.reset();
-  EXPECT_EQ(StoredStage(), 6);
-}
-
-TEST_F(StoreWriterTest, AnOlderQueuedCopyNeverReplacesANewerSynchronousSave) {
-  WriteLog log(/*held=*/true);
-  auto writer = MakeWriter(log);
-  SetStage(1);
-  writer->Queue(StoreFile::kProfiles);
-  log.WaitForFirstWrite();
-  SetStage(2);
-  writer->Queue(StoreFile::kProfiles);  // copied now, written after the held one
-  SetStage(3);
-  ASSERT_TRUE(store.SaveProfiles());  // the apply worker's save, newer
-  log.Open();
-  writer->Flush();
-  EXPECT_EQ(StoredStage(), 3);
 }
 
 }  // namespace

@@ -69,8 +69,8 @@ class Recorder {
 };
 
 // X keycodes: evdev codes + 8.
-constexpr unsigned kKeyA = 38, kKey7 = 16, kKeyLeftShift = 50, kKeyRightCtrl = 105, kKeyUp = 111,
-                   kKeyLeft = 113, kKeyUsY = 29, kKeyUsZ = 52, kKeyB = 56;
+constexpr unsigned kKeyA = 38, kKeyLeftShift = 50, kKeyLeft = 113, kKeyUsY = 29, kKeyUsZ = 52,
+                   kKeyB = 56;
 
 class HookLibraryTest : public ::testing::Test {
  protected:
@@ -134,20 +134,29 @@ class HookLibraryTest : public ::testing::Test {
 
 constexpr Posted kMarkDown{'B', 0}, kMarkUp{'B', 1};
 
-TEST_F(HookLibraryTest, KeysArriveAsTheirVirtualKeysWithPressAndRelease) {
+// Which key is which virtual key is the message table's rule; here: order,
+// held keys, and a layout switched while the hook runs.
+TEST_F(HookLibraryTest, KeysArriveWithPressAndReleaseInTheLayoutInForce) {
   ASSERT_EQ(hook().installhook(&recorder_.target), 1);
   hook().enablehook(1);
   Keys({kKeyLeftShift}, true);
   Tap({kKeyA});
   Keys({kKeyLeftShift}, false);
-  Tap({kKey7, kKeyRightCtrl, kKeyUp});
   // A held key: the server repeats nothing through raw events, and a second
   // press of a key already down is not reported.
   Keys({kKeyLeft}, true);
   Keys({kKeyLeft}, true);
   Keys({kKeyLeft}, false);
-  const std::vector<Posted> expected = {{160, 0}, {'A', 0}, {'A', 1}, {160, 1}, {'7', 0}, {'7', 1},
-                                        {163, 0}, {163, 1}, {38, 0},  {38, 1},  {37, 0},  {37, 1}};
+  Tap({kKeyUsY});
+  Mark();
+  ASSERT_TRUE(SetLayout("de"));
+  Tap({kKeyUsY, kKeyUsZ});
+  Mark();
+  ASSERT_TRUE(SetLayout("us"));
+  Tap({kKeyUsY});
+  const std::vector<Posted> expected = {
+      {160, 0}, {'A', 0}, {'A', 1}, {160, 1}, {37, 0},  {37, 1},   {'Y', 0}, {'Y', 1}, kMarkDown,
+      kMarkUp,  {'Z', 0}, {'Z', 1}, {'Y', 0}, {'Y', 1}, kMarkDown, kMarkUp,  {'Y', 0}, {'Y', 1}};
   EXPECT_EQ(recorder_.WaitFor(expected.size()), expected);
   EXPECT_EQ(hook().removehook(), 1);
 }
@@ -216,21 +225,6 @@ TEST_F(HookLibraryTest, ASecondInstallRedirectsAndAMouseWindowTakesTheButtons) {
   Click({2});
   EXPECT_EQ(buttons.WaitFor(4).size(), 4u);
   EXPECT_EQ(hook().removemousehook(), 1);
-}
-
-TEST_F(HookLibraryTest, KeysFollowTheLayoutInForce) {
-  ASSERT_EQ(hook().installhook(&recorder_.target), 1);
-  hook().enablehook(1);
-  Tap({kKeyUsY});
-  Mark();
-  ASSERT_TRUE(SetLayout("de"));  // switched while the hook runs
-  Tap({kKeyUsY, kKeyUsZ});
-  Mark();
-  ASSERT_TRUE(SetLayout("us"));
-  Tap({kKeyUsY});
-  const std::vector<Posted> expected = {{'Y', 0}, {'Y', 1}, kMarkDown, kMarkUp, {'Z', 0}, {'Z', 1},
-                                        {'Y', 0}, {'Y', 1}, kMarkDown, kMarkUp, {'Y', 0}, {'Y', 1}};
-  EXPECT_EQ(recorder_.WaitFor(expected.size()), expected);
 }
 
 TEST_F(HookLibraryTest, RemovingFromInsideThePostFunctionStopsCapture) {
