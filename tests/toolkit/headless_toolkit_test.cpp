@@ -30,6 +30,8 @@ class HeadlessToolkitTest : public ::testing::Test {
 TEST_F(HeadlessToolkitTest, UnansweredModalsAndFileDialogsAreCancelledAndLogged) {
   TestWindow dialog(toolkit_);
   ASSERT_TRUE(dialog.Create());
+  dialog.CenterWindow();  // 600 x 400 on the work area of 1920 x 1040
+  EXPECT_EQ(dialog.ScreenRect(), (Rect{660, 320, 1260, 720}));
   EXPECT_EQ(dialog.ShowModal(), 0);
   EXPECT_THAT(trace_, ::testing::Contains(::testing::HasSubstr("no scripted answer")));
   const FileDialogRequest save{FileDialogRequest::Mode::kSave, "Profile Flie", "*.pro;*.PRO"};
