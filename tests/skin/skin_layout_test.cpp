@@ -122,22 +122,6 @@ std::vector<std::string> Expanded(const std::string& name) {
   return names;
 }
 
-// Every url(...) of the layout's style sheets names a file under res/; returns
-// how many there are.
-int ExpectStyleSheetImagesExist(const Layout& layout) {
-  const std::regex url(R"(url\(([^)]+)\))");
-  int images = 0;
-  for (const auto& [name, widgets] : layout.widgets()) {
-    const std::string sheet = PropertyText(*widgets.front(), "styleSheet");
-    for (auto it = std::sregex_iterator(sheet.begin(), sheet.end(), url);
-         it != std::sregex_iterator(); ++it, ++images) {
-      EXPECT_TRUE(std::filesystem::is_regular_file(kResFolder / (*it)[1].str()))
-          << name << ": " << (*it)[1];
-    }
-  }
-  return images;
-}
-
 class MainSkinTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { layout_ = new Layout("main.xml"); }
@@ -163,51 +147,43 @@ TEST_F(MainSkinTest, EveryLookedUpControlExistsOnceWithItsKind) {
   }
 }
 
-// Push buttons stand for options only when checkable; the first tab page is
-// the mouse page.
-TEST_F(MainSkinTest, OptionButtonsAreCheckableAndTheMousePageComesFirst) {
-  for (const auto& [name, widgets] : layout_->widgets()) {
-    const bool option = name.starts_with("ms_1_option_") || name.starts_with("ms_1_btn_prate_");
-    if (option && std::string_view(widgets.front()->Attribute("class")) == "QPushButton") {
-      EXPECT_EQ(PropertyText(*widgets.front(), "checkable"), "true") << name;
-    }
-  }
-  const XMLElement* first_page = layout_->Find("device_tab_switch")->FirstChildElement("widget");
-  ASSERT_NE(first_page, nullptr);
-  EXPECT_NE(first_page->FirstChildElement(), nullptr);
-  EXPECT_TRUE(std::string_view(first_page->Attribute("name")).starts_with("ms_1_"));
-}
-
-// The performance report carries stage values up to 100 (x 100 DPI); a stage
-// must never be 0 from the slider.
-TEST_F(MainSkinTest, DpiSlidersStayWithinOneToOneHundred) {
-  for (const std::string& name : Expanded("ms_1_slider_dpi_1..8")) {
-    const XMLElement* slider = layout_->Find(name);
-    ASSERT_NE(slider, nullptr);
-    EXPECT_GE(std::stoi("0" + PropertyText(*slider, "minimum")), 1) << name;
-    EXPECT_LE(std::stoi("0" + PropertyText(*slider, "maximum")), 100) << name;
-  }
-}
-
-TEST_F(MainSkinTest, KeyModeTextsAreLanguageKeys) {
+// Push buttons stand for options only when checkable; a DPI slider never gives
+// 0 nor more than the performance report carries (100 x 100 DPI); key-mode
+// texts are language keys; every url(...) of a style sheet names a file under
+// res/.
+TEST_F(MainSkinTest, WidgetsKeepTheRulesOfTheirKind) {
+  const std::regex url(R"(url\(([^)]+)\))");
+  int images = 0;
   for (const auto& [name, widgets] : layout_->widgets()) {
     const XMLElement& widget = *widgets.front();
-    if (PropertyText(widget, "textmode") != "key") continue;
+    const std::string_view cls = widget.Attribute("class");
+    const bool option = name.starts_with("ms_1_option_") || name.starts_with("ms_1_btn_prate_");
+    EXPECT_TRUE(!option || cls != "QPushButton" || PropertyText(widget, "checkable") == "true")
+        << name;
+    if (name.starts_with("ms_1_slider_dpi_")) {
+      EXPECT_GE(std::stoi("0" + PropertyText(widget, "minimum")), 1) << name;
+      EXPECT_LE(std::stoi("0" + PropertyText(widget, "maximum")), 100) << name;
+    }
+    const bool keyed = PropertyText(widget, "textmode") == "key";
     std::vector<std::string> keys;
-    if (std::string_view(widget.Attribute("class")) == "QComboBox") {
-      for (const XMLElement* item = widget.FirstChildElement("item"); item;
-           item = item->NextSiblingElement("item")) {
-        keys.push_back(PropertyText(*item, "text"));
-      }
-    } else {
-      keys.push_back(PropertyText(widget, "text"));
+    if (keyed && cls != "QComboBox") keys.push_back(PropertyText(widget, "text"));
+    for (const XMLElement* item = widget.FirstChildElement("item"); keyed && item;
+         item = item->NextSiblingElement("item")) {
+      keys.push_back(PropertyText(*item, "text"));
     }
     for (const std::string& key : keys) EXPECT_TRUE(key.ends_with("_text")) << name << ": " << key;
+    const std::string sheet = PropertyText(widget, "styleSheet");
+    for (auto it = std::sregex_iterator(sheet.begin(), sheet.end(), url);
+         it != std::sregex_iterator(); ++it, ++images) {
+      EXPECT_TRUE(std::filesystem::is_regular_file(kResFolder / (*it)[1].str()))
+          << name << ": " << (*it)[1];
+    }
   }
-}
-
-TEST_F(MainSkinTest, EveryImageOfTheStyleSheetsExists) {
-  EXPECT_GT(ExpectStyleSheetImagesExist(*layout_), 0);
+  EXPECT_GT(images, 0);
+  const XMLElement* first_page = layout_->Find("device_tab_switch")->FirstChildElement("widget");
+  ASSERT_NE(first_page, nullptr);
+  EXPECT_NE(first_page->FirstChildElement(), nullptr) << "the mouse page comes first";
+  EXPECT_TRUE(std::string_view(first_page->Attribute("name")).starts_with("ms_1_"));
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ TEST(KeyNamingTest, UsagesAndCharacterNamesOnUs) {
       {65, {true, 4}},    {90, {true, 29}},   {48, {true, 39}},   {13, {true, 40}},
       {191, {true, 56}},  {223, {true, 56}},  {20, {true, 57}},   {123, {true, 69}},
       {44, {true, 70}},   {162, {true, 224}}, {165, {true, 230}}, {240, {true, 240}},
-      {248, {true, 248}}, {173, {false, 0}},  {0, {false, 0}},    {245, {false, 0}},
+      {248, {true, 248}}, {109, {true, 86}},  {173, {false, 0}},  {0, {false, 0}},
+      {245, {false, 0}},
   };
   for (const auto& [virtual_key, lookup] : usages) {
     EXPECT_EQ(us->UsageFromVirtualKey(virtual_key), lookup) << "virtual key " << virtual_key;

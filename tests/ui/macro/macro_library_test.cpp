@@ -132,31 +132,6 @@ TEST_F(MacroEditorTest, DefaultDelayFieldStaysWithinSixteenBits) {
   EXPECT_EQ(editor->delay_mode(), DelayMode::kDefault);
 }
 
-TEST_F(MacroEditorTest, EveryControlIsInTheLayoutWithItsAccessibleName) {
-  Open();
-  EXPECT_TRUE(trace.empty()) << trace.front();
-  // clang-format off
-  const std::pair<const char*, const char*> names[] = {
-      {"ms_1_macro_list", "Macros"}, {"ms_1_macro_action_list", "Actions"},
-      {"ms_1_macro_name_edit", "Macro name"}, {"ms_1_macro_add_btn", "New macro"},
-      {"ms_1_macro_delete_btn", "Delete macro"}, {"ms_1_macro_record_btn", "Record"},
-      {"ms_1_record_delay_btn", "Recorded delays"}, {"ms_1_default_delay_btn", "Default delay"},
-      {"ms_1_no_delay_btn", "No delay"}, {"ms_1_default_delay_edit", "Default delay in ms"},
-      {"ms_1_macro_up_btn", "Move up"}, {"ms_1_macro_down_btn", "Move down"},
-      {"ms_1_macro_delete_action_btn", "Delete action"}, {"ms_1_macro_clear_action_btn", "Clear actions"},
-      {"ms_1_macro_action_edit_check", "Edit action"}, {"ms_1_macro_action_edit", "Action key"},
-      {"ms_1_macro_delay_edit", "Action delay"}, {"ms_1_macro_mouse_action_combo", "Mouse button"},
-      {"ms_1_macro_mouseaction_delay_edit", "Mouse action delay"}, {"ms_1_macro_save_btn", "Save step"},
-      {"ms_1_macro_cancel_btn", "Cancel step edit"}, {"ms_1_macro_import_btn", "Import macro"},
-      {"ms_1_macro_export_btn", "Export macro"}, {"btn_exit", "Close"},
-      {"ms_1_macro_insert_mouse_btn", "Mouse click buttons"}, {"ms_1_macro_key1_btn", "Insert left click"},
-      {"ms_1_macro_key2_btn", "Insert right click"}, {"ms_1_macro_key3_btn", "Insert middle click"},
-      {"ms_1_macro_key4_btn", "Insert forward click"}, {"ms_1_macro_key5_btn", "Insert backward click"}};
-  // clang-format on
-  for (const auto& [control, name] : names) EXPECT_EQ(C(control).AccessibleName(), name);
-  EXPECT_EQ(C("ms_1_macro_mouse_action_combo").ItemCount(), 5);
-}
-
 TEST(MacroEditorOnThePage, OpensModallyAndTheLibraryKeepsItsMacros) {
   MainWindowHarness h;
   h.Start();

@@ -197,6 +197,17 @@ TEST_F(MacroEditorTest, AFailedSaveKeepsTheEditInTheLibrary) {
   Click("ms_1_macro_key1_btn");
   EXPECT_EQ(store.Lock()->macros[0]->action_count, 3);
   EXPECT_EQ(Working().size(), 3u);
+  // The user is told once per streak of failures, and again after a save worked.
+  const auto insert = [&](const char* button, bool saves) {
+    std::filesystem::remove_all(store.paths().folder);
+    if (!saves) std::ofstream(store.paths().folder) << "not a folder";
+    Click(button);
+  };
+  insert("ms_1_macro_key2_btn", false);
+  EXPECT_EQ(toolkit.ModalLog().size(), 1u);
+  insert("ms_1_macro_key3_btn", true);
+  insert("ms_1_macro_key4_btn", false);
+  EXPECT_EQ(toolkit.ModalLog().size(), 2u);
 }
 
 }  // namespace

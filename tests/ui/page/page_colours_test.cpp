@@ -58,43 +58,38 @@ Outcome RunDialog(const char* button, const Script& script) {
 void Click(MainWindowHarness& h, toolkit::Window& dialog, const char* name) {
   ASSERT_TRUE(h.toolkit.Input().Click(*dialog.FindControl(name)));
 }
+Script Click(const char* name) {
+  return [name](MainWindowHarness& h, toolkit::Window& d) { Click(h, d, name); };
+}
+// The user drags the palette to `argb`, or lets go of it there.
+Script Pick(uint32_t argb, bool released) {
+  return [=](MainWindowHarness& h, toolkit::Window& d) {
+    h.toolkit.Input().PickColour(*d.FindControl("ColorPallet"), argb, released);
+  };
+}
 
 TEST(PageColours, ConfirmStoresCancelLeavesEverything) {
+  const Script close = [](MainWindowHarness& h, toolkit::Window& d) {
+    h.toolkit.Input().CloseWindow(d);
+  };
   struct Case {
     const char* button;
-    Script script;
+    std::vector<Script> steps;
     std::optional<uint32_t> stored;  // nothing: unchanged
   };
   const Case cases[] = {
-      {"ms_1_btn_dpi_color_3",
-       [](MainWindowHarness& h, toolkit::Window& d) {
-         Click(h, d, "mouse_dpi_color_11");
-         Click(h, d, "confirm_btn");
-       },
-       0xFFFF0000},
+      {"ms_1_btn_dpi_color_3", {Click("mouse_dpi_color_11"), Click("confirm_btn")}, 0xFFFF0000},
       {"ms_1_btn_light_color",
-       [](MainWindowHarness& h, toolkit::Window& d) {
-         h.toolkit.Input().PickColour(*d.FindControl("ColorPallet"), 0xFF102030, false);
-         h.toolkit.Input().PickColour(*d.FindControl("ColorPallet"), 0xFF405060, true);
-         Click(h, d, "confirm_btn");
-       },
+       {Pick(0xFF102030, false), Pick(0xFF405060, true), Click("confirm_btn")},
        0xFF405060},
-      {"ms_1_btn_light_color",
-       [](MainWindowHarness& h, toolkit::Window& d) {
-         Click(h, d, "mouse_dpi_color_11");
-         Click(h, d, "cancel_btn");
-       },
-       std::nullopt},
-      {"ms_1_btn_dpi_color_8",
-       [](MainWindowHarness& h, toolkit::Window& d) {
-         h.toolkit.Input().PickColour(*d.FindControl("ColorPallet"), 0xFF405060, true);
-         h.toolkit.Input().CloseWindow(d);
-       },
-       std::nullopt},
+      {"ms_1_btn_light_color", {Click("mouse_dpi_color_11"), Click("cancel_btn")}, std::nullopt},
+      {"ms_1_btn_dpi_color_8", {Pick(0xFF405060, true), close}, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
-    const Outcome out = RunDialog(c.button, c.script);
+    const Outcome out = RunDialog(c.button, [&](MainWindowHarness& h, toolkit::Window& d) {
+      for (const Script& step : c.steps) step(h, d);
+    });
     EXPECT_EQ(out.dialog, out.expected);
     const bool stage = std::string(c.button) != "ms_1_btn_light_color";
     const Colour& after = stage ? out.after.dpi_colour[c.button[19] - '1'] : out.after.light_colour;
