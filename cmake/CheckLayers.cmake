@@ -4,7 +4,8 @@
 # by the target check_layers, which every build runs.
 #
 # The layers, bottom to top:
-#   messages, platform interfaces -> store -> script core -> protocol -> link (device session)
+#   messages, platform interfaces -> store -> script core, automatic profiles -> protocol
+#   -> link (device session)
 #   -> toolkit facade -> ui (page, macro editor) -> app (main window, program)
 # with language beside store, and the platform back-ends, drivers and the
 # virtual mouse outside the program's layers. The back-ends implement the
@@ -21,6 +22,7 @@ set(rules
   "src/store|\"(toolkit|app|ui|link|protocol)/|${qt_or_x11}|the layers above the store or a platform library"
   "src/language|\"(toolkit|app|ui|link|protocol)/|${qt_or_x11}|the layers above it or a platform library"
   "src/script|\"(toolkit|app|ui|link|protocol)/|${qt_or_x11}|the layers above the script core or a platform library"
+  "src/autoprofile|\"(toolkit|app|ui|link|protocol|platform/linux|platform/posix)/|${qt_or_x11}|the layers above it, a platform back-end or a platform library"
   "src/protocol|${ui_and_app}|\"link/|${qt_or_x11}|the link, the UI or a platform library"
   "src/link|${ui_and_app}|${qt_or_x11}|the UI or a platform library"
   "src/platform/[a-z_]+\\.h|${ui_and_app}|\"link/|${qt_or_x11}|a layer above it or a platform library"

@@ -311,20 +311,45 @@ std::string ApplyAssignments(ProfileRecord& profile, const MacroLibrary& macros,
   return "";
 }
 
-std::optional<int> FindProfile(const ProfileList& profiles, std::string_view selector,
-                               std::string& error) {
+namespace {
+
+// Position or name, as FindProfile describes; `name_is(i, name)` compares the
+// name of entry i without regard to case.
+template <typename NameIs>
+std::optional<int> FindEntry(int count, std::string_view selector, const NameIs& name_is,
+                             std::string& error) {
   if (const auto position = WholeNumber<int>(selector)) {
-    if (*position >= 0 && *position < static_cast<int>(profiles.size())) return *position;
+    if (*position >= 0 && *position < count) return *position;
   }
   const std::u16string name = Utf8ToUtf16(selector);
-  for (std::size_t i = 0; i < profiles.size(); ++i) {
-    if (profiles[i] && EqualsIgnoringCase(NameView(profiles[i]->name), name)) {
-      return static_cast<int>(i);
-    }
+  for (int i = 0; i < count; ++i) {
+    if (name_is(static_cast<std::size_t>(i), name)) return i;
   }
-  error = "no profile " + std::string(selector) + " (a position 0-" +
-          std::to_string(static_cast<int>(profiles.size()) - 1) + " or a name)";
+  error = "no profile " + std::string(selector) + " (a position 0-" + std::to_string(count - 1) +
+          " or a name)";
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> FindProfile(const ProfileList& profiles, std::string_view selector,
+                               std::string& error) {
+  return FindEntry(
+      static_cast<int>(profiles.size()), selector,
+      [&](std::size_t i, std::u16string_view name) {
+        return profiles[i] && EqualsIgnoringCase(NameView(profiles[i]->name), name);
+      },
+      error);
+}
+
+std::optional<int> FindProfileName(std::span<const std::string> names, std::string_view selector,
+                                   std::string& error) {
+  return FindEntry(
+      static_cast<int>(names.size()), selector,
+      [&](std::size_t i, std::u16string_view name) {
+        return EqualsIgnoringCase(Utf8ToUtf16(names[i]), name);
+      },
+      error);
 }
 
 }  // namespace vexel::script

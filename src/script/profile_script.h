@@ -47,5 +47,8 @@ std::string ApplyAssignments(ProfileRecord& profile, const MacroLibrary& macros,
 // digits, else a name compared without case. On failure `error` says why.
 std::optional<int> FindProfile(const ProfileList& profiles, std::string_view selector,
                                std::string& error);
+// The same lookup among bare profile names (UTF-8).
+std::optional<int> FindProfileName(std::span<const std::string> names, std::string_view selector,
+                                   std::string& error);
 
 }  // namespace vexel::script
