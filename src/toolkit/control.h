@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/geometry.h"
 
@@ -65,6 +66,10 @@ class Control {
   // Edits: caret position in characters (UTF-8 code points) from the start.
   virtual int CaretPosition() const = 0;
   virtual void SetCaretPosition(int position) = 0;
+  // Edits: the words offered while the user types (any letter case, matching
+  // from the start); empty offers none.
+  virtual void SetCompletions(const std::vector<std::string>& words) = 0;
+  virtual std::vector<std::string> Completions() const = 0;
 
   // Sliders and progress bars.
   virtual int Value() const = 0;

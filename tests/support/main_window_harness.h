@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ class MainWindowHarness {
           debug.emplace_back(line);
         }};
     services.mouse_settings = mouse_settings;
+    services.running_app_names = running_app_names;
     window = std::make_unique<CMainWnd>(toolkit, std::move(services), &notifier);
     window->SetBackgroundSaves(background_saves);
     window->Create();
@@ -76,7 +78,8 @@ class MainWindowHarness {
   std::vector<std::string> trace;
   std::vector<std::string> debug;
   std::unique_ptr<CMainWnd> window;
-  MouseSettings* mouse_settings = nullptr;  // set before Start
+  MouseSettings* mouse_settings = nullptr;                      // set before Start
+  std::function<std::vector<std::string>()> running_app_names;  // set before Start
   // Set before Start: saves on the writer thread, as in the program. Off,
   // a save is on disk when the message that caused it has been handled.
   bool background_saves = false;

@@ -34,6 +34,8 @@ class HeadlessControl final : public Control {
   void SetTextMode(TextMode mode) override { text_mode_ = mode; }
   int CaretPosition() const override { return caret_; }
   void SetCaretPosition(int position) override;
+  void SetCompletions(const std::vector<std::string>& words) override { completions_ = words; }
+  std::vector<std::string> Completions() const override { return completions_; }
 
   int Value() const override { return value_; }
   void SetValue(int value) override;
@@ -116,6 +118,7 @@ class HeadlessControl final : public Control {
   std::string text_;
   TextMode text_mode_ = TextMode::kPlain;
   int caret_ = 0;
+  std::vector<std::string> completions_;
   int value_ = 0;
   int minimum_ = 0;
   int maximum_ = 100;

@@ -39,6 +39,8 @@ class QtControl final : public Control {
   void SetTextMode(TextMode mode) override;
   int CaretPosition() const override;
   void SetCaretPosition(int position) override;
+  void SetCompletions(const std::vector<std::string>& words) override;
+  std::vector<std::string> Completions() const override;
 
   int Value() const override;
   void SetValue(int value) override;

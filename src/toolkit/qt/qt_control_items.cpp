@@ -1,12 +1,15 @@
 // The item, page, style and timer half of QtControl.
 #include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QStringListModel>
 #include <QTabWidget>
 
 #include "toolkit/qt/color_palette.h"
@@ -38,6 +41,34 @@ QSize ItemSize(int height) {
 }
 
 }  // namespace
+
+void QtControl::SetCompletions(const std::vector<std::string>& words) {
+  auto* line = qobject_cast<QLineEdit*>(widget_);
+  if (!line) return;
+  QStringList list;
+  for (const std::string& word : words) list << ToQ(word);
+  QCompleter* old = line->completer();
+  QCompleter* completer = nullptr;
+  if (!list.isEmpty()) {
+    completer = new QCompleter(list, line);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+  }
+  line->setCompleter(completer);
+  // The line edit does not own its completer; the old one may still be
+  // showing its list, so it goes once control is back in the event loop.
+  if (old) old->deleteLater();
+}
+
+std::vector<std::string> QtControl::Completions() const {
+  auto* line = qobject_cast<QLineEdit*>(widget_);
+  QCompleter* completer = line ? line->completer() : nullptr;
+  auto* model = completer ? qobject_cast<QStringListModel*>(completer->model()) : nullptr;
+  std::vector<std::string> words;
+  if (model) {
+    for (const QString& word : model->stringList()) words.push_back(word.toStdString());
+  }
+  return words;
+}
 
 int QtControl::AddItem(std::string_view text, int height) {
   const QSignalBlocker block(widget_);

@@ -57,6 +57,7 @@ void CMS_1_Page::LoadStoreAtStartup(std::u16string_view add_profile_text) {
   skip_first_profile_select_ = 0;
   session_.SetBleConnected(session_.links().ble_link != 0);
   RefreshPage();
+  LoadRulesAtStartup();
 }
 
 void CMS_1_Page::RequestApply(int delay_ms) {
@@ -73,6 +74,7 @@ void CMS_1_Page::RequestApply(int delay_ms) {
 
 void CMS_1_Page::Notify(const toolkit::Notification& notification) {
   toolkit::Control* sender = notification.sender;
+  if (OnRulesNotification(notification)) return;
   if (notification.Is(toolkit::kNotifyTimer)) {
     if (sender == controls_.progress_power &&
         static_cast<uint32_t>(notification.wparam) == kTimerWiredChargingAnimation) {

@@ -13,7 +13,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "autoprofile/app_rules.h"
 #include "link/device_session.h"
 #include "store/profile_store.h"
 #include "toolkit/geometry.h"
@@ -103,6 +105,16 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   // The profile's JSON (schema 1), or std::nullopt with `error` set.
   std::optional<std::string> ProfileJsonForScript(std::string_view profile, std::string& error);
 
+  // ---- Automatic profiles (page_rules.cpp) ----
+  const AppRules& app_rules() const { return app_rules_; }
+  // `vexelctl rule` words made as the same edit in the section would be:
+  // saved to rules.json and shown. Nothing changes on a refusal (`error`).
+  ScriptEdit EditRulesFromScript(std::span<const std::string> words);
+  // Selects the profile named `profile` exactly as choosing it in the list
+  // does (full apply), unless it is selected already; its row in the profile
+  // list then shows that a rule chose it, until another profile is selected.
+  ScriptEdit SelectByRule(std::string_view profile);
+
   DeviceSession& session() { return session_; }
   ProfileStore& store() { return store_; }
   int device_present() const { return session_.device_present(); }
@@ -174,6 +186,21 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   void OnPageClick(toolkit::Control* sender);
   void OnProfileSelected(int index);
 
+  // Automatic profiles (page_rules.cpp).
+  void LoadRulesAtStartup();
+  // The section from the rules and the profile names.
+  void ShowRules();
+  // Handles the section's notifications; false for other senders.
+  bool OnRulesNotification(const toolkit::Notification& notification);
+  void AddRuleFromSection();
+  ScriptEdit EditRules(std::span<const std::string> words);
+  // Keeps the rules in step with a renamed or deleted profile.
+  void UpdateRules(const std::function<void(AppRules&)>& update);
+  void OfferRunningApps();
+  std::vector<std::string> ProfileNames();
+  // The profile list row a rule chose: its name and a mark, or the name alone.
+  void MarkRuleRow(int row, bool marked);
+
   toolkit::Window& main_window_;
   PageServices services_;
   PageControls controls_;
@@ -188,6 +215,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   int selected_button_ = -1;  // the slot whose menu was opened last
   std::unique_ptr<toolkit::Menu> button_menu_;
   MacroEditorHost macro_editor_host_;
+  AppRules app_rules_;
+  int rule_marked_row_ = -1;  // the profile list row a rule selected, or -1
 };
 
 }  // namespace vexel

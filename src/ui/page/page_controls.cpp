@@ -14,10 +14,11 @@ struct SectionName {
 };
 
 // Each check shows or hides its container; the last five also bring the newly
-// opened section into view.
+// opened section into view. The window remembers the open ones by these names.
 constexpr SectionName kSections[] = {
     {"ms_1_check_button", "ms_1_hor_button", false},
     {"ms_1_check_profile", "ms_1_ver_profile", false},
+    {"ms_1_check_rules", "ms_1_ver_rules", false},
     {"ms_1_check_power", "ms_1_ver_power", false},
     {"ms_1_check_dpi", "ms_1_ver_dpi", false},
     {"ms_1_check_light", "ms_1_ver_light", false},
@@ -52,6 +53,13 @@ void PageControls::LookUp(toolkit::Window& window) {
   profile_import = window.FindControl("ms_1_profile_import_btn");
   profile_export = window.FindControl("ms_1_profile_export_btn");
   profile_reset = window.FindControl("ms_1_profile_reset_btn");
+  rules_enabled = window.FindControl("ms_1_check_rules_enabled");
+  list_rules = window.FindControl("ms_1_list_rules");
+  edit_rule_app = window.FindControl("ms_1_edit_rule_app");
+  combo_rule_profile = window.FindControl("ms_1_combo_rule_profile");
+  btn_rule_add = window.FindControl("ms_1_btn_rule_add");
+  btn_rule_remove = window.FindControl("ms_1_btn_rule_remove");
+  combo_rule_default = window.FindControl("ms_1_combo_rule_default");
   wired = window.FindControl("ms_1_wired");
   wireless = window.FindControl("ms_1_wireless");
   ble = window.FindControl("ms_1_BLE");

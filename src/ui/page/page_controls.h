@@ -38,8 +38,16 @@ struct PageControls {
   toolkit::Control* wireless = nullptr;
   toolkit::Control* ble = nullptr;
   toolkit::Control* sleep_label = nullptr;
+  // Automatic profiles
+  toolkit::Control* rules_enabled = nullptr;
+  toolkit::Control* list_rules = nullptr;
+  toolkit::Control* edit_rule_app = nullptr;
+  toolkit::Control* combo_rule_profile = nullptr;
+  toolkit::Control* btn_rule_add = nullptr;
+  toolkit::Control* btn_rule_remove = nullptr;
+  toolkit::Control* combo_rule_default = nullptr;
   // Sections
-  std::array<SectionControls, 12> sections{};
+  std::array<SectionControls, 13> sections{};
   toolkit::Control* ver_setting = nullptr;
   // DPI
   std::array<toolkit::Control*, kDpiStageCount> slider_dpi{};

@@ -65,6 +65,7 @@ std::u16string CMS_1_Page::AskProfileName(const char* title_key, std::u16string 
 }
 
 void CMS_1_Page::SwitchToProfile(int index) {
+  if (rule_marked_row_ >= 0) MarkRuleRow(rule_marked_row_, false);
   {
     auto access = store_.Lock();
     const bool valid = index >= 0 && index < static_cast<int>(access->profiles.size());
@@ -72,6 +73,7 @@ void CMS_1_Page::SwitchToProfile(int index) {
     if (valid) access->header->selected_profile = index;
   }
   RefreshPage();
+  ShowRules();
   session_.SetFullApplyPending(true);
   RequestApply();
 }
@@ -115,13 +117,16 @@ void CMS_1_Page::DeleteProfile() {
   }
   if (ShowMessage("delete_profile_text") != 1) return;
   if (current < 0 || current >= count) return;
+  std::string name;
   {
     auto access = store_.Lock();
+    name = Utf16ToUtf8(NameView(access->profiles[current]->name));
     access->profiles.erase(access->profiles.begin() + current);
     // Nothing may point at the removed record until the switch below.
     access->edited_profile = -1;
   }
   if (controls_.list_profile != nullptr) controls_.list_profile->RemoveItem(current);
+  UpdateRules([&name](AppRules& rules) { RemoveProfileFromRules(rules, name); });
   SelectListEntry(current >= count - 1 ? current - 1 : current);
 }
 
@@ -136,16 +141,22 @@ void CMS_1_Page::RenameProfile() {
   const std::u16string name = AskProfileName("profile_name_2_text", std::move(current));
   if (name.empty()) return;
   int index = -1;
+  std::string old_name;
   {
     auto access = store_.Lock();
     ProfileRecord* edited = access->EditedProfile();
     if (edited == nullptr) return;
+    old_name = Utf16ToUtf8(NameView(edited->name));
     SetName(edited->name, name);
     index = access->edited_profile;
   }
   if (controls_.list_profile != nullptr) {
     controls_.list_profile->SetItemText(index, Utf16ToUtf8(name));
   }
+  if (index == rule_marked_row_) MarkRuleRow(index, true);
+  UpdateRules([&old_name, &name](AppRules& rules) {
+    RenameProfileInRules(rules, old_name, Utf16ToUtf8(name));
+  });
   session_.SaveProfilesFromUiThread();
 }
 

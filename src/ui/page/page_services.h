@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/device_session.h"
 #include "platform/clock.h"
@@ -34,6 +36,9 @@ struct PageServices {
   link::GattPlatform* gatt_platform = nullptr;
   // The desktop's mouse settings; without one the page's button is hidden.
   MouseSettings* mouse_settings = nullptr;
+  // Names of the windows and processes running now, offered while the user
+  // types the application of a rule; without it nothing is offered.
+  std::function<std::vector<std::string>()> running_app_names = nullptr;
 
   SessionServices Session() const {
     return SessionServices{clock, libraries, hid_probe, program_folder, debug, gatt_platform};
