@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""Profiles that follow the application in front, for real: the program on its
+own X display with the virtual mouse, rules made with `vexelctl rule` through
+its D-Bus interface. On X11: two X windows with different WM_CLASS and the
+test setting the root's _NET_ACTIVE_WINDOW as a window manager does. As on
+Wayland: a process of a rule's name running, then a compositor's
+ApplicationFocused. Each time the mouse gets the full apply of the matching
+profile, then of the default.
+
+    run_atspi_test.sh /usr/bin/python3 autoprofile_e2e.py BIN_DIR [--bench N | --wayland]
+
+With --bench N it prints the median time from the _NET_ACTIVE_WINDOW change to
+the first report at the mouse, less the 300 ms settle, over N switches.
+"""
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+from atspi_session import vexel_program
+
+SETTLE_MS = 300
+PHOTO, OFFICE = 0, 1  # profile positions
+BUS = ("io.github.vexel_mouse.VexelMouse", "/io/github/vexel_mouse/VexelMouse",
+       "io.github.vexel_mouse.VexelMouse1")
+SETTINGS_REPORTS = ("04", "05", "06", "08")  # performance, lighting, polling rate, button map
+
+
+class Mouse:
+    """The program with two profiles that differ and the rules: `app` ->
+    profile 0, default Office; checks what the virtual mouse holds."""
+
+    def __init__(self, vexel, bin_dir, app):
+        self.vexel, self.bin_dir = vexel, bin_dir
+        self.data = os.path.dirname(vexel.store_file("pro.data"))
+        vexel.wait_until(lambda: os.path.exists(os.path.join(self.data, "store.lock")),
+                         "the store lock")
+        pro = os.path.join(tempfile.mkdtemp(), "office.pro")
+        subprocess.run([os.path.join(bin_dir, "vexelctl"), "defaults", "Office", pro], check=True)
+        self.vexelctl("import-profile", pro)
+        self.vexelctl("set", "--profile", str(PHOTO), "dpi.3=800", "light.effect=breathing")
+        self.applied = {}  # what the mouse holds after each profile's apply
+        for profile in (PHOTO, OFFICE):
+            self.vexelctl("select", str(profile))  # answers once the apply has run
+            self.applied[profile] = self.settings()
+        photo = json.loads(self.vexelctl("profiles"))["profiles"][PHOTO]["name"]
+        for words in (("add", app, str(PHOTO)), ("default", "office"), ("enable",)):
+            self.vexelctl("rule", *words)
+        rules = json.loads(self.vexelctl("rules"))
+        assert rules == {"enabled": True, "default": "Office",
+                         "rules": [{"app": app, "profile": photo}]}, rules
+
+    def vexelctl(self, *args):
+        return subprocess.run([os.path.join(self.bin_dir, "vexelctl"), "--data", self.data, *args],
+                              capture_output=True, text=True, timeout=120, check=True).stdout
+
+    def settings(self, state=None):
+        reports = (state or self.vexel.mouse_state())["reports"]
+        return [reports[kind] for kind in SETTINGS_REPORTS]
+
+    def holding(self, profile):
+        state = self.vexel.mouse_state()
+        return state if self.settings(state) == self.applied[profile] else None
+
+    def switch(self, change, profile):
+        """Runs `change` and waits until the mouse holds `profile` as its
+        apply left it; the ms from the change to the first report at the mouse."""
+        start = self.vexel.mouse_state()["t_ms"]
+        change()
+        state = self.vexel.wait_until(lambda: self.holding(profile),
+                                      f"the apply of profile {profile}")
+        assert json.loads(self.vexelctl("profiles"))["selected"] == profile
+        return min(entry["t_ms"] for entry in state["log"] if entry["t_ms"] >= start) - start
+
+
+def activate(vexel, instance):
+    """The window manager's part: the root's _NET_ACTIVE_WINDOW."""
+    window = vexel.wait_until(lambda: subprocess.run(
+        ["xdotool", "search", "--classname", f"^{instance}$"],
+        capture_output=True, text=True).stdout.split(), f"the {instance} window")[0]
+    subprocess.run(["xprop", "-root", "-f", "_NET_ACTIVE_WINDOW", "32x", "-set",
+                    "_NET_ACTIVE_WINDOW", hex(int(window))], check=True)
+
+
+def on_x11(bin_dir, bench):
+    with vexel_program(bin_dir) as vexel:
+        mouse = Mouse(vexel, bin_dir, "PhotoApp")
+        for instance in ("photoapp", "notesapp"):  # xmessage's -name is its WM_CLASS instance
+            vexel.spawn(["xmessage", "-name", instance, instance])
+        rounds = max(bench // 2, 1)
+        latencies = [mouse.switch(lambda: activate(vexel, instance), profile) - SETTLE_MS
+                     for _ in range(rounds)
+                     for instance, profile in (("photoapp", PHOTO), ("notesapp", OFFICE))]
+        if bench:
+            print(f"switch latency after the settle: median {statistics.median(latencies)} ms "
+                  f"over {len(latencies)} switches (min {min(latencies)}, max {max(latencies)})")
+
+
+def as_on_wayland(bin_dir):
+    # A process name no other program on the machine uses: a copy of sleep.
+    work = tempfile.mkdtemp()
+    runner = os.path.join(work, "vexelphoto")
+    shutil.copy2(shutil.which("sleep"), runner)
+    os.environ["WAYLAND_DISPLAY"] = "wayland-absent"  # Qt itself stays on X
+    with vexel_program(bin_dir) as vexel:
+        mouse = Mouse(vexel, bin_dir, "vexelphoto")
+        process = subprocess.Popen([runner, "60"])
+        mouse.switch(lambda: None, PHOTO)
+        mouse.switch(lambda: (process.kill(), process.wait()), OFFICE)  # back to the default
+        for app, profile in (("VEXELPHOTO", PHOTO), ("notes", OFFICE)):  # a compositor's hook
+            mouse.switch(lambda: subprocess.run(
+                ["dbus-send", "--session", f"--dest={BUS[0]}", BUS[1],
+                 f"{BUS[2]}.ApplicationFocused", f"string:{app}"], check=True), profile)
+    shutil.rmtree(work)
+
+
+def main():
+    bin_dir, option = sys.argv[1], sys.argv[2] if len(sys.argv) > 2 else ""
+    if option == "--wayland":
+        as_on_wayland(bin_dir)
+        return
+    on_x11(bin_dir, int(sys.argv[3]) if option == "--bench" else 0)
+    if not option:  # a process of its own: pyatspi serves one session per process
+        subprocess.run([sys.executable, __file__, bin_dir, "--wayland"], check=True)
+    print("ok: the mouse followed the application in front")
+
+
+if __name__ == "__main__":
+    main()
