@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string_view>
 
 #include "autoprofile/process_scan.h"
@@ -29,6 +30,9 @@ bool IsWaylandSession() {
 
 AppFollowerHost::AppFollowerHost(CMS_1_Page& page, const Clock& clock, Options options)
     : page_(page), clock_(clock), options_(std::move(options)), follower_(clock) {
+  std::string own_name;
+  std::getline(std::ifstream("/proc/self/comm"), own_name);
+  if (!own_name.empty()) own_rule_.rules.push_back(AppRule{own_name, {}});
   deadline_.setSingleShot(true);
   QObject::connect(&deadline_, &QTimer::timeout, this, [this] { Decide(); });
   scan_pool_.setMaxThreadCount(1);
@@ -92,6 +96,9 @@ std::vector<std::string> RunningAppNames(const std::filesystem::path& proc_root)
 }
 
 void AppFollowerHost::OnReport(const AppInFront& app, AppFollower::Source source) {
+  // The user comes to this program's window to edit a profile: what was in
+  // front before keeps its profile meanwhile.
+  if (RuleForApp(own_rule_, app) != nullptr) return;
   follower_.OnAppInFront(app, source);
   Decide();
 }

@@ -49,6 +49,7 @@ class AppFollowerHost final : public QObject {
   const Clock& clock_;
   Options options_;
   AppFollower follower_;
+  AppRules own_rule_;  // matches this program's own window
   QTimer deadline_;
   QTimer scan_tick_;
   QThreadPool scan_pool_;
