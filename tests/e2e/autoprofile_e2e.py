@@ -10,7 +10,8 @@ profile, then of the default.
     run_atspi_test.sh /usr/bin/python3 autoprofile_e2e.py BIN_DIR [--bench N | --wayland]
 
 With --bench N it prints the median time from the _NET_ACTIVE_WINDOW change to
-the first report at the mouse, less the 300 ms settle, over N switches.
+the first report at the mouse, less the 300 ms settle, over N switches: from
+just before the change (xprop runs in between) and from just after it.
 """
 import json
 import os
@@ -68,23 +69,29 @@ class Mouse:
 
     def switch(self, change, profile):
         """Runs `change` and waits until the mouse holds `profile` as its
-        apply left it; the ms from the change to the first report at the mouse."""
-        start = self.vexel.mouse_state()["t_ms"]
+        apply left it; the ms from before and from after the change to the
+        first report at the mouse (the mouse's clock)."""
+        before = self.vexel.mouse_state()["t_ms"]
         change()
+        after = self.vexel.mouse_state()["t_ms"]
         state = self.vexel.wait_until(lambda: self.holding(profile),
                                       f"the apply of profile {profile}")
         assert json.loads(self.vexelctl("profiles"))["selected"] == profile
-        return min(entry["t_ms"] for entry in state["log"] if entry["t_ms"] >= start) - start
+        first = min(entry["t_ms"] for entry in state["log"] if entry["t_ms"] >= before)
+        return first - before, first - after
 
 
-def activate(vexel, *search):
-    """The window manager's part: the root's _NET_ACTIVE_WINDOW names the
-    first window `xdotool search` finds."""
-    window = vexel.wait_until(lambda: subprocess.run(
+def window(vexel, *search):
+    """The first window `xdotool search` finds."""
+    return vexel.wait_until(lambda: subprocess.run(
         ["xdotool", "search", *search], capture_output=True, text=True).stdout.split(),
         f"the window {search}")[0]
+
+
+def activate(window_id):
+    """The window manager's part: the root's _NET_ACTIVE_WINDOW."""
     subprocess.run(["xprop", "-root", "-f", "_NET_ACTIVE_WINDOW", "32x", "-set",
-                    "_NET_ACTIVE_WINDOW", hex(int(window))], check=True)
+                    "_NET_ACTIVE_WINDOW", hex(int(window_id))], check=True)
 
 
 def on_x11(bin_dir, bench):
@@ -92,16 +99,21 @@ def on_x11(bin_dir, bench):
         mouse = Mouse(vexel, bin_dir, "PhotoApp")
         for instance in ("photoapp", "notesapp"):  # xmessage's -name is its WM_CLASS instance
             vexel.spawn(["xmessage", "-name", instance, instance])
-        latencies = [mouse.switch(lambda: activate(vexel, "--classname", f"^{app}$"), profile)
-                     - SETTLE_MS for _ in range(max(bench // 2, 1))
-                     for app, profile in (("photoapp", PHOTO), ("notesapp", OFFICE))]
+        photo, notes = (window(vexel, "--classname", f"^{name}$")
+                        for name in ("photoapp", "notesapp"))
+        latencies = [mouse.switch(lambda: activate(window_id), profile)
+                     for _ in range(max(bench // 2, 1))
+                     for window_id, profile in ((photo, PHOTO), (notes, OFFICE))]
         if bench:
-            print(f"switch latency after the settle: median {statistics.median(latencies)} ms "
-                  f"over {len(latencies)} switches (min {min(latencies)}, max {max(latencies)})")
+            for bound, name in ((0, "before"), (1, "after")):
+                spans = [pair[bound] - SETTLE_MS for pair in latencies]
+                print(f"first report, less the settle, from {name} the change: median "
+                      f"{statistics.median(spans)} ms (min {min(spans)}, max {max(spans)}) "
+                      f"over {len(spans)} switches")
             return
         # The program's own window in front keeps the profile of what was there before.
-        mouse.switch(lambda: activate(vexel, "--classname", "^photoapp$"), PHOTO)
-        activate(vexel, "--pid", str(vexel.program.pid))
+        mouse.switch(lambda: activate(photo), PHOTO)
+        activate(window(vexel, "--pid", str(vexel.program.pid)))
         time.sleep(3 * SETTLE_MS / 1000)
         assert mouse.holding(PHOTO), "the program's own window changed the profile"
 
