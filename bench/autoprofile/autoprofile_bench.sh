@@ -8,5 +8,5 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-build}" && pwd)"
 run="$here/../../tests/e2e/atspi/run_atspi_test.sh"
-"$run" /usr/bin/python3 "$here/../../tests/e2e/autoprofile_e2e.py" "$build/bin" --bench "${2:-20}"
+"$run" /usr/bin/python3 "$here/switch_latency.py" "$build/bin" "${2:-20}"
 "$run" /usr/bin/python3 "$here/idle_cost.py" "$build/bin" "${3:-60}"

@@ -7,16 +7,11 @@ Wayland: a process of a rule's name running, then a compositor's
 ApplicationFocused. Each time the mouse gets the full apply of the matching
 profile, then of the default.
 
-    run_atspi_test.sh /usr/bin/python3 autoprofile_e2e.py BIN_DIR [--bench N | --wayland]
-
-With --bench N it prints the median time from the _NET_ACTIVE_WINDOW change to
-the first report at the mouse, less the 300 ms settle, over N switches: from
-just before the change (xprop runs in between) and from just after it.
+    run_atspi_test.sh /usr/bin/python3 autoprofile_e2e.py BIN_DIR [--wayland]
 """
 import json
 import os
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
@@ -94,28 +89,22 @@ def activate(window_id):
                     "_NET_ACTIVE_WINDOW", hex(int(window_id))], check=True)
 
 
-def on_x11(bin_dir, bench):
+def on_x11(bin_dir, rounds=1):
+    """The switches' spans (see Mouse.switch), `rounds` times to each window."""
     with vexel_program(bin_dir) as vexel:
         mouse = Mouse(vexel, bin_dir, "PhotoApp")
         for instance in ("photoapp", "notesapp"):  # xmessage's -name is its WM_CLASS instance
             vexel.spawn(["xmessage", "-name", instance, instance])
         photo, notes = (window(vexel, "--classname", f"^{name}$")
                         for name in ("photoapp", "notesapp"))
-        latencies = [mouse.switch(lambda: activate(window_id), profile)
-                     for _ in range(max(bench // 2, 1))
+        latencies = [mouse.switch(lambda: activate(window_id), profile) for _ in range(rounds)
                      for window_id, profile in ((photo, PHOTO), (notes, OFFICE))]
-        if bench:
-            for bound, name in ((0, "before"), (1, "after")):
-                spans = [pair[bound] - SETTLE_MS for pair in latencies]
-                print(f"first report, less the settle, from {name} the change: median "
-                      f"{statistics.median(spans)} ms (min {min(spans)}, max {max(spans)}) "
-                      f"over {len(spans)} switches")
-            return
         # The program's own window in front keeps the profile of what was there before.
         mouse.switch(lambda: activate(photo), PHOTO)
         activate(window(vexel, "--pid", str(vexel.program.pid)))
         time.sleep(3 * SETTLE_MS / 1000)
         assert mouse.holding(PHOTO), "the program's own window changed the profile"
+        return latencies
 
 
 def as_on_wayland(bin_dir):
@@ -137,13 +126,12 @@ def as_on_wayland(bin_dir):
 
 
 def main():
-    bin_dir, option = sys.argv[1], sys.argv[2] if len(sys.argv) > 2 else ""
-    if option == "--wayland":
-        as_on_wayland(bin_dir)
+    if sys.argv[2:] == ["--wayland"]:
+        as_on_wayland(sys.argv[1])
         return
-    on_x11(bin_dir, int(sys.argv[3]) if option == "--bench" else 0)
-    if not option:  # a process of its own: pyatspi serves one session per process
-        subprocess.run([sys.executable, __file__, bin_dir, "--wayland"], check=True)
+    on_x11(sys.argv[1])
+    # A process of its own: pyatspi serves one accessibility bus per process.
+    subprocess.run([sys.executable, __file__, sys.argv[1], "--wayland"], check=True)
     print("ok: the mouse followed the application in front")
 
 

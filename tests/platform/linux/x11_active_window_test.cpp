@@ -60,28 +60,23 @@ class WindowManagerStandIn {
   xcb_window_t root_ = 0;
 };
 
-class Reports {
- public:
+// The source's reports, from its thread.
+struct Reports {
+  std::mutex mutex;
+  std::condition_variable arrived;
+  std::vector<AppInFront> apps;
+
   void Add(const AppInFront& app) {
-    std::lock_guard lock(mutex_);
-    apps_.push_back(app);
-    arrived_.notify_all();
+    std::lock_guard lock(mutex);
+    apps.push_back(app);
+    arrived.notify_all();
   }
   // The report number `index` (from 0), once it has come.
   AppInFront Wait(size_t index) {
-    std::unique_lock lock(mutex_);
-    arrived_.wait_for(lock, kReportTimeout, [&] { return apps_.size() > index; });
-    return apps_.size() > index ? apps_[index] : AppInFront{"(no report)", {}, {}};
+    std::unique_lock lock(mutex);
+    arrived.wait_for(lock, kReportTimeout, [&] { return apps.size() > index; });
+    return apps.size() > index ? apps[index] : AppInFront{"(no report)", {}, {}};
   }
-  size_t Count() {
-    std::lock_guard lock(mutex_);
-    return apps_.size();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<AppInFront> apps_;
 };
 
 TEST(X11ActiveWindowTest, WithoutAServerStartFailsWithAReason) {
@@ -115,7 +110,7 @@ TEST(X11ActiveWindowTest, ReportsEachApplicationTheWindowManagerActivates) {
   EXPECT_EQ(reports.Wait(2), (AppInFront{"xterm", "XTerm", ""}));
   source.Stop();
   manager.Activate(gimp);
-  EXPECT_EQ(reports.Count(), 3u);
+  EXPECT_EQ(reports.apps.size(), 3u);  // the source's thread is gone
 
   EXPECT_EQ(X11ActiveWindow::ClientApps(server.display()),
             (std::vector<AppInFront>{{"gimp", "Gimp", own_name}, {"xterm", "XTerm", ""}}));
