@@ -5,6 +5,7 @@
 //
 // Used on the UI thread only (not thread-safe). The program:
 //   follower.OnAppInFront(app, source);         // each report, handed to the UI thread
+//     (ApplicationFocused names the application once: pass AppInFront{app, "", ""});
 //   arm one single-shot timer for NextDeadline() - clock.Now() (none: no timer);
 //   when it fires (and after OnAppInFront, in case the deadline has passed):
 //     if (auto profile = follower.Due(rules, selected_name)) select *profile as the list does;

@@ -167,8 +167,9 @@ bool EditAppRules(AppRules& rules, std::span<const std::string> words,
     rules.rules.erase(rule);
   } else if (verb == "add" && count == 3) {
     const std::string& app = words[1];
-    if (app.empty() || app.size() > kMaxAppBytes) {
-      error = "an application name has 1 to " + std::to_string(kMaxAppBytes) + " bytes";
+    // Invalid UTF-8 would be stored as something else than what was asked for.
+    if (app.empty() || app.size() > kMaxAppBytes || Utf16ToUtf8(Utf8ToUtf16(app)) != app) {
+      error = "an application name is 1 to " + std::to_string(kMaxAppBytes) + " bytes of UTF-8";
       return false;
     }
     auto name = ProfileNamed(profile_names, words[2], error);

@@ -44,6 +44,7 @@ TEST(AppRules, EditsAreAllOrNothingAndNameProfilesExactly) {
       {{"add", "steam", "Nope"}, ""},
       {{"add", "", "Office"}, ""},
       {{"add", std::string(256, 'a'), "Office"}, ""},
+      {{"add", "gimp\xFF", "Office"}, ""},
       {{"remove", "steam"}, ""},
       {{"remove", "firefox"},
        R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
@@ -110,7 +111,7 @@ TEST(AppRules, FileRoundTripsAndDamageIsSetAside) {
       {R"({"rules": {}})", true},
       {R"({"rules": [{"app": "a"}]})", true},
       {R"({"rules": [{"app": "", "profile": "P"}]})", true},
-      {std::string(2 << 20, ' ') + "{}", true},
+      {std::string((1 << 20) - 1, ' ') + "{}", true},  // a byte past the cap
   };
   for (const auto& [text, damaged] : contents) {
     SCOPED_TRACE(text.substr(0, 40));

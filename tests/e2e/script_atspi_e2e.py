@@ -3,8 +3,10 @@
 through its D-Bus interface on the private session bus, the page shows each
 change (read through AT-SPI), the virtual mouse gets the reports vexelctl
 prints, a refusal changes nothing, and the store lock stays the program's.
+Then the Automatic profiles section by keyboard: switched on, two rules added,
+one removed, a default chosen; rules.json holds it.
 
-    run_atspi_test.sh /usr/bin/python3 script_atspi_e2e.py BIN_DIR
+    run_atspi_test.sh /usr/bin/python3 script_atspi_e2e.py BIN_DIR [SCREENSHOT]
 """
 import json
 import os
@@ -13,6 +15,61 @@ import sys
 import tempfile
 
 from atspi_session import vexel_program
+
+RETURN, TAB, DOWN, HOME, SPACE = 0xFF0D, 0xFF09, 0xFF54, 0xFF50, 0x20  # X keysyms
+
+
+def rules_by_keyboard(vexel, rules_file, profiles, screenshot):
+    """Each control is reached by the focus and worked with keys."""
+    app = vexel.app
+
+    def focus(name, role=None):
+        node = vexel.find(app, name, role, showing=False)
+        node.queryComponent().grabFocus()
+        return vexel.focused(node, name)
+
+    def stored():
+        try:
+            with open(rules_file) as file:
+                return json.load(file)
+        except (OSError, ValueError):
+            return None
+
+    # Keys go to the active window; without a window manager nobody gives the
+    # main window the input focus, so the test does what one would.
+    subprocess.run(["xdotool", "search", "--pid", str(vexel.program.pid), "--onlyvisible",
+                    "--name", "Vexel", "windowfocus", "--sync"], check=True, timeout=30)
+    vexel.press(vexel.find(app, "Automatic profiles", "check box", showing=False))
+    focus("Switch profiles by application")
+    vexel.key(SPACE)
+    vexel.wait_until(lambda: (stored() or {}).get("enabled"), "rules switched on")
+    vexel.type_text(focus("Application"), "gimp")
+    vexel.key(RETURN)  # with the selected profile
+    vexel.type_text(focus("Application"), "firefox")
+    for key in (TAB, HOME, TAB, SPACE):  # to "Rule profile", its first entry, "Add rule"
+        vexel.key(key)
+    vexel.wait_until(lambda: len((stored() or {}).get("rules", [])) == 2, "two rules")
+    # The list takes the focus from the keyboard only: Tab from the check box.
+    first = vexel.find(app, "Application rules", showing=False).getChildAtIndex(0)
+    focus("Switch profiles by application")
+    for key in (TAB, HOME):
+        vexel.key(key)
+    # Keys come by X, the focus by AT-SPI: the row is chosen before moving on.
+    vexel.wait_until(lambda: first.getState().contains(vexel.pyatspi.STATE_SELECTED),
+                     "the first rule chosen")
+    focus("Remove rule")
+    for key in (SPACE, TAB, DOWN):  # then "Default profile" from "none" to the first profile
+        vexel.key(key)
+    want = {"enabled": True, "default": profiles[0],
+            "rules": [{"app": "firefox", "profile": profiles[0]}]}
+    try:
+        vexel.wait_until(lambda: stored() == want, f"rules.json holding {want}")
+    except AssertionError:
+        print("rules.json:", stored())
+        raise
+    if screenshot:
+        vexel.type_text(focus("Application"), "fire")
+        vexel.screenshot(screenshot, vexel.find(app, "Application rules"))
 
 
 def main():
@@ -56,7 +113,11 @@ def main():
         shown("Stage 3 DPI", "2000")
         assert json.loads(vexelctl("profiles").stdout)["selected"] == 1
         assert open(lock).read() == holder, "the store lock changed hands"
-    print("ok: set, get, select and import-profile went through the running program")
+        names = [entry["name"] for entry in json.loads(vexelctl("profiles").stdout)["profiles"]]
+        rules_by_keyboard(vexel, os.path.join(data, "rules.json"), names,
+                          sys.argv[2] if len(sys.argv) > 2 else None)
+    print("ok: set, get, select and import-profile went through the running program;"
+          " rules made by keyboard")
 
 
 if __name__ == "__main__":

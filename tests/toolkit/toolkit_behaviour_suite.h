@@ -459,6 +459,11 @@ TYPED_TEST_P(ToolkitBehaviour, SlidersClampAndCaretsCountCharacters) {
   EXPECT_EQ(edit.Text(),
             "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
             "b");
+  // Completions replace the ones offered before; none leaves none.
+  for (const std::vector<std::string>& words : {std::vector<std::string>{"gimp", "x"}, {}}) {
+    edit.SetCompletions(words);
+    EXPECT_EQ(edit.Completions(), words);
+  }
 }
 
 TYPED_TEST_P(ToolkitBehaviour, VirtualWindowsReceiveTheirBranchesNotifications) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -47,15 +48,16 @@ void QtControl::SetCompletions(const std::vector<std::string>& words) {
   if (!line) return;
   QStringList list;
   for (const std::string& word : words) list << ToQ(word);
-  QCompleter* old = line->completer();
+  // Qt may delete the old completer itself when it is replaced.
+  const QPointer<QCompleter> old = line->completer();
   QCompleter* completer = nullptr;
   if (!list.isEmpty()) {
     completer = new QCompleter(list, line);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
   }
   line->setCompleter(completer);
-  // The line edit does not own its completer; the old one may still be
-  // showing its list, so it goes once control is back in the event loop.
+  // Otherwise it goes once control is back in the event loop: it may still
+  // be showing its list.
   if (old) old->deleteLater();
 }
 

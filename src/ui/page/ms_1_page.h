@@ -193,6 +193,8 @@ class CMS_1_Page : public toolkit::NotificationSink, private SessionObserver {
   // Handles the section's notifications; false for other senders.
   bool OnRulesNotification(const toolkit::Notification& notification);
   void AddRuleFromSection();
+  // An edit of the section; a failed save is shown. False when it did not hold.
+  bool EditRulesFromSection(std::span<const std::string> words);
   ScriptEdit EditRules(std::span<const std::string> words);
   // Keeps the rules in step with a renamed or deleted profile.
   void UpdateRules(const std::function<void(AppRules&)>& update);

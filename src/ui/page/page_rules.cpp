@@ -83,8 +83,7 @@ bool CMS_1_Page::OnRulesNotification(const toolkit::Notification& notification) 
   toolkit::Control* sender = notification.sender;
   if (sender == nullptr) return false;
   const auto words = [this](std::initializer_list<std::string> list) {
-    const std::vector<std::string> edit(list);
-    if (!EditRules(edit).error.empty()) ShowRules();  // the section shows what holds
+    EditRulesFromSection(std::vector<std::string>(list));
   };
   if (sender == controls_.rules_enabled && notification.Is(toolkit::kNotifyCheckClick)) {
     words({sender->IsChecked() ? "enable" : "disable"});
@@ -121,13 +120,22 @@ void CMS_1_Page::AddRuleFromSection() {
       controls_.combo_rule_profile != nullptr ? controls_.combo_rule_profile->SelectedItem() : -1;
   // The position names the profile even when its name reads like a position.
   const std::vector<std::string> words{"add", app, std::to_string(std::max(profile, 0))};
-  if (!EditRules(words).error.empty()) return;
+  if (!EditRulesFromSection(words)) return;
   if (field != nullptr) field->SetText("");
   if (controls_.list_rules != nullptr) {
     const auto added = std::find_if(app_rules_.rules.begin(), app_rules_.rules.end(),
                                     [&app](const AppRule& rule) { return rule.app == app; });
     controls_.list_rules->SelectItem(static_cast<int>(added - app_rules_.rules.begin()), false);
   }
+}
+
+bool CMS_1_Page::EditRulesFromSection(std::span<const std::string> words) {
+  const ScriptEdit edit = EditRules(words);
+  if (edit.error.empty()) return true;
+  // A refusal cannot come from the section's own choices; a failed save is said.
+  if (edit.changed) ShowMessage("save_fail_text", edit.error);
+  ShowRules();  // the section shows what holds
+  return false;
 }
 
 CMS_1_Page::ScriptEdit CMS_1_Page::EditRulesFromScript(std::span<const std::string> words) {
@@ -140,11 +148,8 @@ CMS_1_Page::ScriptEdit CMS_1_Page::EditRules(std::span<const std::string> words)
   const std::vector<std::string> names = ProfileNames();
   if (!EditAppRules(edited, words, names, edit.error)) return edit;
   edit.changed = edited != app_rules_;
-  if (edit.changed && !SaveAppRules(store_.paths().folder, edited, edit.error)) {
-    // All or nothing: the rules stay as rules.json holds them.
-    ShowMessage("save_fail_text", edit.error);
-    return edit;
-  }
+  // All or nothing: unsaved, the rules stay as rules.json holds them.
+  if (edit.changed && !SaveAppRules(store_.paths().folder, edited, edit.error)) return edit;
   app_rules_ = std::move(edited);
   ShowRules();
   return edit;
