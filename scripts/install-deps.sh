@@ -11,7 +11,7 @@ packages=(
   libhidapi-dev libudev-dev libsystemd-dev
   libx11-dev libxi-dev libxtst-dev
   libxkbcommon-dev libxkbcommon-x11-dev xkb-data
-  xvfb xauth xdotool x11-apps x11-xkb-utils imagemagick dbus python3-dbusmock umockdev libumockdev-dev
+  xvfb xauth xdotool x11-apps x11-utils x11-xkb-utils imagemagick dbus python3-dbusmock umockdev libumockdev-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core libtinyxml2-dev locales
   nlohmann-json3-dev

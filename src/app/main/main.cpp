@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/autostart.h"
+#include "app/main/app_follower_host.h"
 #include "app/main/program_bus_service.h"
 #include "app/main/single_instance.h"
 #include "app/main_wnd.h"
@@ -20,6 +21,7 @@
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "platform/linux/dbus_desktop_notifier.h"
+#include "platform/linux/x11_active_window.h"
 #include "platform/linux/xkb_keyboard_layout.h"
 #include "platform/posix/desktop_mouse_settings.h"
 #include "platform/posix/dl_library_loader.h"
@@ -170,15 +172,25 @@ int main(int argc, char** argv) {
   vexel::PageServices services{clock,          libraries,   hid_probe,
                                program_folder, store_paths, &DebugOutput};
   services.gatt_platform = &bluetooth;
+  services.running_app_names = [] { return vexel::RunningAppNames("/proc"); };
   StartupTrace::Mark("instance and store locks, toolkit");
   auto window =
       std::make_unique<vexel::CMainWnd>(toolkit, std::move(services), &notifier,
                                         std::make_unique<vexel::bluez::BluezPresenceWatcher>());
   instance.SetOnShowRequest([&window] { window->PostMessage(vexel::kMsgShowInstance); });
+  // Profiles that follow the application in front. X11 cannot tell which
+  // window of a Wayland session has the focus: there, running processes tell.
+  auto follower = std::make_unique<vexel::AppFollowerHost>(
+      window->page(), clock,
+      vexel::AppFollowerHost::Options{
+          .window_source =
+              vexel::IsWaylandSession() ? nullptr : std::make_unique<vexel::X11ActiveWindow>(),
+          .debug = &DebugOutput});
   // Scripts and vexelctl change the store through the window while it runs.
   // Made before the window starts the apply worker, whose reports it watches.
   auto bus_service = std::make_unique<vexel::ProgramBusService>(
-      window->page(), [&toolkit](std::string_view key) { return toolkit.LanguageText(key); });
+      window->page(), [&toolkit](std::string_view key) { return toolkit.LanguageText(key); },
+      follower.get());
   if (!bus_service->Registered()) DebugOutput("D-Bus: the session bus name is not ours\n");
   // Placed before it is first shown, so it does not flicker from the corner.
   if (!window->Create(nullptr, {.visible = false})) {
@@ -204,6 +216,7 @@ int main(int argc, char** argv) {
   StartupTrace::Mark("window shown");
   const int code = toolkit.RunMessageLoop();
   bus_service.reset();
+  follower.reset();
   window.reset();  // closes the links and waits for the apply worker
   return code;
 }

@@ -45,9 +45,11 @@ struct ProgramBusService::SentLog {
   std::vector<std::pair<std::string, std::string>> reports;  // hex, delivery
 };
 
-ProgramBusService::ProgramBusService(CMS_1_Page& page, LanguageText language_text)
+ProgramBusService::ProgramBusService(CMS_1_Page& page, LanguageText language_text,
+                                     AppFollowerHost* follower)
     : page_(page),
       language_text_(std::move(language_text)),
+      follower_(follower),
       bus_(QDBusConnection::sessionBus()),
       sent_(std::make_shared<SentLog>()) {
   // Never unset: the worker may be calling it while the service goes.
@@ -90,6 +92,7 @@ bool ProgramBusService::handleMessage(const QDBusMessage& message,
     connection.send(message.createErrorReply(QDBusError::InvalidArgs, Utf8(why)));
     return true;
   };
+  if (HandleRules(message, connection)) return true;
   const QString profile = args.value(0).toString();
   if (member == "Get" && message.signature() == "s") {
     std::string error;
@@ -120,6 +123,33 @@ bool ProgramBusService::handleMessage(const QDBusMessage& message,
   }
   if (!edit.error.empty()) return refuse(edit.error);
   AnswerAfterApply(message, connection, edit);
+  return true;
+}
+
+bool ProgramBusService::HandleRules(const QDBusMessage& message,
+                                    const QDBusConnection& connection) {
+  const QString member = message.member();
+  const QString first = message.arguments().value(0).toString();
+  if (member == "ApplicationFocused" && message.signature() == "s") {
+    if (follower_ != nullptr) follower_->OnCompositorFocus(first.toStdString());
+    connection.send(message.createReply());
+    return true;
+  }
+  if (member == "EditRules" && message.signature() == "as") {
+    std::vector<std::string> words;
+    for (const QString& word : message.arguments().value(0).toStringList()) {
+      words.push_back(word.toStdString());
+    }
+    const CMS_1_Page::ScriptEdit edit = page_.EditRulesFromScript(words);
+    if (!edit.error.empty()) {
+      connection.send(message.createErrorReply(QDBusError::InvalidArgs, Utf8(edit.error)));
+      return true;
+    }
+    if (follower_ != nullptr) follower_->OnRulesChanged();
+  } else if (member != "Rules" || !message.signature().isEmpty()) {
+    return false;
+  }
+  connection.send(message.createReply(Utf8(AppRulesJson(page_.app_rules()))));
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/main/app_follower_host.h"
 #include "ui/page/ms_1_page.h"
 
 namespace vexel {
@@ -22,9 +23,10 @@ namespace vexel {
 class ProgramBusService final : public QDBusVirtualObject {
  public:
   // Owns the bus name and serves the object; Registered() says whether it
-  // could. The page must outlive the service.
+  // could. The page and the follower (may be null) must outlive the service.
   using LanguageText = std::function<std::string(std::string_view key)>;
-  ProgramBusService(CMS_1_Page& page, LanguageText language_text);
+  ProgramBusService(CMS_1_Page& page, LanguageText language_text,
+                    AppFollowerHost* follower = nullptr);
   ~ProgramBusService() override;
 
   bool Registered() const { return registered_; }
@@ -44,9 +46,12 @@ class ProgramBusService final : public QDBusVirtualObject {
   QString ImportMacro(const QString& file, std::string& error);
   QVariantMap Properties();
   void AnnounceChangedProperties();
+  // Rules, EditRules and ApplicationFocused; false for other members.
+  bool HandleRules(const QDBusMessage& message, const QDBusConnection& connection);
 
   CMS_1_Page& page_;
   LanguageText language_text_;
+  AppFollowerHost* follower_;
   QDBusConnection bus_;
   bool registered_ = false;
   std::shared_ptr<SentLog> sent_;  // shared with the worker's send observer

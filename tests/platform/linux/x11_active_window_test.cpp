@@ -1,0 +1,120 @@
+// The application in front on a private Xvfb: the test plays the window
+// manager, setting _NET_ACTIVE_WINDOW and _NET_CLIENT_LIST on the root.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/linux/x11_active_window.h"
+#include "support/private_x_server.h"
+
+namespace vexel {
+namespace {
+
+constexpr auto kReportTimeout = std::chrono::seconds(10);
+
+class WindowManagerStandIn {
+ public:
+  explicit WindowManagerStandIn(const std::string& display)
+      : connection_(xcb_connect(display.c_str(), nullptr)) {
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+  }
+  ~WindowManagerStandIn() { xcb_disconnect(connection_); }
+
+  // A window whose WM_CLASS holds `wm_class` as given (NULs included).
+  xcb_window_t Window(const std::string& wm_class, uint32_t pid) {
+    const xcb_window_t window = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
+                        XCB_ATOM_STRING, 8, static_cast<uint32_t>(wm_class.size()),
+                        wm_class.data());
+    if (pid != 0) SetWords(window, "_NET_WM_PID", XCB_ATOM_CARDINAL, {pid});
+    return window;
+  }
+
+  void SetWords(xcb_window_t window, const char* name, xcb_atom_t type,
+                const std::vector<uint32_t>& words) {
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom->atom, type, 32,
+                        static_cast<uint32_t>(words.size()), words.data());
+    free(atom);
+    free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  }
+
+  void Activate(xcb_window_t window) {
+    SetWords(root_, "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, {window});
+  }
+  xcb_window_t root() const { return root_; }
+
+ private:
+  xcb_connection_t* connection_;
+  xcb_window_t root_ = 0;
+};
+
+// The source's reports, from its thread.
+struct Reports {
+  std::mutex mutex;
+  std::condition_variable arrived;
+  std::vector<AppInFront> apps;
+
+  void Add(const AppInFront& app) {
+    std::lock_guard lock(mutex);
+    apps.push_back(app);
+    arrived.notify_all();
+  }
+  // The report number `index` (from 0), once it has come.
+  AppInFront Wait(size_t index) {
+    std::unique_lock lock(mutex);
+    arrived.wait_for(lock, kReportTimeout, [&] { return apps.size() > index; });
+    return apps.size() > index ? apps[index] : AppInFront{"(no report)", {}, {}};
+  }
+};
+
+TEST(X11ActiveWindowTest, WithoutAServerStartFailsWithAReason) {
+  X11ActiveWindow source(":65000");
+  std::string error;
+  EXPECT_FALSE(source.Start([](const AppInFront&) {}, error));
+  EXPECT_NE(error, "");
+  EXPECT_TRUE(X11ActiveWindow::ClientApps(":65000").empty());
+}
+
+TEST(X11ActiveWindowTest, ReportsEachApplicationTheWindowManagerActivates) {
+  vexel::testing::PrivateXServer server;
+  if (server.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
+  WindowManagerStandIn manager(server.display());
+  std::string own_name;
+  std::getline(std::ifstream("/proc/self/comm"), own_name);
+  const xcb_window_t gimp = manager.Window(std::string("gimp\0Gimp\0", 10), getpid());
+  // No closing NUL and no _NET_WM_PID, as careless clients leave them.
+  const xcb_window_t term = manager.Window(std::string("xterm\0XTerm", 11), 0);
+  manager.SetWords(manager.root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {gimp, term});
+
+  Reports reports;
+  X11ActiveWindow source(server.display());
+  std::string error;
+  ASSERT_TRUE(source.Start([&](const AppInFront& app) { reports.Add(app); }, error)) << error;
+  EXPECT_EQ(reports.Wait(0), AppInFront{});  // nothing active yet
+  manager.Activate(gimp);
+  EXPECT_EQ(reports.Wait(1), (AppInFront{"gimp", "Gimp", own_name}));
+  manager.Activate(gimp);  // the same again is no change
+  manager.Activate(term);
+  EXPECT_EQ(reports.Wait(2), (AppInFront{"xterm", "XTerm", ""}));
+  source.Stop();
+  manager.Activate(gimp);
+  EXPECT_EQ(reports.apps.size(), 3u);  // the source's thread is gone
+
+  EXPECT_EQ(X11ActiveWindow::ClientApps(server.display()),
+            (std::vector<AppInFront>{{"gimp", "Gimp", own_name}, {"xterm", "XTerm", ""}}));
+}
+
+}  // namespace
+}  // namespace vexel
