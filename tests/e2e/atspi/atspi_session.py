@@ -1,14 +1,6 @@
-"""Drives the real program through AT-SPI, as a screen reader would.
-
-Every GUI end-to-end test runs under run_atspi_test.sh (a private session bus
-and XDG_RUNTIME_DIR per test) and starts the program with vexel_program():
-
-    with vexel_program(bin_dir) as vexel:
-        vexel.press(vexel.find(vexel.app, "Macros", role="push button"))
-
-which gives it an X display, the accessibility bus, the virtual mouse and a
-scratch program folder of its own; the program's output is printed when the
-body fails.
+"""Drives the real program through AT-SPI, as a screen reader would. Run under
+run_atspi_test.sh; vexel_program() gives the program an X display, the
+accessibility bus, the virtual mouse and a scratch program folder of its own.
 """
 
 import contextlib
@@ -53,13 +45,12 @@ class AtspiSession:
 
     def __exit__(self, *exc):
         for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
         return False
 
     def spawn(self, argv, env=None, log=None, pass_fds=()):
@@ -88,26 +79,18 @@ class AtspiSession:
 
     def start_program(self, argv, env=None, names=PROGRAM_NAMES, log=None):
         """Starts the program with accessibility on; returns its application."""
-        full_env = dict(os.environ)
-        full_env["LC_ALL"] = "C.UTF-8"  # English names, whatever the machine's locale
-        full_env.update(env or {})
-        full_env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-        full_env.setdefault("QT_QPA_PLATFORM", "xcb")
+        # English names, whatever the machine's locale.
+        full_env = {"QT_QPA_PLATFORM": "xcb", **os.environ, "LC_ALL": "C.UTF-8", **(env or {}),
+                    "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
         process = self.spawn(argv, env=full_env, log=log)
 
         def application():
             if process.poll() is not None:
                 raise AtspiError(f"{argv[0]} ended with {process.returncode}")
             desktop = self.pyatspi.Registry.getDesktop(0)
-            for index in range(desktop.childCount):
-                app = desktop.getChildAtIndex(index)
-                if app is not None and app.name in names:
-                    return app
-            return None
+            return next((app for app in desktop if app is not None and app.name in names), None)
 
         return self.wait_until(application, f"application {names[0]}")
-
-    # ---- Finding and acting ----
 
     def wait_until(self, probe, what, timeout=None):
         end = time.monotonic() + (timeout or self.timeout)
@@ -144,21 +127,18 @@ class AtspiSession:
 
         return self.wait_until(probe, f"control '{name}'")
 
-    def click(self, node):
-        """Runs the control's first action (press, toggle, show its menu)."""
+    def click(self, node, names=()):
+        """Runs the control's first action (press, toggle, show its menu), or
+        the first of its actions named in `names`."""
         action = node.queryAction()
+        named = [i for i in range(action.nActions) if action.getName(i) in names]
         if action.nActions < 1:
             raise AtspiError(f"'{node.name}' has no action")
-        action.doAction(0)
+        action.doAction(named[0] if named else 0)
 
     def press(self, node):
         """Presses the control, even where showing its menu comes first."""
-        action = node.queryAction()
-        for index in range(action.nActions):
-            if action.getName(index) in ("press", "click", "Press"):
-                action.doAction(index)
-                return
-        self.click(node)
+        self.click(node, ("press", "click", "Press"))
 
     def key(self, keysym):
         """Presses and releases a key (an X keysym) where the keyboard focus is."""
@@ -212,6 +192,7 @@ class VexelProgram(AtspiSession):
         """With `unplugged` the program starts while cable and receiver are out."""
         self.spawn([self.sim, "serve", "--socket", self.socket])
         self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
+
         def unplugged_link(link):
             try:
                 return self.ctl("unplug", link) is not None
@@ -238,21 +219,13 @@ class VexelProgram(AtspiSession):
 
     def report(self, report_id):
         """The bytes of the last report the virtual mouse accepted, or None."""
-        return report_bytes(self.mouse_state()["reports"].get(report_id))
+        value = self.mouse_state()["reports"].get(report_id)
+        return bytes.fromhex(value.replace(" ", "")) if isinstance(value, str) else None
 
     def open_macro_editor(self):
         self.click(self.find(self.app, "Macros", role="push button"))
         return self.window_of(self.find(self.app, "New macro"))
 
-
-def report_bytes(value):
-    if isinstance(value, str):
-        return bytes.fromhex(value.replace(" ", ""))
-    if isinstance(value, list):
-        return bytes(value)
-    if isinstance(value, dict) and "bytes" in value:
-        return report_bytes(value["bytes"])
-    return None
 
 
 MACRO_RECORD_SIZE = 240
@@ -260,15 +233,11 @@ MACRO_RECORD_SIZE = 240
 
 def stored_macros(path):
     """Each macro in macro.data as its (code, kind, delay in ms) steps."""
-    if not os.path.exists(path):
-        return []
-    data = open(path, "rb").read()
-    macros = []
-    for offset in range(0, len(data) - MACRO_RECORD_SIZE + 1, MACRO_RECORD_SIZE):
-        count = struct.unpack_from("<i", data, offset + 52)[0]
-        macros.append([struct.unpack_from("<BBH", data, offset + 56 + 4 * i)
-                       for i in range(max(0, min(count, 46)))])
-    return macros
+    data = open(path, "rb").read() if os.path.exists(path) else b""
+    counts = (struct.unpack_from("<i", data, at + 52)[0]
+              for at in range(0, len(data) - MACRO_RECORD_SIZE + 1, MACRO_RECORD_SIZE))
+    return [[struct.unpack_from("<BBH", data, MACRO_RECORD_SIZE * n + 56 + 4 * i)
+             for i in range(max(0, min(count, 46)))] for n, count in enumerate(counts)]
 
 
 @contextlib.contextmanager
