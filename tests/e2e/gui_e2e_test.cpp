@@ -23,16 +23,12 @@ class StandAloneTray {
   StandAloneTray() {
     if (server_.display().empty()) return;
     setenv("DISPLAY", server_.display().c_str(), 1);
-    tray_ = Spawn({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                   "--heighttype", "pixel", "--height", "32", "--tint", "0x2a2f3a", "--transparent",
-                   "true", "--alpha", "0"});
+    tray_.emplace(std::vector<std::string>{"/usr/bin/trayer", "--edge", "top", "--align", "right",
+                                           "--widthtype", "request", "--heighttype", "pixel",
+                                           "--height", "32", "--tint", "0x2a2f3a", "--transparent",
+                                           "true", "--alpha", "0"});
   }
-  ~StandAloneTray() {
-    if (tray_ <= 0) return;
-    kill(tray_, SIGTERM);
-    waitpid(tray_, nullptr, 0);
-  }
-  bool running() const { return tray_ > 0; }
+  bool running() const { return tray_ && tray_->started(); }
   // The centre of the tray's one icon, from trayer's window.
   std::optional<toolkit::Point> IconCentre() const {
     std::istringstream shell(
@@ -49,7 +45,7 @@ class StandAloneTray {
 
  private:
   PrivateXServer server_{"1280x1024x24"};
-  pid_t tray_ = -1;
+  std::optional<ChildProcess> tray_;
 };
 
 class GuiE2E : public QtWindowFixture {
