@@ -106,6 +106,7 @@ TEST_F(MainWindowTray, WithoutATrayTheWindowStaysAndClosingEnds) {
     EXPECT_EQ(run.window->IsVisible(), !tray);
     EXPECT_FALSE(run.window->IsMinimized());
     EXPECT_TRUE(no_mouse_shown());
+    EXPECT_EQ(run.Control("device_tab_switch").SelectedPage(), -1);
 
     run.window->Minimize();
     run.toolkit.ScriptModalClick("btn_ok");
@@ -119,6 +120,7 @@ TEST_F(MainWindowTray, WithoutATrayTheWindowStaysAndClosingEnds) {
     run.Advance(1000);  // after the arrival wait
     EXPECT_TRUE(run.window->IsVisible() && !run.window->IsMinimized());
     EXPECT_FALSE(no_mouse_shown());
+    EXPECT_EQ(run.Control("device_tab_switch").SelectedPage(), 0);
 
     run.toolkit.Input().Click(run.Control("exit_btn"));
     run.toolkit.ProcessEvents();
