@@ -2,9 +2,7 @@
 // receiver alone: the reports the mouse accepted are exactly what
 // `vexelctl reports` says a full apply sends.
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -13,8 +11,6 @@
 
 #include "drivers/sim_process.h"
 #include "support/run_command.h"
-
-extern char** environ;
 
 namespace vexel::testing {
 namespace {
@@ -104,9 +100,10 @@ TEST_F(VexelctlApply, NoUsableLinkSaysSo) {
   EXPECT_TRUE(Accepted("wireless").empty());
 }
 
-TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
+TEST_F(VexelctlApply, StatusShowsBatteryLinksAndADpiStageChosenOnTheMouse) {
   sim.Ctl("unplug wired");
   sim.Ctl("battery 57 charging");
+  sim.Ctl("press-dpi 4");
   const CommandResult result = Vexel("status");
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const auto status = nlohmann::json::parse(result.out);
@@ -116,6 +113,7 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   EXPECT_EQ(status["battery"], 57);
   EXPECT_EQ(status["battery_out_of_range"], false);
   EXPECT_EQ(status["charging"], "charging");
+  EXPECT_EQ(status["mouse_dpi_stage"], 4);
 
   // A percent no battery has is shown as what it is: clamped and flagged.
   sim.Ctl("battery 200 discharging");
@@ -124,27 +122,15 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   EXPECT_EQ(odd["battery_out_of_range"], true);
 }
 
-TEST_F(VexelctlApply, StatusShowsADpiStageChosenOnTheMouse) {
-  sim.Ctl("press-dpi 4");
-  const CommandResult result = Vexel("status");
-  ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(nlohmann::json::parse(result.out)["mouse_dpi_stage"], 4);
-}
-
 TEST_F(VexelctlApply, WritersDoNotWaitForStatusToListen) {
   sim.Ctl("unplug wired");
   sim.Ctl("sleep");  // no battery report: status listens for its whole time
   std::filesystem::create_directories(data / "store");
-  const std::string store = data / "store";
-  const char* argv[] = {Vexelctl().c_str(), "--data", store.c_str(), "status", nullptr};
-  pid_t status = -1;
-  ASSERT_EQ(posix_spawn(&status, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  ChildProcess status({Vexelctl(), "--data", data / "store", "status"});
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_EQ(Vexel("import-profile " + ShellQuote(profile)).exit_code, 0);
-  EXPECT_EQ(waitpid(status, nullptr, WNOHANG), 0) << "the import waited for the listen to end";
-  int exit_status = 0;
-  waitpid(status, &exit_status, 0);
-  EXPECT_TRUE(WIFEXITED(exit_status) && WEXITSTATUS(exit_status) == 0) << exit_status;
+  EXPECT_TRUE(status.Running()) << "the import waited for the listen to end";
+  EXPECT_EQ(status.Stop(0), 0);
 }
 
 // set: all assignments are one edit, and only the blocks it changed reach the
