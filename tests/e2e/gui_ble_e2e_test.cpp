@@ -2,14 +2,12 @@
 // private bus, with the real BlueZ platform and presence watcher: the first
 // apply goes over "ble" without the polling rate, a DPI press reaches the
 // page, and the window hides when the mouse goes and returns when it comes.
-#include <nlohmann/json.hpp>
-
-#include "drivers/sim_process.h"
 #include "messages/app_messages.h"
 #include "platform/linux/bluez/bluez_gatt_platform.h"
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "platform/linux/bluez/private_bus.h"
 #include "qt_window_fixture.h"
+#include "support/accepted_reports.h"
 
 namespace vexel::testing {
 namespace {
@@ -38,13 +36,6 @@ class GuiBleE2E : public QtWindowFixture {
     ::unsetenv("VEXEL_VIRTUAL_MOUSE");
   }
 
-  std::vector<std::string> AcceptedOverBle() {
-    const auto state = nlohmann::json::parse(sim->Ctl("state"));
-    std::vector<std::string> hex;
-    for (const auto& entry : state["log"])
-      if (entry["link"] == "ble") hex.push_back(entry["hex"]);
-    return hex;
-  }
   int EditedDpiStage() {
     auto access = window->page().store().Lock();
     return access->EditedProfile()->dpi_stage_current;
@@ -70,9 +61,9 @@ TEST_F(GuiBleE2E, AppliedOverBluetoothFollowsTheMouseAndHidesWhenItGoes) {
   // full, all but the polling rate (their bytes are the session's and
   // vexelctl's business).
   window->PostMessage(kMsgApplyRequest);
-  EXPECT_TRUE(PumpUntil([&] { return AcceptedOverBle().size() >= 4; }, 15));
+  EXPECT_TRUE(PumpUntil([&] { return Accepted(*sim, "ble").size() >= 4; }, 15));
   std::vector<std::string> kinds;
-  for (const std::string& hex : AcceptedOverBle()) kinds.push_back(hex.substr(0, 2));
+  for (const std::string& hex : Accepted(*sim, "ble")) kinds.push_back(hex.substr(0, 2));
   EXPECT_EQ(kinds, (std::vector<std::string>{"0c", "04", "05", "08"}));
   PumpUntil([] { return false; }, 0.5);  // let it paint
   SaveScreenshot(std::string(VEXEL_BIN_DIR) + "/../gui-ble.png");

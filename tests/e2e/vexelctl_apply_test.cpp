@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "drivers/sim_process.h"
+#include "support/accepted_reports.h"
 #include "support/run_command.h"
 
 namespace vexel::testing {
@@ -31,16 +31,6 @@ class VexelctlApply : public ::testing::Test {
   }
   CommandResult Apply() { return Vexel("apply " + ShellQuote(profile)); }
 
-  // Reports the mouse accepted over `link`, in arrival order.
-  std::vector<std::string> Accepted(const std::string& link) {
-    const auto state = nlohmann::json::parse(sim.Ctl("state"));
-    std::vector<std::string> hex;
-    for (const auto& entry : state["log"]) {
-      if (entry["link"] == link) hex.push_back(entry["hex"]);
-    }
-    return hex;
-  }
-
   void ExpectAppliedOver(const std::string& link, const CommandResult& result) {
     ASSERT_EQ(result.exit_code, 0) << result.err;
     const auto printed = Lines(result.out);
@@ -49,7 +39,7 @@ class VexelctlApply : public ::testing::Test {
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(printed[i], expected[i] + how);
     std::vector<std::string> wanted;
     for (const auto& line : expected) wanted.push_back(WithoutSpaces(line));
-    const auto accepted = Accepted(link);
+    const auto accepted = Accepted(sim, link);
     // Over the receiver a report may be repeated until the acknowledgement
     // arrives; the distinct reports must arrive in order.
     std::vector<std::string> distinct;
@@ -68,13 +58,13 @@ class VexelctlApply : public ::testing::Test {
 TEST_F(VexelctlApply, OverTheCableAlone) {
   sim.Ctl("unplug receiver");
   ExpectAppliedOver("wired", Apply());
-  EXPECT_TRUE(Accepted("wireless").empty());
+  EXPECT_TRUE(Accepted(sim, "wireless").empty());
 }
 
 TEST_F(VexelctlApply, OverTheReceiverAlone) {
   sim.Ctl("unplug wired");
   ExpectAppliedOver("wireless", Apply());
-  EXPECT_TRUE(Accepted("wired").empty());
+  EXPECT_TRUE(Accepted(sim, "wired").empty());
 }
 
 TEST_F(VexelctlApply, UnacknowledgedReportsAreNamedAndFail) {
@@ -88,7 +78,7 @@ TEST_F(VexelctlApply, UnacknowledgedReportsAreNamedAndFail) {
       std::string::npos)
       << result.err;
   // The mouse did receive them (ten times each): only the answer was missing.
-  EXPECT_EQ(Accepted("wireless").size(), 50u);
+  EXPECT_EQ(Accepted(sim, "wireless").size(), 50u);
 }
 
 TEST_F(VexelctlApply, NoUsableLinkSaysSo) {
@@ -97,7 +87,7 @@ TEST_F(VexelctlApply, NoUsableLinkSaysSo) {
   const CommandResult result = Apply();
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_NE(result.err.find("no usable link"), std::string::npos);
-  EXPECT_TRUE(Accepted("wireless").empty());
+  EXPECT_TRUE(Accepted(sim, "wireless").empty());
 }
 
 TEST_F(VexelctlApply, StatusShowsBatteryLinksAndADpiStageChosenOnTheMouse) {
@@ -151,7 +141,7 @@ TEST_F(VexelctlApply, SetSendsWhatChangedAndSelectSendsTheWholeProfile) {
   ASSERT_EQ(set.exit_code, 0) << set.err;
   const auto changed = sent_lines(set);
   EXPECT_EQ(changed.size(), 4u);  // performance, lighting, polling rate, button map
-  EXPECT_EQ(Accepted("wired"), changed);
+  EXPECT_EQ(Accepted(sim, "wired"), changed);
   const auto got = nlohmann::json::parse(Vexel("get").out);
   EXPECT_EQ(got["dpi"][2]["dpi"], 1200);
   EXPECT_EQ(got["buttons"][8]["function"], "forward");
