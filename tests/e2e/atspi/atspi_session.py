@@ -25,11 +25,25 @@ class AtspiError(AssertionError):
     pass
 
 
-class AtspiSession:
-    def __init__(self, timeout=20.0):
+class VexelProgram:
+    """The program in a scratch program folder, talking to the virtual mouse,
+    on an X display and accessibility bus of its own."""
+
+    def __init__(self, bin_dir, work, timeout=20.0):
         self.timeout = timeout
         self.processes = []
         self.pyatspi = None
+        self.app = None
+        self.sim = os.path.join(bin_dir, "vexel-mouse-sim")
+        self.socket = os.path.join(work, "mouse.sock")
+        self.log = os.path.join(work, "program.log")
+        self.folder = os.path.join(work, "program")
+        os.mkdir(self.folder)
+        shutil.copy2(os.path.join(bin_dir, "vexel-mouse"), self.folder)
+        for name in PROGRAM_LINKS:
+            source = os.path.abspath(os.path.join(bin_dir, name))
+            if os.path.exists(source):
+                os.symlink(source, os.path.join(self.folder, name))
 
     def __enter__(self):
         if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
@@ -77,20 +91,34 @@ class AtspiSession:
             raise AtspiError(f"no X display could be started (Xvfb: {process.poll()})")
         os.environ["DISPLAY"] = f":{number}"
 
-    def start_program(self, argv, env=None, names=PROGRAM_NAMES, log=None):
-        """Starts the program with accessibility on; returns its application."""
+    def start(self, unplugged=False):
+        """Starts the mouse, then the program with accessibility on. With
+        `unplugged` the program starts while cable and receiver are out."""
+        self.spawn([self.sim, "serve", "--socket", self.socket])
+        self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
+
+        def unplugged_link(link):
+            try:
+                return self.ctl("unplug", link) is not None
+            except subprocess.CalledProcessError:
+                return False  # the socket can be there a moment before the mouse answers
+
+        for link in ("wired", "receiver") if unplugged else ():
+            self.wait_until(lambda: unplugged_link(link), f"unplugging the {link}")
         # English names, whatever the machine's locale.
-        full_env = {"QT_QPA_PLATFORM": "xcb", **os.environ, "LC_ALL": "C.UTF-8", **(env or {}),
-                    "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
-        process = self.spawn(argv, env=full_env, log=log)
+        env = {"QT_QPA_PLATFORM": "xcb", **os.environ, "LC_ALL": "C.UTF-8",
+               "VEXEL_VIRTUAL_MOUSE": self.socket, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
+        self.program = self.spawn([os.path.join(self.folder, "vexel-mouse")], env=env,
+                                  log=self.log)
 
         def application():
-            if process.poll() is not None:
-                raise AtspiError(f"{argv[0]} ended with {process.returncode}")
+            if self.program.poll() is not None:
+                raise AtspiError(f"vexel-mouse ended with {self.program.returncode}")
             desktop = self.pyatspi.Registry.getDesktop(0)
-            return next((app for app in desktop if app is not None and app.name in names), None)
+            return next((app for app in desktop if app is not None and app.name in PROGRAM_NAMES),
+                        None)
 
-        return self.wait_until(application, f"application {names[0]}")
+        self.app = self.wait_until(application, f"application {PROGRAM_NAMES[0]}")
 
     def wait_until(self, probe, what, timeout=None):
         end = time.monotonic() + (timeout or self.timeout)
@@ -170,41 +198,6 @@ class AtspiSession:
             crop = ["-crop", f"{box.width}x{box.height}+{box.x}+{box.y}"]
         subprocess.run(["import", "-window", "root", *crop, path], check=True)
 
-
-class VexelProgram(AtspiSession):
-    """The program in a scratch program folder, talking to the virtual mouse."""
-
-    def __init__(self, bin_dir, work, timeout=20.0):
-        super().__init__(timeout)
-        self.sim = os.path.join(bin_dir, "vexel-mouse-sim")
-        self.socket = os.path.join(work, "mouse.sock")
-        self.log = os.path.join(work, "program.log")
-        self.folder = os.path.join(work, "program")
-        os.mkdir(self.folder)
-        shutil.copy2(os.path.join(bin_dir, "vexel-mouse"), self.folder)
-        for name in PROGRAM_LINKS:
-            source = os.path.abspath(os.path.join(bin_dir, name))
-            if os.path.exists(source):
-                os.symlink(source, os.path.join(self.folder, name))
-        self.app = None
-
-    def start(self, unplugged=False):
-        """With `unplugged` the program starts while cable and receiver are out."""
-        self.spawn([self.sim, "serve", "--socket", self.socket])
-        self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
-
-        def unplugged_link(link):
-            try:
-                return self.ctl("unplug", link) is not None
-            except subprocess.CalledProcessError:
-                return False  # the socket can be there a moment before the mouse answers
-
-        for link in ("wired", "receiver") if unplugged else ():
-            self.wait_until(lambda: unplugged_link(link), f"unplugging the {link}")
-        self.app = self.start_program([os.path.join(self.folder, "vexel-mouse")],
-                                      env={"VEXEL_VIRTUAL_MOUSE": self.socket}, log=self.log)
-        self.program = self.processes[-1]
-
     def store_file(self, name):
         """A file of the first mouse's store (pro.data, macro.data)."""
         return os.path.join(self.folder, "Data", "ms_1", name)
@@ -225,7 +218,6 @@ class VexelProgram(AtspiSession):
     def open_macro_editor(self):
         self.click(self.find(self.app, "Macros", role="push button"))
         return self.window_of(self.find(self.app, "New macro"))
-
 
 
 MACRO_RECORD_SIZE = 240
