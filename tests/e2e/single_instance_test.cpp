@@ -27,16 +27,6 @@ int VisibleWindows() {
   return count;
 }
 
-template <typename Done>
-bool WaitFor(Done done, int seconds = 10) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
-
 TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   if (RunCommand("command -v xdotool").exit_code != 0) GTEST_SKIP() << "needs xdotool";
   // A display of its own: windows of tests running beside it are not counted.

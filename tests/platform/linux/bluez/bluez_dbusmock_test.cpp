@@ -80,23 +80,18 @@ TEST_F(BluezDbusmockTest, RemovingTheMouseDoesNotWaitForAWriteInProgress) {
   testing::TempDir temp;
   const std::string writing = temp / "writing";
   Mock("slow-writes", writing);
-  const auto eventually = [](auto done) {
-    for (int i = 0; i < 200 && !done(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return done();
-  };
   BluezGattPlatform platform;
   link::BleLink link(platform, [](std::span<const uint8_t>) {});
   link.SwitchOn();
   std::atomic<bool> written = false;
   std::thread worker([&] { written = link.BleWrite(std::vector<uint8_t>{1}) == 1; });
-  EXPECT_TRUE(eventually([&] { return std::filesystem::exists(writing); }));
+  EXPECT_TRUE(testing::WaitFor([&] { return std::filesystem::exists(writing); }));
   link.SwitchOff();  // on the UI thread, as the removal broadcast arrives
   EXPECT_FALSE(written) << "the removal waited for the write";
   worker.join();
   EXPECT_TRUE(written);
   // The notifications end in the background, once the write is answered.
-  EXPECT_TRUE(eventually([&] { return !Mock("calls", "fee4 StopNotify").empty(); }));
+  EXPECT_TRUE(testing::WaitFor([&] { return !Mock("calls", "fee4 StopNotify").empty(); }));
 }
 
 TEST_F(BluezDbusmockTest, ConnectingAndDisconnectingTheMouseAreBroadcast) {
