@@ -31,7 +31,6 @@ TEST_F(MainWindow, StartsCentredWithTitleTrayAndStore) {
   EXPECT_EQ(h.window->Title(), h.window->language().Text("mouse_name_text"));
   ASSERT_NE(h.window->tray_icon(), nullptr);
   EXPECT_TRUE(std::filesystem::exists(h.toolkit.ResourcePath(CMainWnd::kIcon)));
-  EXPECT_EQ(h.window->tray_icon()->ToolTip().rfind(h.window->Title(), 0), 0u);
   EXPECT_EQ(h.Control("ms_1_list_profile").ItemCount(), 1);
   EXPECT_EQ(h.Control("ms_1_list_profile").SelectedItem(), 0);
   EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
@@ -41,24 +40,20 @@ TEST_F(MainWindow, StartsCentredWithTitleTrayAndStore) {
   EXPECT_EQ(h.debug.front().rfind("GetError:", 0), 0u);
 }
 
-TEST_F(MainWindow, ExitAndMinimiseButtons) {
+// With a mouse the window minimises and hides into the tray, and a tray click
+// or a second start brings it back without a box.
+TEST_F(MainWindow, ButtonsTrayClickAndShowRequestWithADevice) {
   h.Start();
   h.toolkit.Input().Click(h.Control("min_btn"));
   EXPECT_TRUE(h.window->IsMinimized());
-  h.toolkit.Input().Click(h.Control("exit_btn"));
-  EXPECT_FALSE(h.window->IsVisible());
-  EXPECT_FALSE(h.toolkit.quit_code().has_value());  // still running in the tray
-}
-
-TEST_F(MainWindow, ShowRequestAndTrayClickWithADevice) {
-  h.Start();
-  h.window->Show(false);
-  Post(kMsgShowInstance);
-  EXPECT_TRUE(h.window->IsVisible());
-  h.window->Minimize();
   h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), false);
   h.toolkit.ProcessEvents();
   EXPECT_FALSE(h.window->IsMinimized());
+  h.toolkit.Input().Click(h.Control("exit_btn"));
+  EXPECT_FALSE(h.window->IsVisible());
+  EXPECT_FALSE(h.toolkit.quit_code().has_value());  // still running in the tray
+  Post(kMsgShowInstance);
+  EXPECT_TRUE(h.window->IsVisible());
   EXPECT_TRUE(h.toolkit.ModalLog().empty());
 }
 
@@ -143,20 +138,6 @@ TEST_F(MainWindow, TrayMenuCommands) {
   EXPECT_EQ(h.toolkit.quit_code(), 0);
 }
 
-TEST_F(MainWindow, DeviceStateHidesAndBringsBackTheWindow) {
-  h.wired.open_result = 0;
-  h.Start();  // receiver only
-  h.wireless.PostConnection(false);
-  h.toolkit.ProcessEvents();
-  EXPECT_FALSE(h.window->IsVisible());
-  EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), -1);
-  h.wired.PostConnection(true);
-  h.toolkit.ProcessEvents();
-  h.Advance(1000);  // the arrival wait
-  EXPECT_TRUE(h.window->IsVisible());
-  EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
-}
-
 TEST_F(MainWindow, DpiIndicator) {
   h.Start();
   Post(kMsgDpiIndicator, 0, 16);
@@ -223,8 +204,8 @@ TEST_F(MainWindow, TimersAndIgnoredMessages) {
   h.Advance(10);
   EXPECT_FALSE(h.TimerSet(kTimerScrollSettings));
 
-  for (uint32_t id :
-       {kMsgHookEvent, kMsgIgnored1130, kMsgIgnored1542, kMsgIgnored5121, kMsgDeviceChange}) {
+  for (uint32_t id : {kMsgHookEvent, kMsgIgnored1130, kMsgIgnored1542, kMsgIgnored5121,
+                      kMsgDeviceChange, kMsgShowInstance}) {
     EXPECT_TRUE(h.window->SendMessage(id)) << id;
   }
   EXPECT_FALSE(h.window->SendMessage(kMsgUser + 999));

@@ -23,16 +23,12 @@ class StandAloneTray {
   StandAloneTray() {
     if (server_.display().empty()) return;
     setenv("DISPLAY", server_.display().c_str(), 1);
-    tray_ = Spawn({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                   "--heighttype", "pixel", "--height", "32", "--tint", "0x2a2f3a", "--transparent",
-                   "true", "--alpha", "0"});
+    tray_.emplace(std::vector<std::string>{"/usr/bin/trayer", "--edge", "top", "--align", "right",
+                                           "--widthtype", "request", "--heighttype", "pixel",
+                                           "--height", "32", "--tint", "0x2a2f3a", "--transparent",
+                                           "true", "--alpha", "0"});
   }
-  ~StandAloneTray() {
-    if (tray_ <= 0) return;
-    kill(tray_, SIGTERM);
-    waitpid(tray_, nullptr, 0);
-  }
-  bool running() const { return tray_ > 0; }
+  bool running() const { return tray_ && tray_->started(); }
   // The centre of the tray's one icon, from trayer's window.
   std::optional<toolkit::Point> IconCentre() const {
     std::istringstream shell(
@@ -49,7 +45,7 @@ class StandAloneTray {
 
  private:
   PrivateXServer server_{"1280x1024x24"};
-  pid_t tray_ = -1;
+  std::optional<ChildProcess> tray_;
 };
 
 class GuiE2E : public QtWindowFixture {
@@ -148,9 +144,6 @@ TEST_F(GuiE2ETray, TrayShowsTheBatteryUnderAStandAloneTray) {
   SaveScreenshot(std::string(VEXEL_SCREENSHOT_DIR) + "/tray-battery.png",
                  {width - 420, 0, width, 110});
 
-  sim.Ctl("battery 40 charging");
-  EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - charging"; }));
-  EXPECT_EQ(icon.Icon(), "skins/tray/battery_charging.svg");
   sim.Ctl("unplug receiver");
   EXPECT_TRUE(PumpUntil([&] { return icon.ToolTip() == "Vexel Gaming Mouse - not connected"; }));
   EXPECT_FALSE(window->IsVisible());  // into the tray, as with any tray

@@ -1,10 +1,7 @@
-"""The macro editor of the real program, driven through AT-SPI: open it from
-the page, add a macro, insert a left click and find both steps in macro.data.
+"""The macro editor through AT-SPI: a new macro and the clicks inserted into it
+(with a screenshot path: with a default delay) are in macro.data.
 
     macro_editor_atspi_test.py BIN_DIR [SCREENSHOT.png]
-
-With a screenshot path it also inserts a right and a middle click and saves
-the editor window as a PNG.
 """
 
 import sys

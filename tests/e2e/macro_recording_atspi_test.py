@@ -1,11 +1,7 @@
-"""Recording in the macro editor of the real program, with the real Hook.so
-under Xvfb, driven through AT-SPI: choose recorded delays, start recording,
-press a and b and click the left button through XTEST with known pauses,
-stop, and find the six steps with their measured delays in macro.data.
+"""Recording a macro with the real Hook.so through AT-SPI: keys and a click
+typed through XTEST with known pauses are in macro.data with their delays.
 
     macro_recording_atspi_test.py BIN_DIR [SCREENSHOT.png]
-
-With a screenshot path it saves the editor window while it records.
 """
 
 import subprocess
@@ -17,10 +13,8 @@ from atspi_session import stored_macros, vexel_program
 KEY_A, KEY_B, LEFT = 4, 5, 241
 PRESS, RELEASE = 1, 2
 HOLD_MS, PAUSE_MS = 100, 400
-# xdotool never sleeps less than asked but may sleep far longer on a busy
-# machine, so a delay is checked against the pause from below only, with an
-# upper bound that catches a wrong unit or a clamped value; the precision is
-# the recording benchmark's business.
+# xdotool may sleep far longer than asked on a busy machine: the upper bound
+# only catches a wrong unit or a clamped value (precision is benchmarked).
 EARLY_MS, LATE_MS = 30, 1500
 
 

@@ -1,7 +1,6 @@
-"""The first start of the real program without a mouse on a desktop without a
-tray (a bare X server), driven through AT-SPI: the window opens and says what
-to do in place of the page, the page comes with the mouse and goes with it,
-and the close button ends the program and frees its locks.
+"""The first start without a mouse and without a tray, through AT-SPI: the
+window says what to do in place of the page, the page comes and goes with the
+mouse, and the close button ends the program and frees its locks.
 
     no_mouse_atspi_e2e.py BIN_DIR [SCREENSHOT.png]
 """

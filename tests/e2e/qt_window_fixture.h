@@ -8,10 +8,8 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/main_wnd.h"
 #include "platform/posix/dl_library_loader.h"
@@ -43,14 +41,12 @@ class QtWindowFixture : public ::testing::Test {
   // Runs the UI until `done` holds or `seconds` pass.
   template <typename Done>
   bool PumpUntil(Done done, double seconds = 5) {
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (std::chrono::steady_clock::now() < end) {
-      toolkit->ProcessEvents();
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
+    return WaitFor(
+        [&] {
+          toolkit->ProcessEvents();
+          return done();
+        },
+        seconds);
   }
 
   bool Visible(const char* control) {

@@ -1,12 +1,8 @@
 // Two starts of the real program: the second exits with code 1 and the first
 // answers. Here, without a mouse and without a tray, the first was started
 // hidden (the login entry) and comes forward with its no-mouse state.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -17,8 +13,6 @@
 #include "store/store_lock.h"
 #include "support/private_x_server.h"
 #include "support/run_command.h"
-
-extern char** environ;
 
 namespace vexel::testing {
 namespace {
@@ -31,16 +25,6 @@ int VisibleWindows() {
   int count = 0;
   for (char c : result.out) count += c == '\n';
   return count;
-}
-
-template <typename Done>
-bool WaitFor(Done done, int seconds = 10) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
 }
 
 TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
@@ -57,11 +41,7 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   ::setenv("QT_QPA_PLATFORM", "xcb", 1);
 
   EXPECT_EQ(RunCommand(ShellQuote(kProgram) + " --hidden --bogus").exit_code, 2);
-  pid_t first = -1;
-  const char* hidden_argv[] = {kProgram.c_str(), "--hidden", nullptr};
-  ASSERT_EQ(posix_spawn(&first, kProgram.c_str(), nullptr, nullptr, const_cast<char**>(hidden_argv),
-                        environ),
-            0);
+  ChildProcess first({kProgram, "--hidden"});
   std::this_thread::sleep_for(std::chrono::seconds(2));
   EXPECT_EQ(VisibleWindows(), 0);
 
@@ -71,23 +51,14 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
 
   // SIGTERM ends the first copy through its teardown: exit code 0 and no
   // lock or socket left, so a new start is the first at once.
-  kill(first, SIGTERM);
-  int status = 0;
-  waitpid(first, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(first.Stop(SIGTERM), 0);
   EXPECT_FALSE(std::filesystem::exists(runtime / "Vexel Gaming Mouse.lock"));
   EXPECT_FALSE(std::filesystem::exists(runtime / "Vexel Gaming Mouse.socket"));
 
-  pid_t again = -1;
-  const char* argv[] = {kProgram.c_str(), nullptr};
-  ASSERT_EQ(
-      posix_spawn(&again, kProgram.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
-      0);
+  ChildProcess again({kProgram});
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  EXPECT_EQ(waitpid(again, &status, WNOHANG), 0) << "the new start stays: it is the first";
-  kill(again, SIGINT);
-  waitpid(again, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_TRUE(again.Running()) << "the new start stays: it is the first";
+  EXPECT_EQ(again.Stop(SIGINT), 0);
   ::unsetenv("VEXEL_VIRTUAL_MOUSE");
   if (shared_display.empty())
     ::unsetenv("DISPLAY");
@@ -109,21 +80,11 @@ TEST(SingleInstance, AProgramOnAStoreInUseEndsWithOneAndWritesNothing) {
   ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
   ::setenv("VEXEL_VIRTUAL_MOUSE", (runtime / "nobody.sock").c_str(), 1);
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, (runtime / "err").c_str(), O_WRONLY | O_CREAT,
-                                   0600);
-  const char* argv[] = {program.c_str(), nullptr};
-  pid_t second = -1;
-  ASSERT_EQ(posix_spawn(&second, argv[0], &actions, nullptr, const_cast<char**>(argv), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  ChildProcess second({program}, "", runtime / "err");
   // Past the single-instance check, SIGTERM closes the box as the user would.
   EXPECT_TRUE(
       WaitFor([&] { return std::filesystem::exists(runtime / "Vexel Gaming Mouse.socket"); }));
-  kill(second, SIGTERM);
-  int status = 0;
-  waitpid(second, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+  EXPECT_EQ(second.Stop(SIGTERM), 1);
   std::stringstream said;
   said << std::ifstream(runtime / "err").rdbuf();
   EXPECT_NE(said.str().find("in use by vexel-mouse (pid " + std::to_string(getpid())),

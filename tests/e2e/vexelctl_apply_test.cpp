@@ -2,19 +2,15 @@
 // receiver alone: the reports the mouse accepted are exactly what
 // `vexelctl reports` says a full apply sends.
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
 
-#include "drivers/sim_process.h"
+#include "support/accepted_reports.h"
 #include "support/run_command.h"
-
-extern char** environ;
 
 namespace vexel::testing {
 namespace {
@@ -35,16 +31,6 @@ class VexelctlApply : public ::testing::Test {
   }
   CommandResult Apply() { return Vexel("apply " + ShellQuote(profile)); }
 
-  // Reports the mouse accepted over `link`, in arrival order.
-  std::vector<std::string> Accepted(const std::string& link) {
-    const auto state = nlohmann::json::parse(sim.Ctl("state"));
-    std::vector<std::string> hex;
-    for (const auto& entry : state["log"]) {
-      if (entry["link"] == link) hex.push_back(entry["hex"]);
-    }
-    return hex;
-  }
-
   void ExpectAppliedOver(const std::string& link, const CommandResult& result) {
     ASSERT_EQ(result.exit_code, 0) << result.err;
     const auto printed = Lines(result.out);
@@ -53,7 +39,7 @@ class VexelctlApply : public ::testing::Test {
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(printed[i], expected[i] + how);
     std::vector<std::string> wanted;
     for (const auto& line : expected) wanted.push_back(WithoutSpaces(line));
-    const auto accepted = Accepted(link);
+    const auto accepted = Accepted(sim, link);
     // Over the receiver a report may be repeated until the acknowledgement
     // arrives; the distinct reports must arrive in order.
     std::vector<std::string> distinct;
@@ -72,13 +58,13 @@ class VexelctlApply : public ::testing::Test {
 TEST_F(VexelctlApply, OverTheCableAlone) {
   sim.Ctl("unplug receiver");
   ExpectAppliedOver("wired", Apply());
-  EXPECT_TRUE(Accepted("wireless").empty());
+  EXPECT_TRUE(Accepted(sim, "wireless").empty());
 }
 
 TEST_F(VexelctlApply, OverTheReceiverAlone) {
   sim.Ctl("unplug wired");
   ExpectAppliedOver("wireless", Apply());
-  EXPECT_TRUE(Accepted("wired").empty());
+  EXPECT_TRUE(Accepted(sim, "wired").empty());
 }
 
 TEST_F(VexelctlApply, UnacknowledgedReportsAreNamedAndFail) {
@@ -92,7 +78,7 @@ TEST_F(VexelctlApply, UnacknowledgedReportsAreNamedAndFail) {
       std::string::npos)
       << result.err;
   // The mouse did receive them (ten times each): only the answer was missing.
-  EXPECT_EQ(Accepted("wireless").size(), 50u);
+  EXPECT_EQ(Accepted(sim, "wireless").size(), 50u);
 }
 
 TEST_F(VexelctlApply, NoUsableLinkSaysSo) {
@@ -101,12 +87,13 @@ TEST_F(VexelctlApply, NoUsableLinkSaysSo) {
   const CommandResult result = Apply();
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_NE(result.err.find("no usable link"), std::string::npos);
-  EXPECT_TRUE(Accepted("wireless").empty());
+  EXPECT_TRUE(Accepted(sim, "wireless").empty());
 }
 
-TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
+TEST_F(VexelctlApply, StatusShowsBatteryLinksAndADpiStageChosenOnTheMouse) {
   sim.Ctl("unplug wired");
   sim.Ctl("battery 57 charging");
+  sim.Ctl("press-dpi 4");
   const CommandResult result = Vexel("status");
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const auto status = nlohmann::json::parse(result.out);
@@ -116,6 +103,7 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   EXPECT_EQ(status["battery"], 57);
   EXPECT_EQ(status["battery_out_of_range"], false);
   EXPECT_EQ(status["charging"], "charging");
+  EXPECT_EQ(status["mouse_dpi_stage"], 4);
 
   // A percent no battery has is shown as what it is: clamped and flagged.
   sim.Ctl("battery 200 discharging");
@@ -124,27 +112,15 @@ TEST_F(VexelctlApply, StatusShowsBatteryAndLinks) {
   EXPECT_EQ(odd["battery_out_of_range"], true);
 }
 
-TEST_F(VexelctlApply, StatusShowsADpiStageChosenOnTheMouse) {
-  sim.Ctl("press-dpi 4");
-  const CommandResult result = Vexel("status");
-  ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(nlohmann::json::parse(result.out)["mouse_dpi_stage"], 4);
-}
-
 TEST_F(VexelctlApply, WritersDoNotWaitForStatusToListen) {
   sim.Ctl("unplug wired");
   sim.Ctl("sleep");  // no battery report: status listens for its whole time
   std::filesystem::create_directories(data / "store");
-  const std::string store = data / "store";
-  const char* argv[] = {Vexelctl().c_str(), "--data", store.c_str(), "status", nullptr};
-  pid_t status = -1;
-  ASSERT_EQ(posix_spawn(&status, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  ChildProcess status({Vexelctl(), "--data", data / "store", "status"});
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_EQ(Vexel("import-profile " + ShellQuote(profile)).exit_code, 0);
-  EXPECT_EQ(waitpid(status, nullptr, WNOHANG), 0) << "the import waited for the listen to end";
-  int exit_status = 0;
-  waitpid(status, &exit_status, 0);
-  EXPECT_TRUE(WIFEXITED(exit_status) && WEXITSTATUS(exit_status) == 0) << exit_status;
+  EXPECT_TRUE(status.Running()) << "the import waited for the listen to end";
+  EXPECT_EQ(status.Stop(0), 0);
 }
 
 // set: all assignments are one edit, and only the blocks it changed reach the
@@ -165,7 +141,7 @@ TEST_F(VexelctlApply, SetSendsWhatChangedAndSelectSendsTheWholeProfile) {
   ASSERT_EQ(set.exit_code, 0) << set.err;
   const auto changed = sent_lines(set);
   EXPECT_EQ(changed.size(), 4u);  // performance, lighting, polling rate, button map
-  EXPECT_EQ(Accepted("wired"), changed);
+  EXPECT_EQ(Accepted(sim, "wired"), changed);
   const auto got = nlohmann::json::parse(Vexel("get").out);
   EXPECT_EQ(got["dpi"][2]["dpi"], 1200);
   EXPECT_EQ(got["buttons"][8]["function"], "forward");

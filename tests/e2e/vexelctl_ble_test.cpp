@@ -8,8 +8,8 @@
 #include <future>
 #include <nlohmann/json.hpp>
 
-#include "drivers/sim_process.h"
 #include "platform/linux/bluez/private_bus.h"
+#include "support/accepted_reports.h"
 #include "support/run_command.h"
 
 namespace vexel::testing {
@@ -35,15 +35,6 @@ class VexelctlBle : public ::testing::Test {
   CommandResult Vexel(const std::string& command) {
     return RunCommand(Vexelctl() + " --data " + ShellQuote(data / "store") + " " + command);
   }
-  std::vector<std::string> AcceptedOverBle() {
-    std::vector<std::string> hex;
-    const auto state = nlohmann::json::parse(sim->Ctl("state"));
-    for (const auto& entry : state["log"]) {
-      EXPECT_EQ(entry["link"], "ble");
-      hex.push_back(entry["hex"]);
-    }
-    return hex;
-  }
 
   bluez::PrivateSystemBus bus;  // first: the mouse and vexelctl use it
   TempDir runtime;
@@ -65,7 +56,8 @@ TEST_F(VexelctlBle, ApplyWritesEveryReportButThePollingRate) {
                                                       : " -> written (Bluetooth)"));
     if (!polling_rate) wanted.push_back(WithoutSpaces(expected[i]));
   }
-  EXPECT_EQ(AcceptedOverBle(), wanted);
+  EXPECT_EQ(Accepted(*sim, "ble"), wanted);
+  EXPECT_EQ(Accepted(*sim), wanted);  // and over no other link
   // The polling rate does not go over Bluetooth: said so, and no failure.
   EXPECT_EQ(result.exit_code, 0) << result.err;
 

@@ -39,11 +39,9 @@ wait_for() {  # wait_for SECONDS COMMAND...: until COMMAND succeeds
 DESTDIR=$root cmake --install "$build" --prefix /usr >"$scratch/install.log"
 
 # What the program loads at run time, and the commands on PATH.
-for file in vexel-mouse vexelctl vexel-mouse-sim res/main.xml res/lan.xml; do
+for file in vexel-mouse vexelctl vexel-mouse-sim res/main.xml res/lan.xml \
+  $(cd "$build/bin" && ls -- *.so); do
   [ -f "$prog/$file" ] || fail "$file is not in the installed program folder"
-done
-for library in "$build"/bin/*.so; do
-  [ -f "$prog/$(basename "$library")" ] || fail "$(basename "$library") is not installed"
 done
 for command in vexel-mouse vexelctl; do
   link=$root/usr/bin/$command
@@ -66,9 +64,8 @@ exec_command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 [ "$(sed -n 's/^Icon=//p' "$desktop")" = "$id" ] || fail "Icon= is not $id"
 [ -f "$share/icons/hicolor/scalable/apps/$id.svg" ] || fail "scalable icon missing"
 for size in 16 32 48 256; do
-  png=$share/icons/hicolor/${size}x${size}/apps/$id.png
-  [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${size}x${size}" ] ||
-    fail "icon $png is missing or not ${size}x${size}"
+  [ "$(identify -format '%wx%h' "$share/icons/hicolor/${size}x${size}/apps/$id.png")" = \
+    "${size}x${size}" ] || fail "icon of ${size}x${size} is missing or of another size"
 done
 
 # An ordinary user: the installed folder is not theirs to write.
@@ -94,9 +91,6 @@ as_user+=(env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XAUTHORITY="$home/.Xautho
 pids+=($!)
 wait_for 10 test -S "$home/runtime/mouse.sock" || fail "the virtual mouse did not start"
 
-"${as_user[@]}" "$root/usr/bin/vexelctl" --help >"$scratch/help.log" 2>&1 ||
-  fail "vexelctl --help failed"
-grep -q "status" "$scratch/help.log" || fail "vexelctl --help lists no commands"
 "${as_user[@]}" "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 ||
   fail "vexelctl status failed"
 grep -q '"wired_link": [1-9]' "$scratch/status.log" ||

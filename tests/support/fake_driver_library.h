@@ -1,10 +1,8 @@
-// One harness at a time: the fake entry points are bound to the states of the
-// last FakeLibraryLoader made.
-//
 // Fakes of the two driver libraries, the hook library and the HID probe for
 // the page and main-window tests: each library's entry points are plain
 // functions bound to a FakeDriverState, so the page loads them exactly as it
-// loads the real ones.
+// loads the real ones. One harness at a time: the entry points are bound to
+// the states of the last FakeLibraryLoader made.
 #pragma once
 
 #include <map>
@@ -111,12 +109,8 @@ class FakeLibraryLoader final : public LibraryLoader {
   std::unique_ptr<DynamicLibrary> Load(const std::string& path, std::string* error) override {
     const std::string file = path.substr(path.find_last_of('/') + 1);
     loaded.push_back(file);
-    if (missing.count(file) != 0) {
-      if (error != nullptr) *error = "cannot open " + file;
-      return nullptr;
-    }
-    if (file == "hiddriver_2.so") return Library<0>();
-    if (file == "hiddriver_1.so") return Library<1>();
+    if (!missing.contains(file) && file == "hiddriver_2.so") return Library<0>();
+    if (!missing.contains(file) && file == "hiddriver_1.so") return Library<1>();
     if (error != nullptr) *error = "cannot open " + file;
     return nullptr;
   }

@@ -1,15 +1,22 @@
 // Runs a program of the build for end-to-end tests and captures what it says.
 #pragma once
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+extern char** environ;
 
 namespace vexel::testing {
 
@@ -61,10 +68,60 @@ inline std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// Asks `done` every 10 ms until it holds or `seconds` pass; its last answer.
+template <typename Done>
+bool WaitFor(Done done, double seconds = 10) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return done();
+}
+
 inline const std::string& Vexelctl() {
   static const std::string path = std::string(VEXEL_BIN_DIR) + "/vexelctl";
   return path;
 }
+
+// A program started beside the test, its stdout and stderr sent to files when
+// named; ended with SIGTERM at the latest when it goes.
+class ChildProcess {
+ public:
+  explicit ChildProcess(std::vector<std::string> args, const std::string& out = "",
+                        const std::string& err = "") {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (const auto& [fd, file] : {std::pair{1, &out}, {2, &err}}) {
+      if (!file->empty())
+        posix_spawn_file_actions_addopen(&actions, fd, file->c_str(), O_WRONLY | O_CREAT, 0600);
+    }
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~ChildProcess() { Stop(SIGTERM); }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  bool Running() { return pid_ > 0 && waitpid(pid_, &status_, WNOHANG) == 0; }
+  // Sends `signal` if it still runs and waits: its exit code, -1 if a signal ended it.
+  int Stop(int signal) {
+    if (Running()) {
+      kill(pid_, signal);
+      waitpid(pid_, &status_, 0);
+    }
+    pid_ = -1;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = -1;
+};
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempDir {

@@ -1,14 +1,6 @@
-"""Drives the real program through AT-SPI, as a screen reader would.
-
-Every GUI end-to-end test runs under run_atspi_test.sh (a private session bus
-and XDG_RUNTIME_DIR per test) and starts the program with vexel_program():
-
-    with vexel_program(bin_dir) as vexel:
-        vexel.press(vexel.find(vexel.app, "Macros", role="push button"))
-
-which gives it an X display, the accessibility bus, the virtual mouse and a
-scratch program folder of its own; the program's output is printed when the
-body fails.
+"""Drives the real program through AT-SPI, as a screen reader would. Run under
+run_atspi_test.sh; vexel_program() gives the program an X display, the
+accessibility bus, the virtual mouse and a scratch program folder of its own.
 """
 
 import contextlib
@@ -33,11 +25,25 @@ class AtspiError(AssertionError):
     pass
 
 
-class AtspiSession:
-    def __init__(self, timeout=20.0):
+class VexelProgram:
+    """The program in a scratch program folder, talking to the virtual mouse,
+    on an X display and accessibility bus of its own."""
+
+    def __init__(self, bin_dir, work, timeout=20.0):
         self.timeout = timeout
         self.processes = []
         self.pyatspi = None
+        self.app = None
+        self.sim = os.path.join(bin_dir, "vexel-mouse-sim")
+        self.socket = os.path.join(work, "mouse.sock")
+        self.log = os.path.join(work, "program.log")
+        self.folder = os.path.join(work, "program")
+        os.mkdir(self.folder)
+        shutil.copy2(os.path.join(bin_dir, "vexel-mouse"), self.folder)
+        for name in PROGRAM_LINKS:
+            source = os.path.abspath(os.path.join(bin_dir, name))
+            if os.path.exists(source):
+                os.symlink(source, os.path.join(self.folder, name))
 
     def __enter__(self):
         if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
@@ -53,13 +59,12 @@ class AtspiSession:
 
     def __exit__(self, *exc):
         for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
         return False
 
     def spawn(self, argv, env=None, log=None, pass_fds=()):
@@ -86,28 +91,34 @@ class AtspiSession:
             raise AtspiError(f"no X display could be started (Xvfb: {process.poll()})")
         os.environ["DISPLAY"] = f":{number}"
 
-    def start_program(self, argv, env=None, names=PROGRAM_NAMES, log=None):
-        """Starts the program with accessibility on; returns its application."""
-        full_env = dict(os.environ)
-        full_env["LC_ALL"] = "C.UTF-8"  # English names, whatever the machine's locale
-        full_env.update(env or {})
-        full_env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-        full_env.setdefault("QT_QPA_PLATFORM", "xcb")
-        process = self.spawn(argv, env=full_env, log=log)
+    def start(self, unplugged=False):
+        """Starts the mouse, then the program with accessibility on. With
+        `unplugged` the program starts while cable and receiver are out."""
+        self.spawn([self.sim, "serve", "--socket", self.socket])
+        self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
+
+        def unplugged_link(link):
+            try:
+                return self.ctl("unplug", link) is not None
+            except subprocess.CalledProcessError:
+                return False  # the socket can be there a moment before the mouse answers
+
+        for link in ("wired", "receiver") if unplugged else ():
+            self.wait_until(lambda: unplugged_link(link), f"unplugging the {link}")
+        # English names, whatever the machine's locale.
+        env = {"QT_QPA_PLATFORM": "xcb", **os.environ, "LC_ALL": "C.UTF-8",
+               "VEXEL_VIRTUAL_MOUSE": self.socket, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
+        self.program = self.spawn([os.path.join(self.folder, "vexel-mouse")], env=env,
+                                  log=self.log)
 
         def application():
-            if process.poll() is not None:
-                raise AtspiError(f"{argv[0]} ended with {process.returncode}")
+            if self.program.poll() is not None:
+                raise AtspiError(f"vexel-mouse ended with {self.program.returncode}")
             desktop = self.pyatspi.Registry.getDesktop(0)
-            for index in range(desktop.childCount):
-                app = desktop.getChildAtIndex(index)
-                if app is not None and app.name in names:
-                    return app
-            return None
+            return next((app for app in desktop if app is not None and app.name in PROGRAM_NAMES),
+                        None)
 
-        return self.wait_until(application, f"application {names[0]}")
-
-    # ---- Finding and acting ----
+        self.app = self.wait_until(application, f"application {PROGRAM_NAMES[0]}")
 
     def wait_until(self, probe, what, timeout=None):
         end = time.monotonic() + (timeout or self.timeout)
@@ -144,21 +155,18 @@ class AtspiSession:
 
         return self.wait_until(probe, f"control '{name}'")
 
-    def click(self, node):
-        """Runs the control's first action (press, toggle, show its menu)."""
+    def click(self, node, names=()):
+        """Runs the control's first action (press, toggle, show its menu), or
+        the first of its actions named in `names`."""
         action = node.queryAction()
+        named = [i for i in range(action.nActions) if action.getName(i) in names]
         if action.nActions < 1:
             raise AtspiError(f"'{node.name}' has no action")
-        action.doAction(0)
+        action.doAction(named[0] if named else 0)
 
     def press(self, node):
         """Presses the control, even where showing its menu comes first."""
-        action = node.queryAction()
-        for index in range(action.nActions):
-            if action.getName(index) in ("press", "click", "Press"):
-                action.doAction(index)
-                return
-        self.click(node)
+        self.click(node, ("press", "click", "Press"))
 
     def key(self, keysym):
         """Presses and releases a key (an X keysym) where the keyboard focus is."""
@@ -190,40 +198,6 @@ class AtspiSession:
             crop = ["-crop", f"{box.width}x{box.height}+{box.x}+{box.y}"]
         subprocess.run(["import", "-window", "root", *crop, path], check=True)
 
-
-class VexelProgram(AtspiSession):
-    """The program in a scratch program folder, talking to the virtual mouse."""
-
-    def __init__(self, bin_dir, work, timeout=20.0):
-        super().__init__(timeout)
-        self.sim = os.path.join(bin_dir, "vexel-mouse-sim")
-        self.socket = os.path.join(work, "mouse.sock")
-        self.log = os.path.join(work, "program.log")
-        self.folder = os.path.join(work, "program")
-        os.mkdir(self.folder)
-        shutil.copy2(os.path.join(bin_dir, "vexel-mouse"), self.folder)
-        for name in PROGRAM_LINKS:
-            source = os.path.abspath(os.path.join(bin_dir, name))
-            if os.path.exists(source):
-                os.symlink(source, os.path.join(self.folder, name))
-        self.app = None
-
-    def start(self, unplugged=False):
-        """With `unplugged` the program starts while cable and receiver are out."""
-        self.spawn([self.sim, "serve", "--socket", self.socket])
-        self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
-        def unplugged_link(link):
-            try:
-                return self.ctl("unplug", link) is not None
-            except subprocess.CalledProcessError:
-                return False  # the socket can be there a moment before the mouse answers
-
-        for link in ("wired", "receiver") if unplugged else ():
-            self.wait_until(lambda: unplugged_link(link), f"unplugging the {link}")
-        self.app = self.start_program([os.path.join(self.folder, "vexel-mouse")],
-                                      env={"VEXEL_VIRTUAL_MOUSE": self.socket}, log=self.log)
-        self.program = self.processes[-1]
-
     def store_file(self, name):
         """A file of the first mouse's store (pro.data, macro.data)."""
         return os.path.join(self.folder, "Data", "ms_1", name)
@@ -238,21 +212,12 @@ class VexelProgram(AtspiSession):
 
     def report(self, report_id):
         """The bytes of the last report the virtual mouse accepted, or None."""
-        return report_bytes(self.mouse_state()["reports"].get(report_id))
+        value = self.mouse_state()["reports"].get(report_id)
+        return bytes.fromhex(value.replace(" ", "")) if isinstance(value, str) else None
 
     def open_macro_editor(self):
         self.click(self.find(self.app, "Macros", role="push button"))
         return self.window_of(self.find(self.app, "New macro"))
-
-
-def report_bytes(value):
-    if isinstance(value, str):
-        return bytes.fromhex(value.replace(" ", ""))
-    if isinstance(value, list):
-        return bytes(value)
-    if isinstance(value, dict) and "bytes" in value:
-        return report_bytes(value["bytes"])
-    return None
 
 
 MACRO_RECORD_SIZE = 240
@@ -260,15 +225,11 @@ MACRO_RECORD_SIZE = 240
 
 def stored_macros(path):
     """Each macro in macro.data as its (code, kind, delay in ms) steps."""
-    if not os.path.exists(path):
-        return []
-    data = open(path, "rb").read()
-    macros = []
-    for offset in range(0, len(data) - MACRO_RECORD_SIZE + 1, MACRO_RECORD_SIZE):
-        count = struct.unpack_from("<i", data, offset + 52)[0]
-        macros.append([struct.unpack_from("<BBH", data, offset + 56 + 4 * i)
-                       for i in range(max(0, min(count, 46)))])
-    return macros
+    data = open(path, "rb").read() if os.path.exists(path) else b""
+    counts = (struct.unpack_from("<i", data, at + 52)[0]
+              for at in range(0, len(data) - MACRO_RECORD_SIZE + 1, MACRO_RECORD_SIZE))
+    return [[struct.unpack_from("<BBH", data, MACRO_RECORD_SIZE * n + 56 + 4 * i)
+             for i in range(max(0, min(count, 46)))] for n, count in enumerate(counts)]
 
 
 @contextlib.contextmanager

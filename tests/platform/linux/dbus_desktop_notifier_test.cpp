@@ -1,9 +1,5 @@
 // The QtDBus desktop notifier against python-dbusmock's notification daemon
 // on a private session bus: the call must arrive with the program's texts.
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -16,10 +12,8 @@
 #include <QThread>
 #include <memory>
 
+#include "platform/linux/bluez/private_bus.h"
 #include "platform/linux/dbus_desktop_notifier.h"
-#include "support/run_command.h"
-
-extern char** environ;
 
 namespace vexel {
 namespace {
@@ -43,15 +37,7 @@ class DesktopNotifierDbus : public ::testing::Test {
   static void TearDownTestSuite() { application_.reset(); }
 
   void SetUp() override {
-    const auto lines = testing::Lines(
-        testing::RunCommand("dbus-daemon --session --fork --print-address=1 --print-pid=1").out);
-    ASSERT_EQ(lines.size(), 2u);
-    bus_pid_ = std::stoi(lines[1]);
-    setenv("DBUS_SESSION_BUS_ADDRESS", lines[0].c_str(), 1);
-    const char* argv[] = {"/usr/bin/python3",    "-m",   "dbusmock", "--session", "--template",
-                          "notification_daemon", nullptr};
-    ASSERT_EQ(posix_spawn(&mock_pid_, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ),
-              0);
+    ASSERT_TRUE(bus_.running() && mock_.started());
     // The mock takes its name a moment after it starts.
     QDeadlineTimer deadline(10000);
     while (!QDBusConnection::sessionBus().interface()->isServiceRegistered(kService) &&
@@ -59,13 +45,6 @@ class DesktopNotifierDbus : public ::testing::Test {
       QThread::msleep(50);
     }
     ASSERT_TRUE(QDBusConnection::sessionBus().interface()->isServiceRegistered(kService));
-  }
-  void TearDown() override {
-    if (mock_pid_ > 0) {
-      kill(mock_pid_, SIGTERM);
-      waitpid(mock_pid_, nullptr, 0);
-    }
-    if (bus_pid_ > 0) kill(bus_pid_, SIGTERM);
   }
 
   // What the mock was called with, in order (a synchronous call, so every
@@ -90,8 +69,9 @@ class DesktopNotifierDbus : public ::testing::Test {
   }
 
   static inline std::unique_ptr<QCoreApplication> application_;
-  pid_t bus_pid_ = -1;
-  pid_t mock_pid_ = -1;
+  bluez::PrivateSystemBus bus_{"DBUS_SESSION_BUS_ADDRESS"};  // first: the mock uses it
+  testing::ChildProcess mock_{
+      {"/usr/bin/python3", "-m", "dbusmock", "--session", "--template", "notification_daemon"}};
 };
 
 TEST_F(DesktopNotifierDbus, NotifyArrivesWithTheTexts) {

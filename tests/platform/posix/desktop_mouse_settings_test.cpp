@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "support/run_command.h"
 
@@ -50,10 +48,7 @@ TEST(DesktopMouseSettings, TheFirstInstalledCommandIsStartedWithItsArguments) {
     EXPECT_EQ(settings.program().filename(), c.expected);
     ASSERT_TRUE(settings.Open());
     // The program runs on its own; wait for its trace (bounded).
-    const std::filesystem::path trace = out / "started";
-    for (int i = 0; i < 1000 && !std::filesystem::exists(trace); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    testing::WaitFor([&] { return std::filesystem::exists(out / "started"); });
     std::string all;
     std::getline(std::ifstream(out / "started"), all);
     EXPECT_EQ(all, c.arguments);

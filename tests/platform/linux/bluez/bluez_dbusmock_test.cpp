@@ -1,10 +1,5 @@
 // The sd-bus BlueZ code against python-dbusmock's bluez5 mock on a private bus
 // given as the system bus; the mouse's GATT objects are added by bluez_mock.py.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,8 +13,6 @@
 #include "platform/linux/bluez/bluez_presence_watcher.h"
 #include "private_bus.h"
 
-extern char** environ;
-
 namespace vexel::bluez {
 namespace {
 
@@ -32,37 +25,27 @@ class BluezDbusmockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(bus_.running());
-    const char* argv[] = {"/usr/bin/python3", "-m", "dbusmock", "--template", "bluez5", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    ASSERT_EQ(
-        posix_spawn(&mock_pid_, argv[0], &actions, nullptr, const_cast<char**>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_TRUE(mock_.started());
     Mock("wait");
-    Mock(std::string("add-mouse ") + kMouseAddress + " usb:v045Ep0040d0001");
+    Mock("add-mouse", "usb:v045Ep0040d0001");
   }
 
-  void TearDown() override {
-    if (mock_pid_ > 0) {
-      kill(mock_pid_, SIGTERM);
-      waitpid(mock_pid_, nullptr, 0);
-    }
-  }
-
-  std::vector<std::string> Mock(const std::string& arguments) {
-    const auto result =
-        RunCommand(std::string("/usr/bin/python3 ") + BLUEZ_MOCK_SCRIPT + " " + arguments);
-    EXPECT_EQ(result.exit_code, 0) << arguments << ": " << result.err;
+  // A command of bluez_mock.py ("calls", "fee4 StartNotify": about the mouse).
+  std::vector<std::string> Mock(const std::string& command, const std::string& rest = "") {
+    const std::string words =
+        command == "wait" ? command : command + " " + kMouseAddress + " " + rest;
+    const auto result = RunCommand("/usr/bin/python3 " BLUEZ_MOCK_SCRIPT " " + words);
+    EXPECT_EQ(result.exit_code, 0) << words << ": " << result.err;
     return Lines(result.out);
   }
 
-  PrivateSystemBus bus_;
-  pid_t mock_pid_ = -1;
+  PrivateSystemBus bus_;  // first: the mock uses it
+  testing::ChildProcess mock_{{"/usr/bin/python3", "-m", "dbusmock", "--template", "bluez5"},
+                              "/dev/null"};
 };
 
 TEST_F(BluezDbusmockTest, FindsTheMouseWritesReportsAndReceivesStatus) {
-  Mock(std::string("connect ") + kMouseAddress);
+  Mock("connect");
   BluezGattPlatform platform;
   ASSERT_TRUE(platform.Connected());
   const auto devices = platform.BluetoothDevices();
@@ -76,46 +59,39 @@ TEST_F(BluezDbusmockTest, FindsTheMouseWritesReportsAndReceivesStatus) {
     notified.Put({value.begin(), value.end()});
   });
   link.SwitchOn();
-  EXPECT_EQ(Mock(std::string("calls ") + kMouseAddress + " fee4 StartNotify").size(), 1u);
+  EXPECT_EQ(Mock("calls", "fee4 StartNotify").size(), 1u);
 
   std::vector<uint8_t> report(131);
   std::iota(report.begin(), report.end(), uint8_t{0});
   ASSERT_EQ(link.BleWrite(report), 1);
   std::string expected = "83000000";
   for (uint8_t byte : report) expected += link::FormatLine("%02x", byte);
-  EXPECT_EQ(Mock(std::string("calls ") + kMouseAddress + " fee3 WriteValue"),
-            std::vector<std::string>{expected + " request"});
+  EXPECT_EQ(Mock("calls", "fee3 WriteValue"), std::vector<std::string>{expected + " request"});
 
-  Mock(std::string("notify ") + kMouseAddress + " 10100300");
+  Mock("notify", "10100300");
   EXPECT_EQ(notified.WaitFor(1), (std::vector<std::vector<uint8_t>>{{0x10, 0x10, 0x03, 0x00}}));
 
   link.SwitchOff();
-  EXPECT_EQ(Mock(std::string("calls ") + kMouseAddress + " fee4 StopNotify").size(), 1u);
+  EXPECT_EQ(Mock("calls", "fee4 StopNotify").size(), 1u);
 }
 
 TEST_F(BluezDbusmockTest, RemovingTheMouseDoesNotWaitForAWriteInProgress) {
-  Mock(std::string("connect ") + kMouseAddress);
+  Mock("connect");
   testing::TempDir temp;
   const std::string writing = temp / "writing";
-  Mock(std::string("slow-writes ") + kMouseAddress + " " + writing);
-  const auto eventually = [](auto done) {
-    for (int i = 0; i < 200 && !done(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return done();
-  };
+  Mock("slow-writes", writing);
   BluezGattPlatform platform;
   link::BleLink link(platform, [](std::span<const uint8_t>) {});
   link.SwitchOn();
   std::atomic<bool> written = false;
   std::thread worker([&] { written = link.BleWrite(std::vector<uint8_t>{1}) == 1; });
-  EXPECT_TRUE(eventually([&] { return std::filesystem::exists(writing); }));
+  EXPECT_TRUE(testing::WaitFor([&] { return std::filesystem::exists(writing); }));
   link.SwitchOff();  // on the UI thread, as the removal broadcast arrives
   EXPECT_FALSE(written) << "the removal waited for the write";
   worker.join();
   EXPECT_TRUE(written);
   // The notifications end in the background, once the write is answered.
-  EXPECT_TRUE(eventually(
-      [&] { return !Mock(std::string("calls ") + kMouseAddress + " fee4 StopNotify").empty(); }));
+  EXPECT_TRUE(testing::WaitFor([&] { return !Mock("calls", "fee4 StopNotify").empty(); }));
 }
 
 TEST_F(BluezDbusmockTest, ConnectingAndDisconnectingTheMouseAreBroadcast) {
@@ -125,8 +101,8 @@ TEST_F(BluezDbusmockTest, ConnectingAndDisconnectingTheMouseAreBroadcast) {
       watcher.RegisterDeviceNotifications([&](uint32_t event, const link::DeviceBroadcast& b) {
         broadcasts.Put({event, b});
       }));
-  Mock(std::string("connect ") + kMouseAddress);
-  Mock(std::string("disconnect ") + kMouseAddress);
+  Mock("connect");
+  Mock("disconnect");
   const auto seen = broadcasts.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].first, link::kDbtDeviceArrival);

@@ -1,5 +1,5 @@
-// A private dbus-daemon standing in for the system bus, and a box for what
-// arrives on the bus threads.
+// A private dbus-daemon standing in for the system (or the session) bus, and a
+// box for what arrives on the bus threads.
 #pragma once
 
 #include <signal.h>
@@ -17,13 +17,13 @@ namespace vexel::bluez {
 
 class PrivateSystemBus {
  public:
-  // Starts the daemon and points DBUS_SYSTEM_BUS_ADDRESS at it.
-  PrivateSystemBus() {
+  // Starts the daemon and points `variable` at it.
+  explicit PrivateSystemBus(const char* variable = "DBUS_SYSTEM_BUS_ADDRESS") {
     const auto lines = testing::Lines(
         testing::RunCommand("dbus-daemon --session --fork --print-address=1 --print-pid=1").out);
     if (lines.size() != 2) return;
     pid_ = std::stoi(lines[1]);
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", lines[0].c_str(), 1);
+    setenv(variable, lines[0].c_str(), 1);
   }
   ~PrivateSystemBus() {
     if (pid_ > 0) kill(pid_, SIGTERM);
