@@ -97,6 +97,19 @@ TEST(StoreFileReaderTest, WhatIsNotARegularFileIsRefusedWithoutBlocking) {
   EXPECT_EQ(NamesIn(temp.path()), (std::vector<std::string>{"fifo", "folder", "zero"}));
 }
 
+// A cap holds files of exactly its size; a prefix is cut to its limit.
+TEST(StoreFileReaderTest, CapsAreInclusiveAndPrefixesCut) {
+  TempFolder temp;
+  for (const std::size_t size : {7u, 8u, 9u}) {
+    const fs::path path = temp.path() / std::to_string(size);
+    WriteAll(path, Bytes(size));
+    const FileRead whole = ReadFileBytes(path, 8);
+    EXPECT_EQ(whole.failure, size > 8 ? ReadFailure::kTooLarge : ReadFailure::kNone) << size;
+    EXPECT_EQ(whole.bytes.size(), size > 8 ? 0u : size);
+    EXPECT_EQ(ReadFilePrefix(path, 8).bytes, Bytes(std::min<std::size_t>(size, 8)));
+  }
+}
+
 TEST(StoreFileReaderTest, StoreFilesPastTheirCapAreKeptAsDamaged) {
   struct Case {
     const char* file;

@@ -2,7 +2,9 @@
 // unique names in the profile list and the macro library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 
 #include "store/macro_record.h"
 #include "store/names.h"
@@ -18,23 +20,17 @@ std::unique_ptr<ProfileRecord> DefaultProfile() {
   return record;
 }
 
-// The layout itself is pinned where the records are declared.
-TEST(ProfileDefaults, SlotValues) {
+// Every byte of a new profile: DPI stages, colours, buttons, timers and the
+// reserved fields a new profile carries, with the unused slots zero.
+TEST(ProfileDefaults, EveryByteOfANewProfile) {
   const auto record = DefaultProfile();
-  const ButtonSlot& slot3 = record->button[3];
-  EXPECT_EQ(slot3.function_code, 6);
-  EXPECT_EQ(slot3.reserved_2, 0);
-  EXPECT_EQ(slot3.reserved_8, 562);
-  EXPECT_EQ(slot3.macro_index, -1);
-  EXPECT_EQ(slot3.reserved_1076, -1);
-  for (int k = 0; k < kUsedButtonCount; ++k) {
-    EXPECT_EQ(record->button[k].button_index, k);
-    EXPECT_EQ(record->button[k].function_code, default_function_table[k]) << "slot " << k;
-  }
-  // The reserved slots stay zero.
-  const auto* first = reinterpret_cast<const std::byte*>(&record->button[kUsedButtonCount]);
-  const std::size_t length = sizeof(ButtonSlot) * (kButtonSlotCount - kUsedButtonCount);
-  EXPECT_TRUE(std::all_of(first, first + length, [](std::byte b) { return b == std::byte{0}; }));
+  std::ifstream golden(VEXEL_SOURCE_DIR "/tests/data/store/default_profile.bin", std::ios::binary);
+  const std::string want(std::istreambuf_iterator<char>(golden), {});
+  ASSERT_EQ(want.size(), sizeof(ProfileRecord));
+  const auto* have = reinterpret_cast<const char*>(record.get());
+  const auto differ = std::mismatch(want.begin(), want.end(), have);
+  EXPECT_EQ(differ.first, want.end())
+      << "first differing byte at offset " << differ.first - want.begin();
 }
 
 TEST(ProfileDefaults, RestoreKeepsNameAndMovementModeAndResetsButtons) {
