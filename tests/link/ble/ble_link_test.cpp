@@ -69,6 +69,7 @@ TEST(BleLinkWriteTest, WritesOnlyToTheConnectedMousesWritableCharacteristic) {
       {"link off", kMouse, path, chars, false, 15, 0, true},
       {"lower-case path", kMouse, path, chars, true, 15, 1, true},
       {"macro report", kMouse, path, chars, true, 131, 1, true},
+      {"fills the value buffer", kMouse, path, chars, true, 996, 1, true},
       {"too long for the value buffer", kMouse, path, chars, true, 997, 0, true},
       {"disconnected", offline, path, chars, true, 15, 0, false},
       {"no address matches nothing", no_address, path, chars, true, 15, 0, false},
@@ -94,7 +95,8 @@ TEST(BleLinkWriteTest, WritesOnlyToTheConnectedMousesWritableCharacteristic) {
     const auto writes = system.Writes();
     ASSERT_EQ(writes.size(), c.result == 1 ? 1u : 0u);
     if (writes.empty()) continue;
-    std::vector<uint8_t> value{static_cast<uint8_t>(c.report_length), 0, 0, 0};
+    std::vector<uint8_t> value{static_cast<uint8_t>(c.report_length),
+                               static_cast<uint8_t>(c.report_length >> 8), 0, 0};
     value.insert(value.end(), report.begin(), report.end());
     EXPECT_EQ(writes[0].characteristic_id, "fee3");
     EXPECT_EQ(writes[0].value, value);
