@@ -33,6 +33,7 @@ class RecordingObserver final : public SessionObserver {
     Add("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
   }
   void ShowBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
+  void StopChargingAnimation() override { Add("charging stop"); }
   void OnProfilesSaved(std::string_view, std::string_view error) override {
     Add(error.empty() ? "saved" : "save failed");
   }
