@@ -77,6 +77,24 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
   EXPECT_EQ(h.KindsSince(before), (std::vector<uint8_t>{0x05, 0x06, 0x08}));
 }
 
+// The receiver's status time-out runs again with each delivery; when it fires
+// the receiver's link is shown as gone.
+TEST(DeviceSession, TheWirelessTimeOutFollowsDeliveryAndEndsTheReceiversLink) {
+  SessionHarness h;
+  h.wired.open_result = 0;
+  h.Start();
+  h.wireless.PostStatus(0x4010, 0x3701);  // a battery report: the receiver's mouse is awake
+  h.Pump();
+  h.observer.Take();
+  h.Apply();
+  EXPECT_TRUE(h.observer.Saw("timeout+"));
+  h.observer.Take();
+  h.session->OnWirelessTimeout();
+  EXPECT_TRUE(h.observer.Saw("timeout-"));
+  EXPECT_TRUE(h.observer.Saw("wireless-"));
+  EXPECT_FALSE(h.observer.Saw("timeout+"));
+}
+
 TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
   SessionHarness h;  // its fakes, with the program's own message loop
   SessionLoop loop(h.clock);

@@ -34,6 +34,7 @@ class RecordingObserver final : public SessionObserver {
   }
   void ShowBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
   void StopChargingAnimation() override { Add("charging stop"); }
+  void SetWirelessTimeout(bool running) override { Add(running ? "timeout+" : "timeout-"); }
   void OnProfilesSaved(std::string_view, std::string_view error) override {
     Add(error.empty() ? "saved" : "save failed");
   }
