@@ -1,5 +1,5 @@
 // The toolkit on Qt 6 Widgets: the program's implementation. Layouts are
-// loaded at run time from the resource folder with QUiLoader; timers run on
+// built at run time from the resource folder's layout files; timers run on
 // the shared TimerSchedule, woken by one QTimer; posted messages are QEvents.
 #pragma once
 

@@ -1,22 +1,21 @@
 #include "toolkit/qt/qt_window.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QHash>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
-#include <QUiLoader>
 #include <QWindow>
 
 #include "toolkit/qt/color_palette.h"
+#include "toolkit/qt/layout_builder.h"
 #include "toolkit/qt/qt_accessible.h"
 #include "toolkit/qt/qt_menu.h"
 #include "toolkit/qt/qt_text.h"
@@ -44,54 +43,12 @@ class MessageEvent final : public QEvent {
   int close_code;
 };
 
-class Loader final : public QUiLoader {
- public:
-  QWidget* createWidget(const QString& class_name, QWidget* parent, const QString& name) override {
-    if (class_name == "ColorPalette") {
-      auto* palette = new ColorPalette(parent);
-      palette->setObjectName(name);
-      return palette;
-    }
-    return QUiLoader::createWidget(class_name, parent, name);
-  }
-};
-
 // Style sheets name images relative to the resource folder ("url(skins/x.svg)");
 // Qt would read them from the working folder.
 QString AbsoluteUrls(QString text, const QString& resource_folder) {
   const QString absolute = QDir(resource_folder).absolutePath() + "/";
   static const QRegularExpression relative_url(R"(url\((?![/:]|[a-z]+:))");
   return text.replace(relative_url, "url(" + absolute);
-}
-
-// One loader for every layout, made while the library paths are hidden:
-// QUiLoader loads every Qt Designer plugin found there (Qt Quick and QML
-// among them, megabytes and milliseconds), and no layout uses their widgets.
-Loader& SharedLoader() {
-  static Loader* const loader = [] {
-    const QStringList paths = QCoreApplication::libraryPaths();
-    QCoreApplication::setLibraryPaths({});
-    auto* made = new Loader;  // lives as long as the process, like QApplication
-    QCoreApplication::setLibraryPaths(paths);
-    return made;
-  }();
-  return *loader;
-}
-
-// The root's style sheet, taken out of the layout text. Left in, the loader
-// sets it first and then matches it against every widget it adds, and again
-// when the window flags or a stacked page re-parent a subtree; set on the
-// finished tree, it is matched once.
-QString TakeRootStyleSheet(QString* text) {
-  static const QRegularExpression property(
-      R"(<property name="styleSheet">\s*<string[^>]*>(.*?)</string>\s*</property>)",
-      QRegularExpression::DotMatchesEverythingOption);
-  const QRegularExpressionMatch match = property.match(*text);
-  if (!match.hasMatch()) return {};
-  QString sheet = match.captured(1);
-  text->remove(match.capturedStart(), match.capturedLength());
-  sheet.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&apos;", "'");
-  return sheet.replace("&amp;", "&");
 }
 
 // Rules every window shares (res/skin.qss: the focus ring), read once and
@@ -158,21 +115,18 @@ QWidget* LoadLayout(const QString& path, const QString& resource_folder, QWidget
     *error = "cannot read the file";
     return nullptr;
   }
-  QString text = AbsoluteUrls(QString::fromUtf8(file.readAll()), resource_folder);
-  const QString style_sheet = TakeRootStyleSheet(&text) + SharedStyleSheet(resource_folder);
-  QByteArray bytes = text.toUtf8();
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::ReadOnly);
-  Loader& loader = SharedLoader();
-  loader.setWorkingDirectory(QDir(resource_folder));
-  QWidget* widget = loader.load(&buffer, parent);
-  if (!widget) {
-    *error = loader.errorString();
+  // The root's style sheet is set on the finished tree: set first, it would be
+  // matched against every widget as it is added, and again when the window
+  // flags or a stacked page re-parent a subtree.
+  BuiltLayout built = BuildLayout(file.readAll(), parent);
+  if (!built.root) {
+    *error = built.error;
     return nullptr;
   }
-  if (prepare) prepare(widget);
-  widget->setStyleSheet(style_sheet);
-  return widget;
+  if (prepare) prepare(built.root);
+  built.root->setStyleSheet(AbsoluteUrls(built.root_style_sheet, resource_folder) +
+                            SharedStyleSheet(resource_folder));
+  return built.root;
 }
 
 QtWindowBackend::QtWindowBackend(QtToolkit& toolkit, Window& window)

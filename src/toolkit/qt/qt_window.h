@@ -1,5 +1,5 @@
-// One window of the Qt toolkit: the widget tree loaded from a layout with
-// QUiLoader, its named controls, a mailbox object that receives posted
+// One window of the Qt toolkit: the widget tree built from a layout file, its
+// named controls, a mailbox object that receives posted
 // messages as QEvents (QCoreApplication::postEvent is thread-safe and keeps
 // order), modal runs in a nested QEventLoop, and the event filter that turns
 // focus, hover and close events into notifications.
