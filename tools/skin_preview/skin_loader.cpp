@@ -1,13 +1,11 @@
 #include "skin_loader.h"
 
-#include <QBuffer>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QUiLoader>
 #include <QXmlStreamReader>
+
+#include "toolkit/qt/qt_window.h"
 
 namespace vexel::skin_preview {
 namespace {
@@ -16,31 +14,15 @@ QString Lookup(const QHash<QString, QString>& texts, const QString& key) {
   return texts.value(key, key);
 }
 
-// Style sheets name images relative to res/ ("url(skins/main/x.svg)"); Qt reads
-// relative paths from the working folder, so they are made absolute first.
-QByteArray ResolveSkinUrls(const QByteArray& layout, const QString& resource_folder) {
-  const QString absolute = QDir(resource_folder).absolutePath() + "/";
-  QString text = QString::fromUtf8(layout);
-  text.replace(QRegularExpression(R"(url\((?![/:]|[a-z]+:))"), "url(" + absolute);
-  return text.toUtf8();
-}
-
 }  // namespace
 
+// Built as the program builds it, so the preview and the render test see
+// what the program shows.
 QWidget* LoadSkin(const QString& layout_path, QString* error) {
-  QFile file(layout_path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = "cannot read " + layout_path;
-    return nullptr;
-  }
-  const QString resource_folder = QFileInfo(layout_path).absolutePath();
-  QByteArray layout = ResolveSkinUrls(file.readAll(), resource_folder);
-  QBuffer buffer(&layout);
-  buffer.open(QIODevice::ReadOnly);
-  QUiLoader loader;
-  loader.setWorkingDirectory(QDir(resource_folder));
-  QWidget* window = loader.load(&buffer);
-  if (!window) *error = "cannot load " + layout_path + ": " + loader.errorString();
+  QString why;
+  QWidget* window = vexel::toolkit::qt::LoadLayout(
+      layout_path, QFileInfo(layout_path).absolutePath(), nullptr, &why);
+  if (!window) *error = "cannot load " + layout_path + ": " + why;
   return window;
 }
 
