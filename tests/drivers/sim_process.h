@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-#include <optional>
+#include <memory>
 #include <string>
 
 #include "support/run_command.h"
@@ -24,7 +24,7 @@ class SimProcess {
     if (bluetooth_) args.push_back("--ble");
     // Neither output stays on the test's pipes: should the test die without
     // ending the sim, CTest must not wait for the sim's output too.
-    process_.emplace(args, "/dev/null", "/dev/null");
+    process_ = std::make_unique<testing::ChildProcess>(args, "/dev/null", "/dev/null");
     ready_ = testing::WaitFor([&] {
                const int fd = wire::ConnectUnix(socket());
                if (fd >= 0) close(fd);
@@ -52,7 +52,7 @@ class SimProcess {
 
   bool bluetooth_ = false;
   testing::TempDir folder_;
-  std::optional<testing::ChildProcess> process_;
+  std::unique_ptr<testing::ChildProcess> process_;
   bool ready_ = false;
 };
 

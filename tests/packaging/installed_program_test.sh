@@ -29,8 +29,7 @@ for file in vexel-mouse vexelctl vexel-mouse-sim res/main.xml res/lan.xml \
   [ -f "$prog/$file" ] || fail "$file is not in the installed program folder"
 done
 for command in vexel-mouse vexelctl; do
-  link=$root/usr/bin/$command
-  [ -L "$link" ] && [ "$(readlink -f "$link")" = "$prog/$command" ] ||
+  [ "$(readlink -f "$root/usr/bin/$command")" = "$prog/$command" ] ||
     fail "bin/$command does not lead to the program folder inside the install root"
 done
 [ -f "$root/usr/lib/udev/rules.d/70-vexel-mouse.rules" ] || fail "udev rule missing"

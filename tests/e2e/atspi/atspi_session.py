@@ -63,9 +63,8 @@ class VexelProgram:
         return process
 
     def _start_xvfb(self):
-        # Xvfb names the free display it took once it accepts connections: a
-        # number chosen here could be held by another test. -noreset: the
-        # server never regenerates while the program connects.
+        # Xvfb names the free display it took (one chosen here could be another
+        # test's); -noreset: it never regenerates while the program connects.
         read_end, write_end = os.pipe()
         process = self.spawn(["Xvfb", "-displayfd", str(write_end), "-noreset", "-screen",
                               "0", "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,))
