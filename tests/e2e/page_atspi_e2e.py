@@ -122,8 +122,8 @@ def main():
         missing = [name for name in NAMED if not vexel.find_all(app, name)]
         assert not missing, f"no control is named {missing}"
         # Sliders say their value as the page shows it, not their step.
-        spoken = vexel.find(app, "Stage 1 DPI slider", "slider", showing=False).description
-        assert spoken == "500 DPI", spoken
+        slider = vexel.find(app, "Stage 1 DPI slider", "slider", showing=False)
+        assert slider.description == "500 DPI", slider.description
         vexel.type_text(vexel.find(app, "Stage 3 DPI", showing=False), "3200")
         vexel.press(vexel.find(app, "Apply DPI", showing=False))
         # The third stage's DPI code in the performance report: 73 is 3200 DPI.
