@@ -10,10 +10,14 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
+#include <tuple>
 
-#include "driver_test_support.h"
+#include "hiddriver.h"
+#include "link/feature_driver.h"
+#include "platform/linux/bluez/private_bus.h"
+#include "platform/posix/dl_library_loader.h"
+#include "protocol/device_ids.h"
 #include "sim/test_reports.h"
 
 namespace vexel::test {
@@ -54,7 +58,10 @@ std::string HidrawNode(const std::string& parent, int number) {
 struct FeatureReport {
   std::string node;
   std::vector<uint8_t> bytes;
+  bool operator==(const FeatureReport&) const = default;
 };
+
+using Posted = std::tuple<uint32_t, uintptr_t, intptr_t>;  // message, wparam, lparam
 
 // Answers the hidraw ioctls that hidapi makes and records every feature report
 // (umockdev calls it on a thread of its own).
@@ -66,11 +73,7 @@ class FakeHidraw {
   ~FakeHidraw() { g_object_unref(handler_); }
 
   UMockdevIoctlBase* handler() const { return handler_; }
-
-  std::vector<FeatureReport> FeatureReports() {
-    std::lock_guard lock(mutex_);
-    return feature_reports_;
-  }
+  std::vector<FeatureReport> FeatureReports() { return sent_.WaitFor(0); }
 
  private:
   static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self_pointer) {
@@ -85,10 +88,8 @@ class FakeHidraw {
       const std::size_t length = _IOC_SIZE(request);
       UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, length, nullptr);
       if (data != nullptr) {
-        std::lock_guard lock(self->mutex_);
-        self->feature_reports_.push_back(
-            {umockdev_ioctl_client_get_devnode(client),
-             std::vector<uint8_t>(data->data, data->data + data->data_len)});
+        self->sent_.Put({umockdev_ioctl_client_get_devnode(client),
+                         std::vector<uint8_t>(data->data, data->data + data->data_len)});
       }
       umockdev_ioctl_client_complete(client, static_cast<glong>(length), 0);
     } else {
@@ -98,11 +99,12 @@ class FakeHidraw {
   }
 
   UMockdevIoctlBase* handler_;
-  std::mutex mutex_;
-  std::vector<FeatureReport> feature_reports_;
+  bluez::Inbox<FeatureReport> sent_;
 };
 
-class HidapiBackendTest : public LinkLibrariesTest {
+// Both driver libraries, loaded by the program's own loader from the program
+// folder and told their device ids, on the fake devices.
+class HidapiBackendTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("LD_PRELOAD") || !std::strstr(std::getenv("LD_PRELOAD"), "umockdev")) {
@@ -112,11 +114,24 @@ class HidapiBackendTest : public LinkLibrariesTest {
     testbed_ = umockdev_testbed_new();
     ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, kParents, nullptr));
     vendor_node_ = AddMouse();
-    ASSERT_NO_FATAL_FAILURE(LoadLinks());
+    DlLibraryLoader loader;
+    wired_ = LoadFeatureDriver(loader, std::string(VEXEL_BIN_DIR) + "/hiddriver_2.so");
+    wireless_ = LoadFeatureDriver(loader, std::string(VEXEL_BIN_DIR) + "/hiddriver_1.so");
+    ASSERT_TRUE(wired_ && wireless_);
+    using protocol::kWiredDeviceId, protocol::kWirelessDeviceId;
+    wired_->set_vidpid(kWiredDeviceId.vendor_id, kWiredDeviceId.product_id);
+    wireless_->set_vidpid(kWirelessDeviceId.vendor_id, kWirelessDeviceId.product_id);
   }
 
+  // Closes what a test left open, as a host does before unloading.
   void TearDown() override {
-    LinkLibrariesTest::TearDown();
+    for (auto* library : {&wireless_, &wired_}) {
+      if (*library) {
+        (*library)->close_feature_device();
+        (*library)->close_dev_monitor();
+      }
+      library->reset();
+    }
     if (testbed_ != nullptr) g_object_unref(testbed_);
   }
 
@@ -154,6 +169,13 @@ class HidapiBackendTest : public LinkLibrariesTest {
   std::vector<std::string> sysfs_paths_;
   std::string vendor_node_;
   FakeHidraw fake_;
+  bluez::Inbox<Posted> posts_;
+  const VexelPostTarget target_{
+      [](void* posts, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+        static_cast<bluez::Inbox<Posted>*>(posts)->Put({message, wparam, lparam});
+      },
+      &posts_};
+  std::unique_ptr<FeatureDriver> wired_, wireless_;
 };
 
 TEST_F(HidapiBackendTest, SendsEachReportAsOneFeatureReportToTheVendorInterfaceOfItsIds) {
@@ -168,39 +190,30 @@ TEST_F(HidapiBackendTest, SendsEachReportAsOneFeatureReportToTheVendorInterfaceO
   const auto chunk = MacroChunks(ValidReport(protocol::kKindMacro, 1, 2), false)[1];
   EXPECT_EQ(wired_->SetFeature(lighting), 1);
   EXPECT_EQ(wired_->SetFeature(chunk), 1);
-  const auto sent = fake_.FeatureReports();
-  ASSERT_EQ(sent.size(), 2u);
-  // The kind byte is the report id: the bytes go out unchanged.
-  EXPECT_EQ(sent[0].bytes, lighting);
-  EXPECT_EQ(sent[1].bytes, chunk);
-  for (const auto& report : sent) EXPECT_EQ(report.node, vendor_node_);
-
   wired_->close_feature_device();
   EXPECT_EQ(wired_->SetFeature(lighting), 0);
-  EXPECT_EQ(fake_.FeatureReports().size(), 2u);
+  // The kind byte is the report id: the bytes go out unchanged.
+  EXPECT_EQ(fake_.FeatureReports(),
+            (std::vector<FeatureReport>{{vendor_node_, lighting}, {vendor_node_, chunk}}));
 }
 
 TEST_F(HidapiBackendTest, MonitorPostsRemovalAndArrivalAlsoOfAQuickReplug) {
-  const VexelPostTarget target = posts_.Target();
-  wired_->open_dev_monitor(&target, kWiredStatus, kWiredConnection);
+  wired_->open_dev_monitor(&target_, kWiredStatus, kWiredConnection);
   ASSERT_EQ(wired_->open_feature_device(), 1);
+  const Posted removed{kWiredConnection, 0, 0}, arrived{kWiredConnection, 1, 0};
   RemoveMouse();
-  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
+  EXPECT_EQ(posts_.WaitFor(1), std::vector{removed});  // nothing for the state found at start
   wired_->close_feature_device();
   EXPECT_EQ(wired_->open_feature_device(), 0);
-
   AddMouse();
-  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
+  EXPECT_EQ(posts_.WaitFor(2), (std::vector{removed, arrived}));
   EXPECT_EQ(wired_->open_feature_device(), 1);
-  // Only the two changes were posted: nothing for the state found at start.
-  EXPECT_TRUE(posts_.Messages().empty());
 
   // Out and back in between two looks, with no udev event: the new node still
   // tells the monitor that the old handle is gone.
   RemoveMouse(false);
   const std::string new_node = AddMouse(false);
-  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 0, 0}));
-  EXPECT_TRUE(posts_.WaitFor({kWiredConnection, 1, 0}));
+  EXPECT_EQ(posts_.WaitFor(4), (std::vector{removed, arrived, removed, arrived}));
   ASSERT_EQ(wired_->open_feature_device(), 1);
   ASSERT_EQ(wired_->SetFeature(ValidReport(protocol::kKindReset)), 1);
   EXPECT_EQ(fake_.FeatureReports().back().node, new_node);

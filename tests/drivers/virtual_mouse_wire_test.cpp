@@ -1,6 +1,10 @@
+// The virtual mouse's socket framing and the status input report, as the
+// driver libraries read them.
 #include "virtual_mouse_wire.h"
 
 #include <gtest/gtest.h>
+
+#include "hid_backend.h"
 
 namespace vexel::wire {
 namespace {
@@ -11,28 +15,20 @@ TEST(FrameReaderTest, CutsMessagesWhateverPiecesTheyArriveIn) {
   stream.insert(stream.end(), hello.begin(), hello.end());
   for (std::size_t piece : {1u, 3u, 7u, 100u}) {
     FrameReader reader;
-    std::vector<Message> messages;
+    std::vector<uint8_t> cut;
     for (std::size_t at = 0; at < stream.size(); at += piece) {
       reader.Append(std::span(stream).subspan(at, std::min(piece, stream.size() - at)));
-      while (auto message = reader.Next()) messages.push_back(*message);
+      while (auto message = reader.Next()) {
+        const auto bytes = Encode(*message);
+        cut.insert(cut.end(), bytes.begin(), bytes.end());
+      }
     }
-    ASSERT_EQ(messages.size(), 2u) << "pieces of " << piece;
-    const auto status = ParseStatus(messages[0]);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->code, 0x4010);
-    EXPECT_EQ(status->value, 0x3901);
-    const auto parsed = ParseHello(messages[1]);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->role, Role::kDevice);
-    EXPECT_EQ(parsed->product_id, 0xFA61);
+    EXPECT_EQ(cut, stream) << "pieces of " << piece;
   }
-}
-
-TEST(FrameReaderTest, DamagedLengthBreaksTheStream) {
-  for (const std::vector<uint8_t>& bytes :
-       {std::vector<uint8_t>{0, 0, 0, 0, 1}, std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}}) {
+  for (const std::vector<uint8_t>& damaged :
+       {std::vector<uint8_t>{0, 0, 0, 0, 1}, {0xFF, 0xFF, 0xFF, 0xFF}}) {
     FrameReader reader;
-    reader.Append(bytes);
+    reader.Append(damaged);
     EXPECT_FALSE(reader.Next());
     EXPECT_TRUE(reader.Broken());
   }
@@ -44,6 +40,17 @@ TEST(WireMessagesTest, MalformedBodiesAreNotParsed) {
   EXPECT_FALSE(ParseStatus(Message{MessageType::kStatus, {1, 2, 3}}));
   EXPECT_FALSE(ReplyOk(Message{MessageType::kReply, {}}));
   EXPECT_EQ(ReplyOk(Reply(false)), std::optional(false));
+}
+
+TEST(StatusReportTest, ReadsCodeAndValueLittleEndianFromReport0B) {
+  const auto status =
+      hiddriver::ParseStatusReport(std::vector<uint8_t>{0x0B, 0x10, 0x40, 0x01, 0x39});
+  EXPECT_EQ(std::pair(status->code, status->value),
+            (std::pair<uint16_t, uint16_t>(0x4010, 0x3901)));
+  // A mouse movement report, one cut short, none.
+  for (const std::vector<uint8_t>& other :
+       {std::vector<uint8_t>{0x01, 0x00, 0x05, 0x00, 0x00}, {0x0B, 0x10, 0x40, 0x01}, {}})
+    EXPECT_FALSE(hiddriver::ParseStatusReport(other));
 }
 
 }  // namespace

@@ -1,17 +1,11 @@
 #!/usr/bin/python3
-"""Profiles that follow the application in front, for real: the program on its
-own X display with the virtual mouse, rules made with `vexelctl rule` through
-its D-Bus interface. On X11: two X windows with different WM_CLASS and the
-test setting the root's _NET_ACTIVE_WINDOW as a window manager does. As on
-Wayland: a process of a rule's name running, then a compositor's
-ApplicationFocused. Each time the mouse gets the full apply of the matching
-profile, then of the default.
-
-    run_atspi_test.sh /usr/bin/python3 autoprofile_e2e.py BIN_DIR [--wayland]
-"""
+"""Profiles that follow the application in front, in the real program with
+rules made by `vexelctl rule`: two X windows activated through the root's
+_NET_ACTIVE_WINDOW as a window manager does. Each time the mouse gets the full
+apply of the matching profile, then of the default; then a compositor's hook.
+(Finding processes, as on Wayland, is the follower's unit tests'.)"""
 import json
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -21,14 +15,12 @@ from atspi_session import vexel_program
 
 SETTLE_MS = 300
 PHOTO, OFFICE = 0, 1  # profile positions
-BUS = ("io.github.vexel_mouse.VexelMouse", "/io/github/vexel_mouse/VexelMouse",
-       "io.github.vexel_mouse.VexelMouse1")
+BUS = "io.github.vexel_mouse.VexelMouse"
 SETTINGS_REPORTS = ("04", "05", "06", "08")  # performance, lighting, polling rate, button map
 
 
 class Mouse:
-    """The program with two profiles that differ and the rules: `app` ->
-    profile 0, default Office; checks what the virtual mouse holds."""
+    """Two profiles that differ, the rule `app` -> Photo and the default Office."""
 
     def __init__(self, vexel, bin_dir, app):
         self.vexel, self.bin_dir = vexel, bin_dir
@@ -43,12 +35,8 @@ class Mouse:
         for profile in (PHOTO, OFFICE):
             self.vexelctl("select", str(profile))  # answers once the apply has run
             self.applied[profile] = self.settings()
-        photo = json.loads(self.vexelctl("profiles"))["profiles"][PHOTO]["name"]
         for words in (("add", app, str(PHOTO)), ("default", "office"), ("enable",)):
             self.vexelctl("rule", *words)
-        rules = json.loads(self.vexelctl("rules"))
-        assert rules == {"enabled": True, "default": "Office",
-                         "rules": [{"app": app, "profile": photo}]}, rules
 
     def vexelctl(self, *args):
         return subprocess.run([os.path.join(self.bin_dir, "vexelctl"), "--data", self.data, *args],
@@ -63,28 +51,23 @@ class Mouse:
         return state if self.settings(state) == self.applied[profile] else None
 
     def switch(self, change, profile):
-        """Runs `change` and waits until the mouse holds `profile` as its
-        apply left it; the ms from before and from after the change to the
-        first report at the mouse (the mouse's clock)."""
+        """The ms from just before and after `change` to the first report of `profile`."""
         before = self.vexel.mouse_state()["t_ms"]
         change()
         after = self.vexel.mouse_state()["t_ms"]
-        state = self.vexel.wait_until(lambda: self.holding(profile),
-                                      f"the apply of profile {profile}")
+        state = self.vexel.wait_until(lambda: self.holding(profile), f"profile {profile}")
         assert json.loads(self.vexelctl("profiles"))["selected"] == profile
         first = min(entry["t_ms"] for entry in state["log"] if entry["t_ms"] >= before)
         return first - before, first - after
 
 
 def window(vexel, *search):
-    """The first window `xdotool search` finds."""
     return vexel.wait_until(lambda: subprocess.run(
         ["xdotool", "search", *search], capture_output=True, text=True).stdout.split(),
         f"the window {search}")[0]
 
 
 def activate(window_id):
-    """The window manager's part: the root's _NET_ACTIVE_WINDOW."""
     subprocess.run(["xprop", "-root", "-f", "_NET_ACTIVE_WINDOW", "32x", "-set",
                     "_NET_ACTIVE_WINDOW", hex(int(window_id))], check=True)
 
@@ -99,39 +82,20 @@ def on_x11(bin_dir, rounds=1):
                         for name in ("photoapp", "notesapp"))
         latencies = [mouse.switch(lambda: activate(window_id), profile) for _ in range(rounds)
                      for window_id, profile in ((photo, PHOTO), (notes, OFFICE))]
-        # The program's own window in front keeps the profile of what was there before.
-        mouse.switch(lambda: activate(photo), PHOTO)
+        # A compositor's hook names the application in any case; the program's
+        # own window in front then keeps the profile of what was there before.
+        mouse.switch(lambda: subprocess.run(
+            ["dbus-send", "--session", "--type=method_call", f"--dest={BUS}", "/" +
+             BUS.replace(".", "/"), f"{BUS}1.ApplicationFocused", "string:PHOTOAPP"], check=True),
+            PHOTO)
         activate(window(vexel, "--pid", str(vexel.program.pid)))
         time.sleep(3 * SETTLE_MS / 1000)
         assert mouse.holding(PHOTO), "the program's own window changed the profile"
         return latencies
 
 
-def as_on_wayland(bin_dir):
-    # A process name no other program on the machine uses: a copy of sleep.
-    work = tempfile.mkdtemp()
-    runner = os.path.join(work, "vexelphoto")
-    shutil.copy2(shutil.which("sleep"), runner)
-    os.environ["WAYLAND_DISPLAY"] = "wayland-absent"  # Qt itself stays on X
-    with vexel_program(bin_dir) as vexel:
-        mouse = Mouse(vexel, bin_dir, "vexelphoto")
-        process = subprocess.Popen([runner, "60"])
-        mouse.switch(lambda: None, PHOTO)
-        mouse.switch(lambda: (process.kill(), process.wait()), OFFICE)  # back to the default
-        for app, profile in (("VEXELPHOTO", PHOTO), ("notes", OFFICE)):  # a compositor's hook
-            mouse.switch(lambda: subprocess.run(
-                ["dbus-send", "--session", "--type=method_call", f"--dest={BUS[0]}", BUS[1],
-                 f"{BUS[2]}.ApplicationFocused", f"string:{app}"], check=True), profile)
-    shutil.rmtree(work)
-
-
 def main():
-    if sys.argv[2:] == ["--wayland"]:
-        as_on_wayland(sys.argv[1])
-        return
     on_x11(sys.argv[1])
-    # A process of its own: pyatspi serves one accessibility bus per process.
-    subprocess.run([sys.executable, __file__, sys.argv[1], "--wayland"], check=True)
     print("ok: the mouse followed the application in front")
 
 

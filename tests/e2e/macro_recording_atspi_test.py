@@ -1,8 +1,5 @@
 """Recording a macro with the real Hook.so through AT-SPI: keys and a click
-typed through XTEST with known pauses are in macro.data with their delays.
-
-    macro_recording_atspi_test.py BIN_DIR [SCREENSHOT.png]
-"""
+typed through XTEST with known pauses are in macro.data with their delays."""
 
 import subprocess
 import sys
@@ -18,17 +15,7 @@ HOLD_MS, PAUSE_MS = 100, 400
 EARLY_MS, LATE_MS = 30, 1500
 
 
-def xdotool(*args):
-    subprocess.run(["xdotool", *map(str, args)], check=True)
-
-
-def centre_of(node):
-    extents = node.queryComponent().getExtents(0)  # screen coordinates
-    return extents.x + extents.width // 2, extents.y + extents.height // 2
-
-
 def main():
-    screenshot = sys.argv[2] if len(sys.argv) > 2 else None
     with vexel_program(sys.argv[1]) as session:
         macro_file = session.store_file("macro.data")
         editor = session.open_macro_editor()
@@ -37,35 +24,28 @@ def main():
         session.click(session.find(editor, "Recorded delays"))
         record = session.find(editor, "Record", role="check box")
         session.click(record)
-        checked = session.pyatspi.STATE_CHECKED
-        session.wait_until(lambda: record.getState().contains(checked), "recording started")
-
+        session.wait_until(lambda: record.getState().contains(session.pyatspi.STATE_CHECKED),
+                           "recording started")
         # Button reports start once the pointer has left the record button.
-        xdotool("mousemove", *centre_of(record), "sleep", 0.3, "mousemove", 5, 5, "sleep", 0.3)
-        xdotool("keydown", "a", "sleep", HOLD_MS / 1000, "keyup", "a", "sleep", PAUSE_MS / 1000,
-                "keydown", "b", "sleep", HOLD_MS / 1000, "keyup", "b", "sleep", PAUSE_MS / 1000,
-                "mousedown", 1, "sleep", HOLD_MS / 1000, "mouseup", 1)
+        box = record.queryComponent().getExtents(0)  # screen coordinates
+        hold, pause = ("sleep", HOLD_MS / 1000), ("sleep", PAUSE_MS / 1000)
+        subprocess.run(["xdotool", *map(str, (
+            "mousemove", box.x + box.width // 2, box.y + box.height // 2, "sleep", 0.3,
+            "mousemove", 5, 5, "sleep", 0.3, "keydown", "a", *hold, "keyup", "a", *pause,
+            "keydown", "b", *hold, "keyup", "b", *pause, "mousedown", 1, *hold, "mouseup", 1))],
+            check=True)
         time.sleep(0.5)  # the last reports on their way through the queues
-        if screenshot:
-            session.screenshot(screenshot, editor)
+        if len(sys.argv) > 2:
+            session.screenshot(sys.argv[2], editor)
         session.click(record)
-
-        expected = [(KEY_A, PRESS, HOLD_MS), (KEY_A, RELEASE, PAUSE_MS),
-                    (KEY_B, PRESS, HOLD_MS), (KEY_B, RELEASE, PAUSE_MS),
-                    (LEFT, PRESS, HOLD_MS), (LEFT, RELEASE, 10)]
-
-        def recorded():
-            macros = stored_macros(macro_file)
-            return macros[0] if len(macros) == 1 and len(macros[0]) == len(expected) else None
-
-        steps = session.wait_until(recorded, "six steps stored")
-        print("recorded:", steps)
-        for (code, kind, delay), want in zip(steps, expected):
-            assert (code, kind) == want[:2], f"{steps} is not {expected}"
-            assert want[2] - EARLY_MS <= delay <= want[2] + LATE_MS, f"{steps} is not {expected}"
-        assert steps[-1][2] == 10, steps
-        session.click(session.find(editor, "Close", role="push button"))
-        session.wait_until(lambda: not session.find_all(editor, "New macro"), "the editor closed")
+        expected = [(KEY_A, PRESS, HOLD_MS), (KEY_A, RELEASE, PAUSE_MS), (KEY_B, PRESS, HOLD_MS),
+                    (KEY_B, RELEASE, PAUSE_MS), (LEFT, PRESS, HOLD_MS), (LEFT, RELEASE, 10)]
+        steps = session.wait_until(lambda: [m for m in stored_macros(macro_file)
+                                            if len(m) == len(expected)], "six steps stored")[0]
+        assert len(stored_macros(macro_file)) == 1 and steps[-1][2] == 10, steps
+        for (code, kind, delay), (want_code, want_kind, want_delay) in zip(steps, expected):
+            assert (code, kind) == (want_code, want_kind), f"{steps} is not {expected}"
+            assert want_delay - EARLY_MS <= delay <= want_delay + LATE_MS, f"{steps} vs {expected}"
     print("macro recording e2e: ok")
 
 

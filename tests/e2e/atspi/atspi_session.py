@@ -1,7 +1,6 @@
-"""Drives the real program through AT-SPI, as a screen reader would. Run under
-run_atspi_test.sh; vexel_program() gives the program an X display, the
-accessibility bus, the virtual mouse and a scratch program folder of its own.
-"""
+"""Drives the real program through AT-SPI, as a screen reader would, under
+run_atspi_test.sh: vexel_program() gives it an X display, the accessibility
+bus, the virtual mouse and a scratch program folder of its own."""
 
 import contextlib
 import json
@@ -21,19 +20,11 @@ PROGRAM_NAMES = ("Vexel Gaming Mouse", "vexel-mouse")
 PROGRAM_LINKS = ("res", "hiddriver_1.so", "hiddriver_2.so", "Hook.so")
 
 
-class AtspiError(AssertionError):
-    pass
-
-
 class VexelProgram:
-    """The program in a scratch program folder, talking to the virtual mouse,
-    on an X display and accessibility bus of its own."""
-
     def __init__(self, bin_dir, work, timeout=20.0):
         self.timeout = timeout
         self.processes = []
-        self.pyatspi = None
-        self.app = None
+        self.pyatspi = self.app = None
         self.sim = os.path.join(bin_dir, "vexel-mouse-sim")
         self.socket = os.path.join(work, "mouse.sock")
         self.log = os.path.join(work, "program.log")
@@ -47,11 +38,10 @@ class VexelProgram:
 
     def __enter__(self):
         if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-            raise AtspiError("needs a session bus: run under run_atspi_test.sh")
+            raise AssertionError("needs a session bus: run under run_atspi_test.sh")
         self._start_xvfb()
         self.spawn([ATSPI_LAUNCHER, "--launch-immediately"])
-        # pyatspi finds the accessibility bus through the launcher, so it is
-        # imported only once the launcher runs.
+        # pyatspi finds the accessibility bus through the launcher.
         import pyatspi  # noqa: E402
 
         self.pyatspi = pyatspi
@@ -64,11 +54,8 @@ class VexelProgram:
                 process.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 process.kill()
-                process.wait()
-        return False
 
     def spawn(self, argv, env=None, log=None, pass_fds=()):
-        """Starts a helper process that ends with the session."""
         out = open(log, "wb") if log else subprocess.DEVNULL
         process = subprocess.Popen(argv, env=env, stdout=out, stderr=subprocess.STDOUT,
                                    pass_fds=pass_fds)
@@ -76,10 +63,8 @@ class VexelProgram:
         return process
 
     def _start_xvfb(self):
-        # Xvfb picks a free display itself and names it on the pipe once it
-        # accepts connections: a number chosen here could be held by another
-        # test or a server still shutting down. -noreset: the server never
-        # regenerates while the program connects.
+        # Xvfb names the free display it took (one chosen here could be another
+        # test's); -noreset: it never regenerates while the program connects.
         read_end, write_end = os.pipe()
         process = self.spawn(["Xvfb", "-displayfd", str(write_end), "-noreset", "-screen",
                               "0", "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,))
@@ -88,23 +73,19 @@ class VexelProgram:
             ready, _, _ = select.select([pipe], [], [], self.timeout)
             number = pipe.readline().strip() if ready else ""
         if not number:
-            raise AtspiError(f"no X display could be started (Xvfb: {process.poll()})")
+            raise AssertionError(f"no X display could be started (Xvfb: {process.poll()})")
         os.environ["DISPLAY"] = f":{number}"
 
     def start(self, unplugged=False):
-        """Starts the mouse, then the program with accessibility on. With
-        `unplugged` the program starts while cable and receiver are out."""
+        """The mouse (with `unplugged`: cable and receiver out), then the program."""
         self.spawn([self.sim, "serve", "--socket", self.socket])
         self.wait_until(lambda: os.path.exists(self.socket), "the virtual mouse")
 
-        def unplugged_link(link):
-            try:
-                return self.ctl("unplug", link) is not None
-            except subprocess.CalledProcessError:
-                return False  # the socket can be there a moment before the mouse answers
-
         for link in ("wired", "receiver") if unplugged else ():
-            self.wait_until(lambda: unplugged_link(link), f"unplugging the {link}")
+            # The socket can be there a moment before the mouse answers.
+            self.wait_until(lambda: subprocess.run(
+                [self.sim, "ctl", "--socket", self.socket, "unplug", link],
+                capture_output=True).returncode == 0, f"unplugging the {link}")
         # English names, whatever the machine's locale.
         env = {"QT_QPA_PLATFORM": "xcb", **os.environ, "LC_ALL": "C.UTF-8",
                "VEXEL_VIRTUAL_MOUSE": self.socket, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
@@ -113,10 +94,9 @@ class VexelProgram:
 
         def application():
             if self.program.poll() is not None:
-                raise AtspiError(f"vexel-mouse ended with {self.program.returncode}")
-            desktop = self.pyatspi.Registry.getDesktop(0)
-            return next((app for app in desktop if app is not None and app.name in PROGRAM_NAMES),
-                        None)
+                raise AssertionError(f"vexel-mouse ended with {self.program.returncode}")
+            return next((app for app in self.pyatspi.Registry.getDesktop(0)
+                         if app is not None and app.name in PROGRAM_NAMES), None)
 
         self.app = self.wait_until(application, f"application {PROGRAM_NAMES[0]}")
 
@@ -127,41 +107,32 @@ class VexelProgram:
             if result:
                 return result
             time.sleep(0.1)
-        raise AtspiError(f"timed out waiting for {what}")
+        raise AssertionError(f"timed out waiting for {what}")
 
     def find_all(self, root, name, role=None):
-        found = []
-        stack = [root]
+        found, stack = [], [root]
         while stack:
             node = stack.pop()
-            if node is None:
-                continue
             try:
                 if node.name == name and (role is None or node.getRoleName() == role):
                     found.append(node)
                 stack.extend(node.getChildAtIndex(i) for i in range(node.childCount))
-            except Exception:  # an object that went away while walking
+            except Exception:  # None, or an object that went away while walking
                 continue
         return found
 
     def find(self, root, name, role=None, showing=True):
-        """The (first showing) object with this accessible name, waited for."""
-
-        def probe():
-            for node in self.find_all(root, name, role):
-                if not showing or node.getState().contains(self.pyatspi.STATE_SHOWING):
-                    return node
-            return None
-
-        return self.wait_until(probe, f"control '{name}'")
+        return self.wait_until(lambda: next(
+            (node for node in self.find_all(root, name, role)
+             if not showing or node.getState().contains(self.pyatspi.STATE_SHOWING)), None),
+            f"control '{name}'")
 
     def click(self, node, names=()):
-        """Runs the control's first action (press, toggle, show its menu), or
-        the first of its actions named in `names`."""
+        """The control's first action, or the first of its actions named in `names`."""
         action = node.queryAction()
-        named = [i for i in range(action.nActions) if action.getName(i) in names]
         if action.nActions < 1:
-            raise AtspiError(f"'{node.name}' has no action")
+            raise AssertionError(f"'{node.name}' has no action")
+        named = [i for i in range(action.nActions) if action.getName(i) in names]
         action.doAction(named[0] if named else 0)
 
     def press(self, node):
@@ -169,11 +140,9 @@ class VexelProgram:
         self.click(node, ("press", "click", "Press"))
 
     def key(self, keysym):
-        """Presses and releases a key (an X keysym) where the keyboard focus is."""
         self.pyatspi.Registry.generateKeyboardEvent(keysym, None, self.pyatspi.KEY_SYM)
 
     def focused(self, node, what):
-        """Waits until `node` has the keyboard focus."""
         self.wait_until(lambda: node.getState().contains(self.pyatspi.STATE_FOCUSED),
                         f"the focus on {what}")
         return node
@@ -183,27 +152,22 @@ class VexelProgram:
         node.queryEditableText().setTextContents(text)
 
     def window_of(self, node):
-        """The top-level window that holds `node`."""
         while node.parent is not None and node.parent.getRoleName() != "application":
             node = node.parent
         return node
 
     def screenshot(self, path, node=None):
-        """The screen, or only `node`'s window, as a PNG once it painted."""
-        time.sleep(0.5)
-        if node is None:
-            crop = ["-trim", "+repage"]
-        else:
+        time.sleep(0.5)  # once it painted
+        crop = ["-trim", "+repage"]
+        if node is not None:
             box = self.window_of(node).queryComponent().getExtents(0)  # screen coordinates
             crop = ["-crop", f"{box.width}x{box.height}+{box.x}+{box.y}"]
         subprocess.run(["import", "-window", "root", *crop, path], check=True)
 
     def store_file(self, name):
-        """A file of the first mouse's store (pro.data, macro.data)."""
         return os.path.join(self.folder, "Data", "ms_1", name)
 
     def ctl(self, *words):
-        """A command to the virtual mouse ("unplug wired", "sleep", "state")."""
         return subprocess.run([self.sim, "ctl", "--socket", self.socket, *words], check=True,
                               capture_output=True, text=True).stdout
 
@@ -211,7 +175,7 @@ class VexelProgram:
         return json.loads(self.ctl("state"))
 
     def report(self, report_id):
-        """The bytes of the last report the virtual mouse accepted, or None."""
+        """The last report the virtual mouse accepted with this id, or None."""
         value = self.mouse_state()["reports"].get(report_id)
         return bytes.fromhex(value.replace(" ", "")) if isinstance(value, str) else None
 

@@ -4,21 +4,17 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/linux/bluez/private_bus.h"
 #include "platform/linux/x11_active_window.h"
 #include "support/private_x_server.h"
 
 namespace vexel {
 namespace {
-
-constexpr auto kReportTimeout = std::chrono::seconds(10);
 
 class WindowManagerStandIn {
  public:
@@ -60,34 +56,11 @@ class WindowManagerStandIn {
   xcb_window_t root_ = 0;
 };
 
-// The source's reports, from its thread.
-struct Reports {
-  std::mutex mutex;
-  std::condition_variable arrived;
-  std::vector<AppInFront> apps;
-
-  void Add(const AppInFront& app) {
-    std::lock_guard lock(mutex);
-    apps.push_back(app);
-    arrived.notify_all();
-  }
-  // The report number `index` (from 0), once it has come.
-  AppInFront Wait(size_t index) {
-    std::unique_lock lock(mutex);
-    arrived.wait_for(lock, kReportTimeout, [&] { return apps.size() > index; });
-    return apps.size() > index ? apps[index] : AppInFront{"(no report)", {}, {}};
-  }
-};
-
-TEST(X11ActiveWindowTest, WithoutAServerStartFailsWithAReason) {
-  X11ActiveWindow source(":65000");
+TEST(X11ActiveWindowTest, ReportsEachApplicationTheWindowManagerActivatesOnlyWithAServer) {
   std::string error;
-  EXPECT_FALSE(source.Start([](const AppInFront&) {}, error));
+  EXPECT_FALSE(X11ActiveWindow(":65000").Start([](const AppInFront&) {}, error));
   EXPECT_NE(error, "");
   EXPECT_TRUE(X11ActiveWindow::ClientApps(":65000").empty());
-}
-
-TEST(X11ActiveWindowTest, ReportsEachApplicationTheWindowManagerActivates) {
   vexel::testing::PrivateXServer server;
   if (server.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
   WindowManagerStandIn manager(server.display());
@@ -98,22 +71,21 @@ TEST(X11ActiveWindowTest, ReportsEachApplicationTheWindowManagerActivates) {
   const xcb_window_t term = manager.Window(std::string("xterm\0XTerm", 11), 0);
   manager.SetWords(manager.root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {gimp, term});
 
-  Reports reports;
+  bluez::Inbox<AppInFront> reports;
   X11ActiveWindow source(server.display());
-  std::string error;
-  ASSERT_TRUE(source.Start([&](const AppInFront& app) { reports.Add(app); }, error)) << error;
-  EXPECT_EQ(reports.Wait(0), AppInFront{});  // nothing active yet
+  ASSERT_TRUE(source.Start([&](const AppInFront& app) { reports.Put(app); }, error)) << error;
+  reports.WaitFor(1);  // nothing active yet
   manager.Activate(gimp);
-  EXPECT_EQ(reports.Wait(1), (AppInFront{"gimp", "Gimp", own_name}));
+  reports.WaitFor(2);
   manager.Activate(gimp);  // the same again is no change
   manager.Activate(term);
-  EXPECT_EQ(reports.Wait(2), (AppInFront{"xterm", "XTerm", ""}));
+  const AppInFront gimp_app{"gimp", "Gimp", own_name}, term_app{"xterm", "XTerm", ""};
+  EXPECT_EQ(reports.WaitFor(3), (std::vector<AppInFront>{{}, gimp_app, term_app}));
   source.Stop();
   manager.Activate(gimp);
-  EXPECT_EQ(reports.apps.size(), 3u);  // the source's thread is gone
-
+  EXPECT_EQ(reports.WaitFor(0).size(), 3u);  // the source's thread is gone
   EXPECT_EQ(X11ActiveWindow::ClientApps(server.display()),
-            (std::vector<AppInFront>{{"gimp", "Gimp", own_name}, {"xterm", "XTerm", ""}}));
+            (std::vector<AppInFront>{gimp_app, term_app}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -63,21 +64,29 @@ TEST(XkbKeyboardLayoutTest, EachVirtualKeyHasOneKeyOnEveryLayout) {
       EXPECT_TRUE(seen.insert(virtual_key).second) << name << " scan " << scan;
       EXPECT_EQ(layout->ScanCodeFromVirtualKey(virtual_key), scan) << name << " scan " << scan;
     }
-    for (uint32_t letter = 'A'; letter <= 'Z'; ++letter) {
+    for (uint32_t letter = 'A'; letter <= 'Z'; ++letter)
       EXPECT_TRUE(seen.count(letter)) << name << " lacks " << static_cast<char>(letter);
-    }
   }
 }
 
 TEST(XkbKeyboardLayoutTest, QuestionsOutsideTheKeyboardHaveNoAnswer) {
   const auto us = Layout("us");
-  EXPECT_EQ(us->ScanCodeFromVirtualKey(0), 0u);
-  EXPECT_EQ(us->ScanCodeFromVirtualKey(173), 0u);  // a media key
-  EXPECT_EQ(us->ScanCodeFromVirtualKey(100000), 0u);
-  EXPECT_EQ(us->VirtualKeyFromScanCode(0), 0u);
-  EXPECT_EQ(us->VirtualKeyFromScanCode(0xE01D), 0u);
+  // 173: a media key.
+  EXPECT_EQ(
+      std::vector<uint32_t>({us->ScanCodeFromVirtualKey(0), us->ScanCodeFromVirtualKey(173),
+                             us->ScanCodeFromVirtualKey(100000), us->VirtualKeyFromScanCode(0),
+                             us->VirtualKeyFromScanCode(0xE01D)}),
+      std::vector<uint32_t>(5, 0));
   EXPECT_EQ(us->CharactersFromVirtualKey(173), "");
   EXPECT_EQ(XkbKeyboardLayout::FromNames("no-such-layout"), nullptr);
+  // Without an X server there is no layout from it, and the session falls back to US.
+  EXPECT_EQ(XkbKeyboardLayout::FromXServer(":65000"), nullptr);
+  const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  unsetenv("DISPLAY");
+  const auto session = XkbKeyboardLayout::ForThisSession();
+  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+  ASSERT_NE(session, nullptr);
+  EXPECT_EQ(session->CharactersFromVirtualKey(186), ";");
 }
 
 }  // namespace

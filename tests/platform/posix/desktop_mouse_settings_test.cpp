@@ -22,21 +22,19 @@ void WriteProgram(const testing::TempDir& dir, const std::string& name, const st
 }
 
 TEST(DesktopMouseSettings, TheFirstInstalledCommandIsStartedWithItsArguments) {
-  struct Case {
+  const struct {
     std::vector<std::string> installed;
     std::string expected;  // program started; empty: none
     std::string arguments;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {{"kcmshell5", "xfce4-mouse-settings"}, "kcmshell5", "kcm_mouse"},
       {{"xfce4-mouse-settings", "gnome-control-center"}, "gnome-control-center", "mouse"},
       {{"lxqt-config-input"}, "lxqt-config-input", ""},
       {{}, "", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    testing::TempDir bin;
-    testing::TempDir out;
+    testing::TempDir bin, out;
     for (const std::string& name : c.installed) WriteProgram(bin, name, out / "started");
     const std::string path = "/nonexistent:" + bin.path().string();
     DesktopMouseSettings settings(path.c_str());
@@ -49,9 +47,9 @@ TEST(DesktopMouseSettings, TheFirstInstalledCommandIsStartedWithItsArguments) {
     ASSERT_TRUE(settings.Open());
     // The program runs on its own; wait for its trace (bounded).
     testing::WaitFor([&] { return std::filesystem::exists(out / "started"); });
-    std::string all;
-    std::getline(std::ifstream(out / "started"), all);
-    EXPECT_EQ(all, c.arguments);
+    std::string arguments;
+    std::getline(std::ifstream(out / "started"), arguments);
+    EXPECT_EQ(arguments, c.arguments);
   }
 }
 

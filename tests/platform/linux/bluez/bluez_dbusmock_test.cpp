@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <numeric>
 #include <thread>
+#include <tuple>
 
 #include "link/ble/ble_link.h"
 #include "link/ble/device_presence.h"
@@ -16,16 +17,12 @@
 namespace vexel::bluez {
 namespace {
 
-using testing::Lines;
-using testing::RunCommand;
-
 constexpr char kMouseAddress[] = "C0:FF:EE:00:11:22";
 
 class BluezDbusmockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(bus_.running());
-    ASSERT_TRUE(mock_.started());
+    ASSERT_TRUE(bus_.running() && mock_.started());
     Mock("wait");
     Mock("add-mouse", "usb:v045Ep0040d0001");
   }
@@ -34,9 +31,9 @@ class BluezDbusmockTest : public ::testing::Test {
   std::vector<std::string> Mock(const std::string& command, const std::string& rest = "") {
     const std::string words =
         command == "wait" ? command : command + " " + kMouseAddress + " " + rest;
-    const auto result = RunCommand("/usr/bin/python3 " BLUEZ_MOCK_SCRIPT " " + words);
+    const auto result = testing::RunCommand("/usr/bin/python3 " BLUEZ_MOCK_SCRIPT " " + words);
     EXPECT_EQ(result.exit_code, 0) << words << ": " << result.err;
-    return Lines(result.out);
+    return testing::Lines(result.out);
   }
 
   PrivateSystemBus bus_;  // first: the mock uses it
@@ -50,9 +47,8 @@ TEST_F(BluezDbusmockTest, FindsTheMouseWritesReportsAndReceivesStatus) {
   ASSERT_TRUE(platform.Connected());
   const auto devices = platform.BluetoothDevices();
   ASSERT_EQ(devices.size(), 1u);
-  EXPECT_EQ(devices[0].hardware_id, "BTHLE\\Dev_c0ffee001122");
-  EXPECT_EQ(devices[0].friendly_name, "Vexel");
-  EXPECT_TRUE(devices[0].connected);
+  EXPECT_EQ(std::tuple(devices[0].hardware_id, devices[0].friendly_name, devices[0].connected),
+            std::tuple("BTHLE\\Dev_c0ffee001122", "Vexel", true));
 
   Inbox<std::vector<uint8_t>> notified;
   link::BleLink link(platform, [&](std::span<const uint8_t> value) {
@@ -103,14 +99,14 @@ TEST_F(BluezDbusmockTest, ConnectingAndDisconnectingTheMouseAreBroadcast) {
       }));
   Mock("connect");
   Mock("disconnect");
-  const auto seen = broadcasts.WaitFor(2);
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].first, link::kDbtDeviceArrival);
-  EXPECT_EQ(seen[1].first, link::kDbtDeviceRemoveComplete);
-  for (const auto& [event, broadcast] : seen) {
+  std::vector<uint32_t> events;
+  for (const auto& [event, broadcast] : broadcasts.WaitFor(2)) {
+    events.push_back(event);
     EXPECT_EQ(broadcast.device_type, link::kDbtDevtypDeviceInterface);
     EXPECT_TRUE(link::IsBleMouseInterface(broadcast.interface_name)) << broadcast.interface_name;
   }
+  EXPECT_EQ(events,
+            (std::vector<uint32_t>{link::kDbtDeviceArrival, link::kDbtDeviceRemoveComplete}));
 }
 
 }  // namespace

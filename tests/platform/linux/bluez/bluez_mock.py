@@ -70,6 +70,14 @@ def set_connected(address, connected):
         'Connected': dbus.Boolean(connected), 'ServicesResolved': dbus.Boolean(connected)})
 
 
+def connect(address):
+    set_connected(address, True)
+
+
+def disconnect(address):
+    set_connected(address, False)
+
+
 def notify(address, payload):
     value = dbus.Array(bytes.fromhex(payload), signature='y', variant_level=1)
     mock(char_path(address, 'fee4')).EmitSignal(
@@ -92,18 +100,5 @@ def calls(address, uuid, method):
             print(method)
 
 
-def main(command, *args):
-    commands = {
-        'wait': wait,
-        'add-mouse': add_mouse,
-        'connect': lambda address: set_connected(address, True),
-        'disconnect': lambda address: set_connected(address, False),
-        'notify': notify,
-        'slow-writes': slow_writes,
-        'calls': calls,
-    }
-    commands[command](*args)
-
-
 if __name__ == '__main__':
-    main(*sys.argv[1:])
+    globals()[sys.argv[1].replace('-', '_')](*sys.argv[2:])
