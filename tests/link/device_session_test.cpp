@@ -14,16 +14,17 @@
 namespace vexel::testing {
 namespace {
 
+using Kinds = std::vector<uint8_t>;
+
 TEST(DeviceSession, FullApplyOverTheCableSendsEveryBlockInOrderAndSaves) {
   SessionHarness h;
   h.Start();
   h.Apply();
-  EXPECT_EQ(h.KindsSince(0), (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+  EXPECT_EQ(h.KindsSince(0), (Kinds{0x0C, 0x04, 0x05, 0x06, 0x08}));
   EXPECT_TRUE(h.observer.Saw("saved"));
   EXPECT_TRUE(std::filesystem::exists(h.store.paths().ProfilesFile()));
-  // The next apply finds nothing changed.
   h.Apply();
-  EXPECT_EQ(h.wired.Sent().size(), 5u);
+  EXPECT_EQ(h.wired.Sent().size(), 5u) << "the next apply finds nothing changed";
 }
 
 // A report from the mouse takes only the fields it names: a DPI value dragged
@@ -37,13 +38,12 @@ TEST(DeviceSession, AStatusReportLeavesEditsNotYetSentPending) {
     access->EditedProfile()->dpi_x[2] = 32;
     access->EditedProfile()->light_brightness = 1;
   }
-  for (auto [code, value] : {std::pair{0x1010, 4}, {0x7010, 0x20}, {0x8010, 1}, {0x2010, 2}}) {
+  for (auto [code, value] : {std::pair{0x1010, 4}, {0x7010, 0x20}, {0x8010, 1}, {0x2010, 2}})
     h.wired.PostStatus(static_cast<uint16_t>(code), static_cast<uint16_t>(value));
-  }
   h.Pump();
   const std::size_t before = h.wired.Sent().size();
   h.Apply();  // "Apply DPI"
-  ASSERT_EQ(h.KindsSince(before), (std::vector<uint8_t>{0x04, 0x05}));
+  ASSERT_EQ(h.KindsSince(before), (Kinds{0x04, 0x05}));
   EXPECT_EQ(h.wired.Sent()[before][10], 73);  // 3200 DPI at stage 3
   EXPECT_EQ(h.Edited().dpi_stage_current, 3) << "the stage the mouse reported";
 }
@@ -63,8 +63,7 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
   EXPECT_EQ(h.session->links().wired_link, 2);
   EXPECT_TRUE(h.session->apply_cycle().apply_blocked());
   EXPECT_EQ(h.session->device_present(), 0);
-  EXPECT_TRUE(h.observer.Saw("wired-"));
-  EXPECT_TRUE(h.observer.Saw("presence"));
+  EXPECT_TRUE(h.observer.Saw("wired-") && h.observer.Saw("presence"));
   const protocol::DirtyFlags undelivered = h.session->apply_cycle().Undelivered();
   EXPECT_FALSE(undelivered.performance);
   EXPECT_TRUE(undelivered.lighting && undelivered.polling_rate && undelivered.button_map);
@@ -74,7 +73,7 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
   h.Pump();
   const std::size_t before = h.wired.Sent().size();
   h.Apply();
-  EXPECT_EQ(h.KindsSince(before), (std::vector<uint8_t>{0x05, 0x06, 0x08}));
+  EXPECT_EQ(h.KindsSince(before), (Kinds{0x05, 0x06, 0x08}));
 }
 
 // The receiver's status time-out runs again with each delivery; when it fires
@@ -90,8 +89,7 @@ TEST(DeviceSession, TheWirelessTimeOutFollowsDeliveryAndEndsTheReceiversLink) {
   EXPECT_TRUE(h.observer.Saw("timeout+"));
   h.observer.Take();
   h.session->OnWirelessTimeout();
-  EXPECT_TRUE(h.observer.Saw("timeout-"));
-  EXPECT_TRUE(h.observer.Saw("wireless-"));
+  EXPECT_TRUE(h.observer.Saw("timeout-") && h.observer.Saw("wireless-"));
   EXPECT_FALSE(h.observer.Saw("timeout+"));
 }
 

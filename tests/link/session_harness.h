@@ -10,7 +10,10 @@
 #include <mutex>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "link/device_session.h"
 #include "messages/app_messages.h"
@@ -23,33 +26,28 @@ namespace vexel::testing {
 class RecordingObserver final : public SessionObserver {
  public:
   void ShowLinkIcon(LinkIcon icon, bool visible) override {
-    Add(std::string(icon == LinkIcon::kWired      ? "wired"
-                    : icon == LinkIcon::kWireless ? "wireless"
-                                                  : "ble") +
-        (visible ? "+" : "-"));
+    const char* names[] = {"wired", "wireless", "ble"};
+    seen.push_back(names[static_cast<int>(icon)] + std::string(visible ? "+" : "-"));
   }
-  void OnDevicePresenceChanged() override { Add("presence"); }
+  void RefreshLinkControls() override { seen.push_back("refresh"); }
+  void OnDevicePresenceChanged() override { seen.push_back("presence"); }
   void OnDpiStageFromMouse(int stage, int32_t dpi) override {
-    Add("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
+    seen.push_back("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
   }
-  void ShowBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
-  void StopChargingAnimation() override { Add("charging stop"); }
-  void SetWirelessTimeout(bool running) override { Add(running ? "timeout+" : "timeout-"); }
+  void ShowBatteryLevel(int percent) override {
+    seen.push_back("battery " + std::to_string(percent));
+  }
+  void StopChargingAnimation() override { seen.push_back("charging stop"); }
+  void SetWirelessTimeout(bool running) override {
+    seen.push_back(running ? "timeout+" : "timeout-");
+  }
   void OnProfilesSaved(std::string_view, std::string_view error) override {
-    Add(error.empty() ? "saved" : "save failed");
+    seen.push_back(error.empty() ? "saved" : "save failed");
   }
-  std::vector<std::string> Take() {
-    std::vector<std::string> taken;
-    taken.swap(seen);
-    return taken;
-  }
-  bool Saw(const std::string& word) const {
-    return std::find(seen.begin(), seen.end(), word) != seen.end();
-  }
-  std::vector<std::string> seen;
+  std::vector<std::string> Take() { return std::exchange(seen, {}); }
+  bool Saw(const std::string& word) const { return std::ranges::count(seen, word) > 0; }
 
- private:
-  void Add(std::string word) { seen.push_back(std::move(word)); }
+  std::vector<std::string> seen;
 };
 
 class SessionHarness {
@@ -74,7 +72,8 @@ class SessionHarness {
         taken.swap(queue);
       }
       if (taken.empty()) return;
-      for (auto [id, wparam, lparam] : taken) session->HandleMessage(id, wparam, lparam);
+      for (auto [id, wparam, lparam] : taken)
+        EXPECT_TRUE(session->HandleMessage(id, wparam, lparam)) << "message " << id;
     }
   }
   // One apply to its end, with the queue pumped meanwhile.

@@ -2,9 +2,9 @@
 // report and every effect in order, with a scriptable send result.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <semaphore>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,40 +17,33 @@
 namespace vexel::protocol {
 namespace {
 
+// The worker writes sends and events, the test reads them once the worker
+// is idle; only the edited profile is shared while a cycle runs.
 class FakeApplyHost : public ApplyHost {
  public:
   FakeApplyHost() : edited(MakeZeroProfile()) { ApplyProfileDefaults(*edited); }
 
   int SendReport(std::span<const uint8_t> report) override {
-    std::vector<uint8_t> bytes(report.begin(), report.end());
-    {
-      std::lock_guard lock(mutex);
-      reports.push_back(bytes);
-      events.push_back("send " + std::to_string(bytes[0]));
-    }
-    return send_result ? send_result(bytes) : 1;
+    // A macro report names its button.
+    const uint8_t kind = report[0];
+    sends.push_back(std::to_string(kind) +
+                    (kind == kKindMacro ? " " + std::to_string(report[2]) : ""));
+    events.push_back("send " + sends.back());
+    return send_result ? send_result(kind) : 1;
   }
   bool SnapshotEditedProfile(ProfileRecord& out) override {
     std::lock_guard lock(mutex);
     out = *edited;
     return true;
   }
-  void SaveProfileStore() override { Record("save"); }
-  void KillWirelessTimeout() override { Record("kill 512"); }
-  void StartWirelessTimeout() override { Record("start 512"); }
-  void ShowBusyIndicator(bool visible) override { Record(visible ? "ring on" : "ring off"); }
+  void SaveProfileStore() override { events.push_back("save"); }
+  void KillWirelessTimeout() override { events.push_back("kill 512"); }
+  void StartWirelessTimeout() override { events.push_back("start 512"); }
+  void ShowBusyIndicator(bool visible) override {
+    events.push_back(visible ? "ring on" : "ring off");
+  }
   bool AnyLinkOpen() override { return link_open; }
 
-  void Record(const std::string& event) {
-    std::lock_guard lock(mutex);
-    events.push_back(event);
-  }
-  std::vector<uint8_t> Kinds() {
-    std::lock_guard lock(mutex);
-    std::vector<uint8_t> kinds;
-    for (const auto& report : reports) kinds.push_back(report[0]);
-    return kinds;
-  }
   void Edit(const std::function<void(ProfileRecord&)>& edit) {
     std::lock_guard lock(mutex);
     edit(*edited);
@@ -58,13 +51,13 @@ class FakeApplyHost : public ApplyHost {
 
   std::mutex mutex;  // guards edited, as the page's profile lock does
   std::unique_ptr<ProfileRecord> edited;
-  std::vector<std::vector<uint8_t>> reports;
+  std::vector<std::string> sends;  // kinds, and the button of a macro
   std::vector<std::string> events;
-  std::function<int(const std::vector<uint8_t>&)> send_result;
+  std::function<int(uint8_t kind)> send_result;
   std::atomic<bool> link_open{true};
 };
 
-using Kinds = std::vector<uint8_t>;
+using Events = std::vector<std::string>;
 
 class ApplyCycleTest : public ::testing::Test {
  protected:
@@ -73,7 +66,7 @@ class ApplyCycleTest : public ::testing::Test {
     cycle.SetBaseline(*host.edited);
   }
   void RunClean() {
-    host.reports.clear();
+    host.sends.clear();
     host.events.clear();
     cycle.Run();
   }
@@ -81,29 +74,21 @@ class ApplyCycleTest : public ::testing::Test {
   ApplyCycle cycle;
 };
 
-TEST_F(ApplyCycleTest, FullApplySendsEverythingInOrder) {
+TEST_F(ApplyCycleTest, FullApplySendsEverythingInOrderAndNoDifferenceNothingButSaves) {
   host.Edit([](ProfileRecord& p) {
     p.button[9].function_code = kFunctionMacro;
     p.button[2].function_code = kFunctionMacro;
   });
   cycle.SetFullApplyPending(true);
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindReset, kKindPerformance, kKindLighting, kKindPollingRate,
-                                 kKindButtonMap, kKindMacro, kKindMacro}));
-  EXPECT_EQ(host.reports[5][2], 3);
-  EXPECT_EQ(host.reports[6][2], 10);
-  EXPECT_FALSE(cycle.full_apply_pending());
-  EXPECT_EQ(host.events.front(), "kill 512");
-  EXPECT_EQ(host.events[1], "ring on");
-  const std::vector<std::string> tail(host.events.end() - 3, host.events.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"start 512", "save", "ring off"}));
-}
-
-TEST_F(ApplyCycleTest, NoDifferenceSendsNothingButSavesAndBlockedDoesNothingAtAll) {
-  RunClean();
-  EXPECT_TRUE(host.reports.empty());
   EXPECT_EQ(host.events,
-            (std::vector<std::string>{"kill 512", "ring on", "start 512", "save", "ring off"}));
+            (Events{"kill 512", "ring on", "send 12", "send 4", "send 5", "send 6", "send 8",
+                    "send 9 3", "send 9 10", "start 512", "save", "ring off"}));
+  EXPECT_FALSE(cycle.full_apply_pending());
+  RunClean();
+  EXPECT_EQ(host.events, (Events{"kill 512", "ring on", "start 512", "save", "ring off"}));
+
+  // Blocked does nothing at all.
   cycle.SetApplyBlocked(true);
   cycle.SetFullApplyPending(true);
   RunClean();
@@ -112,26 +97,29 @@ TEST_F(ApplyCycleTest, NoDifferenceSendsNothingButSavesAndBlockedDoesNothingAtAl
 }
 
 TEST_F(ApplyCycleTest, OnlyTheChangedBlocksGo) {
-  host.Edit([](ProfileRecord& p) { p.dpi_colour[2].red = 9; });
-  RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindPerformance}));
-
-  host.Edit([](ProfileRecord& p) { p.polling_rate = 0; });
-  RunClean();
-  EXPECT_EQ(host.reports, (std::vector<std::vector<uint8_t>>{{6, 9, 1, 8, 0xF7, 0, 0, 0, 0}}));
-
-  // A macro-bound button's steps: the button map and that macro report only.
-  host.Edit([](ProfileRecord& p) { p.button[4].function_code = kFunctionMacro; });
-  RunClean();
-  host.Edit([](ProfileRecord& p) { p.button[4].macro_actions[0] = {4, kActionPress, 30}; });
-  RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindButtonMap, kKindMacro}));
-  EXPECT_EQ(host.reports[1][2], 5);
-
-  // Macro changes on a button that is not bound to a macro send no macro report.
-  host.Edit([](ProfileRecord& p) { p.button[5].macro_actions[0] = {4, kActionPress, 30}; });
-  RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindButtonMap}));
+  const struct {
+    std::function<void(ProfileRecord&)> edit;
+    Events sent;
+  } steps[] = {
+      {[](ProfileRecord& p) { p.dpi_colour[2].red = 9; }, {"4"}},
+      {[](ProfileRecord& p) { p.polling_rate = 0; }, {"6"}},
+      {[](ProfileRecord& p) { p.button[4].function_code = kFunctionMacro; }, {"8"}},
+      // A macro-bound button's steps: the button map and that macro report only.
+      {[](ProfileRecord& p) {
+         p.button[4].macro_actions[0] = {4, kActionPress, 30};
+       },
+       {"8", "9 5"}},
+      // Macro changes on a button that is not bound to a macro send no macro report.
+      {[](ProfileRecord& p) {
+         p.button[5].macro_actions[0] = {4, kActionPress, 30};
+       },
+       {"8"}},
+  };
+  for (const auto& step : steps) {
+    host.Edit(step.edit);
+    RunClean();
+    EXPECT_EQ(host.sends, step.sent);
+  }
 }
 
 TEST_F(ApplyCycleTest, FailedSendsAreRetriedDeliveredOnesAreNot) {
@@ -142,11 +130,11 @@ TEST_F(ApplyCycleTest, FailedSendsAreRetriedDeliveredOnesAreNot) {
     p.button[0].macro_actions[0] = {4, kActionPress, 10};
   });
   // Lighting and the macro of button 1 fail; performance and the map arrive.
-  host.send_result = [](const std::vector<uint8_t>& report) {
-    return report[0] == kKindLighting || report[0] == kKindMacro ? 0 : 1;
+  host.send_result = [](uint8_t kind) {
+    return kind == kKindLighting || kind == kKindMacro ? 0 : 1;
   };
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindPerformance, kKindLighting, kKindButtonMap, kKindMacro}));
+  EXPECT_EQ(host.sends, (Events{"4", "5", "8", "9 1"}));
   const DirtyFlags undelivered = cycle.Undelivered();
   EXPECT_TRUE(undelivered.lighting);
   EXPECT_TRUE(undelivered.button[0]);
@@ -154,39 +142,21 @@ TEST_F(ApplyCycleTest, FailedSendsAreRetriedDeliveredOnesAreNot) {
 
   host.send_result = nullptr;
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindLighting, kKindMacro}));
+  EXPECT_EQ(host.sends, (Events{"5", "9 1"}));
   RunClean();
-  EXPECT_TRUE(host.reports.empty());
+  EXPECT_TRUE(host.sends.empty());
 }
 
 // Holds each send until the test lets it go, so a test can act while a
 // delivery is under way without sleeping.
-class Gate {
- public:
+struct Gate {
   int Pass() {
-    std::unique_lock lock(mutex_);
-    ++waiting_;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return open_ > 0; });
-    --open_;
+    arrived.release();
+    open.acquire();
     return 1;
   }
-  void WaitForSender() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return waiting_ > 0; });
-    --waiting_;
-  }
-  void Release(int count = 1) {
-    std::lock_guard lock(mutex_);
-    open_ += count;
-    changed_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  int waiting_ = 0;
-  int open_ = 0;
+  std::counting_semaphore<> arrived{0};
+  std::counting_semaphore<> open{0};
 };
 
 class ApplyWorkerTest : public ApplyCycleTest {};
@@ -203,49 +173,46 @@ TEST_F(ApplyWorkerTest, RunsOneCyclePerApplyMessageOnlyWithALink) {
   worker.PostThreadMessage(1541);  // not a thread message: dropped
   worker.PostThreadMessage(kThreadMsgApply);
   worker.WaitIdle();
-  EXPECT_EQ(host.Kinds(), (std::vector<uint8_t>{kKindLighting}));
+  EXPECT_EQ(host.sends, Events{"5"});
 }
 
 TEST_F(ApplyWorkerTest, QuitLetsTheCycleUnderWayFinish) {
   Gate gate;
-  host.send_result = [&](const std::vector<uint8_t>&) { return gate.Pass(); };
+  host.send_result = [&](uint8_t) { return gate.Pass(); };
   host.Edit([](ProfileRecord& p) {
     p.light_mode = 3;
     p.polling_rate = 1;
   });
   auto worker = std::make_unique<ApplyWorker>(cycle);
   worker->PostThreadMessage(kThreadMsgApply);
-  gate.WaitForSender();
+  gate.arrived.acquire();
   std::thread stopper([&] { worker.reset(); });  // posts quit, waits for the thread
-  gate.Release(2);
+  gate.open.release(2);
   stopper.join();
-  EXPECT_EQ(host.Kinds(), (std::vector<uint8_t>{kKindLighting, kKindPollingRate}));
+  EXPECT_EQ(host.sends, (Events{"5", "6"}));
   EXPECT_EQ(host.events.back(), "ring off");
 }
 
 TEST_F(ApplyWorkerTest, EditDuringDeliveryIsSentByTheNextCycle) {
   Gate gate;
-  host.send_result = [&](const std::vector<uint8_t>&) { return gate.Pass(); };
+  host.send_result = [&](uint8_t) { return gate.Pass(); };
   ApplyWorker worker(cycle);
   host.Edit([](ProfileRecord& p) { p.light_brightness = 1; });
   worker.PostThreadMessage(kThreadMsgApply);
-  gate.WaitForSender();
+  gate.arrived.acquire();
   // The UI thread edits while the lighting report is on its way.
   host.Edit([](ProfileRecord& p) {
     p.light_brightness = 2;
     p.dpi_x[1] = 12;
   });
-  gate.Release();
+  gate.open.release();
   worker.WaitIdle();
   EXPECT_EQ(cycle.Baseline().light_brightness, 1);
 
   worker.PostThreadMessage(kThreadMsgApply);
-  gate.WaitForSender();
-  gate.Release();
-  gate.WaitForSender();
-  gate.Release();
+  gate.open.release(2);
   worker.WaitIdle();
-  EXPECT_EQ(host.Kinds(), (std::vector<uint8_t>{kKindLighting, kKindPerformance, kKindLighting}));
+  EXPECT_EQ(host.sends, (Events{"5", "4", "5"}));
   EXPECT_EQ(cycle.Baseline().light_brightness, 2);
 }
 

@@ -9,12 +9,7 @@ namespace vexel::protocol {
 namespace {
 
 using Ms = Clock::Ms;
-
-struct Sent {
-  std::string link;
-  Ms at;
-  std::vector<uint8_t> bytes;
-};
+using Pauses = std::vector<Ms>;
 
 class DeliveryTest : public ::testing::Test {
  protected:
@@ -25,14 +20,24 @@ class DeliveryTest : public ::testing::Test {
   }
   TransportSend Transport(std::string name, int& result) {
     return [this, name, &result](std::span<const uint8_t> bytes) {
-      sent.push_back({name, clock.Now(), {bytes.begin(), bytes.end()}});
+      links.push_back(name);
+      sent.emplace_back(bytes.begin(), bytes.end());
       return result;
     };
   }
-  std::vector<Ms> Pauses() const { return clock.Sleeps(); }
+  // The links that are up; the receiver's mouse is awake.
+  void Connect(int wired, int wireless, int ble) {
+    flags.wired_link = wired;
+    flags.wireless_link = wireless;
+    flags.ble_link = ble;
+    flags.wireless_ready = true;
+  }
   // The 64-byte pieces a driver link carries the macro report in.
-  std::array<std::vector<uint8_t>, 3> Chunks(bool wireless) const {
-    return test::MacroChunks({macro.begin(), macro.end()}, wireless);
+  std::vector<std::vector<uint8_t>> Chunks(bool wireless, int passes = 1) const {
+    const auto chunks = test::MacroChunks({macro.begin(), macro.end()}, wireless);
+    std::vector<std::vector<uint8_t>> all;
+    for (int i = 0; i < passes; ++i) all.insert(all.end(), chunks.begin(), chunks.end());
+    return all;
   }
 
   LinkFlags flags;
@@ -41,7 +46,8 @@ class DeliveryTest : public ::testing::Test {
   int wired_result = 1;
   int wireless_result = 1;
   int ble_result = 1;
-  std::vector<Sent> sent;
+  std::vector<std::string> links;
+  std::vector<std::vector<uint8_t>> sent;
   const PollingRateBytes plain = PollingRateReport(ProfileRecord{});
   MacroBytes macro = [] {
     ButtonSlot slot{};
@@ -51,46 +57,36 @@ class DeliveryTest : public ::testing::Test {
   }();
 };
 
-TEST_F(DeliveryTest, WiredPlainReport) {
-  flags.wired_link = 1;
-  flags.wireless_link = 1;
-  flags.wireless_ready = true;
-  EXPECT_NE(delivery.SendReport(plain), 0);
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].link, "wired");
-  EXPECT_EQ(Pauses(), (std::vector<Ms>{Ms(500)}));
-
+TEST_F(DeliveryTest, TheCableComesFirstAndCarriesAMacroInThreeChunks) {
+  Connect(1, 1, 0);
+  EXPECT_EQ(delivery.Deliver(plain), Delivery::kSentByCable);
+  EXPECT_EQ(links, std::vector<std::string>{"wired"});
+  EXPECT_EQ(clock.Sleeps(), Pauses{Ms(500)});
   // A failed plain send is final: no pause, no other link.
-  sent.clear();
   wired_result = 0;
   EXPECT_EQ(delivery.SendReport(plain), 0);
-  EXPECT_EQ(sent.size(), 1u);
-  EXPECT_EQ(Pauses().size(), 1u);
-}
+  EXPECT_EQ(links.size(), 2u);
+  EXPECT_EQ(clock.Sleeps().size(), 1u);
 
-TEST_F(DeliveryTest, WiredMacroInThreeChunks) {
-  flags.wired_link = 1;
+  wired_result = 1;
+  sent.clear();
   EXPECT_NE(delivery.SendReport(macro), 0);
-  ASSERT_EQ(sent.size(), 3u);
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(sent[k].bytes, Chunks(false)[k]) << "chunk " << k;
-  EXPECT_EQ(Pauses(), (std::vector<Ms>{Ms(200), Ms(200), Ms(200), Ms(500)}));
+  EXPECT_EQ(sent, Chunks(false));
+  EXPECT_EQ(clock.Sleeps(), (Pauses{Ms(500), Ms(200), Ms(200), Ms(200), Ms(500)}));
 }
 
 TEST_F(DeliveryTest, WiredMacroWhoseLastChunkFailsGoesToBle) {
-  flags.wired_link = 1;
-  flags.ble_link = 1;
+  Connect(1, 0, 1);
   int calls = 0;
   delivery.SetWiredSend([&](std::span<const uint8_t>) { return ++calls < 3 ? 1 : 0; });
-  EXPECT_NE(delivery.SendReport(macro), 0);
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].link, "ble");
-  EXPECT_EQ(sent[0].bytes.size(), 131u);  // BLE takes the whole report
-  EXPECT_EQ(Pauses(), (std::vector<Ms>{Ms(200), Ms(200), Ms(500)}));
+  EXPECT_EQ(delivery.Deliver(macro), Delivery::kWrittenOverBluetooth);
+  EXPECT_EQ(links, std::vector<std::string>{"ble"});
+  EXPECT_EQ(sent[0].size(), 131u);  // BLE takes the whole report
+  EXPECT_EQ(clock.Sleeps(), (Pauses{Ms(200), Ms(200), Ms(500)}));
 }
 
 TEST_F(DeliveryTest, WirelessStopsAtTheAcknowledgement) {
-  flags.wireless_link = 1;
-  flags.wireless_ready = true;
+  Connect(0, 1, 0);
   // The mouse acknowledges 300 ms after the first send.
   clock.AddListener([&](Ms now) {
     if (now >= Ms(300)) flags.ack_received = true;
@@ -98,15 +94,13 @@ TEST_F(DeliveryTest, WirelessStopsAtTheAcknowledgement) {
   std::vector<std::string> debug;
   delivery.SetDebugSink([&](std::string_view line) { debug.emplace_back(line); });
   EXPECT_EQ(delivery.Deliver(plain), Delivery::kAcknowledged);
-  EXPECT_EQ(sent.size(), 1u);
-  EXPECT_EQ(Pauses(), (std::vector<Ms>{Ms(500), Ms(500)}));
-  EXPECT_EQ(clock.Now(), Ms(1000));
+  EXPECT_EQ(links.size(), 1u);
+  EXPECT_EQ(clock.Sleeps(), (Pauses{Ms(500), Ms(500)}));
   EXPECT_EQ(debug, (std::vector<std::string>{"Wireless Send = 1\n"}));
 }
 
 TEST_F(DeliveryTest, WirelessWithoutAcknowledgementSendsTenTimes) {
-  flags.wireless_link = 1;
-  flags.wireless_ready = true;
+  Connect(0, 1, 0);
   flags.ack_received = true;  // a stale acknowledgement is cleared first
   // Every send was taken by the driver, yet the mouse confirmed none.
   EXPECT_EQ(delivery.Deliver(plain), Delivery::kFailed);
@@ -116,38 +110,29 @@ TEST_F(DeliveryTest, WirelessWithoutAcknowledgementSendsTenTimes) {
   sent.clear();
   wireless_result = 0;  // failures do not shorten the repetition
   EXPECT_EQ(delivery.SendReport(macro), 0);
-  ASSERT_EQ(sent.size(), 30u);
-  for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i].bytes, Chunks(true)[i % 3]) << i;
+  EXPECT_EQ(sent, Chunks(true, 10));
   EXPECT_EQ(clock.Now(), Ms(5500 + 30000));
 }
 
-TEST_F(DeliveryTest, SleepingWirelessMouseAndBleRules) {
-  flags.wireless_link = 1;
+TEST_F(DeliveryTest, SleepingWirelessMouseShutdownAndBleRules) {
+  Connect(0, 1, 0);
   flags.wireless_ready = false;
   EXPECT_EQ(delivery.SendReport(plain), 0);
-  EXPECT_TRUE(sent.empty());
-  EXPECT_TRUE(Pauses().empty());
-
   flags.ble_link = 1;
   // The polling rate never goes over BLE: not delivered, but not a failure.
   EXPECT_EQ(delivery.Deliver(plain), Delivery::kNotCarried);
   EXPECT_TRUE(sent.empty());
-  EXPECT_TRUE(Pauses().empty());
-
   ble_result = 0;
   EXPECT_EQ(delivery.SendReport(macro), 0);
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_TRUE(Pauses().empty());  // a failed delivery has no closing pause
-}
+  EXPECT_EQ(sent.size(), 1u);
+  EXPECT_TRUE(clock.Sleeps().empty());  // a failed delivery has no closing pause
 
-TEST_F(DeliveryTest, ShutdownCutsAWirelessDeliveryShort) {
-  flags.wireless_link = 1;
-  flags.wireless_ready = true;
+  Connect(0, 1, 0);
   clock.AddListener([&](Ms now) {
     if (now >= Ms(1000)) flags.shutting_down = true;
   });
   delivery.SendReport(plain);
-  EXPECT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent.size(), 3u) << "shutting down cuts the wireless delivery short";
 }
 
 }  // namespace

@@ -14,21 +14,6 @@ const std::string kMouseInterface =
     "\\\\?\\BTHLEDevice#{0000fee0-0000-1000-8000-00805f9b34fb}_Dev_VID&02045e_PID&0040_REV&0001_"
     "c0ffee001122#7&1";
 
-struct Harness {
-  Harness()
-      : presence({[this](bool on) {
-                    calls.push_back(on);
-                    ble_link = on ? 1 : 0;
-                  },
-                  [this] { return ble_link; },
-                  [this](std::string_view line) { lines.emplace_back(line); }}) {}
-
-  int32_t ble_link = 0;
-  std::vector<bool> calls;
-  std::vector<std::string> lines;
-  DevicePresence presence;
-};
-
 TEST(DevicePresenceTest, SwitchesTheLinkOnlyForTheMousesInterfaces) {
   struct Case {
     std::string name;
@@ -62,24 +47,34 @@ TEST(DevicePresenceTest, SwitchesTheLinkOnlyForTheMousesInterfaces) {
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Harness h;
-    h.ble_link = c.ble_link;
-    EXPECT_TRUE(h.presence.OnDeviceChange(c.event, c.broadcast ? &*c.broadcast : nullptr));
-    EXPECT_EQ(h.calls, c.calls);
-    EXPECT_EQ(h.lines, c.lines);
+    int32_t ble_link = c.ble_link;
+    std::vector<bool> calls;
+    std::vector<std::string> lines;
+    DevicePresence presence({[&](bool on) {
+                               calls.push_back(on);
+                               ble_link = on ? 1 : 0;
+                             },
+                             [&] { return ble_link; },
+                             [&](std::string_view line) { lines.emplace_back(line); }});
+    EXPECT_TRUE(presence.OnDeviceChange(c.event, c.broadcast ? &*c.broadcast : nullptr));
+    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(lines, c.lines);
   }
 }
 
+// Through a notification source, as the session wires it: repeated
+// broadcasts switch only on a change.
 TEST(DevicePresenceTest, SeveralArrivingInterfacesSwitchTheLinkOnOnce) {
-  Harness h;
+  int32_t ble_link = 0;
+  std::vector<bool> calls;
+  DevicePresence presence(
+      {[&](bool on) { calls.push_back(on), ble_link = on; }, [&] { return ble_link; }, {}});
   FakeDeviceNotifications source;
   ASSERT_TRUE(source.RegisterDeviceNotifications(
-      [&](uint32_t event, const DeviceBroadcast& b) { h.presence.OnDeviceChange(event, &b); }));
-  for (int i = 0; i < 3; ++i)
-    source.Broadcast(kDbtDeviceArrival, {kDbtDevtypDeviceInterface, kMouseInterface});
-  for (int i = 0; i < 2; ++i)
-    source.Broadcast(kDbtDeviceRemoveComplete, {kDbtDevtypDeviceInterface, kMouseInterface});
-  EXPECT_EQ(h.calls, (std::vector<bool>{true, false, false}));
+      [&](uint32_t event, const DeviceBroadcast& b) { presence.OnDeviceChange(event, &b); }));
+  for (const uint32_t event : {kDbtDeviceArrival, kDbtDeviceArrival, kDbtDeviceRemoveComplete})
+    source.Broadcast(event, {kDbtDevtypDeviceInterface, kMouseInterface});
+  EXPECT_EQ(calls, (std::vector<bool>{true, false}));
 }
 
 }  // namespace
