@@ -1,18 +1,126 @@
-// The device session alone: fake driver libraries, a manual clock, a message
-// queue in place of the main window, and an observer that records what the
-// page would show. No toolkit is linked into this test.
+// The device session alone: fake driver libraries, a fake Bluetooth stack, a
+// manual clock, a message queue in place of the main window, and an observer
+// that records what the page would show. No toolkit is linked into this test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <deque>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "link/session_harness.h"
+#include "link/device_session.h"
 #include "link/session_loop.h"
+#include "messages/app_messages.h"
+#include "platform/fake_gatt_platform.h"
 #include "protocol/reports.h"
+#include "support/fake_driver_library.h"
+#include "support/run_command.h"
 
 namespace vexel::testing {
 namespace {
+
+// What the session asked to be shown, as short words in order.
+class RecordingObserver final : public SessionObserver {
+ public:
+  void ShowLinkIcon(LinkIcon icon, bool visible) override {
+    const char* names[] = {"wired", "wireless", "ble"};
+    seen.push_back(names[static_cast<int>(icon)] + std::string(visible ? "+" : "-"));
+  }
+  void RefreshLinkControls() override { seen.push_back("refresh"); }
+  void OnDevicePresenceChanged() override { seen.push_back("presence"); }
+  void OnDpiStageFromMouse(int stage, int32_t dpi) override {
+    seen.push_back("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
+  }
+  void ShowBatteryLevel(int percent) override {
+    seen.push_back("battery " + std::to_string(percent));
+  }
+  void StopChargingAnimation() override { seen.push_back("charging stop"); }
+  void SetWirelessTimeout(bool running) override {
+    seen.push_back(running ? "timeout+" : "timeout-");
+  }
+  void OnProfilesSaved(std::string_view, std::string_view error) override {
+    seen.push_back(error.empty() ? "saved" : "save failed");
+  }
+  std::vector<std::string> Take() { return std::exchange(seen, {}); }
+  bool Saw(const std::string& word) const { return std::ranges::count(seen, word) > 0; }
+
+  std::vector<std::string> seen;
+};
+
+class SessionHarness {
+ public:
+  SessionHarness() : store(StorePaths{data.path()}) {}
+  ~SessionHarness() { session.reset(); }
+
+  void Start() {
+    session = std::make_unique<DeviceSession>(
+        SessionServices{clock, loader, probe, "/program", debug, gatt_platform}, store,
+        VexelPostTarget{&SessionHarness::Post, this});
+    session->SetObserver(&observer);
+    session->Start();
+    session->AdoptStartupStore(LoadStoreAtStartup(store, u"Profile"));
+  }
+  // Runs what the monitors and the worker posted, as the main window would.
+  void Pump() {
+    for (;;) {
+      std::deque<std::tuple<uint32_t, uintptr_t, intptr_t>> taken;
+      {
+        std::lock_guard lock(mutex);
+        taken.swap(queue);
+      }
+      if (taken.empty()) return;
+      for (auto [id, wparam, lparam] : taken)
+        EXPECT_TRUE(session->HandleMessage(id, wparam, lparam)) << "message " << id;
+    }
+  }
+  // One apply to its end, with the queue pumped meanwhile.
+  void Apply() {
+    session->ForwardApplyRequest();
+    session->worker()->WaitIdle();
+    Pump();
+  }
+  // The first byte (the report kind) of each report sent over the cable since `before`.
+  std::vector<uint8_t> KindsSince(std::size_t before) {
+    std::vector<uint8_t> kinds;
+    const auto sent = wired.Sent();
+    for (std::size_t i = before; i < sent.size(); ++i) kinds.push_back(sent[i].at(0));
+    return kinds;
+  }
+  ProfileRecord Edited() {
+    auto access = store.Lock();
+    return *access->EditedProfile();
+  }
+
+  static void Post(void* context, uint32_t id, uintptr_t wparam, intptr_t lparam) {
+    auto* self = static_cast<SessionHarness*>(context);
+    std::lock_guard lock(self->mutex);
+    self->queue.emplace_back(id, wparam, lparam);
+  }
+
+  // The pauses of delivery pass at once: the worker never waits in a test.
+  ManualClock clock;
+  FakeDriverState wired;
+  FakeDriverState wireless;
+  FakeLibraryLoader loader{wired, wireless};
+  FakeHidProbe probe;
+  TempDir data;
+  ProfileStore store;
+  RecordingObserver observer;
+  std::mutex mutex;
+  std::deque<std::tuple<uint32_t, uintptr_t, intptr_t>> queue;
+  // Set before Start: the session's Bluetooth stack and debug output.
+  link::GattPlatform* gatt_platform = nullptr;
+  std::function<void(std::string_view)> debug;
+  std::unique_ptr<DeviceSession> session;
+};
 
 using Kinds = std::vector<uint8_t>;
 
@@ -108,6 +216,190 @@ TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
   EXPECT_FALSE(loop.PumpUntil(session, Clock::Ms(3000), [] { return false; }));
   EXPECT_LE((h.clock.Now() - start).count(), 3000);
   EXPECT_GE((h.clock.Now() - start).count(), 2000) << "the arrivals that fit were handled";
+}
+
+// The owner's timers, fired by the test.
+class FakeArrivalTimer final : public ArrivalTimer {
+ public:
+  void StartArrivalWait(DriverLink link, Clock::Ms wait) override {
+    running[Index(link)] = true;
+    EXPECT_EQ(wait, DeviceSession::kArrivalWait);
+    ++starts;
+  }
+  void StopArrivalWait(DriverLink link) override { running[Index(link)] = false; }
+  static std::size_t Index(DriverLink link) { return link == DriverLink::kWired ? 0 : 1; }
+
+  std::array<bool, 2> running{};
+  int starts = 0;
+};
+
+struct Case {
+  bool open_at_start;
+  // A = arrival, R = removal (both through the monitor's message), F = the
+  // timer fires if it runs, L = a late expiry that was already on its way
+  // when the timer was stopped.
+  const char* events;
+  int link_flag;
+  int opens;  // Open_FeatureDevice calls after start-up
+  bool waiting;
+  int starts;
+};
+
+constexpr Case kCases[] = {
+    {false, "A", 0, 0, true, 1},      // the wait runs: not opened yet
+    {false, "AF", 1, 1, false, 1},    // opened when it ends
+    {false, "AAF", 1, 1, false, 1},   // a second arrival inside the wait changes nothing
+    {false, "ARF", 2, 0, false, 1},   // gone again inside the wait: never opened
+    {false, "ARL", 2, 0, false, 1},   // a late expiry opens nothing
+    {false, "ARAF", 1, 1, false, 2},  // removal then arrival: a new wait
+    {true, "RAF", 1, 1, false, 1},    // an open link removed and back
+    {true, "RA", 2, 0, true, 1},     {true, "A", 1, 0, false, 0},  // already open: no wait
+};
+
+TEST(ArrivalWait, EventsInsideTheWaitAreTakenInOrder) {
+  for (const DriverLink link : {DriverLink::kWired, DriverLink::kWireless}) {
+    for (const Case& c : kCases) {
+      const bool wired = link == DriverLink::kWired;
+      SCOPED_TRACE(std::string(wired ? "wired " : "wireless ") + c.events +
+                   (c.open_at_start ? " (open at start)" : ""));
+      SessionHarness h;
+      FakeDriverState& driver = wired ? h.wired : h.wireless;
+      // Only the link under test, so that it alone decides presence.
+      (wired ? h.wireless : h.wired).open_result = 0;
+      driver.open_result = c.open_at_start ? 1 : 0;
+      FakeArrivalTimer timer;
+      h.Start();
+      h.session->SetArrivalTimer(&timer);
+      const int opens_before = driver.CountCalls("Open_FeatureDevice");
+      for (const char* event = c.events; *event != '\0'; ++event) {
+        if (*event == 'A' || *event == 'R') {
+          driver.PostConnection(*event == 'A');
+          h.Pump();
+        } else if (*event == 'L' || timer.running[FakeArrivalTimer::Index(link)]) {
+          timer.running[FakeArrivalTimer::Index(link)] = false;
+          h.session->OnArrivalWaitOver(link);
+        }
+      }
+      const protocol::LinkFlags& flags = h.session->links();
+      EXPECT_EQ(wired ? flags.wired_link : flags.wireless_link, c.link_flag);
+      EXPECT_EQ(driver.CountCalls("Open_FeatureDevice") - opens_before, c.opens);
+      EXPECT_EQ(h.session->ArrivalWaiting(link), c.waiting);
+      EXPECT_EQ(timer.running[FakeArrivalTimer::Index(link)], c.waiting);
+      EXPECT_EQ(timer.starts, c.starts);
+      EXPECT_EQ(h.session->device_present(), c.link_flag == 1 ? 1 : 0);
+      EXPECT_TRUE(h.clock.Sleeps().empty()) << "the UI thread never sleeps";
+      h.session->SetArrivalTimer(nullptr);
+    }
+  }
+}
+
+using link::FakeGattPlatform;
+
+// Only Bluetooth is there: no cable, no receiver.
+class BleSession : public ::testing::Test {
+ protected:
+  BleSession() {
+    platform.AddDevice({"Vexel", "BTHLE\\Dev_c0ffee001122", true});
+    platform.AddService("/org/bluez/hci0/dev_C0_FF_EE_00_11_22/VID&02045E_PID&0040_c0ffee001122",
+                        {{"fee3", link::kBleReportCharacteristic, 12, false, true},
+                         {"fee4", link::kBleStatusCharacteristic, 12, true, false}});
+    h.wired.open_result = 0;
+    h.wireless.open_result = 0;
+    h.gatt_platform = &platform;
+    h.debug = [this](std::string_view line) {
+      std::lock_guard lock(debug_mutex);
+      debug_lines.emplace_back(line);
+    };
+  }
+  // What the stack sends, from a thread of its own as BlueZ does.
+  void NotifyFromStack(std::vector<uint8_t> value) {
+    std::thread([&] { platform.Notify("fee4", value); }).join();
+    h.Pump();
+  }
+  bool Logged(const std::string& start) {
+    std::lock_guard lock(debug_mutex);
+    for (const std::string& line : debug_lines)
+      if (line.rfind(start, 0) == 0) return true;
+    return false;
+  }
+
+  // Before the harness: the session writes debug lines until it is gone.
+  FakeGattPlatform platform;
+  std::mutex debug_mutex;
+  std::vector<std::string> debug_lines;
+  SessionHarness h;
+};
+
+TEST_F(BleSession, StartUpFindsTheVendorServiceAndTheLinkFollowsTheSwitch) {
+  h.Start();
+  EXPECT_EQ(h.session->links().ble_link, 1) << "found without a HID node";
+  EXPECT_EQ(h.session->device_present(), 1);
+  EXPECT_EQ(platform.LiveSubscriptions(), 0u) << "subscribed only once switched on";
+  for (const bool on : {true, true, false, false, true}) {
+    h.session->SetBleConnected(on);
+    EXPECT_EQ(platform.LiveSubscriptions(), on ? 1u : 0u) << on;
+    EXPECT_EQ(h.session->links().ble_link, on ? 1 : 0);
+  }
+  h.session.reset();
+  EXPECT_EQ(platform.LiveSubscriptions(), 0u) << "teardown unsubscribes";
+}
+
+// The bytes of each value are pinned by the link's own test.
+TEST_F(BleSession, FullApplyWritesEveryReportButThePollingRateWithItsByteCount) {
+  h.Start();
+  h.session->SetBleConnected(true);
+  h.Apply();
+  std::vector<std::pair<int, int>> written;  // kind, byte count
+  for (const auto& write : platform.Writes())
+    written.emplace_back(write.value.at(4), write.value[0]);
+  EXPECT_EQ(written,
+            (std::vector<std::pair<int, int>>{{0x0C, 10}, {0x04, 56}, {0x05, 15}, {0x08, 59}}));
+}
+
+TEST_F(BleSession, StatusValuesFromTheStackReachTheUiThread) {
+  h.Start();
+  h.session->SetBleConnected(true);
+  h.Apply();
+  const struct {
+    std::vector<uint8_t> value;
+    std::string logged;  // a debug line that starts so; empty: none expected
+    std::vector<std::string> observed;
+  } cases[] = {
+      {{0x10, 0x10, 0x04, 0x00}, "HR dwLeft = 1010, dwRight = 0004, ", {"dpi 3 30", "saved"}},
+      {{}, "datasize 0\n", {}},
+      {{0x10, 0x10, 0x02}, "", {}},  // too short to hold a status: not read
+      {{0x10, 0x40, 0x01, 0x37, 0xFF, 0xFF},
+       "HR dwLeft = 4010, dwRight = 3701, ",
+       {"charging stop", "battery 55"}},
+      {{0x10, 0x40, 0x02, 0x64},
+       "HR dwLeft = 4010, dwRight = 6402, ",
+       {"charging stop", "battery 100"}},
+  };
+  for (const auto& c : cases) {
+    {
+      std::lock_guard lock(debug_mutex);
+      debug_lines.clear();
+    }
+    h.observer.Take();
+    NotifyFromStack(c.value);
+    EXPECT_EQ(Logged(c.logged.empty() ? "HR " : c.logged), !c.logged.empty()) << c.logged;
+    EXPECT_EQ(h.Edited().dpi_stage_current, 3);
+    EXPECT_EQ(h.observer.Take(), c.observed) << c.logged;
+  }
+}
+
+TEST_F(BleSession, SwitchingOffWhileTheWorkerWritesStopsTheWrites) {
+  h.Start();
+  h.session->SetBleConnected(true);
+  h.session->ForwardApplyRequest();
+  h.session->SetBleConnected(false);
+  h.session->worker()->WaitIdle();
+  h.Pump();
+  const std::size_t written = platform.Writes().size();
+  EXPECT_LE(written, 4u);
+  h.session->SetFullApplyPending(true);
+  h.Apply();
+  EXPECT_EQ(platform.Writes().size(), written) << "nothing goes over a link that is off";
 }
 
 }  // namespace

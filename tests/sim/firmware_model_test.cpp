@@ -1,6 +1,9 @@
 // The virtual mouse's firmware model: what it takes and refuses on each link
 // (whole reports behind a 4-byte count on Bluetooth), what it acknowledges and
-// reports, and the control commands that drive it.
+// reports, the control commands that drive it, and the program's encoders and
+// delivery against its parser.
+#include "firmware/firmware_model.h"
+
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -8,9 +11,12 @@
 #include <sstream>
 
 #include "firmware/control_command.h"
-#include "firmware/firmware_model.h"
 #include "firmware/state_json.h"
+#include "protocol/apply_cycle.h"
 #include "protocol/frame.h"
+#include "protocol/recording_host.h"
+#include "protocol/report_delivery.h"
+#include "protocol/reports.h"
 #include "sim/test_reports.h"
 
 namespace vexel::sim {
@@ -31,14 +37,16 @@ std::vector<uint8_t> WithCount(std::vector<uint8_t> report, int adjust = 0) {
 
 class FirmwareModelTest : public ::testing::Test {
  protected:
-  // The status reports emitted since the last call.
+  // What was emitted since the last call; a connection change as code 0.
   Sent Statuses() {
-    Sent statuses;
+    Sent sent;
     for (const Emission& emission : model_.TakeEmissions()) {
       if (const auto* s = std::get_if<StatusReport>(&emission))
-        statuses.emplace_back(s->link, s->code, s->value);
+        sent.emplace_back(s->link, s->code, s->value);
+      else if (const auto* c = std::get_if<ConnectionChange>(&emission))
+        sent.emplace_back(c->link, 0, c->present);
     }
-    return statuses;
+    return sent;
   }
   Sent TickAfter(Clock::Ms wait) {
     clock_.Advance(wait);
@@ -68,14 +76,12 @@ TEST_F(FirmwareModelTest, RefusesDamagedReportsAndChunksWithTheirReason) {
   WriteChecksum(dpi_copy, PerformanceLayout::kChecksum);
   const auto lighting = ValidReport(kKindLighting);
   const auto macro = ValidReport(kKindMacro, 3, 4);
-  auto bad_checksum = ValidReport(kKindMacro, 1, 3);
-  bad_checksum[129] ^= 0x10;
-  auto too_many_pairs = ValidReport(kKindMacro, 1, 3);
-  too_many_pairs[28] = 51;  // only 50 fit before the checksum
+  const auto good_macro = ValidReport(kKindMacro, 1, 3);
+  auto too_many_pairs = with(good_macro, 28, 51);  // only 50 fit before the checksum
   WriteChecksum(too_many_pairs, MacroLayout::kChecksum);
-  const auto bad = MacroChunks(bad_checksum, false);
+  const auto bad = MacroChunks(with(good_macro, 129, good_macro[129] ^ 0x10), false);
   const auto many = MacroChunks(too_many_pairs, false);
-  const auto good = MacroChunks(ValidReport(kKindMacro, 1, 3), false);
+  const auto good = MacroChunks(good_macro, false);
   const std::vector<Case> cases = {
       {"checksum", Link::kWired, with(lighting, 12, lighting[12] ^ 0x01)},
       {"length", Link::kWired, short_report},
@@ -134,15 +140,11 @@ TEST_F(FirmwareModelTest, AcknowledgementsUnpluggedLinksAndFailedSends) {
   const std::size_t logged = model_.log().size();
   EXPECT_TRUE(model_.Receive(Link::kWireless, report));  // the receiver takes it...
   EXPECT_EQ(model_.log().size(), logged);                // ...the mouse never hears it
-  EXPECT_EQ(model_.rejected(), 0);
-  EXPECT_EQ(model_.polling_code(), 4);
-  const auto emissions = model_.TakeEmissions();
-  ASSERT_EQ(emissions.size(), 1u);  // the unplugging, once
-  const auto& change = std::get<ConnectionChange>(emissions[0]);
-  EXPECT_EQ(std::pair(change.link, change.present), std::pair(Link::kWired, false));
+  EXPECT_EQ(std::pair(model_.rejected(), model_.polling_code()), std::pair(0, 4));
   model_.Wake();
   EXPECT_TRUE(model_.Receive(Link::kWireless, report));
-  EXPECT_EQ(Statuses(), (Sent{{Link::kWireless, kStatusBattery, 0x5001},
+  EXPECT_EQ(Statuses(), (Sent{{Link::kWired, 0, 0},
+                              {Link::kWireless, kStatusBattery, 0x5001},
                               {Link::kWireless, kStatusAck, kKindPollingRate << 8}}));
 }
 
@@ -152,7 +154,8 @@ TEST_F(FirmwareModelTest, BatteryReportEveryTwoSecondsOnTheTalkingLink) {
   // 80 %, discharging, over the cable while it is in.
   EXPECT_EQ(TickAfter(Clock::Ms(1)), (Sent{{Link::kWired, kStatusBattery, 80 << 8 | 1}}));
   model_.Unplug(Link::kWired);
-  EXPECT_EQ(TickAfter(kBatteryPeriod), (Sent{{Link::kWireless, kStatusBattery, 80 << 8 | 1}}));
+  EXPECT_EQ(TickAfter(kBatteryPeriod),
+            (Sent{{Link::kWired, 0, 0}, {Link::kWireless, kStatusBattery, 80 << 8 | 1}}));
   model_.Sleep();
   EXPECT_EQ(TickAfter(kBatteryPeriod * 3), Sent{});
 
@@ -215,6 +218,7 @@ class FirmwareBleTest : public FirmwareModelTest {
     model_.Unplug(Link::kWireless);
     model_.Plug(Link::kBle);
   }
+  const Sent battery{{Link::kBle, kStatusBattery, 0x5001}};
 };
 
 TEST_F(FirmwareBleTest, TakesWholeReportsBehindTheirCountAndRefusesTheRest) {
@@ -243,8 +247,7 @@ TEST_F(FirmwareBleTest, TakesWholeReportsBehindTheirCountAndRefusesTheRest) {
 }
 
 TEST_F(FirmwareBleTest, StatusReportsGoOutAsNotificationsWhileConnectedAndAwake) {
-  const Sent battery{{Link::kBle, kStatusBattery, 0x5001}};
-  EXPECT_EQ(Statuses(), battery) << "the battery at once on connecting";
+  EXPECT_EQ(Statuses().back(), battery[0]) << "the battery at once on connecting";
   model_.PressDpi(4);
   ASSERT_TRUE(model_.ReceiveBle(WithCount(ValidReport(kKindLighting))));
   EXPECT_EQ(TickAfter(kBatteryPeriod), (Sent{{Link::kBle, kStatusDpiStage, 4},
@@ -254,9 +257,8 @@ TEST_F(FirmwareBleTest, StatusReportsGoOutAsNotificationsWhileConnectedAndAwake)
   model_.PressDpi(5);
   EXPECT_FALSE(model_.ReceiveBle(WithCount(ValidReport(kKindLighting))));
   model_.Wake();
-  model_.Unplug(Link::kBle);
-  model_.PressDpi(6);
   EXPECT_EQ(Statuses(), battery) << "only the wake-up battery report";
+  model_.Unplug(Link::kBle);
   EXPECT_FALSE(model_.ReceiveBle(WithCount(ValidReport(kKindLighting))));
 }
 
@@ -279,27 +281,73 @@ TEST_F(FirmwareModelTest, ControlCommandsRefuseMalformedWords) {
   EXPECT_TRUE(model_.TakeEmissions().empty());
 }
 
-// The state's reports and log are read back through the real server by the
-// driver tests; here the times, the refusals and clearing.
-TEST_F(FirmwareModelTest, ControlCommandStateShowsTimesRefusalsAndClears) {
-  clock_.Advance(Clock::Ms(250));
-  model_.Receive(Link::kWired, ValidReport(kKindReset));
-  clock_.Advance(Clock::Ms(100));
+// The state's reports, log and times are read back through the real server
+// by the driver and end-to-end tests; here the refusals and clearing.
+TEST_F(FirmwareModelTest, ControlCommandStateShowsRefusalsAndClears) {
+  clock_.Advance(Clock::Ms(350));
   model_.Receive(Link::kWired, std::vector<uint8_t>{0x04, 0x00});
-  ASSERT_TRUE(ApplyControlCommand(model_, Words("battery 57")).ok);  // the state may be left out
   const auto result = ApplyControlCommand(model_, Words("state"));
   ASSERT_TRUE(result.ok);
-  auto state = nlohmann::json::parse(result.text);
-  EXPECT_EQ(state["log"][0].value("t_ms", 0), 250);
-  const auto expected = nlohmann::json::parse(R"({"wired": true, "receiver": true, "awake": true,
-      "battery": 57, "charging": "discharging", "rejected": 1,
-      "refused": [{"link": "wired", "t_ms": 350, "hex": "0400", "reason": "length"}]})");
-  for (const auto& [key, value] : expected.items()) EXPECT_EQ(state[key], value) << key;
-
+  EXPECT_EQ(nlohmann::json::parse(result.text)["refused"], nlohmann::json::parse(R"(
+      [{"link": "wired", "t_ms": 350, "hex": "0400", "reason": "length"}])"));
   EXPECT_TRUE(ApplyControlCommand(model_, Words("clear")).ok);
-  state = nlohmann::json::parse(StateJson(model_));
-  EXPECT_EQ(state["log"].size() + state["refused"].size() + state["reports"]["09"].size(), 0u);
-  EXPECT_EQ(state["reports"]["0c"], nullptr);
+  const auto state = nlohmann::json::parse(StateJson(model_));
+  EXPECT_EQ(state["refused"], nlohmann::json::array());
+  EXPECT_EQ(state["rejected"], 0);
+}
+
+TEST(FirmwareEncoderAgreement, FullApplyOfADefaultProfileOverEitherLink) {
+  // The default profile with a macro on button 3, so that every kind is sent.
+  auto profile = MakeZeroProfile();
+  ApplyProfileDefaults(*profile);
+  ButtonSlot& slot = profile->button[2];
+  slot.function_code = kFunctionMacro;
+  slot.macro_mode = 1;
+  slot.macro_repeat = 3;
+  slot.macro_action_count = 3;
+  slot.macro_actions[0] = {0x04, kActionPress, 20};
+  slot.macro_actions[1] = {0x04, kActionRelease, 1500};
+  slot.macro_actions[2] = {0x05, kActionPress, 0};
+  protocol::RecordingHost host(*profile);
+  protocol::ApplyCycle cycle(host);
+  cycle.SetApplyBlocked(false);
+  cycle.SetFullApplyPending(true);
+  cycle.Run();
+  ASSERT_EQ(host.reports.size(), 6u);  // reset, performance, lighting, polling, buttons, macro
+
+  for (const Link link : {Link::kWired, Link::kWireless}) {
+    ManualClock clock;
+    FirmwareModel model(clock);
+    FirmwareSettings expected = model.settings();
+    expected.buttons[2] = {0x12, 0x00, 0x03};  // the macro on button 3
+    // 20 ms press; 1500 ms release as 100 ms and seven 200 ms periods; a press.
+    expected.macros[3] = {1, 0, 3, {{0x03, 0x04}, {0x8B, 0x04}, {7, 3}, {0x01, 0x05}}};
+    protocol::LinkFlags flags;
+    protocol::ReportDelivery delivery(flags, clock);
+    const protocol::TransportSend send = [&](std::span<const uint8_t> bytes) {
+      const bool taken = model.Receive(link, bytes);
+      for (const Emission& emission : model.TakeEmissions()) {
+        const auto* status = std::get_if<StatusReport>(&emission);
+        if (status && status->code == kStatusAck) flags.ack_received = true;
+      }
+      return taken ? 1 : 0;
+    };
+    if (link == Link::kWired) {
+      flags.wired_link = 1;
+      delivery.SetWiredSend(send);
+    } else {
+      model.Unplug(Link::kWired);
+      flags.wireless_link = 1;
+      flags.wireless_ready = true;
+      delivery.SetWirelessSend(send);
+    }
+    for (const auto& report : host.reports) EXPECT_NE(delivery.SendReport(report), 0);
+    EXPECT_TRUE(model.refused().empty()) << LinkName(link);
+    EXPECT_EQ(model.settings(), expected) << LinkName(link);
+  }
+  // Performance, lighting and polling rate as the factory wrote them.
+  const std::vector<std::vector<uint8_t>> sent(host.reports.begin() + 1, host.reports.begin() + 4);
+  EXPECT_EQ(sent, std::vector(FactoryReports().begin(), FactoryReports().begin() + 3));
 }
 
 }  // namespace
