@@ -218,56 +218,51 @@ TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
   EXPECT_GE((h.clock.Now() - start).count(), 2000) << "the arrivals that fit were handled";
 }
 
-// The owner's timers, fired by the test.
+// The owner's timer for the one link under test, fired by the test.
 class FakeArrivalTimer final : public ArrivalTimer {
  public:
-  void StartArrivalWait(DriverLink link, Clock::Ms wait) override {
-    running[Index(link)] = true;
+  void StartArrivalWait(DriverLink, Clock::Ms wait) override {
+    running = true;
     EXPECT_EQ(wait, DeviceSession::kArrivalWait);
     ++starts;
   }
-  void StopArrivalWait(DriverLink link) override { running[Index(link)] = false; }
-  static std::size_t Index(DriverLink link) { return link == DriverLink::kWired ? 0 : 1; }
-
-  std::array<bool, 2> running{};
+  void StopArrivalWait(DriverLink) override { running = false; }
+  bool running = false;
   int starts = 0;
 };
 
-struct Case {
-  bool open_at_start;
-  // A = arrival, R = removal (both through the monitor's message), F = the
-  // timer fires if it runs, L = a late expiry that was already on its way
-  // when the timer was stopped.
-  const char* events;
-  int link_flag;
-  int opens;  // Open_FeatureDevice calls after start-up
-  bool waiting;
-  int starts;
-};
-
-constexpr Case kCases[] = {
-    {false, "A", 0, 0, true, 1},      // the wait runs: not opened yet
-    {false, "AF", 1, 1, false, 1},    // opened when it ends
-    {false, "AAF", 1, 1, false, 1},   // a second arrival inside the wait changes nothing
-    {false, "ARF", 2, 0, false, 1},   // gone again inside the wait: never opened
-    {false, "ARL", 2, 0, false, 1},   // a late expiry opens nothing
-    {false, "ARAF", 1, 1, false, 2},  // removal then arrival: a new wait
-    {true, "RAF", 1, 1, false, 1},    // an open link removed and back
-    {true, "RA", 2, 0, true, 1},     {true, "A", 1, 0, false, 0},  // already open: no wait
-};
-
 TEST(ArrivalWait, EventsInsideTheWaitAreTakenInOrder) {
+  const struct {
+    bool open_at_start;
+    // A = arrival, R = removal (both through the monitor's message), F = the
+    // timer fires if it runs, L = a late expiry that was already on its way
+    // when the timer was stopped.
+    const char* events;
+    int link_flag;
+    int opens;  // Open_FeatureDevice calls after start-up
+    bool waiting;
+    int starts;
+  } cases[] = {
+      {false, "A", 0, 0, true, 1},      // the wait runs: not opened yet
+      {false, "AF", 1, 1, false, 1},    // opened when it ends
+      {false, "AAF", 1, 1, false, 1},   // a second arrival inside the wait changes nothing
+      {false, "ARF", 2, 0, false, 1},   // gone again inside the wait: never opened
+      {false, "ARL", 2, 0, false, 1},   // a late expiry opens nothing
+      {false, "ARAF", 1, 1, false, 2},  // removal then arrival: a new wait
+      {true, "RAF", 1, 1, false, 1},    // an open link removed and back
+      {true, "RA", 2, 0, true, 1},     {true, "A", 1, 0, false, 0},  // already open: no wait
+  };
   for (const DriverLink link : {DriverLink::kWired, DriverLink::kWireless}) {
-    for (const Case& c : kCases) {
+    for (const auto& c : cases) {
       const bool wired = link == DriverLink::kWired;
       SCOPED_TRACE(std::string(wired ? "wired " : "wireless ") + c.events +
                    (c.open_at_start ? " (open at start)" : ""));
+      FakeArrivalTimer timer;  // outlives the session
       SessionHarness h;
       FakeDriverState& driver = wired ? h.wired : h.wireless;
       // Only the link under test, so that it alone decides presence.
       (wired ? h.wireless : h.wired).open_result = 0;
       driver.open_result = c.open_at_start ? 1 : 0;
-      FakeArrivalTimer timer;
       h.Start();
       h.session->SetArrivalTimer(&timer);
       const int opens_before = driver.CountCalls("Open_FeatureDevice");
@@ -275,20 +270,18 @@ TEST(ArrivalWait, EventsInsideTheWaitAreTakenInOrder) {
         if (*event == 'A' || *event == 'R') {
           driver.PostConnection(*event == 'A');
           h.Pump();
-        } else if (*event == 'L' || timer.running[FakeArrivalTimer::Index(link)]) {
-          timer.running[FakeArrivalTimer::Index(link)] = false;
+        } else if (*event == 'L' || std::exchange(timer.running, false)) {
           h.session->OnArrivalWaitOver(link);
         }
       }
       const protocol::LinkFlags& flags = h.session->links();
       EXPECT_EQ(wired ? flags.wired_link : flags.wireless_link, c.link_flag);
-      EXPECT_EQ(driver.CountCalls("Open_FeatureDevice") - opens_before, c.opens);
-      EXPECT_EQ(h.session->ArrivalWaiting(link), c.waiting);
-      EXPECT_EQ(timer.running[FakeArrivalTimer::Index(link)], c.waiting);
-      EXPECT_EQ(timer.starts, c.starts);
       EXPECT_EQ(h.session->device_present(), c.link_flag == 1 ? 1 : 0);
+      EXPECT_EQ(driver.CountCalls("Open_FeatureDevice") - opens_before, c.opens);
+      EXPECT_EQ(std::pair(h.session->ArrivalWaiting(link), timer.running),
+                std::pair(c.waiting, c.waiting));
+      EXPECT_EQ(timer.starts, c.starts);
       EXPECT_TRUE(h.clock.Sleeps().empty()) << "the UI thread never sleeps";
-      h.session->SetArrivalTimer(nullptr);
     }
   }
 }
@@ -308,25 +301,22 @@ class BleSession : public ::testing::Test {
     h.gatt_platform = &platform;
     h.debug = [this](std::string_view line) {
       std::lock_guard lock(debug_mutex);
-      debug_lines.emplace_back(line);
+      debug += line;
     };
   }
-  // What the stack sends, from a thread of its own as BlueZ does.
-  void NotifyFromStack(std::vector<uint8_t> value) {
+  // What the stack sends, from a thread of its own as BlueZ does; the debug
+  // output it caused.
+  std::string NotifyFromStack(std::vector<uint8_t> value) {
     std::thread([&] { platform.Notify("fee4", value); }).join();
     h.Pump();
-  }
-  bool Logged(const std::string& start) {
     std::lock_guard lock(debug_mutex);
-    for (const std::string& line : debug_lines)
-      if (line.rfind(start, 0) == 0) return true;
-    return false;
+    return std::exchange(debug, {});
   }
 
   // Before the harness: the session writes debug lines until it is gone.
   FakeGattPlatform platform;
   std::mutex debug_mutex;
-  std::vector<std::string> debug_lines;
+  std::string debug;
   SessionHarness h;
 };
 
@@ -344,25 +334,13 @@ TEST_F(BleSession, StartUpFindsTheVendorServiceAndTheLinkFollowsTheSwitch) {
   EXPECT_EQ(platform.LiveSubscriptions(), 0u) << "teardown unsubscribes";
 }
 
-// The bytes of each value are pinned by the link's own test.
-TEST_F(BleSession, FullApplyWritesEveryReportButThePollingRateWithItsByteCount) {
-  h.Start();
-  h.session->SetBleConnected(true);
-  h.Apply();
-  std::vector<std::pair<int, int>> written;  // kind, byte count
-  for (const auto& write : platform.Writes())
-    written.emplace_back(write.value.at(4), write.value[0]);
-  EXPECT_EQ(written,
-            (std::vector<std::pair<int, int>>{{0x0C, 10}, {0x04, 56}, {0x05, 15}, {0x08, 59}}));
-}
-
 TEST_F(BleSession, StatusValuesFromTheStackReachTheUiThread) {
   h.Start();
   h.session->SetBleConnected(true);
   h.Apply();
   const struct {
     std::vector<uint8_t> value;
-    std::string logged;  // a debug line that starts so; empty: none expected
+    std::string logged;  // in the debug output; empty: no status line
     std::vector<std::string> observed;
   } cases[] = {
       {{0x10, 0x10, 0x04, 0x00}, "HR dwLeft = 1010, dwRight = 0004, ", {"dpi 3 30", "saved"}},
@@ -375,14 +353,13 @@ TEST_F(BleSession, StatusValuesFromTheStackReachTheUiThread) {
        "HR dwLeft = 4010, dwRight = 6402, ",
        {"charging stop", "battery 100"}},
   };
+  NotifyFromStack({});
+  h.observer.Take();
   for (const auto& c : cases) {
-    {
-      std::lock_guard lock(debug_mutex);
-      debug_lines.clear();
-    }
-    h.observer.Take();
-    NotifyFromStack(c.value);
-    EXPECT_EQ(Logged(c.logged.empty() ? "HR " : c.logged), !c.logged.empty()) << c.logged;
+    const std::string logged = NotifyFromStack(c.value);
+    EXPECT_EQ(logged.find(c.logged.empty() ? "HR " : c.logged) != std::string::npos,
+              !c.logged.empty())
+        << logged;
     EXPECT_EQ(h.Edited().dpi_stage_current, 3);
     EXPECT_EQ(h.observer.Take(), c.observed) << c.logged;
   }

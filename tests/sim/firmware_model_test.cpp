@@ -167,28 +167,20 @@ TEST_F(FirmwareModelTest, BatteryReportEveryTwoSecondsOnTheTalkingLink) {
   EXPECT_EQ(model_.NextTick(), clock_.Now() + Clock::Ms(1));
 }
 
+// The driver tests read back a DPI press; here every button's status report
+// and the reports the mouse answers with afterwards.
 TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChangedAndCurrentReportsCarryIt) {
-  const auto current = [&](uint8_t kind) {
-    return model_.CurrentReport(kind).value_or(std::vector<uint8_t>(64));
-  };
-  // A new mouse answers with factory settings the buttons change.
-  model_.PressDpi(3);
-  EXPECT_EQ(current(kKindPerformance)[PerformanceLayout::kDpiStage], 3);
-  EXPECT_FALSE(model_.LastReport(kKindPerformance));  // nothing was sent to it
-
   // Stages 2 and 5 enabled, stage 2 in use.
   auto performance = ValidReport(kKindPerformance);
   performance[PerformanceLayout::kStageMask] = 0b00010010;
   performance[PerformanceLayout::kDpiStage] = 2;
   WriteChecksum(performance, PerformanceLayout::kChecksum);
-  for (const auto& report :
-       {performance, ValidReport(kKindLighting), ValidReport(kKindPollingRate, 8)})
+  for (const auto& report : {performance, ValidReport(kKindLighting)})
     ASSERT_TRUE(model_.Receive(Link::kWired, report));
   model_.TakeEmissions();
   for (const auto stage : {std::optional<int>(), std::optional<int>(), std::optional(8)})
     EXPECT_TRUE(model_.PressDpi(stage));
-  EXPECT_TRUE(model_.SetLightMode(3));
-  EXPECT_TRUE(model_.SetPollingCode(2));
+  EXPECT_TRUE(model_.SetLightMode(3) && model_.SetPollingCode(2));
   model_.SetBattery(100, BatteryState::kFull);
   EXPECT_FALSE(model_.PressDpi(9) || model_.SetLightMode(16) || model_.SetPollingCode(3));
   const Link cable = Link::kWired;
@@ -198,15 +190,10 @@ TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChangedAndCurrentReport
                               {cable, kStatusLightMode, 0x30},
                               {cable, kStatusPollingRate, 2},
                               {cable, kStatusBattery, 0x6402}}));
-
-  // Read back, the reports carry the changes and stay well-formed; what was
-  // accepted stays as it came.
-  EXPECT_EQ(current(kKindPerformance)[PerformanceLayout::kDpiStage], 8);
-  EXPECT_EQ(current(kKindLighting)[LightingLayout::kMode] >> 4, 3);
-  EXPECT_EQ(current(kKindPollingRate)[PollingRateLayout::kIntervalCode], 2);
   for (const uint8_t kind : {kKindPerformance, kKindLighting, kKindPollingRate})
-    EXPECT_TRUE(IsWellFormed(current(kind))) << +kind;
-  EXPECT_EQ(model_.LastReport(kKindPerformance), performance);
+    EXPECT_TRUE(IsWellFormed(model_.CurrentReport(kind).value())) << +kind;
+  EXPECT_EQ(model_.CurrentReport(kKindLighting).value()[LightingLayout::kMode] >> 4, 3);
+  EXPECT_EQ(model_.LastReport(kKindPerformance), performance) << "kept as it came";
 }
 
 class FirmwareBleTest : public FirmwareModelTest {
@@ -218,7 +205,6 @@ class FirmwareBleTest : public FirmwareModelTest {
     model_.Unplug(Link::kWireless);
     model_.Plug(Link::kBle);
   }
-  const Sent battery{{Link::kBle, kStatusBattery, 0x5001}};
 };
 
 TEST_F(FirmwareBleTest, TakesWholeReportsBehindTheirCountAndRefusesTheRest) {
@@ -246,22 +232,6 @@ TEST_F(FirmwareBleTest, TakesWholeReportsBehindTheirCountAndRefusesTheRest) {
   EXPECT_EQ(model_.macros().at(7), ValidReport(kKindMacro, 3, 7)) << "a macro taken in one write";
 }
 
-TEST_F(FirmwareBleTest, StatusReportsGoOutAsNotificationsWhileConnectedAndAwake) {
-  EXPECT_EQ(Statuses().back(), battery[0]) << "the battery at once on connecting";
-  model_.PressDpi(4);
-  ASSERT_TRUE(model_.ReceiveBle(WithCount(ValidReport(kKindLighting))));
-  EXPECT_EQ(TickAfter(kBatteryPeriod), (Sent{{Link::kBle, kStatusDpiStage, 4},
-                                             {Link::kBle, kStatusAck, kKindLighting << 8},
-                                             battery[0]}));
-  model_.Sleep();
-  model_.PressDpi(5);
-  EXPECT_FALSE(model_.ReceiveBle(WithCount(ValidReport(kKindLighting))));
-  model_.Wake();
-  EXPECT_EQ(Statuses(), battery) << "only the wake-up battery report";
-  model_.Unplug(Link::kBle);
-  EXPECT_FALSE(model_.ReceiveBle(WithCount(ValidReport(kKindLighting))));
-}
-
 // The words of one control command line.
 std::vector<std::string> Words(const std::string& line) {
   std::istringstream in(line);
@@ -279,21 +249,6 @@ TEST_F(FirmwareModelTest, ControlCommandsRefuseMalformedWords) {
     EXPECT_FALSE(result.text.empty());
   }
   EXPECT_TRUE(model_.TakeEmissions().empty());
-}
-
-// The state's reports, log and times are read back through the real server
-// by the driver and end-to-end tests; here the refusals and clearing.
-TEST_F(FirmwareModelTest, ControlCommandStateShowsRefusalsAndClears) {
-  clock_.Advance(Clock::Ms(350));
-  model_.Receive(Link::kWired, std::vector<uint8_t>{0x04, 0x00});
-  const auto result = ApplyControlCommand(model_, Words("state"));
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(nlohmann::json::parse(result.text)["refused"], nlohmann::json::parse(R"(
-      [{"link": "wired", "t_ms": 350, "hex": "0400", "reason": "length"}])"));
-  EXPECT_TRUE(ApplyControlCommand(model_, Words("clear")).ok);
-  const auto state = nlohmann::json::parse(StateJson(model_));
-  EXPECT_EQ(state["refused"], nlohmann::json::array());
-  EXPECT_EQ(state["rejected"], 0);
 }
 
 TEST(FirmwareEncoderAgreement, FullApplyOfADefaultProfileOverEitherLink) {
