@@ -207,10 +207,10 @@ TEST(DevicePresenceTest, SwitchesTheLinkOnlyForTheMousesInterfaces) {
 // Through a notification source, as the session wires it: repeated
 // broadcasts switch only on a change.
 TEST(DevicePresenceTest, SeveralArrivingInterfacesSwitchTheLinkOnOnce) {
-  int32_t ble_link = 0;
-  std::vector<bool> calls;
-  DevicePresence presence(
-      {[&](bool on) { calls.push_back(on), ble_link = on; }, [&] { return ble_link; }, {}});
+  std::vector<bool> calls;  // the link is on after a switch on
+  DevicePresence presence({[&](bool on) { calls.push_back(on); },
+                           [&] { return int32_t{!calls.empty() && calls.back()}; },
+                           {}});
   FakeDeviceNotifications source;
   ASSERT_TRUE(source.RegisterDeviceNotifications(
       [&](uint32_t event, const DeviceBroadcast& b) { presence.OnDeviceChange(event, &b); }));
