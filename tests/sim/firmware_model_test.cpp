@@ -1,17 +1,12 @@
 // The virtual mouse's firmware model: what it takes and refuses on each link
 // (whole reports behind a 4-byte count on Bluetooth), what it acknowledges and
-// reports, the control commands that drive it, and the program's encoders and
-// delivery against its parser.
+// reports, and the program's encoders and delivery against its parser. Its
+// control commands, state and timers are driven for real by the driver and
+// end-to-end tests.
 #include "firmware/firmware_model.h"
 
 #include <gtest/gtest.h>
 
-#include <iterator>
-#include <nlohmann/json.hpp>
-#include <sstream>
-
-#include "firmware/control_command.h"
-#include "firmware/state_json.h"
 #include "protocol/apply_cycle.h"
 #include "protocol/frame.h"
 #include "protocol/recording_host.h"
@@ -47,11 +42,6 @@ class FirmwareModelTest : public ::testing::Test {
         sent.emplace_back(c->link, 0, c->present);
     }
     return sent;
-  }
-  Sent TickAfter(Clock::Ms wait) {
-    clock_.Advance(wait);
-    model_.Tick();
-    return Statuses();
   }
 
   ManualClock clock_;
@@ -148,25 +138,6 @@ TEST_F(FirmwareModelTest, AcknowledgementsUnpluggedLinksAndFailedSends) {
                               {Link::kWireless, kStatusAck, kKindPollingRate << 8}}));
 }
 
-TEST_F(FirmwareModelTest, BatteryReportEveryTwoSecondsOnTheTalkingLink) {
-  model_.Tick();
-  EXPECT_EQ(TickAfter(Clock::Ms(1999)), Sent{});
-  // 80 %, discharging, over the cable while it is in.
-  EXPECT_EQ(TickAfter(Clock::Ms(1)), (Sent{{Link::kWired, kStatusBattery, 80 << 8 | 1}}));
-  model_.Unplug(Link::kWired);
-  EXPECT_EQ(TickAfter(kBatteryPeriod),
-            (Sent{{Link::kWired, 0, 0}, {Link::kWireless, kStatusBattery, 80 << 8 | 1}}));
-  model_.Sleep();
-  EXPECT_EQ(TickAfter(kBatteryPeriod * 3), Sent{});
-
-  // Waking reports at once and restarts the period.
-  clock_.Advance(Clock::Ms(500));
-  model_.Wake();
-  EXPECT_EQ(Statuses().size(), 1u);
-  EXPECT_EQ(TickAfter(Clock::Ms(1999)), Sent{});
-  EXPECT_EQ(model_.NextTick(), clock_.Now() + Clock::Ms(1));
-}
-
 // The driver tests read back a DPI press; here every button's status report
 // and the reports the mouse answers with afterwards.
 TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChangedAndCurrentReportsCarryIt) {
@@ -230,25 +201,6 @@ TEST_F(FirmwareBleTest, TakesWholeReportsBehindTheirCountAndRefusesTheRest) {
     }
   }
   EXPECT_EQ(model_.macros().at(7), ValidReport(kKindMacro, 3, 7)) << "a macro taken in one write";
-}
-
-// The words of one control command line.
-std::vector<std::string> Words(const std::string& line) {
-  std::istringstream in(line);
-  return {std::istream_iterator<std::string>(in), {}};
-}
-
-TEST_F(FirmwareModelTest, ControlCommandsRefuseMalformedWords) {
-  for (const char* line :
-       {"", "fly", "plug", "plug bluetooth", "unplug wired now", "press-dpi 0", "press-dpi 3x",
-        "light-mode 16", "battery 256", "battery 50 empty", "battery 50 full now", "acks maybe",
-        "polling-rate 3", "status 0x10000 1", "fail-sends -1", "ble pair",
-        "ble connect"}) {  // Bluetooth is not offered
-    const auto result = ApplyControlCommand(model_, Words(line));
-    EXPECT_FALSE(result.ok) << line;
-    EXPECT_FALSE(result.text.empty());
-  }
-  EXPECT_TRUE(model_.TakeEmissions().empty());
 }
 
 TEST(FirmwareEncoderAgreement, FullApplyOfADefaultProfileOverEitherLink) {
