@@ -32,14 +32,12 @@ std::vector<uint8_t> WithCount(std::vector<uint8_t> report, int adjust = 0) {
 
 class FirmwareModelTest : public ::testing::Test {
  protected:
-  // What was emitted since the last call; a connection change as code 0.
+  // The status reports emitted since the last call.
   Sent Statuses() {
     Sent sent;
     for (const Emission& emission : model_.TakeEmissions()) {
       if (const auto* s = std::get_if<StatusReport>(&emission))
         sent.emplace_back(s->link, s->code, s->value);
-      else if (const auto* c = std::get_if<ConnectionChange>(&emission))
-        sent.emplace_back(c->link, 0, c->present);
     }
     return sent;
   }
@@ -111,33 +109,6 @@ TEST_F(FirmwareModelTest, RefusesDamagedReportsAndChunksWithTheirReason) {
   EXPECT_EQ(model_.macros().size(), 1u);
 }
 
-// The receiver acknowledges what it took while the mouse is awake; the
-// driver tests see the acknowledgement reach the program.
-TEST_F(FirmwareModelTest, AcknowledgementsUnpluggedLinksAndFailedSends) {
-  const auto report = ValidReport(kKindPollingRate, 4);
-  EXPECT_TRUE(model_.Receive(Link::kWired, report));  // no acknowledgement on the cable
-  model_.Unplug(Link::kWired);
-  model_.Unplug(Link::kWired);
-  model_.Plug(Link::kWireless);  // already in
-  EXPECT_FALSE(model_.Receive(Link::kWired, report));
-  model_.FailSends(2);
-  EXPECT_FALSE(model_.Receive(Link::kWireless, report));
-  EXPECT_FALSE(model_.Receive(Link::kWireless, report));
-  model_.SetAcks(false);
-  EXPECT_TRUE(model_.Receive(Link::kWireless, report));
-  model_.SetAcks(true);
-  model_.Sleep();
-  const std::size_t logged = model_.log().size();
-  EXPECT_TRUE(model_.Receive(Link::kWireless, report));  // the receiver takes it...
-  EXPECT_EQ(model_.log().size(), logged);                // ...the mouse never hears it
-  EXPECT_EQ(std::pair(model_.rejected(), model_.polling_code()), std::pair(0, 4));
-  model_.Wake();
-  EXPECT_TRUE(model_.Receive(Link::kWireless, report));
-  EXPECT_EQ(Statuses(), (Sent{{Link::kWired, 0, 0},
-                              {Link::kWireless, kStatusBattery, 0x5001},
-                              {Link::kWireless, kStatusAck, kKindPollingRate << 8}}));
-}
-
 // The driver tests read back a DPI press; here every button's status report
 // and the reports the mouse answers with afterwards.
 TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChangedAndCurrentReportsCarryIt) {
@@ -167,18 +138,11 @@ TEST_F(FirmwareModelTest, ButtonsOnTheMouseReportWhatTheyChangedAndCurrentReport
   EXPECT_EQ(model_.LastReport(kKindPerformance), performance) << "kept as it came";
 }
 
-class FirmwareBleTest : public FirmwareModelTest {
- protected:
-  // Bluetooth alone: every status report goes out over it.
-  FirmwareBleTest() {
-    model_.OfferBluetooth();
-    model_.Unplug(Link::kWired);
-    model_.Unplug(Link::kWireless);
-    model_.Plug(Link::kBle);
-  }
-};
-
-TEST_F(FirmwareBleTest, TakesWholeReportsBehindTheirCountAndRefusesTheRest) {
+TEST_F(FirmwareModelTest, BluetoothTakesWholeReportsBehindTheirCountAndRefusesTheRest) {
+  model_.OfferBluetooth();
+  model_.Unplug(Link::kWired);
+  model_.Unplug(Link::kWireless);
+  model_.Plug(Link::kBle);
   const struct {
     std::vector<uint8_t> value;
     const char* refused;  // the reason; empty: taken
@@ -239,15 +203,11 @@ TEST(FirmwareEncoderAgreement, FullApplyOfADefaultProfileOverEitherLink) {
       }
       return taken ? 1 : 0;
     };
-    if (link == Link::kWired) {
-      flags.wired_link = 1;
-      delivery.SetWiredSend(send);
-    } else {
-      model.Unplug(Link::kWired);
-      flags.wireless_link = 1;
-      flags.wireless_ready = true;
-      delivery.SetWirelessSend(send);
-    }
+    if (link == Link::kWireless) model.Unplug(Link::kWired);
+    (link == Link::kWired ? flags.wired_link : flags.wireless_link) = 1;
+    flags.wireless_ready = true;
+    delivery.SetWiredSend(send);
+    delivery.SetWirelessSend(send);
     for (const auto& report : host.reports) EXPECT_NE(delivery.SendReport(report), 0);
     EXPECT_TRUE(model.refused().empty()) << LinkName(link);
     EXPECT_EQ(model.settings(), expected) << LinkName(link);
