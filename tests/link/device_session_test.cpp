@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -18,9 +17,7 @@
 
 #include "link/device_session.h"
 #include "link/session_loop.h"
-#include "messages/app_messages.h"
 #include "platform/fake_gatt_platform.h"
-#include "protocol/reports.h"
 #include "support/fake_driver_library.h"
 #include "support/run_command.h"
 
@@ -32,23 +29,20 @@ class RecordingObserver final : public SessionObserver {
  public:
   void ShowLinkIcon(LinkIcon icon, bool visible) override {
     const char* names[] = {"wired", "wireless", "ble"};
-    seen.push_back(names[static_cast<int>(icon)] + std::string(visible ? "+" : "-"));
+    Add(names[static_cast<int>(icon)] + std::string(visible ? "+" : "-"));
   }
-  void RefreshLinkControls() override { seen.push_back("refresh"); }
-  void OnDevicePresenceChanged() override { seen.push_back("presence"); }
+  void RefreshLinkControls() override { Add("refresh"); }
+  void OnDevicePresenceChanged() override { Add("presence"); }
   void OnDpiStageFromMouse(int stage, int32_t dpi) override {
-    seen.push_back("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
+    Add("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
   }
-  void ShowBatteryLevel(int percent) override {
-    seen.push_back("battery " + std::to_string(percent));
-  }
-  void StopChargingAnimation() override { seen.push_back("charging stop"); }
-  void SetWirelessTimeout(bool running) override {
-    seen.push_back(running ? "timeout+" : "timeout-");
-  }
+  void ShowBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
+  void StopChargingAnimation() override { Add("charging stop"); }
+  void SetWirelessTimeout(bool on) override { Add(on ? "timeout+" : "timeout-"); }
   void OnProfilesSaved(std::string_view, std::string_view error) override {
-    seen.push_back(error.empty() ? "saved" : "save failed");
+    Add(error.empty() ? "saved" : "save failed");
   }
+  void Add(std::string word) { seen.push_back(std::move(word)); }
   std::vector<std::string> Take() { return std::exchange(seen, {}); }
   bool Saw(const std::string& word) const { return std::ranges::count(seen, word) > 0; }
 
@@ -284,8 +278,6 @@ TEST(ArrivalWait, EventsInsideTheWaitAreTakenInOrder) {
   }
 }
 
-using link::FakeGattPlatform;
-
 // Only Bluetooth is there: no cable, no receiver.
 class BleSession : public ::testing::Test {
  protected:
@@ -312,13 +304,13 @@ class BleSession : public ::testing::Test {
   }
 
   // Before the harness: the session writes debug lines until it is gone.
-  FakeGattPlatform platform;
+  link::FakeGattPlatform platform;
   std::mutex debug_mutex;
   std::string debug;
   SessionHarness h;
 };
 
-TEST_F(BleSession, StartUpFindsTheVendorServiceAndTheLinkFollowsTheSwitch) {
+TEST_F(BleSession, TheLinkFollowsTheSwitchAndStatusValuesFromTheStackReachTheUiThread) {
   h.Start();
   EXPECT_EQ(h.session->links().ble_link, 1) << "found without a HID node";
   EXPECT_EQ(h.session->device_present(), 1);
@@ -328,28 +320,19 @@ TEST_F(BleSession, StartUpFindsTheVendorServiceAndTheLinkFollowsTheSwitch) {
     EXPECT_EQ(platform.LiveSubscriptions(), on ? 1u : 0u) << on;
     EXPECT_EQ(h.session->links().ble_link, on ? 1 : 0);
   }
-  h.session.reset();
-  EXPECT_EQ(platform.LiveSubscriptions(), 0u) << "teardown unsubscribes";
-}
-
-TEST_F(BleSession, StatusValuesFromTheStackReachTheUiThread) {
-  h.Start();
-  h.session->SetBleConnected(true);
   h.Apply();
   const struct {
     std::vector<uint8_t> value;
     std::string logged;  // in the debug output; empty: no status line
     std::vector<std::string> observed;
   } cases[] = {
-      {{0x10, 0x10, 0x04, 0x00}, "HR dwLeft = 1010, dwRight = 0004, ", {"dpi 3 30", "saved"}},
+      {{0x10, 0x10, 0x04, 0x00}, "HR dwLeft = 1010, dwRight = 0004", {"dpi 3 30", "saved"}},
       {{}, "datasize 0\n", {}},
       {{0x10, 0x10, 0x02}, "", {}},  // too short to hold a status: not read
       {{0x10, 0x40, 0x01, 0x37, 0xFF, 0xFF},
-       "HR dwLeft = 4010, dwRight = 3701, ",
+       "4010, dwRight = 3701",
        {"charging stop", "battery 55"}},
-      {{0x10, 0x40, 0x02, 0x64},
-       "HR dwLeft = 4010, dwRight = 6402, ",
-       {"charging stop", "battery 100"}},
+      {{0x10, 0x40, 0x02, 0x64}, "4010, dwRight = 6402", {"charging stop", "battery 100"}},
   };
   NotifyFromStack({});
   h.observer.Take();
@@ -361,6 +344,8 @@ TEST_F(BleSession, StatusValuesFromTheStackReachTheUiThread) {
     EXPECT_EQ(h.Edited().dpi_stage_current, 3);
     EXPECT_EQ(h.observer.Take(), c.observed) << c.logged;
   }
+  h.session.reset();
+  EXPECT_EQ(platform.LiveSubscriptions(), 0u) << "teardown unsubscribes";
 }
 
 TEST_F(BleSession, SwitchingOffWhileTheWorkerWritesStopsTheWrites) {

@@ -23,10 +23,9 @@ using test::ValidReport;
 using Sent = std::vector<std::tuple<Link, uint16_t, uint16_t>>;
 
 std::vector<uint8_t> WithCount(std::vector<uint8_t> report, int adjust = 0) {
-  const auto count = static_cast<uint32_t>(static_cast<int>(report.size()) + adjust);
+  const auto count = static_cast<uint16_t>(static_cast<int>(report.size()) + adjust);
   report.insert(report.begin(),
-                {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
-                 static_cast<uint8_t>(count >> 16), static_cast<uint8_t>(count >> 24)});
+                {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8), 0, 0});
   return report;
 }
 
