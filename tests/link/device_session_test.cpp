@@ -32,6 +32,7 @@ class RecordingObserver final : public SessionObserver {
     Add(names[static_cast<int>(icon)] + std::string(visible ? "+" : "-"));
   }
   void RefreshLinkControls() override { Add("refresh"); }
+  void ShowSleepLabel(bool visible) override { Add(visible ? "sleep+" : "sleep-"); }
   void OnDevicePresenceChanged() override { Add("presence"); }
   void OnDpiStageFromMouse(int stage, int32_t dpi) override {
     Add("dpi " + std::to_string(stage) + " " + std::to_string(dpi));
@@ -169,8 +170,11 @@ TEST(DeviceSession, RemovalMidDeliveryStopsUsingTheCableAndKeepsTheBlocksForLate
               undelivered.button_map);
   // Back again: the next apply sends what did not arrive, nothing else.
   h.wired.set_feature_result = 1;
+  h.observer.Take();
   h.wired.PostConnection(true);
   h.Pump();
+  EXPECT_TRUE(h.observer.Saw("wired+") && h.observer.Saw("sleep-"))
+      << "a mouse on the cable is awake";
   const std::size_t before = h.wired.Sent().size();
   h.Apply();
   EXPECT_EQ(h.KindsSince(before), (Kinds{0x05, 0x06, 0x08}));
