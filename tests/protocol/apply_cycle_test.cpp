@@ -1,56 +1,107 @@
-// The apply cycle and its worker thread against a host that records every
-// report and every effect in order, with a scriptable send result.
+// Change detection, the apply cycle and its worker thread against a host that
+// records every report and every effect in order, with a scriptable send result.
+#include "protocol/apply_cycle.h"
+
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <cstddef>
 #include <functional>
 #include <mutex>
+#include <semaphore>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "protocol/apply_cycle.h"
 #include "protocol/apply_worker.h"
+#include "protocol/change_detection.h"
 #include "protocol/frame.h"
 #include "protocol/reports.h"
 
 namespace vexel::protocol {
 namespace {
 
+// The button area, and with `button` >= 0 that button's macro.
+DirtyFlags ButtonArea(int button = -1) {
+  DirtyFlags flags{.button_map = true};
+  if (button >= 0) flags.button[button] = true;
+  return flags;
+}
+
+class ChangeDetection : public ::testing::Test {
+ protected:
+  ChangeDetection() : baseline_(MakeZeroProfile()) { ApplyProfileDefaults(*baseline_); }
+  // What flipping bits of the byte at `offset` marks.
+  DirtyFlags MarkedAt(std::size_t offset) {
+    auto edited = std::make_unique<ProfileRecord>(*baseline_);
+    reinterpret_cast<unsigned char*>(edited.get())[offset] ^= 0x5A;
+    return DetectChanges(*edited, *baseline_);
+  }
+  std::unique_ptr<ProfileRecord> baseline_;
+};
+
+#define AT(field) offsetof(ProfileRecord, field)
+
+TEST_F(ChangeDetection, EachListedFieldMarksOnlyItsBlockAndOthersNothing) {
+  const struct {
+    DirtyFlags expected;
+    std::vector<std::size_t> fields;
+  } blocks[] = {
+      {{.polling_rate = true}, {AT(polling_rate)}},
+      {{.performance = true},
+       {AT(dpi_stage_current), AT(reserved_2224), AT(lift_off_distance), AT(performance_reserved),
+        AT(ripple_control), AT(angle_snap), AT(dpi_x[7]), AT(dpi_y[0]), AT(dpi_stage_enabled[6]),
+        AT(dpi_colour[3].green)}},
+      {{.lighting = true},
+       {AT(light_mode), AT(light_mode_ble), AT(light_breath_speed), AT(light_brightness),
+        AT(key_debounce), AT(light_colour.red), AT(sleep_timer), AT(light_off_timer)}},
+      {{},
+       {AT(name), AT(reserved_text_a[3]), AT(reserved_2200), AT(reserved_2212),
+        AT(reserved_2216[7]), AT(reserved_2236[0]), AT(movement_mode), AT(reserved_2376),
+        AT(reserved_2388), AT(reserved_colour[5].blue)}},
+      // A macro's mode, repeat, reserved words and steps mark its button too.
+      {ButtonArea(4), {AT(button[4].macro_actions[45].delay)}},
+      {ButtonArea(17),
+       {AT(button[17].macro_mode), AT(button[17].macro_repeat), AT(button[17].macro_reserved),
+        AT(button[17].reserved_1085[2])}},
+      // The action count and reserved slots 18-23 lie in the button area only.
+      {ButtonArea(), {AT(button[2].macro_action_count), AT(button[23].reserved_70[0])}},
+  };
+  for (const auto& block : blocks) {
+    for (const std::size_t offset : block.fields)
+      EXPECT_EQ(MarkedAt(offset), block.expected) << "offset " << offset;
+  }
+  EXPECT_EQ(DetectChanges(*baseline_, *baseline_), DirtyFlags{});
+}
+
+#undef AT
+
+// The worker writes sends and events, the test reads them once the worker
+// is idle; only the edited profile is shared while a cycle runs.
 class FakeApplyHost : public ApplyHost {
  public:
   FakeApplyHost() : edited(MakeZeroProfile()) { ApplyProfileDefaults(*edited); }
 
   int SendReport(std::span<const uint8_t> report) override {
-    std::vector<uint8_t> bytes(report.begin(), report.end());
-    {
-      std::lock_guard lock(mutex);
-      reports.push_back(bytes);
-      events.push_back("send " + std::to_string(bytes[0]));
-    }
-    return send_result ? send_result(bytes) : 1;
+    // A macro report names its button.
+    const uint8_t kind = report[0];
+    sends.push_back(std::to_string(kind) +
+                    (kind == kKindMacro ? " " + std::to_string(report[2]) : ""));
+    events.push_back("send " + sends.back());
+    return send_result ? send_result(kind) : 1;
   }
   bool SnapshotEditedProfile(ProfileRecord& out) override {
     std::lock_guard lock(mutex);
     out = *edited;
     return true;
   }
-  void SaveProfileStore() override { Record("save"); }
-  void KillWirelessTimeout() override { Record("kill 512"); }
-  void StartWirelessTimeout() override { Record("start 512"); }
-  void ShowBusyIndicator(bool visible) override { Record(visible ? "ring on" : "ring off"); }
+  void SaveProfileStore() override { events.push_back("save"); }
+  void KillWirelessTimeout() override { events.push_back("kill 512"); }
+  void StartWirelessTimeout() override { events.push_back("start 512"); }
+  void ShowBusyIndicator(bool visible) override {
+    events.push_back(visible ? "ring on" : "ring off");
+  }
   bool AnyLinkOpen() override { return link_open; }
 
-  void Record(const std::string& event) {
-    std::lock_guard lock(mutex);
-    events.push_back(event);
-  }
-  std::vector<uint8_t> Kinds() {
-    std::lock_guard lock(mutex);
-    std::vector<uint8_t> kinds;
-    for (const auto& report : reports) kinds.push_back(report[0]);
-    return kinds;
-  }
   void Edit(const std::function<void(ProfileRecord&)>& edit) {
     std::lock_guard lock(mutex);
     edit(*edited);
@@ -58,13 +109,13 @@ class FakeApplyHost : public ApplyHost {
 
   std::mutex mutex;  // guards edited, as the page's profile lock does
   std::unique_ptr<ProfileRecord> edited;
-  std::vector<std::vector<uint8_t>> reports;
+  std::vector<std::string> sends;  // kinds, and the button of a macro
   std::vector<std::string> events;
-  std::function<int(const std::vector<uint8_t>&)> send_result;
+  std::function<int(uint8_t kind)> send_result;
   std::atomic<bool> link_open{true};
 };
 
-using Kinds = std::vector<uint8_t>;
+using Events = std::vector<std::string>;
 
 class ApplyCycleTest : public ::testing::Test {
  protected:
@@ -73,7 +124,7 @@ class ApplyCycleTest : public ::testing::Test {
     cycle.SetBaseline(*host.edited);
   }
   void RunClean() {
-    host.reports.clear();
+    host.sends.clear();
     host.events.clear();
     cycle.Run();
   }
@@ -81,29 +132,21 @@ class ApplyCycleTest : public ::testing::Test {
   ApplyCycle cycle;
 };
 
-TEST_F(ApplyCycleTest, FullApplySendsEverythingInOrder) {
+TEST_F(ApplyCycleTest, FullApplySendsEverythingInOrderAndNoDifferenceNothingButSaves) {
   host.Edit([](ProfileRecord& p) {
     p.button[9].function_code = kFunctionMacro;
     p.button[2].function_code = kFunctionMacro;
   });
   cycle.SetFullApplyPending(true);
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindReset, kKindPerformance, kKindLighting, kKindPollingRate,
-                                 kKindButtonMap, kKindMacro, kKindMacro}));
-  EXPECT_EQ(host.reports[5][2], 3);
-  EXPECT_EQ(host.reports[6][2], 10);
-  EXPECT_FALSE(cycle.full_apply_pending());
-  EXPECT_EQ(host.events.front(), "kill 512");
-  EXPECT_EQ(host.events[1], "ring on");
-  const std::vector<std::string> tail(host.events.end() - 3, host.events.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"start 512", "save", "ring off"}));
-}
-
-TEST_F(ApplyCycleTest, NoDifferenceSendsNothingButSavesAndBlockedDoesNothingAtAll) {
-  RunClean();
-  EXPECT_TRUE(host.reports.empty());
   EXPECT_EQ(host.events,
-            (std::vector<std::string>{"kill 512", "ring on", "start 512", "save", "ring off"}));
+            (Events{"kill 512", "ring on", "send 12", "send 4", "send 5", "send 6", "send 8",
+                    "send 9 3", "send 9 10", "start 512", "save", "ring off"}));
+  EXPECT_FALSE(cycle.full_apply_pending());
+  RunClean();
+  EXPECT_EQ(host.events, (Events{"kill 512", "ring on", "start 512", "save", "ring off"}));
+
+  // Blocked does nothing at all.
   cycle.SetApplyBlocked(true);
   cycle.SetFullApplyPending(true);
   RunClean();
@@ -112,26 +155,17 @@ TEST_F(ApplyCycleTest, NoDifferenceSendsNothingButSavesAndBlockedDoesNothingAtAl
 }
 
 TEST_F(ApplyCycleTest, OnlyTheChangedBlocksGo) {
-  host.Edit([](ProfileRecord& p) { p.dpi_colour[2].red = 9; });
-  RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindPerformance}));
-
-  host.Edit([](ProfileRecord& p) { p.polling_rate = 0; });
-  RunClean();
-  EXPECT_EQ(host.reports, (std::vector<std::vector<uint8_t>>{{6, 9, 1, 8, 0xF7, 0, 0, 0, 0}}));
-
-  // A macro-bound button's steps: the button map and that macro report only.
   host.Edit([](ProfileRecord& p) { p.button[4].function_code = kFunctionMacro; });
   RunClean();
+  EXPECT_EQ(host.sends, Events{"8"});
+  // A macro-bound button's steps: the button map and that macro report only.
   host.Edit([](ProfileRecord& p) { p.button[4].macro_actions[0] = {4, kActionPress, 30}; });
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindButtonMap, kKindMacro}));
-  EXPECT_EQ(host.reports[1][2], 5);
-
+  EXPECT_EQ(host.sends, (Events{"8", "9 5"}));
   // Macro changes on a button that is not bound to a macro send no macro report.
   host.Edit([](ProfileRecord& p) { p.button[5].macro_actions[0] = {4, kActionPress, 30}; });
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindButtonMap}));
+  EXPECT_EQ(host.sends, Events{"8"});
 }
 
 TEST_F(ApplyCycleTest, FailedSendsAreRetriedDeliveredOnesAreNot) {
@@ -142,51 +176,31 @@ TEST_F(ApplyCycleTest, FailedSendsAreRetriedDeliveredOnesAreNot) {
     p.button[0].macro_actions[0] = {4, kActionPress, 10};
   });
   // Lighting and the macro of button 1 fail; performance and the map arrive.
-  host.send_result = [](const std::vector<uint8_t>& report) {
-    return report[0] == kKindLighting || report[0] == kKindMacro ? 0 : 1;
+  host.send_result = [](uint8_t kind) {
+    return kind == kKindLighting || kind == kKindMacro ? 0 : 1;
   };
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindPerformance, kKindLighting, kKindButtonMap, kKindMacro}));
+  EXPECT_EQ(host.sends, (Events{"4", "5", "8", "9 1"}));
   const DirtyFlags undelivered = cycle.Undelivered();
-  EXPECT_TRUE(undelivered.lighting);
-  EXPECT_TRUE(undelivered.button[0]);
-  EXPECT_FALSE(undelivered.performance);
+  EXPECT_TRUE(undelivered.lighting && undelivered.button[0] && !undelivered.performance);
 
   host.send_result = nullptr;
   RunClean();
-  EXPECT_EQ(host.Kinds(), (Kinds{kKindLighting, kKindMacro}));
+  EXPECT_EQ(host.sends, (Events{"5", "9 1"}));
   RunClean();
-  EXPECT_TRUE(host.reports.empty());
+  EXPECT_TRUE(host.sends.empty());
 }
 
 // Holds each send until the test lets it go, so a test can act while a
 // delivery is under way without sleeping.
-class Gate {
- public:
+struct Gate {
   int Pass() {
-    std::unique_lock lock(mutex_);
-    ++waiting_;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return open_ > 0; });
-    --open_;
+    arrived.release();
+    open.acquire();
     return 1;
   }
-  void WaitForSender() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return waiting_ > 0; });
-    --waiting_;
-  }
-  void Release(int count = 1) {
-    std::lock_guard lock(mutex_);
-    open_ += count;
-    changed_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  int waiting_ = 0;
-  int open_ = 0;
+  std::counting_semaphore<> arrived{0};
+  std::counting_semaphore<> open{0};
 };
 
 class ApplyWorkerTest : public ApplyCycleTest {};
@@ -203,49 +217,46 @@ TEST_F(ApplyWorkerTest, RunsOneCyclePerApplyMessageOnlyWithALink) {
   worker.PostThreadMessage(1541);  // not a thread message: dropped
   worker.PostThreadMessage(kThreadMsgApply);
   worker.WaitIdle();
-  EXPECT_EQ(host.Kinds(), (std::vector<uint8_t>{kKindLighting}));
+  EXPECT_EQ(host.sends, Events{"5"});
 }
 
 TEST_F(ApplyWorkerTest, QuitLetsTheCycleUnderWayFinish) {
   Gate gate;
-  host.send_result = [&](const std::vector<uint8_t>&) { return gate.Pass(); };
+  host.send_result = [&](uint8_t) { return gate.Pass(); };
   host.Edit([](ProfileRecord& p) {
     p.light_mode = 3;
     p.polling_rate = 1;
   });
   auto worker = std::make_unique<ApplyWorker>(cycle);
   worker->PostThreadMessage(kThreadMsgApply);
-  gate.WaitForSender();
+  gate.arrived.acquire();
   std::thread stopper([&] { worker.reset(); });  // posts quit, waits for the thread
-  gate.Release(2);
+  gate.open.release(2);
   stopper.join();
-  EXPECT_EQ(host.Kinds(), (std::vector<uint8_t>{kKindLighting, kKindPollingRate}));
+  EXPECT_EQ(host.sends, (Events{"5", "6"}));
   EXPECT_EQ(host.events.back(), "ring off");
 }
 
 TEST_F(ApplyWorkerTest, EditDuringDeliveryIsSentByTheNextCycle) {
   Gate gate;
-  host.send_result = [&](const std::vector<uint8_t>&) { return gate.Pass(); };
+  host.send_result = [&](uint8_t) { return gate.Pass(); };
   ApplyWorker worker(cycle);
   host.Edit([](ProfileRecord& p) { p.light_brightness = 1; });
   worker.PostThreadMessage(kThreadMsgApply);
-  gate.WaitForSender();
+  gate.arrived.acquire();
   // The UI thread edits while the lighting report is on its way.
   host.Edit([](ProfileRecord& p) {
     p.light_brightness = 2;
     p.dpi_x[1] = 12;
   });
-  gate.Release();
+  gate.open.release();
   worker.WaitIdle();
   EXPECT_EQ(cycle.Baseline().light_brightness, 1);
 
   worker.PostThreadMessage(kThreadMsgApply);
-  gate.WaitForSender();
-  gate.Release();
-  gate.WaitForSender();
-  gate.Release();
+  gate.open.release(2);
   worker.WaitIdle();
-  EXPECT_EQ(host.Kinds(), (std::vector<uint8_t>{kKindLighting, kKindPerformance, kKindLighting}));
+  EXPECT_EQ(host.sends, (Events{"5", "4", "5"}));
   EXPECT_EQ(cycle.Baseline().light_brightness, 2);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "protocol/frame.h"
+#include "protocol/report_delivery.h"
 
 namespace vexel::test {
 
@@ -48,19 +49,14 @@ inline std::vector<uint8_t> ValidReport(uint8_t kind, uint8_t seed = 1, uint8_t 
   return report;
 }
 
-// The three 64-byte chunks in which a driver link carries a macro report.
+// The three 64-byte chunks in which a driver link carries a macro report, cut
+// as the program cuts them (the virtual mouse checks them on their own terms).
 inline std::array<std::vector<uint8_t>, 3> MacroChunks(const std::vector<uint8_t>& report,
                                                        bool wireless) {
   std::array<std::vector<uint8_t>, 3> chunks;
-  for (std::size_t k = 0; k < 3; ++k) {
-    std::vector<uint8_t>& chunk = chunks[k];
-    chunk.assign(64, 0);
-    chunk[0] = protocol::kKindMacro;
-    chunk[1] = (wireless && k == 2) ? 0x0C : 0x40;
-    chunk[2] = report[2];
-    chunk[3] = static_cast<uint8_t>(k);
-    for (std::size_t i = 0; i < 60 && 3 + 60 * k + i < report.size(); ++i)
-      chunk[4 + i] = report[3 + 60 * k + i];
+  for (int k = 0; k < 3; ++k) {
+    const auto chunk = protocol::MakeMacroChunk(report, k, wireless);
+    chunks[k].assign(chunk.begin(), chunk.end());
   }
   return chunks;
 }
