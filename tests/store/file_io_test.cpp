@@ -7,18 +7,11 @@
 #include <unistd.h>
 
 #include "store/file_io.h"
-#include "store/names.h"
-#include "store/store_files.h"
-#include "store/store_folder.h"
 #include "store/store_lock.h"
-#include "temp_folder.h"
+#include "store_test_helpers.h"
 
-namespace vexel {
+namespace vexel::testing {
 namespace {
-
-using testing::ReadAll;
-using testing::TempFolder;
-using testing::WriteAll;
 
 namespace fs = std::filesystem;
 
@@ -36,20 +29,16 @@ std::vector<std::string> NamesIn(const fs::path& folder) {
 
 TEST(StoreFileWriterTest, WritesThroughLinksAndKeepsPermissionBits) {
   struct Case {
-    const char* what;
     const char* link;  // relative link from "dir/target" to this, or null for a plain file
     mode_t mode;       // of the file that exists before the write; 0: none does
   };
   const Case table[] = {
-      {"plain file 0600", nullptr, 0600},
-      {"plain file 0640", nullptr, 0640},
-      {"link into the same folder", "real.pro", 0600},
-      {"link into another folder", "../other/real.pro", 0604},
-      {"dangling link", "made.pro", 0},  // creates the file it names
+      {nullptr, 0600}, {nullptr, 0640}, {"real.pro", 0600}, {"../other/real.pro", 0604},
+      {"made.pro", 0},  // a dangling link: the write creates the file it names
   };
   const Bytes bytes(1000, std::byte{0x5A});
   for (const Case& c : table) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.link ? c.link : "plain");
     TempFolder temp;
     fs::create_directories(temp.path() / "dir");
     fs::create_directories(temp.path() / "other");
@@ -60,7 +49,6 @@ TEST(StoreFileWriterTest, WritesThroughLinksAndKeepsPermissionBits) {
       fs::permissions(real, static_cast<fs::perms>(c.mode));
     }
     if (c.link) fs::create_symlink(c.link, target);
-
     const SaveResult saved = WriteFileAtomically(target, bytes);
     ASSERT_TRUE(saved) << saved.error;
     EXPECT_EQ(saved.file, target);
@@ -86,11 +74,10 @@ TEST(StoreFileReaderTest, WhatIsNotARegularFileIsRefusedWithoutBlocking) {
     for (const FileRead& read :
          {ReadFileBytes(path, kMaxProfilesFileSize), ReadFilePrefix(path, 240)}) {
       EXPECT_EQ(read.failure, ReadFailure::kNotRegularFile);
-      EXPECT_NE(read.error.find(path.string()), std::string::npos) << read.error;
+      EXPECT_NE(read.error.find(path.string() + " is "), std::string::npos) << read.error;
       EXPECT_NE(read.error.find("not a regular file"), std::string::npos) << read.error;
     }
     const SaveResult saved = WriteFileAtomically(path, Bytes(4));
-    EXPECT_FALSE(saved);
     EXPECT_NE(saved.error.find("not a regular file"), std::string::npos) << saved.error;
   }
   EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
@@ -111,32 +98,25 @@ TEST(StoreFileReaderTest, CapsAreInclusiveAndPrefixesCut) {
 }
 
 TEST(StoreFileReaderTest, StoreFilesPastTheirCapAreKeptAsDamaged) {
-  struct Case {
-    const char* file;
-    std::size_t cap;
-  };
-  for (const Case& c :
-       {Case{"pro.data", kMaxProfilesFileSize}, Case{"macro.data", kMaxMacrosFileSize}}) {
-    SCOPED_TRACE(c.file);
+  for (const auto& [file, cap] :
+       {std::pair{"pro.data", kMaxProfilesFileSize}, std::pair{"macro.data", kMaxMacrosFileSize}}) {
+    SCOPED_TRACE(file);
     TempFolder temp;
     const StorePaths paths{temp.path()};
-    const fs::path file = temp.path() / c.file;
-    WriteAll(file, {});
-    fs::resize_file(file, c.cap + 1);  // sparse: no disk space used
-    ProfileList profiles;
-    MacroLibrary macros;
-    auto header = MakeZeroHeader();
-    const LoadReport report = c.cap == kMaxProfilesFileSize
-                                  ? LoadProfiles(paths, profiles, *header, u"Profile")
-                                  : LoadMacros(paths, macros);
+    WriteAll(temp.path() / file, {});
+    fs::resize_file(temp.path() / file, cap + 1);  // sparse: no disk space used
+    LoadedStore loaded;
+    const LoadReport report = cap == kMaxProfilesFileSize
+                                  ? LoadProfiles(paths, loaded.profiles, *loaded.header, u"P")
+                                  : LoadMacros(paths, loaded.macros);
     EXPECT_TRUE(report.file_missing);
     EXPECT_NE(report.error.find("larger than"), std::string::npos) << report.error;
-    if (c.cap == kMaxMacrosFileSize) {
-      ASSERT_TRUE(SaveMacros(paths, macros));
+    if (cap == kMaxMacrosFileSize) {
+      ASSERT_TRUE(SaveMacros(paths, loaded.macros));
     }
-    EXPECT_EQ(fs::file_size(temp.path() / (std::string(c.file) + ".damaged")), c.cap + 1);
-    EXPECT_FALSE(fs::exists(temp.path() / (std::string(c.file) + ".damaged.1")));  // kept once
-    EXPECT_LT(fs::file_size(file), c.cap);
+    EXPECT_EQ(fs::file_size(temp.path() / (std::string(file) + ".damaged")), cap + 1);
+    EXPECT_FALSE(fs::exists(temp.path() / (std::string(file) + ".damaged.1")));  // kept once
+    EXPECT_LT(fs::file_size(temp.path() / file), cap);
   }
 }
 
@@ -147,10 +127,7 @@ TEST(StoreFileWriterTest, AStoreFileThatIsALinkStaysALink) {
   fs::create_directories(temp.path() / "synced");
   WriteAll(temp.path() / "synced" / "pro.data", {});
   fs::create_symlink("../synced/pro.data", paths.ProfilesFile());
-  ProfileList profiles;
-  auto header = MakeZeroHeader();
-  AddDefaultProfile(profiles, u"Profile");
-  ASSERT_TRUE(SaveProfiles(paths, profiles, *header));
+  ASSERT_TRUE(SaveProfiles(paths, Load(paths, {false}).profiles, *MakeZeroHeader()));
   EXPECT_TRUE(fs::is_symlink(paths.ProfilesFile()));
   EXPECT_EQ(fs::file_size(temp.path() / "synced" / "pro.data"),
             kStoreHeaderSize + sizeof(ProfileRecord));
@@ -158,68 +135,51 @@ TEST(StoreFileWriterTest, AStoreFileThatIsALinkStaysALink) {
   EXPECT_TRUE(fs::exists(temp.path() / "synced" / "pro.data.damaged"));
 }
 
-TEST(StoreFolder, FallsBackToTheDataHomeWhenTheProgramFolderCannotHoldData) {
+TEST(StoreFolder, BesideTheProgramElseBelowTheDataHome) {
   TempFolder temp;
-  const auto program = temp.path() / "program";
-  std::filesystem::create_directories(program);
-  testing::WriteAll(program / "Data", {});  // a file where the folder should be
-  const std::string xdg = (temp.path() / "xdg").string();
-  const std::string home = (temp.path() / "home").string();
-
+  for (const char* program : {"blocked", "installed", "writable"}) {
+    fs::create_directories(temp.path() / program);
+  }
+  WriteAll(temp.path() / "blocked" / "Data", {});  // a file where the folder should be
+  WriteAll(temp.path() / "installed" / kInstalledMarker, {});
+  const std::string xdg = temp / "xdg", home = temp / "home";
+  const fs::path data_home = temp.path() / "home/.local/share/vexel-mouse/Data";
   struct Case {
+    const char* program;
     const char* xdg_data_home;
     const char* home;
-    std::filesystem::path expected;
+    fs::path expected;
   };
   const Case table[] = {
-      {xdg.c_str(), home.c_str(), temp.path() / "xdg/vexel-mouse/Data"},
-      {nullptr, home.c_str(), temp.path() / "home/.local/share/vexel-mouse/Data"},
-      {"relative/ignored", home.c_str(), temp.path() / "home/.local/share/vexel-mouse/Data"},
-      {nullptr, nullptr, {}},
+      {"blocked", xdg.c_str(), home.c_str(), temp.path() / "xdg/vexel-mouse/Data"},
+      {"blocked", nullptr, home.c_str(), data_home},
+      {"blocked", "relative/ignored", home.c_str(), data_home},
+      {"blocked", nullptr, nullptr, {}},
+      {"writable", nullptr, nullptr, temp.path() / "writable/Data"},
+      // An installed copy keeps the store at home even when it could write its folder.
+      {"installed", nullptr, home.c_str(), data_home},
   };
   for (const Case& c : table) {
-    const auto folder = ResolveStoreFolder(program, c.xdg_data_home, c.home);
+    const auto folder = ResolveStoreFolder(temp.path() / c.program, c.xdg_data_home, c.home);
     EXPECT_EQ(folder, c.expected);
-    if (!c.expected.empty()) {
-      EXPECT_TRUE(std::filesystem::is_directory(folder));
-    }
+    EXPECT_EQ(fs::is_directory(folder), !c.expected.empty());
   }
-  EXPECT_EQ(ResolveStoreFolder(temp.path() / "writable", nullptr, nullptr),
-            temp.path() / "writable/Data");
-}
-
-TEST(StoreFolder, AnInstalledCopyKeepsTheStoreAtHomeEvenWhenItCouldWriteItsFolder) {
-  TempFolder temp;
-  const auto program = temp.path() / "usr/lib/vexel-mouse";
-  std::filesystem::create_directories(program);
-  testing::WriteAll(program / kInstalledMarker, {});
-  const std::string home = (temp.path() / "home").string();
-  EXPECT_EQ(ResolveStoreFolder(program, nullptr, home.c_str()),
-            temp.path() / "home/.local/share/vexel-mouse/Data");
-  EXPECT_FALSE(std::filesystem::exists(program / "Data"));
+  EXPECT_FALSE(fs::exists(temp.path() / "installed" / "Data"));
 }
 
 TEST(StoreLockTest, ARefusedCallerNamesTheHolderAndWaitsOnlyForOtherWriters) {
-  struct Case {
-    std::string_view holder;
-    StoreLock::State state;
-    bool waits;
-  };
-  const Case table[] = {
-      {kProgramName, StoreLock::State::kHeldByProgram, false},
-      {kToolName, StoreLock::State::kBusy, true},
-  };
-  for (const Case& c : table) {
-    SCOPED_TRACE(c.holder);
+  for (const auto& [holder_name, waits] :
+       {std::pair{kProgramName, false}, std::pair{kToolName, true}}) {
+    SCOPED_TRACE(holder_name);
     TempFolder temp;
-    StoreLock holder = StoreLock::TryAcquire(temp.path(), c.holder);
+    StoreLock holder = StoreLock::TryAcquire(temp.path(), holder_name);
     ASSERT_TRUE(holder.held()) << holder.error();
     ManualClock clock;
     StoreLock refused = StoreLock::Acquire(temp.path(), kToolName, clock, Clock::Ms(2000));
-    EXPECT_EQ(refused.state(), c.state);
-    EXPECT_EQ(clock.Now() >= Clock::Ms(2000), c.waits);
+    EXPECT_EQ(refused.state(), waits ? StoreLock::State::kBusy : StoreLock::State::kHeldByProgram);
+    EXPECT_EQ(clock.Now() >= Clock::Ms(2000), waits);
     const std::string named =
-        "in use by " + std::string(c.holder) + " (pid " + std::to_string(::getpid()) + ")";
+        "in use by " + std::string(holder_name) + " (pid " + std::to_string(::getpid()) + ")";
     EXPECT_NE(refused.error().find(named), std::string::npos) << refused.error();
     { const StoreLock gone = std::move(holder); }  // the last owner frees the store
     EXPECT_FALSE(ReadStoreLockHolder(temp.path()));
@@ -229,15 +189,15 @@ TEST(StoreLockTest, ARefusedCallerNamesTheHolderAndWaitsOnlyForOtherWriters) {
 
 TEST(StoreLockTest, TakingTheLockRemovesOnlyTheWritersStaleTemporaryFiles) {
   TempFolder temp;
-  const char* stale[] = {"pro.data.tmp-AbC123", "macro.data.tmp-x9Y8z7"};
-  const char* kept[] = {"pro.data", "pro.data.tmp-AbC1234", "other.tmp-abcdef", "pro.data.damaged",
-                        "macro.data.tmp-ab.de"};
-  for (const char* name : stale) WriteAll(temp.path() / name, Bytes(1));
-  for (const char* name : kept) WriteAll(temp.path() / name, Bytes(1));
+  for (const char* name : {"pro.data.tmp-AbC123", "macro.data.tmp-x9Y8z7", "pro.data",
+                           "pro.data.tmp-AbC1234", "other.tmp-abcdef", "macro.data.tmp-ab.de"}) {
+    WriteAll(temp.path() / name, Bytes(1));
+  }
   StoreLock lock = StoreLock::AcquireForProgram(temp.path());
   ASSERT_TRUE(lock.held());
-  for (const char* name : stale) EXPECT_FALSE(std::filesystem::exists(temp.path() / name)) << name;
-  for (const char* name : kept) EXPECT_TRUE(std::filesystem::exists(temp.path() / name)) << name;
+  EXPECT_EQ(NamesIn(temp.path()),
+            (std::vector<std::string>{"macro.data.tmp-ab.de", "other.tmp-abcdef", "pro.data",
+                                      "pro.data.tmp-AbC1234", std::string(kStoreLockFileName)}));
   const auto holder = ReadStoreLockHolder(temp.path());
   ASSERT_TRUE(holder);
   EXPECT_EQ(holder->program, kProgramName);
@@ -245,4 +205,4 @@ TEST(StoreLockTest, TakingTheLockRemovesOnlyTheWritersStaleTemporaryFiles) {
 }
 
 }  // namespace
-}  // namespace vexel
+}  // namespace vexel::testing

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "store/temp_folder.h"
+#include "store_test_helpers.h"
 
 namespace vexel::testing {
 namespace {
@@ -37,16 +37,14 @@ class WriteLog {
     open_ = true;
     changed_.notify_all();
   }
-  std::string writes() {
-    std::lock_guard lock(mutex_);
-    return writes_;
-  }
-  std::string errors() {
-    std::lock_guard lock(mutex_);
-    return errors_;
-  }
+  std::string writes() { return Read(writes_); }
+  std::string errors() { return Read(errors_); }
 
  private:
+  std::string Read(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    return text;
+  }
   std::mutex mutex_;
   std::condition_variable changed_;
   bool open_;
@@ -60,12 +58,7 @@ class StoreWriterTest : public ::testing::Test {
   StoreWriterTest() { (void)LoadStoreAtStartup(store, u"Profile"); }
 
   void SetStage(int stage) { store.Lock()->EditedProfile()->dpi_stage_current = stage; }
-  int StoredStage() {
-    ProfileList profiles;
-    auto header = MakeZeroHeader();
-    (void)LoadProfiles(store.paths(), profiles, *header, u"x", {.save_new_store = false});
-    return profiles.empty() ? -1 : profiles[0]->dpi_stage_current;
-  }
+  int StoredStage() { return Load(store.paths(), {false}).profiles[0]->dpi_stage_current; }
   std::unique_ptr<StoreWriter> MakeWriter(WriteLog& log) {
     return std::make_unique<StoreWriter>(store, [&log](const SaveResult& r) { log.Report(r); });
   }
@@ -108,11 +101,7 @@ TEST_F(StoreWriterTest, KeepsTheOrderAndCoalescesWhatWaits) {
       }
     }
     log.Open();
-    if (c.teardown) {
-      writer.reset();
-    } else {
-      writer->Flush();
-    }
+    c.teardown ? writer.reset() : writer->Flush();
     EXPECT_EQ(log.writes(), c.writes);
     EXPECT_EQ(StoredStage(), stage) << "the latest content is on disk";
   }
