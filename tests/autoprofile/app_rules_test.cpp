@@ -27,47 +27,38 @@ std::string ReadText(const std::filesystem::path& file) {
 
 TEST(AppRules, EditsAreAllOrNothingAndNameProfilesExactly) {
   const Words profiles = {"Office", "Sniper", "Photo"};
-  struct Case {
-    Words words;
-    std::string expected;  // the rules after the edit; "" when refused (unchanged)
-  };
-  const Case cases[] = {
-      {{"enable"}, R"({"enabled": true, "default": null, "rules": []})"},
-      {{"add", "gimp", "photo"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "gimp", "profile": "Photo"}]})"},
-      {{"add", "Firefox", "0"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "gimp", "profile": "Photo"}, )"
-       R"({"app": "Firefox", "profile": "Office"}]})"},
-      {{"add", "GIMP", "Sniper"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}, )"
-       R"({"app": "Firefox", "profile": "Office"}]})"},
-      {{"add", "steam", "Nope"}, ""},
-      {{"add", "", "Office"}, ""},
-      {{"add", std::string(256, 'a'), "Office"}, ""},
-      {{"add", "gimp\xFF", "Office"}, ""},
-      {{"remove", "steam"}, ""},
-      {{"remove", "firefox"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
-      {{"default", "3"}, ""},
-      {{"default", "OFFICE"},
-       R"({"enabled": true, "default": "Office", "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
-      {{"default", "none"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
-      {{"disable", "now"}, ""},
-      {{"add", "gimp"}, ""},
-      {{}, ""},
-      {{"disable"},
-       R"({"enabled": false, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
+  const std::vector<AppRule> gimp = {{"GIMP", "Sniper"}};
+  const std::pair<Words, std::optional<AppRules>> cases[] = {
+      {{"enable"}, AppRules{true, {}, {}}},
+      {{"add", "gimp", "photo"}, AppRules{true, {}, {{"gimp", "Photo"}}}},
+      {{"add", "Firefox", "0"}, AppRules{true, {}, {{"gimp", "Photo"}, {"Firefox", "Office"}}}},
+      {{"add", "GIMP", "Sniper"}, AppRules{true, {}, {{"GIMP", "Sniper"}, {"Firefox", "Office"}}}},
+      {{"add", "steam", "Nope"}, std::nullopt},
+      {{"add", "", "Office"}, std::nullopt},
+      {{"add", std::string(256, 'a'), "Office"}, std::nullopt},
+      {{"add", "gimp\xFF", "Office"}, std::nullopt},
+      {{"remove", "steam"}, std::nullopt},
+      {{"remove", "firefox"}, AppRules{true, {}, gimp}},
+      {{"default", "3"}, std::nullopt},
+      {{"default", "OFFICE"}, AppRules{true, "Office", gimp}},
+      {{"default", "none"}, AppRules{true, {}, gimp}},
+      {{"disable", "now"}, std::nullopt},
+      {{"add", "gimp"}, std::nullopt},
+      {{}, std::nullopt},
+      {{"disable"}, AppRules{false, {}, gimp}},
   };
   AppRules rules;
   for (const auto& [words, expected] : cases) {
     SCOPED_TRACE(words.empty() ? "(none)" : words[0] + " " + (words.size() > 1 ? words[1] : ""));
-    const std::string before = AppRulesJson(rules);
+    const AppRules before = rules;
     std::string error;
-    EXPECT_EQ(EditAppRules(rules, words, profiles, error), !expected.empty());
-    EXPECT_EQ(error.empty(), !expected.empty());
-    EXPECT_EQ(AppRulesJson(rules), expected.empty() ? before : expected);
+    EXPECT_EQ(EditAppRules(rules, words, profiles, error), expected.has_value());
+    EXPECT_EQ(error.empty(), expected.has_value());
+    EXPECT_EQ(rules, expected.value_or(before));
   }
+  EXPECT_EQ(
+      AppRulesJson(AppRules{true, "Desk", {{"gimp \"2\"", "Photo"}}}),
+      R"({"enabled": true, "default": "Desk", "rules": [{"app": "gimp \"2\"", "profile": "Photo"}]})");
 }
 
 TEST(AppRules, MatchInstanceClassOrProcessInAnyCaseElseTheDefault) {

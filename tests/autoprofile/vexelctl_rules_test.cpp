@@ -19,12 +19,7 @@ TEST(VexelctlRules, EditsTheRulesFileUnderTheStoreLock) {
   SetName(AddDefaultProfile(profiles, u"Profile").name, u"Gaming");
   ASSERT_TRUE(SaveProfiles(StorePaths{store.path()}, profiles, *MakeZeroHeader()));
   const std::string data = " --data " + testing::ShellQuote(store.path().string());
-  struct Case {
-    std::string arguments;
-    int exit_code;
-    std::string out;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, int, std::string> cases[] = {
       {"rules", 0, R"({"enabled": false, "default": null, "rules": []})"},
       {"rule add 'My Game' gaming", 0,
        R"({"enabled": false, "default": null, "rules": [{"app": "My Game", "profile": "Gaming"}]})"},
@@ -45,7 +40,7 @@ TEST(VexelctlRules, EditsTheRulesFileUnderTheStoreLock) {
     EXPECT_EQ(result.err.empty(), exit_code == 0) << result.err;
   }
   std::ifstream file(store.path() / "rules.json");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), cases[4].out + "\n");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), std::get<2>(cases[4]) + "\n");
 }
 
 }  // namespace

@@ -85,18 +85,18 @@ TEST_F(VexelctlStoreTest, ListsExportsAndImportsAsJson) {
       {"macros", R"({"macros": [{"name": ")" + burst +
                      R"(", "actions": [[4, 1, 50], [4, 2, 65535]]}, )"
                      R"({"name": "Macro2", "actions": [[5, 1, 50]]}]})"},
-      {"export-profile 1 " + Path("e.pro"), ""},
+      {"export-profile 1 " + Path("e.pro"), R"({"exported": {"index": 1, "name": "Gaming"}})"},
       {"import-profile " + Path("e.pro"), R"({"profile": {"index": 2, "name": "Gaming_1"}, )"
                                           R"("macros": [{"index": 2, "name": ")" +
                                               burst +
                                               R"(_1"}, {"index": 3, "name": "Macro2_1"}]})"},
-      {"export-macro 1 " + Path("m.macro"), ""},
+      {"export-macro 1 " + Path("m.macro"), R"({"exported": {"index": 1, "name": "Macro2"}})"},
       {"import-macro " + Path("m.macro"), R"({"macro": {"index": 4, "name": "Macro2_2"}})"},
   };
   for (const auto& [arguments, out] : table) {
     const CommandResult run = Vexelctl(arguments + Data());
     EXPECT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(run.out, out.empty() ? "" : out + "\n");
+    EXPECT_EQ(run.out, out + "\n");
   }
   EXPECT_EQ(ReadAll(temp_.path() / "e.pro"), ReadAll(temp_.path() / "g.pro"));
   // An empty folder lists the default store without writing it.
