@@ -27,36 +27,33 @@ std::vector<std::string> NamesIn(const fs::path& folder) {
   return names;
 }
 
+// A link from "dir/target" (or none: a plain file), and the permission bits of
+// the file there before the write (0: none is).
 TEST(StoreFileWriterTest, WritesThroughLinksAndKeepsPermissionBits) {
-  struct Case {
-    const char* link;  // relative link from "dir/target" to this, or null for a plain file
-    mode_t mode;       // of the file that exists before the write; 0: none does
-  };
-  const Case table[] = {
+  const std::pair<const char*, mode_t> table[] = {
       {nullptr, 0600}, {nullptr, 0640}, {"real.pro", 0600}, {"../other/real.pro", 0604},
       {"made.pro", 0},  // a dangling link: the write creates the file it names
   };
-  const Bytes bytes(1000, std::byte{0x5A});
-  for (const Case& c : table) {
-    SCOPED_TRACE(c.link ? c.link : "plain");
+  for (const auto& [link, mode] : table) {
+    SCOPED_TRACE(link ? link : "plain");
     TempFolder temp;
     fs::create_directories(temp.path() / "dir");
     fs::create_directories(temp.path() / "other");
     const fs::path target = temp.path() / "dir" / "target";
-    const fs::path real = c.link ? temp.path() / "dir" / c.link : target;
-    if (c.mode != 0) {
+    const fs::path real = link ? temp.path() / "dir" / link : target;
+    if (mode != 0) {
       WriteAll(real, Bytes(3));
-      fs::permissions(real, static_cast<fs::perms>(c.mode));
+      fs::permissions(real, static_cast<fs::perms>(mode));
     }
-    if (c.link) fs::create_symlink(c.link, target);
-    const SaveResult saved = WriteFileAtomically(target, bytes);
+    if (link) fs::create_symlink(link, target);
+    const SaveResult saved = WriteFileAtomically(target, Bytes(1000, std::byte{0x5A}));
     ASSERT_TRUE(saved) << saved.error;
     EXPECT_EQ(saved.file, target);
-    EXPECT_EQ(fs::is_symlink(target), c.link != nullptr);
-    EXPECT_EQ(ReadAll(real), bytes);
-    EXPECT_EQ(c.mode != 0 ? ModeOf(real) : 0, c.mode);
+    EXPECT_EQ(fs::is_symlink(target), link != nullptr);
+    EXPECT_EQ(ReadAll(real), Bytes(1000, std::byte{0x5A}));
+    EXPECT_EQ(mode != 0 ? ModeOf(real) : 0, mode);
     EXPECT_EQ(NamesIn(real.parent_path()).size(),
-              c.link && real.parent_path() == target.parent_path() ? 2u : 1u);
+              link && real.parent_path() == target.parent_path() ? 2u : 1u);
   }
 }
 
@@ -118,21 +115,6 @@ TEST(StoreFileReaderTest, StoreFilesPastTheirCapAreKeptAsDamaged) {
     EXPECT_FALSE(fs::exists(temp.path() / (std::string(file) + ".damaged.1")));  // kept once
     EXPECT_LT(fs::file_size(temp.path() / file), cap);
   }
-}
-
-TEST(StoreFileWriterTest, AStoreFileThatIsALinkStaysALink) {
-  TempFolder temp;
-  const StorePaths paths{temp.path() / "ms_1"};
-  fs::create_directories(paths.folder);
-  fs::create_directories(temp.path() / "synced");
-  WriteAll(temp.path() / "synced" / "pro.data", {});
-  fs::create_symlink("../synced/pro.data", paths.ProfilesFile());
-  ASSERT_TRUE(SaveProfiles(paths, Load(paths, {false}).profiles, *MakeZeroHeader()));
-  EXPECT_TRUE(fs::is_symlink(paths.ProfilesFile()));
-  EXPECT_EQ(fs::file_size(temp.path() / "synced" / "pro.data"),
-            kStoreHeaderSize + sizeof(ProfileRecord));
-  // The empty original was damaged and is kept beside the file it was.
-  EXPECT_TRUE(fs::exists(temp.path() / "synced" / "pro.data.damaged"));
 }
 
 TEST(StoreFolder, BesideTheProgramElseBelowTheDataHome) {

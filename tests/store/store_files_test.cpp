@@ -1,14 +1,15 @@
 // pro.data and macro.data on a real folder: first start, round trips, damaged
-// files, interrupted and failing saves, concurrent saves.
-#include "store/store_files.h"
-
+// files, interrupted and failing saves, concurrent saves, and the writer
+// thread's order, coalescing, failures and teardown.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
+#include <condition_variable>
 #include <cstring>
 #include <thread>
+
+#include "store/store_writer.h"
 
 #include "store/utf16_name.h"
 #include "store_test_helpers.h"
@@ -50,13 +51,14 @@ class StoreFilesTest : public ::testing::Test {
   StoreFilesTest() { fs::create_directories(paths.folder); }
   TempFolder temp_;
   const StorePaths paths{temp_.path() / "ms_1"};
+  ProfileStore store{paths};
 };
 
-TEST_F(StoreFilesTest, FirstStartMakesTheFoldersAndOneDefaultProfile) {
+TEST_F(StoreFilesTest, FirstStartMakesTheFoldersAndOneDefaultProfileALaterOneEditsTheSelection) {
   const auto data = ResolveStoreFolder(temp_.path() / "program", nullptr, nullptr);
   ASSERT_EQ(data, temp_.path() / "program" / "Data");
-  ProfileStore store(StorePaths{data / "ms_1"});
-  const StartupStore startup = LoadStoreAtStartup(store, u"Profile");
+  ProfileStore first(StorePaths{data / "ms_1"});
+  const StartupStore startup = LoadStoreAtStartup(first, u"Profile");
   EXPECT_TRUE(startup.full_apply_pending);
   EXPECT_TRUE(startup.profiles.file_missing);
   const Bytes bytes = ReadAll(data / "ms_1" / "pro.data");
@@ -65,19 +67,13 @@ TEST_F(StoreFilesTest, FirstStartMakesTheFoldersAndOneDefaultProfile) {
   AddDefaultProfile(expected, u"Profile");
   EXPECT_EQ(bytes, SerializeProfiles(expected, *MakeZeroHeader()));
   EXPECT_EQ(FilesIn(data / "ms_1"), std::vector<fs::path>{"pro.data"});
-  EXPECT_EQ(startup.selected_profile, 0);
   EXPECT_EQ(BytesOf(*startup.last_applied), BytesOf(*expected[0]));
-}
 
-TEST_F(StoreFilesTest, StartupEditsTheStoredSelection) {
   WriteAll(paths.ProfilesFile(), StoreBytes(3, 2));
-  ProfileStore store(paths);
-  const StartupStore startup = LoadStoreAtStartup(store, u"Profile");
-  EXPECT_EQ(startup.selected_profile, 2);
-  auto state = store.Lock();
-  ASSERT_EQ(state->profiles.size(), 3u);
-  EXPECT_EQ(NameView(state->EditedProfile()->name), u"PC");
-  EXPECT_EQ(BytesOf(*startup.last_applied), BytesOf(*state->profiles[2]));
+  const StartupStore later = LoadStoreAtStartup(store, u"Profile");
+  EXPECT_EQ(later.selected_profile, 2);
+  EXPECT_EQ(NameView(store.Lock()->EditedProfile()->name), u"PC");
+  EXPECT_EQ(BytesOf(*later.last_applied), BytesOf(*store.Lock()->profiles[2]));
 }
 
 TEST_F(StoreFilesTest, HeaderAndRecordsAreWrittenBackAsRead) {
@@ -92,14 +88,10 @@ TEST_F(StoreFilesTest, HeaderAndRecordsAreWrittenBackAsRead) {
 }
 
 TEST_F(StoreFilesTest, MacroLibraryRoundTripsMayBeEmptyAndGrowsByAdding) {
-  MacroLibrary macros;
-  EXPECT_TRUE(LoadMacros(paths, macros).file_missing);
+  MacroLibrary macros = Macros(1);
   ASSERT_TRUE(SaveMacros(paths, MacroLibrary{}));
-  EXPECT_EQ(fs::file_size(paths.MacrosFile()), 0u);
-  macros = Macros(1);
   EXPECT_FALSE(LoadMacros(paths, macros).repaired);
   EXPECT_TRUE(macros.empty());
-
   const MacroLibrary three = Macros(3);
   ASSERT_TRUE(SaveMacros(paths, three));
   EXPECT_EQ(fs::file_size(paths.MacrosFile()), 720u);
@@ -110,20 +102,6 @@ TEST_F(StoreFilesTest, MacroLibraryRoundTripsMayBeEmptyAndGrowsByAdding) {
   ASSERT_TRUE(change) << change.result.error;
   EXPECT_EQ(NameView(macros[static_cast<std::size_t>(*change.added)]->name), u"Macro4");
   EXPECT_EQ(fs::file_size(paths.MacrosFile()), 960u);
-}
-
-TEST_F(StoreFilesTest, AFileNamedLikeTheStoreFolderMakesSavesFail) {
-  fs::remove(paths.folder);
-  WriteAll(paths.folder, Bytes(3));
-  const LoadedStore loaded = Load(paths);
-  EXPECT_TRUE(loaded.report.file_missing);
-  EXPECT_EQ(loaded.profiles.size(), 1u);
-  const SaveResult saved = SaveProfiles(paths, loaded.profiles, *loaded.header);
-  EXPECT_FALSE(saved);
-  EXPECT_EQ(saved.file, paths.ProfilesFile());
-  EXPECT_NE(saved.error.find("pro.data"), std::string::npos) << saved.error;
-  EXPECT_FALSE(SaveMacros(paths, Macros(1)));
-  EXPECT_EQ(fs::file_size(paths.folder), 3u);
 }
 
 Bytes WithSlotCount(Bytes bytes, uint16_t count) {
@@ -217,16 +195,6 @@ TEST_F(StoreFilesTest, TheFirstSaveKeepsADamagedOriginalBesideIt) {
   EXPECT_EQ(ReadAll(paths.folder / "macro.data.damaged").size(), 241u);
 }
 
-TEST_F(StoreFilesTest, AnUnreadableStoreIsKeptBeforeTheNewStoreReplacesIt) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-  const Bytes original = StoreBytes(2, 0);
-  WriteAll(paths.ProfilesFile(), original);
-  fs::permissions(paths.ProfilesFile(), fs::perms::none);
-  EXPECT_TRUE(Load(paths).report.file_missing);
-  fs::permissions(paths.folder / "pro.data.damaged", fs::perms::owner_read);
-  EXPECT_EQ(ReadAll(paths.folder / "pro.data.damaged"), original);
-}
-
 TEST_F(StoreFilesTest, ASaveKilledOrFailingPartWayLeavesTheOldFileWhole) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const Bytes original = StoreBytes(2, 1);
@@ -252,7 +220,6 @@ TEST_F(StoreFilesTest, ASaveKilledOrFailingPartWayLeavesTheOldFileWhole) {
 }
 
 TEST_F(StoreFilesTest, ConcurrentSavesAndEditsNeverTearTheFile) {
-  ProfileStore store(paths);
   LoadStoreAtStartup(store, u"Profile");
   constexpr int kRounds = 40;
   std::atomic<bool> torn = false;
@@ -280,6 +247,106 @@ TEST_F(StoreFilesTest, ConcurrentSavesAndEditsNeverTearTheFile) {
   EXPECT_EQ(loaded.header->selected_profile, kRounds);
   EXPECT_EQ(loaded.macros.size(), static_cast<std::size_t>(kRounds));
   EXPECT_EQ(FilesIn(paths.folder), (std::vector<fs::path>{"macro.data", "pro.data"}));
+}
+
+// Records every write as 'P' (pro.data) or 'M' (macro.data), a failed one with
+// its error in brackets. A held log keeps the writer thread in its first report
+// until Open, so that a test can queue a burst behind a write under way.
+class WriteLog {
+ public:
+  explicit WriteLog(bool held = false) : open_(!held) {}
+  void Report(const SaveResult& result) {
+    std::unique_lock lock(mutex_);
+    writes_ += result.file.filename() == "pro.data" ? "P" : "M";
+    if (!result) writes_ += "(" + result.error + ")";
+    entered_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+  }
+  void WaitForFirstWrite() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return entered_; });
+  }
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  std::string writes() {
+    std::lock_guard lock(mutex_);
+    return writes_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_;
+  bool entered_ = false;
+  std::string writes_;
+};
+
+class StoreWriterTest : public StoreFilesTest {
+ protected:
+  StoreWriterTest() { (void)LoadStoreAtStartup(store, u"Profile"); }
+
+  void SetStage(int stage) { store.Lock()->EditedProfile()->dpi_stage_current = stage; }
+  int StoredStage() { return Load(store.paths(), {false}).profiles[0]->dpi_stage_current; }
+  std::unique_ptr<StoreWriter> MakeWriter(WriteLog& log) {
+    return std::make_unique<StoreWriter>(store, [&log](const SaveResult& r) { log.Report(r); });
+  }
+};
+
+// A burst queued while the first pro.data write is under way: 'P' and 'M'
+// queue a file ('P' after an edit), 'S' is the apply worker's synchronous save
+// of a newer edit, 'T' destroys the writer instead of flushing it. Then every
+// write of the writer, in order.
+TEST_F(StoreWriterTest, KeepsTheOrderAndCoalescesWhatWaits) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"PPPP", "PP"},  // a burst is one write
+      {"MP", "PMP"},
+      {"PMP", "PMP"},  // the newer pro.data goes after the macro.data asked before it
+      {"MPM", "PPM"},
+      {"PT", "PP"},  // teardown writes what is still queued
+      {"PS", "PP"},  // an older queued copy never replaces a newer save
+  };
+  for (const auto& [burst, writes] : cases) {
+    SCOPED_TRACE(burst);
+    WriteLog log(/*held=*/true);
+    auto writer = MakeWriter(log);
+    int stage = 0;
+    SetStage(stage);
+    writer->Queue(StoreFile::kProfiles);
+    log.WaitForFirstWrite();
+    for (const char request : burst) {
+      if (request == 'P' || request == 'S') SetStage(++stage);
+      ASSERT_TRUE(request != 'S' || store.SaveProfiles());
+      if (request == 'P' || request == 'M') {
+        writer->Queue(request == 'P' ? StoreFile::kProfiles : StoreFile::kMacros);
+      }
+    }
+    log.Open();
+    burst.ends_with('T') ? writer.reset() : writer->Flush();
+    EXPECT_EQ(log.writes(), writes);
+    EXPECT_EQ(StoredStage(), stage) << "the latest content is on disk";
+  }
+}
+
+TEST_F(StoreWriterTest, AFailedWriteIsReportedAndTheNextOneSucceeds) {
+  WriteLog log;
+  auto writer = MakeWriter(log);
+  const std::filesystem::path file = store.paths().ProfilesFile();
+  // A directory where pro.data belongs: no save can replace it, root or not.
+  std::filesystem::remove(file);
+  std::filesystem::create_directories(file / "blocker");
+  SetStage(4);
+  writer->Queue(StoreFile::kProfiles);
+  writer->Flush();
+  EXPECT_NE(log.writes().find(file.string()), std::string::npos) << log.writes();
+  std::filesystem::remove_all(file);
+  writer->Queue(StoreFile::kProfiles);
+  writer->Flush();
+  EXPECT_EQ(log.writes().back(), 'P');
+  EXPECT_EQ(StoredStage(), 4);
 }
 
 }  // namespace
