@@ -105,43 +105,32 @@ TEST_F(RecordFilesTest, ShortOrMissingFilesOrImportsPastAStoreCapAreRefusedAndCh
   WriteAll(File("short.pro"), Bytes(sizeof(ProfileRecord) - 1));
   WriteAll(File("short.macro"), Bytes(239));
   WriteAll(File("empty.macro"), Bytes());
+  WriteAll(File("combo.macro"), BytesOf(*FiveStepMacro(u"Combo")));
   Export("work.pro");
-  {
-    auto state = store_.Lock();
-    ASSERT_TRUE(WriteMacroFile(File("combo.macro"), *state->macros[0], store_.paths()));
-  }
   const Bytes profiles_before = ReadAll(store_.paths().ProfilesFile());
   const StoreCaps one_profile{kStoreHeaderSize + sizeof(ProfileRecord), kMaxMacrosFileSize};
-  struct Case {
-    const char* file;
-    std::string error;
-    StoreCaps caps = {};
+  const StoreCaps one_macro{kMaxProfilesFileSize, sizeof(MacroRecord)};  // the profile brings two
+  const std::string past = " would be larger than";
+  const std::tuple<std::string, std::string, StoreCaps> table[] = {
+      {"short.pro", "short.pro", {}},
+      {"missing.pro", "missing.pro", {}},
+      {"short.macro", "short.macro", {}},
+      {"empty.macro", "empty.macro", {}},
+      {"missing.macro", "missing.macro", {}},
+      {"work.pro", "pro.data: it" + past + " 197956 bytes", one_profile},
+      {"work.pro", "macro.data: it" + past + " 240 bytes", one_macro},
+      {"combo.macro", "macro.data: it" + past, {kMaxProfilesFileSize, 0}},
   };
-  const Case table[] = {
-      {"short.pro", "short.pro"},
-      {"missing.pro", "missing.pro"},
-      {"short.macro", "short.macro"},
-      {"empty.macro", "empty.macro"},
-      {"missing.macro", "missing.macro"},
-      {"work.pro", "pro.data: it would be larger than", one_profile},
-      // Room for one macro; the profile brings two.
-      {"work.pro",
-       "macro.data: it would be larger than",
-       {kMaxProfilesFileSize, sizeof(MacroRecord)}},
-      {"combo.macro", "macro.data: it would be larger than", {kMaxProfilesFileSize, 0}},
-  };
-  for (const Case& c : table) {
-    SCOPED_TRACE(c.file);
-    ProfileStore store(store_.paths(), c.caps);
+  for (const auto& [file, error, caps] : table) {
+    SCOPED_TRACE(file);
+    ProfileStore store(store_.paths(), caps);
     LoadStoreAtStartup(store, u"Profile");
-    const SaveResult result = std::string_view(c.file).ends_with(".pro")
-                                  ? store.ImportProfile(File(c.file), kTexts).result
-                                  : store.ImportMacro(File(c.file), u"Macro").result;
+    const SaveResult result = file.ends_with(".pro")
+                                  ? store.ImportProfile(File(file.c_str()), kTexts).result
+                                  : store.ImportMacro(File(file.c_str()), u"Macro").result;
     EXPECT_FALSE(result);
-    if (c.error == c.file) {
-      EXPECT_EQ(result.file, File(c.file));
-    }
-    EXPECT_NE(result.error.find(c.error), std::string::npos) << result.error;
+    EXPECT_TRUE(error != file || result.file == File(file.c_str())) << result.file;
+    EXPECT_NE(result.error.find(error), std::string::npos) << result.error;
     auto state = store.Lock();
     EXPECT_EQ(state->profiles.size(), 1u);
     EXPECT_TRUE(state->macros.empty());
@@ -151,10 +140,8 @@ TEST_F(RecordFilesTest, ShortOrMissingFilesOrImportsPastAStoreCapAreRefusedAndCh
 }
 
 TEST_F(RecordFilesTest, LongerFilesUseTheirFirstBytesAndDamageIsRepaired) {
-  Bytes bytes = BytesOf(*FiveStepMacro(u"x"));
-  std::fill(bytes.begin(), bytes.begin() + 48, std::byte{0x43});  // name without terminator
-  const int32_t count = 999;
-  std::memcpy(bytes.data() + 52, &count, 4);
+  // A name without terminator and a count of 999.
+  Bytes bytes = Patched(Patched(BytesOf(*FiveStepMacro(u"x")), 0, std::byte{0x43}, 48), 52, 999);
   bytes.resize(bytes.size() + 500, std::byte{0xEE});
   WriteAll(File("long.macro"), bytes);
   const auto read = ReadMacroFile(File("long.macro"), nullptr);
@@ -165,10 +152,9 @@ TEST_F(RecordFilesTest, LongerFilesUseTheirFirstBytesAndDamageIsRepaired) {
 
 // A free name is kept exactly, case and all.
 TEST_F(RecordFilesTest, PlainImportSavesTheLibraryOnlyWhenMacrosCameWithTheProfile) {
-  auto profile = MakeZeroProfile();
-  ApplyProfileDefaults(*profile);
-  SetName(profile->name, u"MiXeD Case");
-  ASSERT_TRUE(WriteProfileFile(File("plain.pro"), *profile, store_.paths()));
+  ProfileList plain;
+  SetName(AddDefaultProfile(plain, u"P").name, u"MiXeD Case");
+  ASSERT_TRUE(WriteProfileFile(File("plain.pro"), *plain[0], store_.paths()));
   LoadedStore loaded;
   const auto result = ImportProfileFile(store_.paths(), File("plain.pro"), loaded.profiles,
                                         *loaded.header, loaded.macros, kTexts);

@@ -87,7 +87,7 @@ TEST_F(StoreFilesTest, HeaderAndRecordsAreWrittenBackAsRead) {
   EXPECT_EQ(ReadAll(paths.ProfilesFile()), original);
 }
 
-TEST_F(StoreFilesTest, MacroLibraryRoundTripsMayBeEmptyAndGrowsByAdding) {
+TEST_F(StoreFilesTest, MacroLibraryRoundTripsAndMayBeEmpty) {
   MacroLibrary macros = Macros(1);
   ASSERT_TRUE(SaveMacros(paths, MacroLibrary{}));
   EXPECT_FALSE(LoadMacros(paths, macros).repaired);
@@ -98,33 +98,13 @@ TEST_F(StoreFilesTest, MacroLibraryRoundTripsMayBeEmptyAndGrowsByAdding) {
   LoadMacros(paths, macros);
   ASSERT_EQ(macros.size(), 3u);
   EXPECT_EQ(BytesOf(*macros[2]), BytesOf(*three[2]));
-  const StoreChange<int> change = AddMacro(paths, macros, u"Macro");
-  ASSERT_TRUE(change) << change.result.error;
-  EXPECT_EQ(NameView(macros[static_cast<std::size_t>(*change.added)]->name), u"Macro4");
-  EXPECT_EQ(fs::file_size(paths.MacrosFile()), 960u);
-}
-
-Bytes WithSlotCount(Bytes bytes, uint16_t count) {
-  // macro_action_count of button 5 in the second record.
-  std::memcpy(bytes.data() + kStoreHeaderSize + kProfileSize + 2464 + sizeof(ButtonSlot) * 5 + 68,
-              &count, 2);
-  return bytes;
-}
-
-Bytes WithUnterminatedName(Bytes bytes) {
-  std::fill_n(reinterpret_cast<char16_t*>(bytes.data() + kStoreHeaderSize), kProfileNameUnits,
-              u'A');
-  return bytes;
 }
 
 TEST_F(StoreFilesTest, DamagedProfileFilesKeepEveryCompleteRecord) {
-  struct Case {
-    const char* what;
-    Bytes bytes;
-    std::size_t profiles;  // complete records expected
-    int32_t selected;
-  };
-  const Case table[] = {
+  // macro_action_count of button 5 in the second record.
+  const std::size_t count_at = kStoreHeaderSize + kProfileSize + 2464 + sizeof(ButtonSlot) * 5 + 68;
+  // What, bytes, complete records expected, selection expected.
+  const std::tuple<const char*, Bytes, std::size_t, int32_t> table[] = {
       {"empty", {}, 0, 0},
       {"one byte", Bytes(1, std::byte{7}), 0, 0},
       {"header only", StoreBytes(1, 0, kStoreHeaderSize), 0, 0},
@@ -133,40 +113,39 @@ TEST_F(StoreFilesTest, DamagedProfileFilesKeepEveryCompleteRecord) {
       {"partial tail", StoreBytes(3, 1, kStoreHeaderSize + kProfileSize * 2 + 17), 2, 1},
       {"selection past the end", StoreBytes(2, 2), 2, 0},
       {"negative selection", StoreBytes(2, -1), 2, 0},
-      {"huge macro_action_count", WithSlotCount(StoreBytes(2, 1), 60000), 2, 1},
-      {"name without terminator", WithUnterminatedName(StoreBytes(1, 0)), 1, 0},
+      {"huge macro_action_count", Patched(StoreBytes(2, 1), count_at, uint16_t{60000}), 2, 1},
+      {"name without terminator", Patched(StoreBytes(1, 0), kStoreHeaderSize, u'A', 100), 1, 0},
   };
-  for (const Case& c : table) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, bytes, profiles, selected] : table) {
+    SCOPED_TRACE(what);
     LoadedStore loaded;
     loaded.header->reserved[7] = 0xA5;  // left from an earlier load
-    loaded.report = ParseProfiles(c.bytes, loaded.profiles, *loaded.header, u"Profile");
+    loaded.report = ParseProfiles(bytes, loaded.profiles, *loaded.header, u"Profile");
     EXPECT_TRUE(loaded.report.repaired);
     EXPECT_EQ(loaded.header->reserved[7], 0);
-    ASSERT_EQ(loaded.profiles.size(), std::max<std::size_t>(c.profiles, 1));
-    EXPECT_EQ(loaded.header->selected_profile, c.selected);
-    if (c.profiles == 0) {
+    ASSERT_EQ(loaded.profiles.size(), std::max<std::size_t>(profiles, 1));
+    EXPECT_EQ(loaded.header->selected_profile, selected);
+    if (profiles == 0) {
       EXPECT_EQ(NameView(loaded.profiles[0]->name), u"Profile1");
     }
-    for (std::size_t i = 0; i < c.profiles; ++i) {
+    for (std::size_t i = 0; i < profiles; ++i) {
       EXPECT_EQ(loaded.profiles[i]->name[kProfileNameUnits - 1], 0);
-      for (const ButtonSlot& slot : loaded.profiles[i]->button)
+      for (const ButtonSlot& slot : loaded.profiles[i]->button) {
         EXPECT_LE(slot.macro_action_count, 46);
+      }
     }
   }
-  const LoadedStore tail = Parse(table[5].bytes);
+  const LoadedStore tail = Parse(std::get<1>(table[5]));
   EXPECT_EQ(NameView(tail.profiles[1]->name), u"PB");
   EXPECT_EQ(tail.profiles[1]->light_brightness, 1);
-  EXPECT_EQ(NameView(Parse(table[9].bytes).profiles[0]->name), std::u16string(99, u'A'));
+  EXPECT_EQ(NameView(Parse(std::get<1>(table[9])).profiles[0]->name), std::u16string(99, u'A'));
 }
 
 TEST_F(StoreFilesTest, DamagedMacroFilesAreRepaired) {
-  Bytes bytes = SerializeMacros(Macros(3));
-  const int32_t counts[] = {1000, -5};
-  std::memcpy(bytes.data() + 52, &counts[0], 4);
-  std::memcpy(bytes.data() + 240 + 52, &counts[1], 4);
-  std::fill(bytes.begin() + 480, bytes.begin() + 480 + 48, std::byte{0x42});  // no terminator
-  bytes.resize(bytes.size() + 100);                                           // partial tail
+  // Counts of 1000 and -5, a name without terminator, a partial tail.
+  Bytes bytes = Patched(Patched(SerializeMacros(Macros(3)), 52, int32_t{1000}), 292, int32_t{-5});
+  bytes = Patched(bytes, 480, std::byte{0x42}, 48);
+  bytes.resize(bytes.size() + 100);
   MacroLibrary macros;
   const LoadReport report = ParseMacros(bytes, macros);
   EXPECT_TRUE(report.repaired);

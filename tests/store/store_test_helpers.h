@@ -1,6 +1,7 @@
 // Store tests' helpers: whole files as bytes, and a store loaded in one call.
 #pragma once
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -30,6 +31,15 @@ template <typename Record>
 Bytes BytesOf(const Record& record) {
   const auto* first = reinterpret_cast<const std::byte*>(&record);
   return Bytes(first, first + sizeof(Record));
+}
+
+// `bytes` with `count` copies of `value` written from `offset` on.
+template <typename T>
+Bytes Patched(Bytes bytes, std::size_t offset, T value, std::size_t count = 1) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::memcpy(bytes.data() + offset + i * sizeof(T), &value, sizeof(T));
+  }
+  return bytes;
 }
 
 // What a load of both store files leaves, with the report of pro.data.
