@@ -20,11 +20,6 @@ void WriteText(const std::filesystem::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
 
-std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(AppRules, EditsAreAllOrNothingAndNameProfilesExactly) {
   const Words profiles = {"Office", "Sniper", "Photo"};
   const std::vector<AppRule> gimp = {{"GIMP", "Sniper"}};
@@ -111,7 +106,8 @@ TEST(AppRules, FileRoundTripsAndDamageIsSetAside) {
     const AppRules loaded = LoadAppRules(folder.path(), &warning);
     EXPECT_EQ(!warning.empty(), damaged);
     EXPECT_EQ(std::filesystem::exists(file), !damaged);
-    EXPECT_EQ(ReadText(folder.path() / "rules.json.damaged"), damaged ? text : "");
+    std::ifstream set_aside(folder.path() / "rules.json.damaged");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(set_aside), {}), damaged ? text : "");
     EXPECT_EQ(loaded.enabled, !damaged);
   }
   EXPECT_EQ(LoadAppRules(folder.path(), &warning), AppRules{});  // missing: no rules, no warning
@@ -132,41 +128,39 @@ TEST(AppRules, RenamedAndDeletedProfilesAreCarriedIntoTheRules) {
 TEST(AppFollower, SwitchesOnceTheApplicationHasStayedAndNeverToTheSelectedProfile) {
   using Source = AppFollower::Source;
   const AppRules rules{true, "Desk", {{"gimp", "Photo"}, {"firefox", "Office"}}};
-  struct Step {
-    int advance_ms;
-    std::optional<std::string> app;  // reported before advancing; "" is no application
-    Source source;
-    std::optional<std::string> switch_to;
-    std::optional<int> deadline_ms;
-  };
-  const Step steps[] = {
-      {0, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},
-      {100, "steam", Source::kProcessScan, std::nullopt, 300},  // no rule: the default, once due
-      {300, std::nullopt, Source::kWindow, "Desk", std::nullopt},
-      {299, "gimp", Source::kWindow, std::nullopt, 700},
-      {1, "gimp", Source::kWindow, "Photo", std::nullopt},  // repeated reports keep the time
-      {200, "firefox", Source::kWindow, std::nullopt, 1000},
-      {200, "gimp", Source::kWindow, std::nullopt, 1200},                  // firefox never settled
-      {300, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},    // Photo is selected
-      {400, "firefox", Source::kProcessScan, std::nullopt, std::nullopt},  // focus reports win
-      {0, "firefox", Source::kCompositor, std::nullopt, 2100},
-      {300, std::nullopt, Source::kWindow, "Office", std::nullopt},
-      {299, "", Source::kCompositor, std::nullopt, 2400},
-      {1, std::nullopt, Source::kWindow, "Desk", std::nullopt},
-  };
+  // Advance, the application reported before advancing ("" is none) and by
+  // what, the switch then due, the next deadline.
+  const std::tuple<int, std::optional<std::string>, Source, std::optional<std::string>,
+                   std::optional<int>>
+      steps[] = {
+          {0, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},
+          {100, "steam", Source::kProcessScan, std::nullopt,
+           300},  // no rule: the default, once due
+          {300, std::nullopt, Source::kWindow, "Desk", std::nullopt},
+          {299, "gimp", Source::kWindow, std::nullopt, 700},
+          {1, "gimp", Source::kWindow, "Photo", std::nullopt},  // repeated reports keep the time
+          {200, "firefox", Source::kWindow, std::nullopt, 1000},
+          {200, "gimp", Source::kWindow, std::nullopt, 1200},  // firefox never settled
+          {300, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},    // Photo is selected
+          {400, "firefox", Source::kProcessScan, std::nullopt, std::nullopt},  // focus reports win
+          {0, "firefox", Source::kCompositor, std::nullopt, 2100},
+          {300, std::nullopt, Source::kWindow, "Office", std::nullopt},
+          {299, "", Source::kCompositor, std::nullopt, 2400},
+          {1, std::nullopt, Source::kWindow, "Desk", std::nullopt},
+      };
   ManualClock clock;
   AppFollower follower(clock);
   std::string selected = "Office";
   int row = 0;
-  for (const Step& step : steps) {
+  for (const auto& [advance_ms, app, source, switch_to, deadline_ms] : steps) {
     SCOPED_TRACE(row++);
-    if (step.app) follower.OnAppInFront(AppInFront{"", "", *step.app}, step.source);
-    clock.Advance(Clock::Ms(step.advance_ms));
+    if (app) follower.OnAppInFront(AppInFront{"", "", *app}, source);
+    clock.Advance(Clock::Ms(advance_ms));
     const auto due = follower.Due(rules, selected);
-    EXPECT_EQ(due, step.switch_to);
+    EXPECT_EQ(due, switch_to);
     if (due) selected = *due;
     EXPECT_EQ(follower.NextDeadline(),
-              step.deadline_ms ? std::optional(Clock::Ms(*step.deadline_ms)) : std::nullopt);
+              deadline_ms ? std::optional(Clock::Ms(*deadline_ms)) : std::nullopt);
   }
   selected = "Photo";  // the user picked another profile: it stands until asked again
   EXPECT_EQ(follower.Due(rules, selected), std::nullopt);

@@ -5,8 +5,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <condition_variable>
 #include <cstring>
+#include <future>
 #include <thread>
 
 #include "store/store_writer.h"
@@ -203,12 +203,9 @@ TEST_F(StoreFilesTest, ConcurrentSavesAndEditsNeverTearTheFile) {
   constexpr int kRounds = 40;
   std::atomic<bool> torn = false;
   std::thread editor([&] {
-    for (int i = 0; i < kRounds; ++i) {
-      {
-        auto state = store.Lock();
-        AddDefaultProfile(state->profiles, u"Profile");
-        state->header->selected_profile = static_cast<int32_t>(state->profiles.size()) - 1;
-      }
+    for (int i = 1; i <= kRounds; ++i) {
+      AddDefaultProfile(store.Lock()->profiles, u"Profile");
+      store.Lock()->header->selected_profile = i;
       if (!store.SaveProfiles() || !store.AddMacro(u"Macro")) torn = true;
     }
   });
@@ -229,39 +226,27 @@ TEST_F(StoreFilesTest, ConcurrentSavesAndEditsNeverTearTheFile) {
 }
 
 // Records every write as 'P' (pro.data) or 'M' (macro.data), a failed one with
-// its error in brackets. A held log keeps the writer thread in its first report
-// until Open, so that a test can queue a burst behind a write under way.
-class WriteLog {
- public:
-  explicit WriteLog(bool held = false) : open_(!held) {}
+// its error in brackets. The writer thread waits in each report until `open` is
+// set, so that a test can queue a burst behind a write under way.
+struct WriteLog {
   void Report(const SaveResult& result) {
-    std::unique_lock lock(mutex_);
-    writes_ += result.file.filename() == "pro.data" ? "P" : "M";
-    if (!result) writes_ += "(" + result.error + ")";
-    entered_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return open_; });
+    {
+      std::lock_guard lock(mutex);
+      writes += result.file.filename() == "pro.data" ? "P" : "M";
+      if (!result) writes += "(" + result.error + ")";
+      if (!std::exchange(reported, true)) entered.set_value();
+    }
+    opened.wait();
   }
-  void WaitForFirstWrite() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return entered_; });
+  std::string Writes() {
+    std::lock_guard lock(mutex);
+    return writes;
   }
-  void Open() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    changed_.notify_all();
-  }
-  std::string writes() {
-    std::lock_guard lock(mutex_);
-    return writes_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool open_;
-  bool entered_ = false;
-  std::string writes_;
+  std::mutex mutex;
+  std::string writes;
+  bool reported = false;
+  std::promise<void> entered, open;
+  std::shared_future<void> opened = open.get_future().share();
 };
 
 class StoreWriterTest : public StoreFilesTest {
@@ -290,12 +275,12 @@ TEST_F(StoreWriterTest, KeepsTheOrderAndCoalescesWhatWaits) {
   };
   for (const auto& [burst, writes] : cases) {
     SCOPED_TRACE(burst);
-    WriteLog log(/*held=*/true);
+    WriteLog log;
     auto writer = MakeWriter(log);
     int stage = 0;
     SetStage(stage);
     writer->Queue(StoreFile::kProfiles);
-    log.WaitForFirstWrite();
+    log.entered.get_future().wait();
     for (const char request : burst) {
       if (request == 'P' || request == 'S') SetStage(++stage);
       ASSERT_TRUE(request != 'S' || store.SaveProfiles());
@@ -303,15 +288,16 @@ TEST_F(StoreWriterTest, KeepsTheOrderAndCoalescesWhatWaits) {
         writer->Queue(request == 'P' ? StoreFile::kProfiles : StoreFile::kMacros);
       }
     }
-    log.Open();
+    log.open.set_value();
     burst.ends_with('T') ? writer.reset() : writer->Flush();
-    EXPECT_EQ(log.writes(), writes);
+    EXPECT_EQ(log.Writes(), writes);
     EXPECT_EQ(StoredStage(), stage) << "the latest content is on disk";
   }
 }
 
 TEST_F(StoreWriterTest, AFailedWriteIsReportedAndTheNextOneSucceeds) {
   WriteLog log;
+  log.open.set_value();
   auto writer = MakeWriter(log);
   const std::filesystem::path file = store.paths().ProfilesFile();
   // A directory where pro.data belongs: no save can replace it, root or not.
@@ -320,11 +306,11 @@ TEST_F(StoreWriterTest, AFailedWriteIsReportedAndTheNextOneSucceeds) {
   SetStage(4);
   writer->Queue(StoreFile::kProfiles);
   writer->Flush();
-  EXPECT_NE(log.writes().find(file.string()), std::string::npos) << log.writes();
+  EXPECT_NE(log.Writes().find(file.string()), std::string::npos) << log.Writes();
   std::filesystem::remove_all(file);
   writer->Queue(StoreFile::kProfiles);
   writer->Flush();
-  EXPECT_EQ(log.writes().back(), 'P');
+  EXPECT_EQ(log.Writes().back(), 'P');
   EXPECT_EQ(StoredStage(), 4);
 }
 
