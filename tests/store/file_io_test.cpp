@@ -20,13 +20,6 @@ mode_t ModeOf(const fs::path& path) {
   return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
 
-std::vector<std::string> NamesIn(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // A link from "dir/target" (or none: a plain file), and the permission bits of
 // the file there before the write (0: none is).
 TEST(StoreFileWriterTest, WritesThroughLinksAndKeepsPermissionBits) {
@@ -52,7 +45,7 @@ TEST(StoreFileWriterTest, WritesThroughLinksAndKeepsPermissionBits) {
     EXPECT_EQ(fs::is_symlink(target), link != nullptr);
     EXPECT_EQ(ReadAll(real), Bytes(1000, std::byte{0x5A}));
     EXPECT_EQ(mode != 0 ? ModeOf(real) : 0, mode);
-    EXPECT_EQ(NamesIn(real.parent_path()).size(),
+    EXPECT_EQ(FilesIn(real.parent_path()).size(),
               link && real.parent_path() == target.parent_path() ? 2u : 1u);
   }
 }
@@ -78,7 +71,7 @@ TEST(StoreFileReaderTest, WhatIsNotARegularFileIsRefusedWithoutBlocking) {
     EXPECT_NE(saved.error.find("not a regular file"), std::string::npos) << saved.error;
   }
   EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
-  EXPECT_EQ(NamesIn(temp.path()), (std::vector<std::string>{"fifo", "folder", "zero"}));
+  EXPECT_EQ(FilesIn(temp.path()), (std::vector<std::string>{"fifo", "folder", "zero"}));
 }
 
 // A cap holds files of exactly its size; a prefix is cut to its limit.
@@ -177,7 +170,7 @@ TEST(StoreLockTest, TakingTheLockRemovesOnlyTheWritersStaleTemporaryFiles) {
   }
   StoreLock lock = StoreLock::AcquireForProgram(temp.path());
   ASSERT_TRUE(lock.held());
-  EXPECT_EQ(NamesIn(temp.path()),
+  EXPECT_EQ(FilesIn(temp.path()),
             (std::vector<std::string>{"macro.data.tmp-ab.de", "other.tmp-abcdef", "pro.data",
                                       "pro.data.tmp-AbC1234", std::string(kStoreLockFileName)}));
   const auto holder = ReadStoreLockHolder(temp.path());

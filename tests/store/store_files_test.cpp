@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "store/store_writer.h"
-
 #include "store/utf16_name.h"
 #include "store_test_helpers.h"
 
@@ -20,30 +19,18 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::size_t kProfileSize = sizeof(ProfileRecord);
 
-// Profiles "PA", "PB", ... told apart by their brightness.
-ProfileList NamedProfiles(int count) {
-  ProfileList profiles;
-  for (int i = 0; i < count; ++i) {
-    ProfileRecord& record = AddDefaultProfile(profiles, u"P");
-    SetName(record.name, u"P" + std::u16string(1, static_cast<char16_t>(u'A' + i)));
-    record.light_brightness = i;
-  }
-  return profiles;
-}
-
+// Profiles "PA", "PB", ... told apart by their brightness; cut to `length`.
 Bytes StoreBytes(int profile_count, int32_t selected, std::size_t length = 0) {
+  ProfileList profiles;
+  for (int i = 0; i < profile_count; ++i) {
+    SetName(AddDefaultProfile(profiles, u"P").name, u"P" + std::u16string(1, u'A' + i));
+    profiles.back()->light_brightness = i;
+  }
   auto header = MakeZeroHeader();
   header->selected_profile = selected;
-  Bytes bytes = SerializeProfiles(NamedProfiles(profile_count), *header);
+  Bytes bytes = SerializeProfiles(profiles, *header);
   if (length != 0) bytes.resize(length);
   return bytes;
-}
-
-std::vector<fs::path> FilesIn(const fs::path& folder) {
-  std::vector<fs::path> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 class StoreFilesTest : public ::testing::Test {
@@ -66,7 +53,7 @@ TEST_F(StoreFilesTest, FirstStartMakesTheFoldersAndOneDefaultProfileALaterOneEdi
   ProfileList expected;
   AddDefaultProfile(expected, u"Profile");
   EXPECT_EQ(bytes, SerializeProfiles(expected, *MakeZeroHeader()));
-  EXPECT_EQ(FilesIn(data / "ms_1"), std::vector<fs::path>{"pro.data"});
+  EXPECT_EQ(FilesIn(data / "ms_1"), std::vector<std::string>{"pro.data"});
   EXPECT_EQ(BytesOf(*startup.last_applied), BytesOf(*expected[0]));
 
   WriteAll(paths.ProfilesFile(), StoreBytes(3, 2));
@@ -181,7 +168,7 @@ TEST_F(StoreFilesTest, ASaveKilledOrFailingPartWayLeavesTheOldFileWhole) {
   EXPECT_EXIT(
       {
         SetBeforeRenameHookForTesting([] { ::_exit(3); });
-        (void)SaveProfiles(paths, NamedProfiles(5), *MakeZeroHeader());
+        (void)SaveProfiles(paths, Parse(StoreBytes(5, 0)).profiles, *MakeZeroHeader());
       },
       ::testing::ExitedWithCode(3), "");
   const auto save_on_full_disk = [this] {
@@ -189,13 +176,14 @@ TEST_F(StoreFilesTest, ASaveKilledOrFailingPartWayLeavesTheOldFileWhole) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{100000, 100000};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const SaveResult saved = SaveProfiles(paths, NamedProfiles(4), *MakeZeroHeader());
+    const SaveResult saved =
+        SaveProfiles(paths, Parse(StoreBytes(4, 0)).profiles, *MakeZeroHeader());
     ::_exit(!saved && !saved.error.empty() ? 0 : 1);
   };
   EXPECT_EXIT(save_on_full_disk(), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(ReadAll(paths.ProfilesFile()), original);
   EXPECT_FALSE(Load(paths).report.repaired);
-  EXPECT_EQ(FilesIn(paths.folder), std::vector<fs::path>{"pro.data"});
+  EXPECT_EQ(FilesIn(paths.folder), std::vector<std::string>{"pro.data"});
 }
 
 TEST_F(StoreFilesTest, ConcurrentSavesAndEditsNeverTearTheFile) {
@@ -222,7 +210,7 @@ TEST_F(StoreFilesTest, ConcurrentSavesAndEditsNeverTearTheFile) {
   EXPECT_EQ(loaded.profiles.size(), kRounds + 1u);
   EXPECT_EQ(loaded.header->selected_profile, kRounds);
   EXPECT_EQ(loaded.macros.size(), static_cast<std::size_t>(kRounds));
-  EXPECT_EQ(FilesIn(paths.folder), (std::vector<fs::path>{"macro.data", "pro.data"}));
+  EXPECT_EQ(FilesIn(paths.folder), (std::vector<std::string>{"macro.data", "pro.data"}));
 }
 
 // Records every write as 'P' (pro.data) or 'M' (macro.data), a failed one with

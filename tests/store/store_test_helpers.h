@@ -1,10 +1,12 @@
 // Store tests' helpers: whole files as bytes, and a store loaded in one call.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "../support/run_command.h"
 #include "store/names.h"
@@ -25,6 +27,16 @@ inline void WriteAll(const std::filesystem::path& file, const Bytes& bytes) {
   std::ofstream(file, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
+}
+
+// The names in `folder`, sorted.
+inline std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 template <typename Record>

@@ -187,10 +187,8 @@ TEST_F(VexelctlStoreTest, KillsDuringImportsNeverLeaveAProfileNamingAMissingMacr
     ExpectSoundStore();
     StoreLock next = StoreLock::TryAcquire(paths_.folder, "test");
     ASSERT_TRUE(next.held()) << next.error();
-    for (const auto& entry : fs::directory_iterator(paths_.folder)) {
-      const std::string name = entry.path().filename();
-      EXPECT_TRUE(name == "pro.data" || name == "macro.data" || name == kStoreLockFileName) << name;
-    }
+    EXPECT_EQ(FilesIn(paths_.folder),
+              (std::vector<std::string>{"macro.data", "pro.data", kStoreLockFileName}));
   }
 }
 
