@@ -150,23 +150,6 @@ TEST_F(RecordFilesTest, LongerFilesUseTheirFirstBytesAndDamageIsRepaired) {
   EXPECT_EQ(read->action_count, 46);
 }
 
-// A free name is kept exactly, case and all.
-TEST_F(RecordFilesTest, PlainImportSavesTheLibraryOnlyWhenMacrosCameWithTheProfile) {
-  ProfileList plain;
-  SetName(AddDefaultProfile(plain, u"P").name, u"MiXeD Case");
-  ASSERT_TRUE(WriteProfileFile(File("plain.pro"), *plain[0], store_.paths()));
-  LoadedStore loaded;
-  const auto result = ImportProfileFile(store_.paths(), File("plain.pro"), loaded.profiles,
-                                        *loaded.header, loaded.macros, kTexts);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(NameView(loaded.profiles.back()->name), u"MiXeD Case");
-  EXPECT_TRUE(result.added->macro_indexes.empty());
-  EXPECT_FALSE(std::filesystem::exists(store_.paths().MacrosFile()));
-  ASSERT_TRUE(
-      ImportMacroFile(store_.paths(), File("plain.pro"), loaded.macros, u"Macro"));  // any bytes do
-  EXPECT_EQ(std::filesystem::file_size(store_.paths().MacrosFile()), sizeof(MacroRecord));
-}
-
 TEST_F(RecordFilesTest, EmptyStoredNamesGetTheDefaultNamePattern) {
   {
     auto state = store_.Lock();
