@@ -107,10 +107,8 @@ TEST_F(ProfileScript, ABadKeyOrValueIsRefusedWithNothingChanged) {
 
 TEST(ProfileSelector, NamesAPositionOrANameInAnyCase) {
   ProfileList profiles;
-  for (const char16_t* name : {u"Game", u"Office", u"7"}) {
-    profiles.push_back(MakeZeroProfile());
-    SetName(profiles.back()->name, name);
-  }
+  for (const char16_t* name : {u"Game", u"Office", u"7"})
+    SetName(profiles.emplace_back(MakeZeroProfile())->name, name);
   const std::pair<std::string, int> cases[] = {{"1", 1},  {"OFFICE", 1}, {"7", 2},
                                                {"3", -1}, {"Photo", -1}, {"-1", -1}};
   for (const auto& [selector, expected] : cases) {

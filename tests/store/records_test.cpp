@@ -51,16 +51,6 @@ TEST(ProfileDefaults, ResetsKeepWhatTheyDoNotCover) {
   EXPECT_EQ(BytesOf(*record), BytesOf(*expected));
 }
 
-TEST(Colours, ConvertBetweenStoredAndToolkitForm) {
-  const std::pair<int32_t, uint32_t> table[] = {
-      {0x40FF, 0xFFFF4000u}, {0xFF, 0xFFFF0000u}, {0xFF0000, 0xFF0000FFu}, {0, 0xFF000000u}};
-  for (const auto& [stored, argb] : table) {
-    EXPECT_EQ(ColourToArgb(ColourFromInt(stored)), argb);
-    EXPECT_EQ(ColourAsInt(ArgbToColour(argb)), stored);
-  }
-  EXPECT_EQ(ArgbToColour(0x12345678u).zero, 0);  // alpha never reaches the stored colour
-}
-
 template <typename List>
 List Named(std::initializer_list<std::u16string> names) {
   List list;

@@ -48,11 +48,9 @@ TEST_F(StoreFilesTest, FirstStartMakesTheFoldersAndOneDefaultProfileALaterOneEdi
   const StartupStore startup = LoadStoreAtStartup(first, u"Profile");
   EXPECT_TRUE(startup.full_apply_pending);
   EXPECT_TRUE(startup.profiles.file_missing);
-  const Bytes bytes = ReadAll(data / "ms_1" / "pro.data");
-  ASSERT_EQ(bytes.size(), 197956u);
   ProfileList expected;
   AddDefaultProfile(expected, u"Profile");
-  EXPECT_EQ(bytes, SerializeProfiles(expected, *MakeZeroHeader()));
+  EXPECT_EQ(ReadAll(data / "ms_1" / "pro.data"), SerializeProfiles(expected, *MakeZeroHeader()));
   EXPECT_EQ(FilesIn(data / "ms_1"), std::vector<std::string>{"pro.data"});
   EXPECT_EQ(BytesOf(*startup.last_applied), BytesOf(*expected[0]));
 
