@@ -85,8 +85,6 @@ TEST_F(ProfileScript, ABadKeyOrValueIsRefusedWithNothingChanged) {
       {{"dpi.1=fast"}, "dpi.1=fast: not a whole number"},
       {{"dpi_stage=9"}, "dpi_stage=9: not a stage 1-8"},
       {{"light.effect=disco"}, "light.effect=disco: not an effect (see vexelctl effects)"},
-      {{"light.effect_ble=starlight"},
-       "light.effect_ble=starlight: not an effect (see vexelctl effects)"},
       {{"light.color=12345"}, "light.color=12345: not a colour RRGGBB"},
       {{"ripple=maybe"}, "ripple=maybe: not true or false"},
       {{"button.9=teleport"}, "button.9=teleport: not a function (see vexelctl functions)"},
