@@ -13,17 +13,6 @@ namespace {
 
 const DefaultNameTexts kTexts{u"Profile", u"Macro"};
 
-std::unique_ptr<MacroRecord> FiveStepMacro(std::u16string_view name) {
-  auto macro = MakeZeroMacro();
-  SetName(macro->name, name);
-  macro->action_count = 5;
-  for (int i = 0; i < 5; ++i) {
-    macro->actions[i] = {static_cast<uint8_t>(4 + i), static_cast<uint8_t>(1 + i % 2),
-                         static_cast<uint16_t>(100 * i)};
-  }
-  return macro;
-}
-
 std::vector<std::u16string> MacroNames(const StoreState& state) {
   std::vector<std::u16string> names;
   for (const auto& macro : state.macros) names.emplace_back(NameView(macro->name));
@@ -37,8 +26,9 @@ class RecordFilesTest : public ::testing::Test {
   RecordFilesTest() : store_(StorePaths{temp_.path() / "ms_1"}) {
     LoadStoreAtStartup(store_, u"Profile");
     auto state = store_.Lock();
-    state->macros.push_back(FiveStepMacro(u"Combo"));
-    state->macros.push_back(FiveStepMacro(u"combo_1"));
+    state->macros = Macros(2);
+    SetName(state->macros[0]->name, u"Combo");
+    SetName(state->macros[1]->name, u"combo_1");
     ProfileRecord& profile = *state->profiles[0];
     SetName(profile.name, u"Work");
     for (int k : {3, 7}) {
@@ -88,7 +78,8 @@ TEST_F(RecordFilesTest, ProfileExportThenImportAddsSuffixedProfileAndMacros) {
 }
 
 TEST_F(RecordFilesTest, MacroExportThenImportAddsASuffixedCopy) {
-  auto macro = FiveStepMacro(u"Burst");
+  auto macro = std::move(Macros(1)[0]);
+  SetName(macro->name, u"Burst");
   macro->reserved_48 = 77;
   ASSERT_TRUE(WriteMacroFile(File("burst.macro"), *macro, store_.paths()));
   EXPECT_EQ(ReadAll(File("burst.macro")), BytesOf(*macro));
@@ -104,7 +95,7 @@ TEST_F(RecordFilesTest, ShortOrMissingFilesOrImportsPastAStoreCapAreRefusedAndCh
   WriteAll(File("short.pro"), Bytes(sizeof(ProfileRecord) - 1));
   WriteAll(File("short.macro"), Bytes(239));
   WriteAll(File("empty.macro"), Bytes());
-  WriteAll(File("combo.macro"), BytesOf(*FiveStepMacro(u"Combo")));
+  WriteAll(File("combo.macro"), BytesOf(*Macros(1)[0]));
   Export("work.pro");
   const Bytes profiles_before = ReadAll(store_.paths().ProfilesFile());
   const StoreCaps one_profile{kStoreHeaderSize + sizeof(ProfileRecord), kMaxMacrosFileSize};
@@ -140,7 +131,7 @@ TEST_F(RecordFilesTest, ShortOrMissingFilesOrImportsPastAStoreCapAreRefusedAndCh
 
 TEST_F(RecordFilesTest, LongerFilesUseTheirFirstBytesAndDamageIsRepaired) {
   // A name without terminator and a count of 999.
-  Bytes bytes = Patched(Patched(BytesOf(*FiveStepMacro(u"x")), 0, std::byte{0x43}, 48), 52, 999);
+  Bytes bytes = Patched(Patched(BytesOf(*Macros(1)[0]), 0, std::byte{0x43}, 48), 52, 999);
   bytes.resize(bytes.size() + 500, std::byte{0xEE});
   WriteAll(File("long.macro"), bytes);
   const auto read = ReadMacroFile(File("long.macro"), nullptr);

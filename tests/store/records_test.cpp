@@ -2,8 +2,6 @@
 // unique names in the profile list and the macro library.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "store/utf16_name.h"
 #include "store_test_helpers.h"
 
@@ -19,14 +17,12 @@ std::unique_ptr<ProfileRecord> DefaultProfile() {
 // Every byte of a new profile: DPI stages, colours, buttons, timers and the
 // reserved fields a new profile carries, with the unused slots zero.
 TEST(ProfileDefaults, EveryByteOfANewProfile) {
-  std::ifstream golden(VEXEL_SOURCE_DIR "/tests/data/store/default_profile.bin", std::ios::binary);
-  const std::string want(std::istreambuf_iterator<char>(golden), {});
-  ASSERT_EQ(want.size(), sizeof(ProfileRecord));
+  const Bytes want = ReadAll(VEXEL_SOURCE_DIR "/tests/data/store/default_profile.bin");
   const Bytes have = BytesOf(*DefaultProfile());
-  const auto differ = std::mismatch(want.begin(), want.end(), have.begin(),
-                                    [](char a, std::byte b) { return std::byte(a) == b; });
-  EXPECT_EQ(differ.first, want.end())
-      << "first differing byte at offset " << differ.first - want.begin();
+  ASSERT_EQ(want.size(), have.size());
+  // The offset of the first differing byte, if any.
+  EXPECT_EQ(std::mismatch(want.begin(), want.end(), have.begin()).first - want.begin(),
+            std::ssize(want));
 }
 
 TEST(ProfileDefaults, ResetsKeepWhatTheyDoNotCover) {

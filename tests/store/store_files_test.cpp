@@ -46,8 +46,7 @@ TEST_F(StoreFilesTest, FirstStartMakesTheFoldersAndOneDefaultProfileALaterOneEdi
   ASSERT_EQ(data, temp_.path() / "program" / "Data");
   ProfileStore first(StorePaths{data / "ms_1"});
   const StartupStore startup = LoadStoreAtStartup(first, u"Profile");
-  EXPECT_TRUE(startup.full_apply_pending);
-  EXPECT_TRUE(startup.profiles.file_missing);
+  EXPECT_TRUE(startup.full_apply_pending && startup.profiles.file_missing);
   ProfileList expected;
   AddDefaultProfile(expected, u"Profile");
   EXPECT_EQ(ReadAll(data / "ms_1" / "pro.data"), SerializeProfiles(expected, *MakeZeroHeader()));

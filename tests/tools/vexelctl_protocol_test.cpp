@@ -2,6 +2,8 @@
 // the store commands' error table.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/run_command.h"
 
 namespace vexel::testing {
@@ -15,10 +17,9 @@ TEST(VexelctlReports, SinceABaselineSendsOnlyChanges) {
   const std::string reports = Vexelctl() + " reports " + edited + " --since " + base;
   EXPECT_EQ(RunCommand(reports).out, "");  // only the name differs: nothing to send
   // polling_rate (offset 2360) becomes 0.
-  ASSERT_EQ(RunCommand("head -c 4 /dev/zero | dd of=" + edited +
-                       " bs=1 seek=2360 conv=notrunc status=none")
-                .exit_code,
-            0);
+  std::fstream(dir / "edited.pro", std::ios::binary | std::ios::in | std::ios::out)
+      .seekp(2360)
+      .write("\0\0\0\0", 4);
   const CommandResult result = RunCommand(reports);
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(result.out, "06 09 01 08 f7 00 00 00 00\n");
