@@ -1,8 +1,6 @@
 // Any *.pro content imported twice into a store that already holds a profile
 // and a macro: names stay unique and within their fields, and every
 // macro-bound slot points at the library macro of its name.
-#include <cstdlib>
-
 #include "fuzz_input.h"
 #include "store/names.h"
 #include "store/record_files.h"
@@ -15,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ProfileRecord& profile = AddDefaultProfile(profiles, u"Profile");
     profile.button[4].function_code = kFunctionMacro;
     SetName(profile.button[4].macro_name, u"Macro1");
-    const auto* first = reinterpret_cast<const std::byte*>(&profile);
-    return Bytes(first, first + sizeof(ProfileRecord));
+    return fuzz::BytesOf(profile);
   }();
   const auto profile = ProfileFromFileBytes(fuzz::RawOrPatched(data, size, sound));
   if (!profile) return 0;
@@ -28,22 +25,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int round = 0; round < 2; ++round) {
     const ProfileImport result =
         AddImportedProfile(*profile, profiles, *header, macros, {u"Profile", u"Macro"});
+    fuzz::Require(header->selected_profile == result.profile_index);
     const ProfileRecord& added = *profiles[static_cast<std::size_t>(result.profile_index)];
-    if (header->selected_profile != result.profile_index) std::abort();
     for (const ButtonSlot& slot : added.button) {
-      if (slot.macro_action_count > kMaxMacroActions) std::abort();
-      if (slot.function_code == kFunctionMacro && &slot - added.button < kUsedButtonCount &&
-          FindMacroByName(macros, NameView(slot.macro_name)) != slot.macro_index) {
-        std::abort();
-      }
+      fuzz::Require(slot.macro_action_count <= kMaxMacroActions);
+      fuzz::Require(slot.function_code != kFunctionMacro ||
+                    &slot - added.button >= kUsedButtonCount ||
+                    FindMacroByName(macros, NameView(slot.macro_name)) == slot.macro_index);
     }
   }
   for (std::size_t i = 0; i < profiles.size(); ++i) {
-    if (NameView(profiles[i]->name).size() > kProfileNameMaxChars) std::abort();
+    fuzz::Require(NameView(profiles[i]->name).size() <= kProfileNameMaxChars);
     for (std::size_t j = 0; j < i; ++j) {
-      if (EqualsIgnoringCase(NameView(profiles[i]->name), NameView(profiles[j]->name))) {
-        std::abort();
-      }
+      fuzz::Require(!EqualsIgnoringCase(NameView(profiles[i]->name), NameView(profiles[j]->name)));
     }
   }
   return 0;

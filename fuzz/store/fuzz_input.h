@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "store/file_io.h"
@@ -28,11 +29,22 @@ inline Bytes RawOrPatched(const uint8_t* data, size_t size, Bytes sound) {
   return sound;
 }
 
+template <typename Record>
+Bytes BytesOf(const Record& record) {
+  const auto* first = reinterpret_cast<const std::byte*>(&record);
+  return Bytes(first, first + sizeof(Record));
+}
+
 // std::equal on std::byte compiles to a per-byte loop that the coverage
 // instrumentation traces byte by byte; memcmp keeps large compares cheap.
 inline bool SameBytes(const Bytes& a, const Bytes& b) {
   // Empty vectors may have no buffer at all, and memcmp must not see null.
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
+}
+
+// A broken invariant is a crash the fuzzer reports with its input.
+inline void Require(bool holds) {
+  if (!holds) std::abort();
 }
 
 }  // namespace vexel::fuzz

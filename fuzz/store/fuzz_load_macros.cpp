@@ -1,7 +1,5 @@
 // macro.data bytes of any shape: counts and names come out bounded, and a
 // repaired library saves and loads back unchanged.
-#include <cstdlib>
-
 #include "fuzz_input.h"
 #include "store/names.h"
 #include "store/store_files.h"
@@ -17,12 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MacroLibrary macros;
   ParseMacros(fuzz::RawOrPatched(data, size, sound), macros);
   for (const auto& macro : macros) {
-    if (macro->action_count < 0 || macro->action_count > kMaxMacroActions) std::abort();
-    if (NameView(macro->name).size() >= kMacroNameUnits) std::abort();
+    fuzz::Require(macro->action_count >= 0 && macro->action_count <= kMaxMacroActions);
+    fuzz::Require(NameView(macro->name).size() < kMacroNameUnits);
   }
   const Bytes saved = SerializeMacros(macros);
   MacroLibrary again;
-  if (ParseMacros(saved, again).repaired || !fuzz::SameBytes(SerializeMacros(again), saved))
-    std::abort();
+  fuzz::Require(!ParseMacros(saved, again).repaired);
+  fuzz::Require(fuzz::SameBytes(SerializeMacros(again), saved));
   return 0;
 }

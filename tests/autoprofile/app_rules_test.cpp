@@ -20,54 +20,39 @@ void WriteText(const std::filesystem::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
 
-std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(AppRules, EditsAreAllOrNothingAndNameProfilesExactly) {
   const Words profiles = {"Office", "Sniper", "Photo"};
-  struct Case {
-    Words words;
-    std::string expected;  // the rules after the edit; "" when refused (unchanged)
-  };
-  const Case cases[] = {
-      {{"enable"}, R"({"enabled": true, "default": null, "rules": []})"},
-      {{"add", "gimp", "photo"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "gimp", "profile": "Photo"}]})"},
-      {{"add", "Firefox", "0"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "gimp", "profile": "Photo"}, )"
-       R"({"app": "Firefox", "profile": "Office"}]})"},
-      {{"add", "GIMP", "Sniper"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}, )"
-       R"({"app": "Firefox", "profile": "Office"}]})"},
-      {{"add", "steam", "Nope"}, ""},
-      {{"add", "", "Office"}, ""},
-      {{"add", std::string(256, 'a'), "Office"}, ""},
-      {{"add", "gimp\xFF", "Office"}, ""},
-      {{"remove", "steam"}, ""},
-      {{"remove", "firefox"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
-      {{"default", "3"}, ""},
-      {{"default", "OFFICE"},
-       R"({"enabled": true, "default": "Office", "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
-      {{"default", "none"},
-       R"({"enabled": true, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
-      {{"disable", "now"}, ""},
-      {{"add", "gimp"}, ""},
-      {{}, ""},
-      {{"disable"},
-       R"({"enabled": false, "default": null, "rules": [{"app": "GIMP", "profile": "Sniper"}]})"},
+  const std::vector<AppRule> gimp = {{"GIMP", "Sniper"}};
+  const std::pair<Words, std::optional<AppRules>> cases[] = {
+      {{"enable"}, AppRules{true, {}, {}}},
+      {{"add", "gimp", "photo"}, AppRules{true, {}, {{"gimp", "Photo"}}}},
+      {{"add", "Firefox", "0"}, AppRules{true, {}, {{"gimp", "Photo"}, {"Firefox", "Office"}}}},
+      {{"add", "GIMP", "Sniper"}, AppRules{true, {}, {{"GIMP", "Sniper"}, {"Firefox", "Office"}}}},
+      {{"add", "steam", "Nope"}, std::nullopt},
+      {{"add", "", "Office"}, std::nullopt},
+      {{"add", std::string(256, 'a'), "Office"}, std::nullopt},
+      {{"add", "gimp\xFF", "Office"}, std::nullopt},
+      {{"remove", "steam"}, std::nullopt},
+      {{"remove", "firefox"}, AppRules{true, {}, gimp}},
+      {{"default", "3"}, std::nullopt},
+      {{"default", "OFFICE"}, AppRules{true, "Office", gimp}},
+      {{"default", "none"}, AppRules{true, {}, gimp}},
+      {{"add", "gimp"}, std::nullopt},
+      {{}, std::nullopt},
+      {{"disable"}, AppRules{false, {}, gimp}},
   };
   AppRules rules;
   for (const auto& [words, expected] : cases) {
     SCOPED_TRACE(words.empty() ? "(none)" : words[0] + " " + (words.size() > 1 ? words[1] : ""));
-    const std::string before = AppRulesJson(rules);
+    const AppRules before = rules;
     std::string error;
-    EXPECT_EQ(EditAppRules(rules, words, profiles, error), !expected.empty());
-    EXPECT_EQ(error.empty(), !expected.empty());
-    EXPECT_EQ(AppRulesJson(rules), expected.empty() ? before : expected);
+    EXPECT_EQ(EditAppRules(rules, words, profiles, error), expected.has_value());
+    EXPECT_EQ(error.empty(), expected.has_value());
+    EXPECT_EQ(rules, expected.value_or(before));
   }
+  EXPECT_EQ(
+      AppRulesJson(AppRules{true, "Desk", {{"gimp \"2\"", "Photo"}}}),
+      R"({"enabled": true, "default": "Desk", "rules": [{"app": "gimp \"2\"", "profile": "Photo"}]})");
 }
 
 TEST(AppRules, MatchInstanceClassOrProcessInAnyCaseElseTheDefault) {
@@ -95,9 +80,8 @@ TEST(AppRules, FileRoundTripsAndDamageIsSetAside) {
   testing::TempDir folder;
   const std::filesystem::path file = folder.path() / "rules.json";
   const AppRules stored{true, "Desk", {{"gimp \"2\"", "Ph\xC3\xB6to"}}};
-  std::string error;
+  std::string error, warning = "stale";
   ASSERT_TRUE(SaveAppRules(folder.path(), stored, error)) << error;
-  std::string warning = "stale";
   EXPECT_EQ(LoadAppRules(folder.path(), &warning), stored);
   EXPECT_EQ(warning, "");
 
@@ -107,8 +91,6 @@ TEST(AppRules, FileRoundTripsAndDamageIsSetAside) {
       {"{", true},
       {"[]", true},
       {R"({"enabled": "yes"})", true},
-      {R"({"default": 3})", true},
-      {R"({"rules": {}})", true},
       {R"({"rules": [{"app": "a"}]})", true},
       {R"({"rules": [{"app": "", "profile": "P"}]})", true},
       {std::string((1 << 20) - 1, ' ') + "{}", true},  // a byte past the cap
@@ -120,7 +102,8 @@ TEST(AppRules, FileRoundTripsAndDamageIsSetAside) {
     const AppRules loaded = LoadAppRules(folder.path(), &warning);
     EXPECT_EQ(!warning.empty(), damaged);
     EXPECT_EQ(std::filesystem::exists(file), !damaged);
-    EXPECT_EQ(ReadText(folder.path() / "rules.json.damaged"), damaged ? text : "");
+    std::ifstream set_aside(folder.path() / "rules.json.damaged");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(set_aside), {}), damaged ? text : "");
     EXPECT_EQ(loaded.enabled, !damaged);
   }
   EXPECT_EQ(LoadAppRules(folder.path(), &warning), AppRules{});  // missing: no rules, no warning
@@ -129,53 +112,49 @@ TEST(AppRules, FileRoundTripsAndDamageIsSetAside) {
 
 TEST(AppRules, RenamedAndDeletedProfilesAreCarriedIntoTheRules) {
   AppRules rules{true, "photo", {{"gimp", "Photo"}, {"steam", "Sniper"}, {"darktable", "PHOTO"}}};
-  RenameProfileInRules(rules, "PHOTO", "Pictures");
+  RenameProfileInRules(rules, "PHOTO", "Pic");
   EXPECT_EQ(rules,
-            (AppRules{true,
-                      "Pictures",
-                      {{"gimp", "Pictures"}, {"steam", "Sniper"}, {"darktable", "Pictures"}}}));
-  RemoveProfileFromRules(rules, "pictures");
+            (AppRules{true, "Pic", {{"gimp", "Pic"}, {"steam", "Sniper"}, {"darktable", "Pic"}}}));
+  RemoveProfileFromRules(rules, "pic");
   EXPECT_EQ(rules, (AppRules{true, std::nullopt, {{"steam", "Sniper"}}}));
 }
 
 TEST(AppFollower, SwitchesOnceTheApplicationHasStayedAndNeverToTheSelectedProfile) {
   using Source = AppFollower::Source;
   const AppRules rules{true, "Desk", {{"gimp", "Photo"}, {"firefox", "Office"}}};
-  struct Step {
-    int advance_ms;
-    std::optional<std::string> app;  // reported before advancing; "" is no application
-    Source source;
-    std::optional<std::string> switch_to;
-    std::optional<int> deadline_ms;
-  };
-  const Step steps[] = {
-      {0, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},
-      {100, "steam", Source::kProcessScan, std::nullopt, 300},  // no rule: the default, once due
-      {300, std::nullopt, Source::kWindow, "Desk", std::nullopt},
-      {299, "gimp", Source::kWindow, std::nullopt, 700},
-      {1, "gimp", Source::kWindow, "Photo", std::nullopt},  // repeated reports keep the time
-      {200, "firefox", Source::kWindow, std::nullopt, 1000},
-      {200, "gimp", Source::kWindow, std::nullopt, 1200},                  // firefox never settled
-      {300, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},    // Photo is selected
-      {400, "firefox", Source::kProcessScan, std::nullopt, std::nullopt},  // focus reports win
-      {0, "firefox", Source::kCompositor, std::nullopt, 2100},
-      {300, std::nullopt, Source::kWindow, "Office", std::nullopt},
-      {299, "", Source::kCompositor, std::nullopt, 2400},
-      {1, std::nullopt, Source::kWindow, "Desk", std::nullopt},
-  };
+  // Advance, the application reported before advancing ("" is none) and by
+  // what, the switch then due, the next deadline.
+  const std::tuple<int, std::optional<std::string>, Source, std::optional<std::string>,
+                   std::optional<int>>
+      steps[] = {
+          {0, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},
+          {100, "steam", Source::kProcessScan, std::nullopt,
+           300},  // no rule: the default, once due
+          {300, std::nullopt, Source::kWindow, "Desk", std::nullopt},
+          {299, "gimp", Source::kWindow, std::nullopt, 700},
+          {1, "gimp", Source::kWindow, "Photo", std::nullopt},  // repeated reports keep the time
+          {200, "firefox", Source::kWindow, std::nullopt, 1000},
+          {200, "gimp", Source::kWindow, std::nullopt, 1200},  // firefox never settled
+          {300, std::nullopt, Source::kWindow, std::nullopt, std::nullopt},    // Photo is selected
+          {400, "firefox", Source::kProcessScan, std::nullopt, std::nullopt},  // focus reports win
+          {0, "firefox", Source::kCompositor, std::nullopt, 2100},
+          {300, std::nullopt, Source::kWindow, "Office", std::nullopt},
+          {299, "", Source::kCompositor, std::nullopt, 2400},
+          {1, std::nullopt, Source::kWindow, "Desk", std::nullopt},
+      };
   ManualClock clock;
   AppFollower follower(clock);
   std::string selected = "Office";
   int row = 0;
-  for (const Step& step : steps) {
+  for (const auto& [advance_ms, app, source, switch_to, deadline_ms] : steps) {
     SCOPED_TRACE(row++);
-    if (step.app) follower.OnAppInFront(AppInFront{"", "", *step.app}, step.source);
-    clock.Advance(Clock::Ms(step.advance_ms));
+    if (app) follower.OnAppInFront(AppInFront{"", "", *app}, source);
+    clock.Advance(Clock::Ms(advance_ms));
     const auto due = follower.Due(rules, selected);
-    EXPECT_EQ(due, step.switch_to);
+    EXPECT_EQ(due, switch_to);
     if (due) selected = *due;
     EXPECT_EQ(follower.NextDeadline(),
-              step.deadline_ms ? std::optional(Clock::Ms(*step.deadline_ms)) : std::nullopt);
+              deadline_ms ? std::optional(Clock::Ms(*deadline_ms)) : std::nullopt);
   }
   selected = "Photo";  // the user picked another profile: it stands until asked again
   EXPECT_EQ(follower.Due(rules, selected), std::nullopt);
@@ -196,9 +175,7 @@ TEST(ProcessScan, NewestRuledProcessWinsAndBrokenStatFilesAreSkipped) {
   WriteText(proc.path() / "300" / "stat", Stat(300, "a) (b", "950"));
   WriteText(proc.path() / "400" / "stat", Stat(400, "steam", "990").substr(0, 20));
   WriteText(proc.path() / "401" / "stat", Stat(401, "steam", "99x"));
-  WriteText(proc.path() / "402" / "stat", "402 steam) (S 0 0 0");
-  WriteText(proc.path() / "403" / "stat", "403 (steam S 0 0 0");
-  WriteText(proc.path() / "404" / "stat", "");
+  WriteText(proc.path() / "402" / "stat", "402 (steam S 0 0 0");
   WriteText(proc.path() / "self" / "stat", Stat(1, "zsh", "9999"));
   std::filesystem::create_directories(proc.path() / "405");
   const std::pair<std::vector<AppRule>, std::optional<std::string>> cases[] = {
