@@ -30,7 +30,9 @@ class BindingDialogs : public Recording {
     w.Notify(left);
   }
   static toolkit::Control& C(toolkit::Window& w, const char* name) { return *w.FindControl(name); }
-  MacroEditorHost Host() { return MacroEditorHost{&hook.entries, nullptr, layout}; }
+  Script Clicks(const char* name) {
+    return [this, name](toolkit::Window& w) { Click(w, name); };
+  }
 
   std::shared_ptr<FakeKeyboardLayout> layout = std::make_shared<FakeKeyboardLayout>();
 };
@@ -40,22 +42,23 @@ TEST_F(BindingDialogs, SelectMacroStartsFromTheSlotAndReturnsTheChoice) {
     int32_t selection, mode;  // start values (count 4)
     const char* shown;        // selected row, checked option, count row visible
     Script user;
-    int code;
-    int32_t selection_after, mode_after;
+    std::vector<int> result;  // code, selection, mode
   };
   const Case cases[] = {
-      {-1, 0, "-1 repeat_1 1", [&](auto& w) { Click(w, "btn_ok"); }, 1, -1, 0},
-      {1, 2, "1 repeat_3 0", [&](auto& w) { Click(w, "btn_cancel"); }, 0, 1, 2},
-      {1, 5, "1 - 0", [&](auto& w) { Click(w, "btn_exit"); }, 0, 1, 5},         // unknown mode
-      {9, 0, "-1 repeat_1 1", [&](auto& w) { Click(w, "btn_ok"); }, 1, -1, 0},  // gone row
-      {-1, 0, "-1 repeat_1 1",
+      {-1, 0, "-1 repeat_1 1", Clicks("btn_ok"), {1, -1, 0}},
+      {1, 2, "1 repeat_3 0", Clicks("btn_cancel"), {0, 1, 2}},
+      {1, 5, "1 - 0", Clicks("btn_exit"), {0, 1, 5}},         // unknown mode
+      {9, 0, "-1 repeat_1 1", Clicks("btn_ok"), {1, -1, 0}},  // gone row
+      {-1,
+       0,
+       "-1 repeat_1 1",
        [&](auto& w) {
          toolkit.Input().ChooseItem(C(w, "list_macro"), 1);
          Click(w, "repeat_2");  // hides the count row, keeps the count
          EXPECT_FALSE(C(w, "hor_loop_time").IsVisible());
          Click(w, "btn_ok");
        },
-       1, 1, 1},
+       {1, 1, 1}},
   };
   for (const Case& c : cases) {
     CMS_1_SelectMacro dialog(toolkit, {"Reload", "Jump"});
@@ -69,39 +72,33 @@ TEST_F(BindingDialogs, SelectMacroStartsFromTheSlotAndReturnsTheChoice) {
         if (C(w, name).IsChecked()) option = name;
       }
       shown = std::to_string(C(w, "list_macro").SelectedItem()) + " " + option + " " +
-              std::to_string(C(w, "hor_loop_time").IsVisible());
-      EXPECT_EQ(C(w, "edit_loop_time").Text(), "4");
+              std::to_string(C(w, "hor_loop_time").IsVisible()) + " " +
+              C(w, "edit_loop_time").Text();
       c.user(w);
     });
-    EXPECT_EQ(shown, c.shown);
-    EXPECT_EQ(code, c.code) << c.shown;
-    EXPECT_EQ(dialog.macro_selection, c.selection_after) << c.shown;
-    EXPECT_EQ(dialog.repeat_mode, c.mode_after) << c.shown;
+    EXPECT_EQ(shown, c.shown + std::string(" 4"));
+    EXPECT_EQ((std::vector<int>{code, dialog.macro_selection, dialog.repeat_mode}), c.result)
+        << c.shown;
     EXPECT_EQ(dialog.loop_count, 4) << c.shown;
   }
 }
 
 TEST_F(BindingDialogs, SelectMacroCountIsCorrectedInTheField) {
-  struct Case {
-    const char* typed;
-    const char* shown;
-    bool leave_field;  // false: OK straight after typing
-  };
-  // clang-format off
-  const Case cases[] = {{"0", "1", true}, {"300", "255", true}, {"12a", "12", true}, {"", "1", true},
-                        {"99999999999999999999", "255", true}, {"42", "42", false}};
-  // clang-format on
-  for (const Case& c : cases) {
+  const std::pair<const char*, const char*> cases[] = {
+      // typed, shown once the field is left and taken
+      {"0", "1"},     {"300", "255"}, {"12a", "12"}, {"", "1"}, {"99999999999999999999", "255"},
+      {"42", nullptr}};  // OK straight after typing
+  for (const auto& [typed, corrected] : cases) {
     CMS_1_SelectMacro dialog(toolkit, {"Reload"});
     std::string shown;
     Run(dialog, [&](toolkit::Window& w) {
-      toolkit.Input().Type(C(w, "edit_loop_time"), c.typed);
-      if (c.leave_field) Leave(w, "edit_loop_time");
+      toolkit.Input().Type(C(w, "edit_loop_time"), typed);
+      if (corrected) Leave(w, "edit_loop_time");
       shown = C(w, "edit_loop_time").Text();
       Click(w, "btn_ok");
     });
-    EXPECT_EQ(shown, c.leave_field ? c.shown : c.typed) << c.typed;
-    EXPECT_EQ(std::to_string(dialog.loop_count), c.shown) << c.typed;
+    EXPECT_EQ(shown, corrected ? corrected : typed);
+    EXPECT_EQ(std::to_string(dialog.loop_count), corrected ? corrected : typed);
   }
 }
 
@@ -120,7 +117,7 @@ TEST_F(BindingDialogs, ShortcutTakesTheLastKeyAndTheLastStateOfEachBox) {
       {"\xff+", {}, 0, "", {0, 0, 1, 0}},  // a key without a row
   };
   for (const Case& c : cases) {
-    CShortcutWnd dialog(toolkit, Host());
+    CShortcutWnd dialog(toolkit, MacroEditorHost{&hook.entries, nullptr, layout});
     dialog.shortcut_key = 4;
     dialog.alt_flag = 1;
     std::string shown;
@@ -133,25 +130,24 @@ TEST_F(BindingDialogs, ShortcutTakesTheLastKeyAndTheLastStateOfEachBox) {
       shown = C(w, "edit_key").Text();
       Click(w, "btn_ok");
     });
-    EXPECT_EQ(dialog.shortcut_key, c.key) << c.shown;
     EXPECT_EQ(shown, c.shown);
-    EXPECT_EQ(
-        (std::vector<int>{dialog.ctrl_flag, dialog.shift_flag, dialog.alt_flag, dialog.win_flag}),
-        c.flags)
+    EXPECT_EQ((std::vector<int>{dialog.shortcut_key, dialog.ctrl_flag, dialog.shift_flag,
+                                dialog.alt_flag, dialog.win_flag}),
+              (std::vector<int>{c.key, c.flags[0], c.flags[1], c.flags[2], c.flags[3]}))
         << c.shown;
   }
 }
 
 TEST_F(BindingDialogs, NoKeyboardHookOutlivesTheDialog) {
-  const std::vector<Script> endings = {
+  const Script endings[] = {
       [&](auto& w) { Leave(w, "edit_key"), Click(w, "btn_ok"); },
-      [&](auto& w) { Click(w, "btn_ok"); },
-      [&](auto& w) { Click(w, "btn_cancel"); },
+      Clicks("btn_ok"),
+      Clicks("btn_cancel"),
       [&](auto& w) { toolkit.Input().CloseWindow(w); },
   };
   for (const Script& end : endings) {
     hook.calls.clear();
-    CShortcutWnd dialog(toolkit, Host());
+    CShortcutWnd dialog(toolkit, MacroEditorHost{&hook.entries, nullptr, layout});
     Run(dialog, [&](toolkit::Window& w) {
       toolkit.Input().Focus(C(w, "edit_key"));
       hook.window->post(hook.window->ctx, kMsgHookEvent, 'B', 0);  // queued when capture ends

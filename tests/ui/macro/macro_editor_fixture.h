@@ -42,6 +42,8 @@ class MacroEditorTest : public ::testing::Test {
 
   // Saves `macros` as the library and opens the editor on it.
   void Open(const Library& macros = {}) {
+    editor.reset();
+    store.Lock()->macros.clear();
     for (const auto& [name, steps] : macros) {
       auto macro = MakeZeroMacro();
       SetName(macro->name, name);

@@ -7,32 +7,7 @@
 namespace vexel::testing {
 namespace {
 
-struct RecordCase {
-  const char* name;
-  std::vector<MacroAction> before;
-  int selected;  // -1: replace the steps
-  const char* delay_option;
-  std::string script;
-  std::vector<MacroAction> after;
-};
-class RecordSteps : public Recording, public ::testing::WithParamInterface<RecordCase> {};
-
-TEST_P(RecordSteps, StoresTheReportsWithTheirPauses) {
-  const RecordCase& c = GetParam();
-  OpenWith(c.before);
-  C("ms_1_macro_action_list").SelectItem(c.selected, true);
-  Click(c.delay_option);
-  Enter("ms_1_default_delay_edit", "250");
-  Record(c.script);
-  EXPECT_EQ(StoredSteps(0), c.after);
-  EXPECT_FALSE(editor->recording());
-  EXPECT_EQ(C("ms_1_macro_record_btn").ShownText(), "Start recording");
-}
-
 constexpr uint8_t P = kActionPress, R = kActionRelease;
-const char* const kRec = "ms_1_record_delay_btn";
-const char* const kNone = "ms_1_no_delay_btn";
-const char* const kDefault = "ms_1_default_delay_btn";
 
 // Steps written as "4P30 4R10": code, press or release, delay.
 std::vector<MacroAction> S(const std::string& text) {
@@ -44,31 +19,47 @@ std::vector<MacroAction> S(const std::string& text) {
   }
   return steps;
 }
-std::vector<MacroAction> Joined(std::vector<MacroAction> a, const std::vector<MacroAction>& b,
-                                size_t at) {
-  a.insert(a.begin() + at, b.begin(), b.end());
-  return a;
-}
-const std::vector<MacroAction> kFive = S("30P1 30R2 31P3 31R4 32P5");
-const std::vector<MacroAction> kFull = Joined(Steps(44), S("5P2000"), 0);  // 46 units
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(MacroEditor, RecordSteps, ::testing::Values(
-    RecordCase{"HeldKey", kFive, -1, kRec, "w90 A+ w1000 A+ w500 A-", S("4P1500 4R10")},
-    RecordCase{"SameKeyTwice", {}, -1, kRec, "A+ w30 A- w40 A+ w50 A-", S("4P30 4R40 4P50 4R10")},
-    RecordCase{"AfterRowThree", kFive, 2, kRec, "w70 B+ w20 B-", Joined(kFive, S("5P20 5R10"), 3)},
-    RecordCase{"PausesEndAtArrival", {}, -1, kRec, "A+ w30 A- s500 B+", S("4P30 4R500 5P10")},
-    RecordCase{"DefaultDelay", {}, -1, kDefault, "A+ w30 A- w40 B+", S("4P250 4R250 5P10")},
-    RecordCase{"NoDelay", {}, -1, kNone, "A+ w30 A-", S("4P10 4R10")},
-    RecordCase{"SeventySeconds", {}, -1, kRec, "A+ w70000 A-", S("4P65535 4R10")},
-    RecordCase{"TickWrapsAtThirtyTwoBits", {}, -1, kRec, "w4294967290 A+ w25 A-", S("4P25 4R10")},
-    RecordCase{"Buttons", {}, -1, kNone, "m513.0 m514.0 m523.1 m524.1 m523.2 m524.2",
-               S("241P10 241R10 245P10 245R10 244P10 244R10")},
-    RecordCase{"FortyFourTakeTwoMore", Steps(44), 43, kRec, "A+ w5 A- w5 B+",
-               Joined(Steps(44), S("4P5 4R10"), 44)},
-    RecordCase{"FortySixUnitsTakeNoMore", kFull, 44, kRec, "A+ A-", kFull}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
+TEST_F(Recording, StoresTheReportsWithTheirPauses) {
+  const char* const rec = "ms_1_record_delay_btn";
+  const char* const none = "ms_1_no_delay_btn";
+  const std::string five = "30P1 30R2 31P3 31R4 32P5";
+  std::string forty_four;
+  for (int i = 0; i < 44; ++i) forty_four += "4P20 ";
+  struct Case {
+    std::string before;
+    int selected;  // -1: replace the steps
+    const char* delay_option;
+    std::string script, after;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {five, -1, rec, "w90 A+ w1000 A+ w500 A-", "4P1500 4R10"},  // a held key
+      {"", -1, rec, "A+ w30 A- w40 A+ w50 A-", "4P30 4R40 4P50 4R10"},
+      {five, 2, rec, "w70 B+ w20 B-", "30P1 30R2 31P3 5P20 5R10 31R4 32P5"},
+      {"", -1, rec, "A+ w30 A- s500 B+", "4P30 4R500 5P10"},  // pauses end at arrival
+      {"", -1, "ms_1_default_delay_btn", "A+ w30 A- w40 B+", "4P250 4R250 5P10"},
+      {"", -1, none, "A+ w30 A-", "4P10 4R10"},
+      {"", -1, rec, "A+ w70000 A-", "4P65535 4R10"},
+      {"", -1, rec, "w4294967290 A+ w25 A-", "4P25 4R10"},  // the tick wraps at 32 bits
+      {"", -1, none, "m513.0 m514.0 m523.1 m524.1 m523.2 m524.2",
+       "241P10 241R10 245P10 245R10 244P10 244R10"},
+      {forty_four, 43, rec, "A+ w5 A- w5 B+", forty_four + "4P5 4R10"},  // two more fit
+      {"5P2000 " + forty_four, 44, rec, "A+ A-", "5P2000 " + forty_four},  // 46 units: full
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    OpenWith(S(c.before));
+    C("ms_1_macro_action_list").SelectItem(c.selected, true);
+    Click(c.delay_option);
+    Enter("ms_1_default_delay_edit", "250");
+    Record(c.script);
+    EXPECT_EQ(StoredSteps(0), S(c.after));
+    EXPECT_FALSE(editor->recording());
+    EXPECT_EQ(C("ms_1_macro_record_btn").ShownText(), "Start recording");
+  }
+}
 
 TEST_F(Recording, AsksTheHooksInOrderAndClosingCommitsAndRemovesThem) {
   OpenWith({});

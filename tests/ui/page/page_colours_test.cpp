@@ -1,77 +1,56 @@
 // The colour buttons and the colour dialog on the headless toolkit.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <functional>
 #include <optional>
-#include <string>
 
-#include "support/main_window_harness.h"
-#include "toolkit/control.h"
+#include "page_test.h"
 
 namespace vexel::testing {
 namespace {
 
-using Script = std::function<void(MainWindowHarness&, toolkit::Window&)>;
+using Script = std::function<void(Page&, toolkit::Window&)>;
 
-struct Outcome {
+// A page whose colour dialog, opened from `button`, runs `script`; the dialog
+// opens below the button, reaching 200 px to its left.
+struct ColourDialog : Page {
+  ColourDialog(const char* name, const Script& script) {
+    Start();
+    Settle();
+    for (const char* open : {name, "ms_1_ver_light", "ms_1_hor_light_color"}) {
+      Control(open).SetVisible(true);
+    }
+    before = Edited();
+    colour_before = Control(name).BackgroundColour();
+    const toolkit::Rect frame = window->ScreenRect();
+    const toolkit::Rect at = Control(name).Position();
+    const toolkit::Rect expected{frame.left + at.left - 200, frame.top + at.bottom,
+                                 frame.left + at.left + 50, frame.top + at.bottom + 200};
+    toolkit.ScriptModal([&](toolkit::Window& dialog) {
+      EXPECT_EQ(dialog.ScreenRect(), expected);
+      script(*this, dialog);
+    });
+    sent_before = SentCount();
+    EXPECT_TRUE(Click(name));
+    Settle();
+    EXPECT_EQ(toolkit.ModalLog().back(), "DpiColorWnd");
+  }
   ProfileRecord before;
-  ProfileRecord after;
-  uint32_t button_before = 0;
-  uint32_t button_after = 0;
-  toolkit::Rect dialog;
-  toolkit::Rect expected;
-  std::size_t sent_before = 0;
-  std::size_t sent_after = 0;
+  uint32_t colour_before;
+  std::size_t sent_before;
 };
 
-// Opens the dialog from `button`, runs `script` inside it and reports.
-Outcome RunDialog(const char* button, const Script& script) {
-  MainWindowHarness h;
-  h.Start();
-  h.Settle();
-  toolkit::Control& sender = h.Control(button);
-  sender.SetVisible(true);
-  for (const char* open : {"ms_1_ver_light", "ms_1_hor_light_color"})
-    h.Control(open).SetVisible(true);
-  Outcome out;
-  out.before = h.Edited();
-  out.button_before = sender.BackgroundColour();
-  const toolkit::Rect window = h.window->ScreenRect();
-  const toolkit::Rect rect = sender.Position();
-  out.expected = {window.left + rect.left - 200, window.top + rect.bottom,
-                  window.left + rect.left + 50, window.top + rect.bottom + 200};
-  h.toolkit.ScriptModal([&](toolkit::Window& dialog) {
-    out.dialog = dialog.ScreenRect();
-    script(h, dialog);
-  });
-  out.sent_before = h.wired.Sent().size();
-  EXPECT_TRUE(h.toolkit.Input().Click(sender));
-  h.Settle();
-  EXPECT_EQ(h.toolkit.ModalLog().back(), "DpiColorWnd");
-  out.after = h.Edited();
-  out.button_after = sender.BackgroundColour();
-  out.sent_after = h.wired.Sent().size();
-  return out;
-}
-
-void Click(MainWindowHarness& h, toolkit::Window& dialog, const char* name) {
-  ASSERT_TRUE(h.toolkit.Input().Click(*dialog.FindControl(name)));
-}
 Script Click(const char* name) {
-  return [name](MainWindowHarness& h, toolkit::Window& d) { Click(h, d, name); };
+  return [name](Page& h, toolkit::Window& d) { h.toolkit.Input().Click(*d.FindControl(name)); };
 }
 // The user drags the palette to `argb`, or lets go of it there.
 Script Pick(uint32_t argb, bool released) {
-  return [=](MainWindowHarness& h, toolkit::Window& d) {
+  return [=](Page& h, toolkit::Window& d) {
     h.toolkit.Input().PickColour(*d.FindControl("ColorPallet"), argb, released);
   };
 }
 
 TEST(PageColours, ConfirmStoresCancelLeavesEverything) {
-  const Script close = [](MainWindowHarness& h, toolkit::Window& d) {
-    h.toolkit.Input().CloseWindow(d);
-  };
+  const Script close = [](Page& h, toolkit::Window& d) { h.toolkit.Input().CloseWindow(d); };
   struct Case {
     const char* button;
     std::vector<Script> steps;
@@ -87,29 +66,28 @@ TEST(PageColours, ConfirmStoresCancelLeavesEverything) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
-    const Outcome out = RunDialog(c.button, [&](MainWindowHarness& h, toolkit::Window& d) {
+    ColourDialog h(c.button, [&](Page& h, toolkit::Window& d) {
       for (const Script& step : c.steps) step(h, d);
     });
-    EXPECT_EQ(out.dialog, out.expected);
-    const bool stage = std::string(c.button) != "ms_1_btn_light_color";
-    const Colour& after = stage ? out.after.dpi_colour[c.button[19] - '1'] : out.after.light_colour;
+    const ProfileRecord after = h.Edited();
+    const uint32_t shown = h.Control(c.button).BackgroundColour();
     if (!c.stored) {
-      EXPECT_EQ(std::memcmp(&out.before, &out.after, sizeof(ProfileRecord)), 0);
-      EXPECT_EQ(out.button_after, out.button_before);
-      EXPECT_EQ(out.sent_after, out.sent_before);
+      EXPECT_EQ(std::memcmp(&h.before, &after, sizeof(ProfileRecord)), 0);
+      EXPECT_EQ(shown, h.colour_before);
+      EXPECT_EQ(h.SentCount(), h.sent_before);
       continue;
     }
-    EXPECT_EQ(ColourToArgb(after), *c.stored);
-    EXPECT_EQ(out.button_after, *c.stored);
-    EXPECT_GT(out.sent_after, out.sent_before);
+    const bool stage = std::string(c.button) != "ms_1_btn_light_color";
+    EXPECT_EQ(ColourToArgb(stage ? after.dpi_colour[c.button[19] - '1'] : after.light_colour),
+              *c.stored);
+    EXPECT_EQ(shown, *c.stored);
+    EXPECT_GT(h.SentCount(), h.sent_before);
   }
 }
 
 TEST(PageColours, ChannelBoxesClampAndFollowTheColour) {
   struct Case {
-    const char* box;
-    const char* typed;
-    const char* shown;
+    const char *box, *typed, *shown;
     uint32_t colour;
   };
   const Case cases[] = {{"r_edit", "300", "255", 0xFFFF0000},
@@ -117,20 +95,16 @@ TEST(PageColours, ChannelBoxesClampAndFollowTheColour) {
                         {"b_edit", "-4", "0", 0xFF000000}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.box);
-    std::string shown;
-    uint32_t preview = 0;
-    RunDialog("ms_1_btn_light_color", [&](MainWindowHarness& h, toolkit::Window& d) {
-      Click(h, d, "mouse_dpi_color_16");  // white
+    ColourDialog h("ms_1_btn_light_color", [&](Page& h, toolkit::Window& d) {
+      Click("mouse_dpi_color_16")(h, d);  // white
       for (const char* box : {"r_edit", "g_edit", "b_edit"}) {
         h.toolkit.Input().Type(*d.FindControl(box), "0");
       }
       h.toolkit.Input().Type(*d.FindControl(c.box), c.typed);
-      shown = d.FindControl(c.box)->Text();
-      preview = d.FindControl("color_show_control")->BackgroundColour();
+      EXPECT_EQ(d.FindControl(c.box)->Text(), c.shown);
+      EXPECT_EQ(d.FindControl("color_show_control")->BackgroundColour(), c.colour);
       EXPECT_EQ(d.FindControl("ColorPallet")->SelectedColour(), c.colour);
     });
-    EXPECT_EQ(shown, c.shown);
-    EXPECT_EQ(preview, c.colour);
   }
 }
 
