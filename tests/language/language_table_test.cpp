@@ -92,7 +92,6 @@ TEST(LanguageTable, TheLocalePicksTheTranslationOverEnglish) {
   EXPECT_EQ(table.Text("cancel_text"), "Abbrechen");
   ASSERT_TRUE(LoadLanguageTables(table, kResFolder, "fr", &error));  // no lan.fr.xml
   EXPECT_EQ(table.Text("cancel_text"), "Cancel");
-
   const auto folder = std::filesystem::temp_directory_path() / "vexel-language-test";
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "lan.xml") << R"(<language><text key="a_text">A</text>
@@ -100,11 +99,11 @@ TEST(LanguageTable, TheLocalePicksTheTranslationOverEnglish) {
   std::ofstream(folder / "lan.xx.xml") << R"(<language><text key="a_text">Ä</text></language>)";
   std::ofstream(folder / "lan.yy.xml") << "<language><text>broken</language>";
   const std::string base = folder.string() + "/";
-  ASSERT_TRUE(LoadLanguageTables(table, base, "xx", &error));
-  EXPECT_EQ(table.Text("a_text") + table.Text("b_text"), "\u00C4B");
-  error.clear();
-  ASSERT_TRUE(LoadLanguageTables(table, base, "yy", &error));
-  EXPECT_EQ(table.Text("a_text") + table.Text("b_text"), "AB");
+  for (const auto& [language, texts] : {std::pair{"xx", "\u00C4B"}, std::pair{"yy", "AB"}}) {
+    error.clear();
+    ASSERT_TRUE(LoadLanguageTables(table, base, language, &error));
+    EXPECT_EQ(table.Text("a_text") + table.Text("b_text"), texts);
+  }
   EXPECT_NE(error.find("lan.yy.xml"), std::string::npos);
   EXPECT_FALSE(table.AddFile(base + "lan.yy.xml") || table.AddFile(base + "lan.zz.xml"));
   std::filesystem::remove_all(folder);

@@ -89,8 +89,7 @@ class MacroEditorTest : public ::testing::Test {
   }
   std::vector<MacroAction> StoredSteps(int macro) {
     const MacroLibrary library = Stored();
-    const MacroRecord& record = *library.at(macro);
-    return {record.actions, record.actions + record.action_count};
+    return {library.at(macro)->actions, library[macro]->actions + library[macro]->action_count};
   }
   std::vector<std::u16string> StoredNames() {
     std::vector<std::u16string> names;

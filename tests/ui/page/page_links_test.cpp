@@ -49,19 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StartupCase{true, true, false}, StartupCase{false, true, true},
                       StartupCase{true, true, true}));
 
-TEST(PageLinks, WiredStartShowsChargingAnimation) {
-  Page h;
-  h.Start();
-  EXPECT_EQ(h.Control("ms_1_label_power").GetTextMode(), toolkit::TextMode::kLanguageKey);
-  EXPECT_EQ(h.Control("ms_1_label_power").Text(), "charging_text");
-  std::vector<int> values;
-  for (int i = 0; i < 3; ++i) {
-    h.Advance(30);
-    values.push_back(h.Control("ms_1_progress_power").Value());
-  }
-  EXPECT_EQ(values, (std::vector<int>{0, 2, 4}));
-}
-
 TEST(PageLinks, ArrivalsAndRemovals) {
   Page h;
   h.wired.open_result = 0;

@@ -49,7 +49,12 @@ TEST_F(PageStatus, WirelessBatteryWakesTheLinkAndShowsChargingUntilFull) {
 }
 
 TEST_F(PageStatus, BatteryOverTheCableShowsChargingOrFull) {
-  h.Start();
+  h.Start();  // on the cable the page shows charging until a report says otherwise
+  EXPECT_EQ(h.Control("ms_1_label_power").Text(), "charging_text");
+  for (const int value : {0, 2}) {
+    h.Advance(30);
+    EXPECT_EQ(h.Control("ms_1_progress_power").Value(), value);
+  }
   Wired(0x4010, 0x0001);
   EXPECT_TRUE(h.TimerSet(kTimerChargingAnimation));
   EXPECT_FALSE(h.page().session().links().wireless_ready);
