@@ -52,9 +52,9 @@ class MacroEditorTest : public ::testing::Test {
       store.Lock()->macros.push_back(std::move(macro));
     }
     ASSERT_TRUE(store.SaveMacros());
-    MacroEditorHost host{hooks, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()};
-    host.input_capture_x11_only = capture_x11_only;
-    editor = std::make_unique<CMS_1_Macro>(toolkit, store, std::move(host));
+    editor = std::make_unique<CMS_1_Macro>(
+        toolkit, store,
+        MacroEditorHost{hooks, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()});
     ASSERT_TRUE(editor->Create());
   }
   // The editor on one macro with `steps`, selected.
@@ -116,7 +116,6 @@ class MacroEditorTest : public ::testing::Test {
   std::vector<std::string> trace;
   // What the next Open lends the editor.
   const HookEntries* hooks = nullptr;
-  bool capture_x11_only = false;
   std::unique_ptr<CMS_1_Macro> editor;
 };
 

@@ -107,14 +107,6 @@ TEST_F(Recording, ChoosingAnotherMacroEndsTheRecordingInTheFirst) {
   EXPECT_FALSE(hook.window);
 }
 
-TEST_F(Recording, NamesTheWaylandLimitOnlyWhereItHolds) {
-  for (const bool wayland : {false, true}) {
-    capture_x11_only = wayland;
-    Open();
-    EXPECT_EQ(C("ms_1_macro_record_x11_label").IsVisible(), wayland);
-  }
-}
-
 TEST_F(MacroEditorTest, WithoutTheHookLibraryTheUserIsToldAndNothingChanges) {
   OpenWith(Steps(2));
   C("ms_1_macro_action_list").SelectItem(1, true);
