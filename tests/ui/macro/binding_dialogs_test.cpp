@@ -11,12 +11,9 @@ namespace {
 using Script = std::function<void(toolkit::Window&)>;
 
 // The real skins and language file of the editor's fixture, and its fake hook.
+// What the shortcut dialog stores, the page's button tests see.
 class BindingDialogs : public Recording {
  protected:
-  BindingDialogs() {
-    layout->SetKey(16, 'A', "a");  // the key at the position of Q types A
-    layout->SetKey(30, 'Q', "q");
-  }
   int Run(toolkit::Window& dialog, Script script) {
     toolkit.ScriptModal(std::move(script));
     EXPECT_TRUE(dialog.Create(nullptr, {.visible = false}));
@@ -33,8 +30,6 @@ class BindingDialogs : public Recording {
   Script Clicks(const char* name) {
     return [this, name](toolkit::Window& w) { Click(w, name); };
   }
-
-  std::shared_ptr<FakeKeyboardLayout> layout = std::make_shared<FakeKeyboardLayout>();
 };
 
 // The dialog starts from the slot's choice; a row or mode it does not have
@@ -96,42 +91,6 @@ TEST_F(BindingDialogs, SelectMacroCountIsCorrectedInTheField) {
   }
 }
 
-TEST_F(BindingDialogs, ShortcutTakesTheLastKeyAndTheLastStateOfEachBox) {
-  struct Case {
-    std::string reports;             // as Recording::Play takes them
-    std::vector<const char*> boxes;  // clicked in order
-    uint8_t key;
-    const char* shown;
-    std::vector<int> flags;  // Ctrl, Shift, Alt, Win
-  };
-  const Case cases[] = {
-      {"A+ A- B+ B-", {}, 5, "B", {0, 0, 1, 0}},
-      {"\xa2+", {"check_flag_1", "check_flag_3"}, 224, "Left Ctrl", {1, 0, 0, 0}},
-      {"A+", {"check_flag_2", "check_flag_2", "check_flag_4"}, 20, "A", {0, 0, 1, 1}},
-      {"\xff+", {}, 0, "", {0, 0, 1, 0}},  // a key without a row
-  };
-  for (const Case& c : cases) {
-    CShortcutWnd dialog(toolkit, MacroEditorHost{&hook.entries, nullptr, layout});
-    dialog.shortcut_key = 4;
-    dialog.alt_flag = 1;
-    std::string shown;
-    Run(dialog, [&](toolkit::Window& w) {
-      EXPECT_EQ(C(w, "edit_key").Text(), "Q");  // usage 4 sits where this layout types Q
-      EXPECT_TRUE(C(w, "check_flag_3").IsChecked());
-      toolkit.Input().Focus(C(w, "edit_key"));
-      Play(c.reports);
-      for (const char* box : c.boxes) Click(w, box);
-      shown = C(w, "edit_key").Text();
-      Click(w, "btn_ok");
-    });
-    EXPECT_EQ(shown, c.shown);
-    EXPECT_EQ((std::vector<int>{dialog.shortcut_key, dialog.ctrl_flag, dialog.shift_flag,
-                                dialog.alt_flag, dialog.win_flag}),
-              (std::vector<int>{c.key, c.flags[0], c.flags[1], c.flags[2], c.flags[3]}))
-        << c.shown;
-  }
-}
-
 TEST_F(BindingDialogs, NoKeyboardHookOutlivesTheDialog) {
   const Script endings[] = {
       [&](auto& w) { Leave(w, "edit_key"), Click(w, "btn_ok"); },
@@ -141,7 +100,8 @@ TEST_F(BindingDialogs, NoKeyboardHookOutlivesTheDialog) {
   };
   for (const Script& end : endings) {
     hook.calls.clear();
-    CShortcutWnd dialog(toolkit, MacroEditorHost{&hook.entries, nullptr, layout});
+    CShortcutWnd dialog(
+        toolkit, MacroEditorHost{&hook.entries, nullptr, std::make_shared<FakeKeyboardLayout>()});
     Run(dialog, [&](toolkit::Window& w) {
       toolkit.Input().Focus(C(w, "edit_key"));
       hook.window->post(hook.window->ctx, kMsgHookEvent, 'B', 0);  // queued when capture ends

@@ -174,22 +174,6 @@ TEST_F(PageButtons, BindingsFollowTheLibraryWhenTheEditorCloses) {
   }
 }
 
-TEST_F(PageButtons, MenuOpensUpwardsNearTheScreenBottom) {
-  const toolkit::Rect window = h.window->ScreenRect();
-  const toolkit::Rect button = Button(5).Position();
-  const toolkit::Point anchor{window.left + button.right, window.top + button.top};
-  for (const int room : {400, 100}) {  // screen height below the button's top
-    h.toolkit.SetScreen({0, 0, 1920, anchor.y + room}, {0, 0, 1920, anchor.y + room});
-    ASSERT_TRUE(h.toolkit.Input().Click(Button(5)));
-    toolkit::Menu* menu = h.toolkit.OpenMenu();
-    ASSERT_EQ(h.page().button_menu(), menu);
-    const int height = 22 * menu->VisibleItemCount() + 4;
-    const int top = room > height ? anchor.y : anchor.y + 25 - height;
-    EXPECT_EQ(menu->Position(), (toolkit::Point{anchor.x, top})) << room;
-    EXPECT_EQ(h.page().selected_button(), 4);
-  }
-}
-
 TEST_F(PageButtons, ButtonsShowAndSayTheirFunction) {
   Edited().button[8].function_code = 39;
   Edited().button[9].function_code = 15;
