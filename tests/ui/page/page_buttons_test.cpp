@@ -174,26 +174,5 @@ TEST_F(PageButtons, BindingsFollowTheLibraryWhenTheEditorCloses) {
   }
 }
 
-TEST_F(PageButtons, ButtonsShowAndSayTheirFunction) {
-  Edited().button[8].function_code = 39;
-  Edited().button[9].function_code = 15;
-  h.page().RefreshPage();
-  for (int number = 1; number <= 18; ++number) {
-    SCOPED_TRACE(number);
-    toolkit::Control& mark = h.Control("ms_1_key_control_" + std::to_string(number));
-    EXPECT_EQ(Button(number).AccessibleName(), "Button " + std::to_string(number));
-    EXPECT_EQ(Button(number).AccessibleDescription(), Button(number).ShownText());
-    Button(number).SetVisible(true);
-    h.toolkit.Input().Hover(Button(number), true);
-    EXPECT_TRUE(mark.IsVisible());
-    h.toolkit.Input().Hover(Button(number), false);
-    EXPECT_FALSE(mark.IsVisible());
-  }
-  EXPECT_EQ(Button(9).ShownText() + "|" + Button(10).ShownText() + "|" + Button(17).ShownText(),
-            "Undo||Scroll down");
-  ASSERT_TRUE(h.toolkit.Input().Click(Button(13)));  // buttons 13-18 open no menu
-  EXPECT_EQ(h.toolkit.OpenMenu(), nullptr);
-}
-
 }  // namespace
 }  // namespace vexel::testing
