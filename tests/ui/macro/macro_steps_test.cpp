@@ -1,5 +1,7 @@
 // Editing the steps of one macro: capacity, insert-click buttons, delays,
-// moves and deletes, each checked in the working copy and in macro.data.
+// moves and deletes, each checked in the working copy and in macro.data; the
+// macro list: rename, delete, export and import. A new macro made from the
+// page's button is the end-to-end macro editor story.
 #include <fstream>
 
 #include "macro_editor_fixture.h"
@@ -153,6 +155,90 @@ TEST_F(MacroEditorTest, AFailedSaveKeepsTheEditInTheLibraryAndIsToldOncePerStrea
   }
   EXPECT_EQ(store.Lock()->macros[0]->action_count, 9);
   EXPECT_EQ(boxes, (std::vector<std::size_t>{1, 1, 1, 2}));
+}
+
+TEST_F(MacroEditorTest, RenameTakesOnlyAFreeNameThatFits) {
+  const std::string x23(23, 'x'), x24(24, 'x');
+  const std::pair<std::string, std::string> cases[] = {
+      // typed, the second macro's name afterwards
+      {"macro1", "Macro2"}, {"MACRO2", "Macro2"}, {"Jump", "Jump"},
+      {x23, x23},           {x24, "Macro2"},      {"", "Macro2"},
+  };
+  for (const auto& [typed, stored] : cases) {
+    Open({{u"Macro1", Steps(1)}, {u"Macro2", Steps(2)}});
+    EXPECT_EQ(trace, std::vector<std::string>{}) << "every control looked up is in the layout";
+    Choose("ms_1_macro_list", 1);
+    Enter("ms_1_macro_name_edit", typed);
+    EXPECT_EQ(StoredNames(), (std::vector<std::u16string>{u"Macro1", Utf8ToUtf16(stored)}));
+    EXPECT_EQ(C("ms_1_macro_name_edit").Text(), stored) << typed;
+    EXPECT_EQ(C("ms_1_macro_list").ItemText(1), stored);
+    EXPECT_EQ(StoredSteps(1), Steps(2));
+  }
+}
+
+TEST_F(MacroEditorTest, DeleteAsksFirstAndSelectsTheNeighbour) {
+  struct Case {
+    int macros;
+    int selected;  // -1: none
+    const char* answer;
+    int left;
+    int selected_after;
+  };
+  const Case cases[] = {{1, 0, "btn_ok", 0, -1},
+                        {3, 2, "btn_ok", 2, 1},
+                        {3, 1, "btn_ok", 2, 1},
+                        {2, 1, "btn_cancel", 2, 1},
+                        {2, -1, "btn_ok", 2, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.macros << " " << c.selected << " " << c.answer);
+    Library macros;
+    for (int i = 0; i < c.macros; ++i)
+      macros.push_back({u"M" + Utf8ToUtf16(std::to_string(i)), {}});
+    Open(macros);
+    if (c.selected >= 0) Choose("ms_1_macro_list", c.selected);
+    toolkit.ScriptModalClick(c.answer);
+    Click("ms_1_macro_delete_btn");
+    EXPECT_EQ(static_cast<int>(StoredNames().size()), c.left);
+    EXPECT_EQ(C("ms_1_macro_list").ItemCount(), c.left);
+    EXPECT_EQ(C("ms_1_macro_list").SelectedItem(), c.selected_after);
+    EXPECT_EQ(c.left == 0 ? C("ms_1_macro_name_edit").Text() : "", "");
+    const MacroRecord* current =
+        c.selected_after >= 0 ? store.Lock()->macros[c.selected_after].get() : nullptr;
+    EXPECT_EQ(editor->current_macro(), current);
+  }
+}
+
+TEST_F(MacroEditorTest, ExportThenImportAddsACopyNamedWithSuffix) {
+  const std::vector<MacroAction> steps = {Step(4, kActionPress, 30), Step(4, kActionRelease, 40)};
+  OpenWith(steps);
+  const std::string file = data / "jump";
+  toolkit.ScriptFileDialog(file);
+  Click("ms_1_macro_export_btn");
+  ASSERT_EQ(std::filesystem::file_size(file + ".macro"), sizeof(MacroRecord));
+  toolkit.ScriptFileDialog(file + ".macro");
+  Click("ms_1_macro_import_btn");
+  EXPECT_EQ(StoredNames(), (std::vector<std::u16string>{u"Macro1", u"Macro1_1"}));
+  EXPECT_EQ(StoredSteps(1), steps);
+  EXPECT_EQ(C("ms_1_macro_list").SelectedItem(), 1);
+  EXPECT_EQ(Working(), steps);
+  for (const auto& request : toolkit.FileDialogLog()) {
+    EXPECT_EQ(request.filter_name + " " + request.patterns + " " + request.initial_folder + " " +
+                  request.default_extension,
+              "Macro Flie *.macro;*.MACRO " + (data.path() / "Data").string() +
+                  (&request == &toolkit.FileDialogLog()[0] ? " macro" : " "));
+  }
+  // A file too short to import, or a file where a folder should be to export to,
+  // is refused with a message and changes nothing.
+  std::ofstream(file) << "too short";
+  for (const auto& [button, path] : {std::pair{"ms_1_macro_import_btn", file},
+                                     std::pair{"ms_1_macro_export_btn", file + "/x.macro"}}) {
+    toolkit.ScriptFileDialog(path);
+    toolkit.ScriptModalClick("btn_ok");
+    Click(button);
+  }
+  EXPECT_EQ(StoredNames().size(), 2u);
+  EXPECT_EQ(C("ms_1_macro_list").ItemCount(), 2);
+  EXPECT_EQ(toolkit.ModalLog(), (std::vector<std::string>{"MsgWnd", "MsgWnd"}));
 }
 
 }  // namespace
