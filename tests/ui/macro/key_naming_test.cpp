@@ -120,9 +120,6 @@ TEST(KeyNamingTest, AnswersFollowTheLayoutOfTheMoment) {
   // A key the layout does not carry keeps the table's usage and has no name.
   layout.SetKey(30, 0, "");
   EXPECT_EQ(naming.KeyNameFromUsage(4), "");
-  layout.SetKey(53, 223, "!");
-  EXPECT_EQ(naming.UsageFromVirtualKey(191), (UsageLookup{true, 56}));
-  EXPECT_EQ(naming.UsageFromVirtualKey(223), (UsageLookup{true, 56}));
 }
 
 TEST(FilterDigitsTest, KeepsDigitsAndMovesTheCaretOnlyWhenSomethingWasRemoved) {

@@ -49,13 +49,9 @@ class PageButtons : public ::testing::Test {
 };
 
 TEST_F(PageButtons, OneOfButtons1To16KeepsTheLeftClick) {
-  struct Case {
-    std::vector<std::pair<int, uint8_t>> slots;  // slot, function code
-    int button;
-    const char* item;
-    uint8_t code_after;
-  };
-  const Case cases[] = {
+  // Functions in slots (slot, code) before; the button, the item chosen, and
+  // the button's code afterwards.
+  const std::tuple<std::vector<std::pair<int, uint8_t>>, int, const char*, uint8_t> cases[] = {
       {{}, 1, "ms_1_forward", 1},
       {{}, 1, "ms_1_shortcut", 1},  // refused before the dialog
       {{}, 1, "ms_1_select_macro", 1},
@@ -66,16 +62,16 @@ TEST_F(PageButtons, OneOfButtons1To16KeepsTheLeftClick) {
       {{}, 9, "ms_1_copy", 33},
       {{}, 5, "ms_1_not_in_the_menu", 1},  // left click
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.item);
+  for (const auto& [slots, button, item, code_after] : cases) {
+    SCOPED_TRACE(item);
     ApplyProfileDefaults(Edited());
-    for (const auto& [k, code] : c.slots) Edited().button[k].function_code = code;
-    const uint8_t before = Edited().button[c.button - 1].function_code;
+    for (const auto& [k, code] : slots) Edited().button[k].function_code = code;
+    const uint8_t before = Edited().button[button - 1].function_code;
     const std::size_t windows = h.toolkit.ModalLog().size();
     const std::size_t sent = h.SentCount();
-    Choose(c.button, c.item);
-    EXPECT_EQ(Edited().button[c.button - 1].function_code, c.code_after);
-    const bool refused = c.code_after == before && std::string(c.item) != "ms_1_click";
+    Choose(button, item);
+    EXPECT_EQ(Edited().button[button - 1].function_code, code_after);
+    const bool refused = code_after == before && std::string(item) != "ms_1_click";
     EXPECT_EQ(h.toolkit.ModalLog().size(), windows + refused);
     EXPECT_EQ(h.SentCount() > sent, !refused);
   }

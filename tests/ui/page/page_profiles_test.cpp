@@ -15,7 +15,6 @@ TEST(PageProfiles, StoredSelectionIsEditedAndTheUsersFirstChoiceSwitches) {
   Page h;
   h.StartOnProfiles(2);
   EXPECT_EQ(h.Names(), (Names{u"A", u"B", u"C"}));
-  EXPECT_EQ(h.Control("ms_1_list_profile").ItemHeight(0), 22);
   EXPECT_EQ(h.Control("ms_1_list_profile").SelectedItem(), 2);
   EXPECT_TRUE(h.Control("ms_1_option_dpi_step_5").IsChecked());
   EXPECT_EQ(NameView(h.page().session().apply_cycle().Baseline().name), u"C");
@@ -101,20 +100,6 @@ TEST(PageProfiles, NamesAreCheckedBeforeTheyAreTaken) {
     ASSERT_EQ(stored.size(), 3u);
     EXPECT_EQ(NameView(stored[2]->name), typed);
   }
-}
-
-TEST(PageProfiles, RestoreKeepsTheNameAndSendsEverything) {
-  Page h;
-  h.StartOnProfiles(2);
-  h.Settle();
-  h.AnswerBox("btn_ok");
-  const std::size_t sent = h.SentCount();
-  ASSERT_TRUE(h.Click("ms_1_btn_reset"));
-  h.Settle();
-  EXPECT_EQ(h.boxes, std::vector<std::string>{"restore_text"});
-  EXPECT_EQ(NameView(h.Edited().name), u"C");
-  EXPECT_EQ(h.Edited().dpi_stage_current, 1);
-  EXPECT_EQ(h.FirstSentFrom(sent), 0x0C);
 }
 
 TEST(PageProfiles, ExportThenImportAddsACopyAndARefusedFileChangesNothing) {

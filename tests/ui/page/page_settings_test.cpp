@@ -123,18 +123,6 @@ TEST(PageSettings, LabelsShowTheValueInTheirUnit) {
             "Light off after 2.5 min, 8 MS");
 }
 
-TEST(PageSettings, DpiResetMakesStageTwoTheStageInUse) {
-  Page h;
-  h.Start();
-  h.Slide("ms_1_slider_dpi_1", 40);
-  h.Click("ms_1_option_dpi_step_5");
-  ASSERT_TRUE(h.Click("ms_1_btn_reset_dpi"));
-  EXPECT_EQ(h.Edited().dpi_stage_current, 1);
-  EXPECT_EQ(h.Edited().dpi_x[0], 5);
-  EXPECT_TRUE(h.Control("ms_1_option_dpi_step_2").IsChecked());
-  EXPECT_EQ(h.Control("ms_1_edit_dpi_1").Text(), "500");
-}
-
 // A value typed and applied without leaving the box is the one sent, once.
 TEST(PageSettings, ApplyDpiTakesTheValueStillBeingTyped) {
   Page h;
