@@ -109,15 +109,6 @@ TEST_F(Recording, ChoosingAnotherMacroEndsTheRecordingInTheFirst) {
   EXPECT_FALSE(hook.window);
 }
 
-TEST_F(MacroEditorTest, WithoutTheHookLibraryTheUserIsToldAndNothingChanges) {
-  OpenWith(Steps(2));
-  C("ms_1_macro_action_list").SelectItem(1, true);
-  Click("ms_1_macro_record_btn");
-  EXPECT_EQ(toolkit.ModalLog(), std::vector<std::string>{"MsgWnd"});
-  EXPECT_FALSE(C("ms_1_macro_record_btn").IsChecked());
-  EXPECT_EQ(StoredSteps(0), Steps(2));
-}
-
 using Script = std::function<void(toolkit::Window&)>;
 
 // The real skins and language file of the editor's fixture, and its fake hook.
@@ -179,25 +170,6 @@ TEST_F(BindingDialogs, SelectMacroStartsFromTheSlotAndReturnsTheChoice) {
         (std::vector<int>{code, dialog.macro_selection, dialog.repeat_mode, dialog.loop_count}),
         (std::vector<int>{c.result[0], c.result[1], c.result[2], 4}))
         << c.shown;
-  }
-}
-
-TEST_F(BindingDialogs, SelectMacroCountIsCorrectedInTheField) {
-  const std::pair<const char*, const char*> cases[] = {
-      // typed, shown once the field is left and taken
-      {"0", "1"},     {"300", "255"}, {"12a", "12"}, {"", "1"}, {"99999999999999999999", "255"},
-      {"42", nullptr}};  // OK straight after typing
-  for (const auto& [typed, corrected] : cases) {
-    CMS_1_SelectMacro dialog(toolkit, {"Reload"});
-    std::string shown;
-    Run(dialog, [&](toolkit::Window& w) {
-      toolkit.Input().Type(C(w, "edit_loop_time"), typed);
-      if (corrected) Leave(w, "edit_loop_time");
-      shown = C(w, "edit_loop_time").Text();
-      Click(w, "btn_ok");
-    });
-    EXPECT_EQ(shown, corrected ? corrected : typed);
-    EXPECT_EQ(std::to_string(dialog.loop_count), corrected ? corrected : typed);
   }
 }
 

@@ -170,5 +170,24 @@ TEST_F(PageButtons, BindingsFollowTheLibraryWhenTheEditorCloses) {
   }
 }
 
+// The menu opens at the button's right edge, upwards where the screen ends
+// below it; buttons 13-18 open none.
+TEST_F(PageButtons, MenuOpensUpwardsNearTheScreenBottom) {
+  const toolkit::Rect window = h.window->ScreenRect();
+  const toolkit::Point at{window.left + Button(5).Position().right,
+                          window.top + Button(5).Position().top};
+  for (const int room : {400, 100}) {  // screen height below the button's top
+    h.toolkit.SetScreen({0, 0, 1920, at.y + room}, {0, 0, 1920, at.y + room});
+    ASSERT_TRUE(h.toolkit.Input().Click(Button(5)));
+    const int height = 22 * h.toolkit.OpenMenu()->VisibleItemCount() + 4;
+    EXPECT_EQ(h.toolkit.OpenMenu()->Position(),
+              (toolkit::Point{at.x, room > height ? at.y : at.y + 25 - height}));
+  }
+  h.toolkit.OpenMenu()->Close();
+  Button(13).SetVisible(true);
+  ASSERT_TRUE(h.toolkit.Input().Click(Button(13)));
+  EXPECT_EQ(h.toolkit.OpenMenu(), nullptr);
+}
+
 }  // namespace
 }  // namespace vexel::testing
