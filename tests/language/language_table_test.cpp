@@ -46,7 +46,6 @@ TEST(LanguageTable, EveryTranslationHasEveryKeyWithItsArguments) {
   std::string error;
   ASSERT_TRUE(english.LoadFile(kLanguageFile, &error)) << error;
   const std::vector<std::string> keys = Keys(kLanguageFile);
-  ASSERT_GT(keys.size(), 80u);
   ASSERT_EQ(keys.size(), english.size());  // no key twice
   EXPECT_EQ(english.Text("sleep_timer_3_text").back(), ' ');
   int translations = 0;
@@ -142,7 +141,6 @@ TEST(LanguageTable, ReadsEntitiesAndRefusesBadInputWhole) {
   EXPECT_FALSE(table.LoadFile("/nonexistent/lan.xml", &error));
   EXPECT_NE(error.find("/nonexistent/lan.xml"), std::string::npos);
   EXPECT_EQ(table.size(), 4u);
-  EXPECT_EQ(table.Text("twice_text"), "second");
 }
 
 }  // namespace

@@ -46,7 +46,6 @@ TEST(KeyNamingTest, UsagesAndCharacterNamesOnUs) {
         "]", "\\", "", ";", "'", "`", ",", ".", "/", "<key_Caplk>"}) {
     expected.emplace_back(name);
   }
-  ASSERT_EQ(expected.size(), 54u);
   for (uint32_t usage = 4; usage <= 57; ++usage) {
     EXPECT_EQ(us.KeyNameFromUsage(usage), expected[usage - 4]) << "usage " << usage;
   }
@@ -101,7 +100,6 @@ TEST(KeyNamingTest, NameTablesTheirDebugLinesAndTheirTexts) {
   for (const std::string& key : asked) EXPECT_TRUE(language.Has(key)) << key;
   const KeyNaming named(layout, language, Quiet);
   EXPECT_EQ(named.KeyNameFromUsage(40), language.Text("key_Enter"));
-  EXPECT_NE(named.KeyNameFromUsage(40), "key_Enter");
 }
 
 // Keys are stored by position and named by what they type on the layout of the

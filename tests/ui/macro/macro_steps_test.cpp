@@ -58,7 +58,6 @@ TEST_F(MacroEditorTest, InsertClickAddsPressAndReleaseAfterTheSelectionOrNothing
     Click(c.delay_option);
     Enter("ms_1_default_delay_edit", c.default_delay);
     Click("ms_1_macro_insert_mouse_btn");
-    EXPECT_TRUE(C("ms_1_macro_mouse_event_tab").IsVisible());
     Click("ms_1_macro_key1_btn");
     ASSERT_EQ(editor->working_count(), c.count_after);
     ASSERT_EQ(static_cast<int>(StoredSteps(0).size()), c.count_after);
@@ -171,7 +170,6 @@ TEST_F(MacroEditorTest, RenameTakesOnlyAFreeNameThatFits) {
     Enter("ms_1_macro_name_edit", typed);
     EXPECT_EQ(StoredNames(), (std::vector<std::u16string>{u"Macro1", Utf8ToUtf16(stored)}));
     EXPECT_EQ(C("ms_1_macro_name_edit").Text(), stored) << typed;
-    EXPECT_EQ(C("ms_1_macro_list").ItemText(1), stored);
     EXPECT_EQ(StoredSteps(1), Steps(2));
   }
 }

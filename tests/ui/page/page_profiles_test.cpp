@@ -15,6 +15,7 @@ TEST(PageProfiles, StoredSelectionIsEditedAndTheUsersFirstChoiceSwitches) {
   Page h;
   h.StartOnProfiles(2);
   EXPECT_EQ(h.Names(), (Names{u"A", u"B", u"C"}));
+  EXPECT_EQ(h.Control("ms_1_list_profile").ItemHeight(0), 22);
   EXPECT_EQ(h.Control("ms_1_list_profile").SelectedItem(), 2);
   EXPECT_TRUE(h.Control("ms_1_option_dpi_step_5").IsChecked());
   EXPECT_EQ(NameView(h.page().session().apply_cycle().Baseline().name), u"C");
