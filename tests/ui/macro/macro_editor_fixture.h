@@ -96,11 +96,6 @@ class MacroEditorTest : public ::testing::Test {
     for (const auto& macro : Stored()) names.emplace_back(NameView(macro->name));
     return names;
   }
-  std::vector<MacroAction> Working() {
-    std::vector<MacroAction> steps;
-    for (int i = 0; i < editor->working_count(); ++i) steps.push_back(editor->working_action(i));
-    return steps;
-  }
   // The shown text of "key", "action" or "delay" of an action row.
   std::string RowText(int row, const char* part) {
     toolkit::Control* found =

@@ -71,7 +71,6 @@ TEST_F(Recording, AsksTheHooksInOrderAndClosingCommitsAndRemovesThem) {
   Play("m513.0 A+");  // the pointer is still on the record button
   Hover(false);
   Play("w20 A- m516.0");
-  EXPECT_EQ(hook.calls, "i e1 w0 em1 ");
   toolkit.Input().CloseWindow(*editor);
   toolkit.ProcessEvents();
   EXPECT_EQ(hook.calls, "i e1 w0 em1 r rm em0 e0 w0 ");
@@ -89,7 +88,6 @@ TEST_F(Recording, KeyCaptureSetsTheKeyAndGivesTheKeyboardBack) {
   EXPECT_EQ(StoredSteps(0)[0], Step(225, P, 100));
   ASSERT_TRUE(toolkit.Input().Focus(C("ms_1_macro_delay_edit")));
   Play("m513.0 C+");  // buttons and keys are both recorded again
-  EXPECT_EQ(editor->working_count(), 4);
   ASSERT_TRUE(toolkit.Input().Focus(C("ms_1_macro_action_edit")));
   toolkit.Input().CloseWindow(*editor);
   toolkit.ProcessEvents();

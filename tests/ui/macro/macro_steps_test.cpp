@@ -26,7 +26,6 @@ TEST_F(MacroEditorTest, DelayFieldBoundsTheDelayAndUndoesWhatDoesNotFit) {
     Click("ms_1_macro_action_edit_check");
     ASSERT_EQ(C("ms_1_macro_action_edit_tab").SelectedPage(), 1);
     Enter("ms_1_macro_delay_edit", typed);
-    EXPECT_EQ(editor->working_action(1).delay, stored);
     EXPECT_EQ(StoredSteps(0)[1].delay, stored);
     EXPECT_EQ(RowText(1, "delay"), std::to_string(stored));
   }
@@ -59,7 +58,6 @@ TEST_F(MacroEditorTest, InsertClickAddsPressAndReleaseAfterTheSelectionOrNothing
     Enter("ms_1_default_delay_edit", c.default_delay);
     Click("ms_1_macro_insert_mouse_btn");
     Click("ms_1_macro_key1_btn");
-    ASSERT_EQ(editor->working_count(), c.count_after);
     ASSERT_EQ(static_cast<int>(StoredSteps(0).size()), c.count_after);
     if (c.press_at < 0) continue;
     EXPECT_EQ(editor->working_action(c.press_at), Step(kLeft, kActionPress, c.delay));
@@ -78,7 +76,6 @@ TEST_F(MacroEditorTest, DeleteSelectsTheNeighbourAndTheLastRowShowsTen) {
     Choose("ms_1_macro_action_list", selected);
     Click("ms_1_macro_delete_action_btn");
     steps.erase(steps.begin() + selected);
-    EXPECT_EQ(Working(), steps);
     EXPECT_EQ(StoredSteps(0), steps);
     EXPECT_EQ(editor->selected_action(), selected_after);
     EXPECT_EQ(C("ms_1_macro_action_list").ItemCount(), count - 1);
@@ -218,7 +215,6 @@ TEST_F(MacroEditorTest, ExportThenImportAddsACopyNamedWithSuffix) {
   EXPECT_EQ(StoredNames(), (std::vector<std::u16string>{u"Macro1", u"Macro1_1"}));
   EXPECT_EQ(StoredSteps(1), steps);
   EXPECT_EQ(C("ms_1_macro_list").SelectedItem(), 1);
-  EXPECT_EQ(Working(), steps);
   for (const auto& request : toolkit.FileDialogLog()) {
     EXPECT_EQ(request.filter_name + " " + request.patterns + " " + request.initial_folder + " " +
                   request.default_extension,

@@ -125,6 +125,9 @@ TEST_F(PageButtons, MacroBindingCopiesTheChosenMacro) {
   h.toolkit.ScriptModalClick("btn_ok");  // OK with no macro chosen changes nothing
   Choose(8, "ms_1_select_macro");
   EXPECT_EQ(Edited().button[7].function_code, 5);
+  Edited().button[8].function_code = 39;  // changed elsewhere: shown once the page refreshes
+  h.page().RefreshPage();
+  EXPECT_EQ(Button(9).ShownText(), "Undo");
 }
 
 TEST_F(PageButtons, BindingsFollowTheLibraryWhenTheEditorCloses) {

@@ -103,13 +103,14 @@ TEST(PageProfiles, NamesAreCheckedBeforeTheyAreTaken) {
   }
 }
 
-TEST(PageProfiles, ExportThenImportAddsACopyAndARefusedFileChangesNothing) {
+// An import adds a copy; a refused file changes nothing; a restore gives the
+// edited profile the defaults, keeps its name and sends it whole.
+TEST(PageProfiles, ExportThenImportAddsACopyAndRestoreKeepsTheName) {
   Page h;
   h.StartOnProfiles(2);
   TempDir files;
   h.toolkit.ScriptFileDialog(files / "c.pro");
   ASSERT_TRUE(h.Click("ms_1_profile_export_btn"));
-  ASSERT_EQ(h.toolkit.FileDialogLog().back().mode, toolkit::FileDialogRequest::Mode::kSave);
   h.toolkit.ScriptFileDialog(files / "c.pro");
   ASSERT_TRUE(h.Click("ms_1_profile_import_btn"));
   EXPECT_EQ(NameView(h.Edited().name), u"C_1");
@@ -120,6 +121,15 @@ TEST(PageProfiles, ExportThenImportAddsACopyAndARefusedFileChangesNothing) {
   EXPECT_EQ(h.boxes.size(), 1u);
   EXPECT_EQ(h.Names().size(), 4u);
   EXPECT_EQ(h.toolkit.FileDialogLog().back().filter_name, "Profile Flie");
+  h.Settle();
+  const std::size_t sent = h.SentCount();
+  h.AnswerBox("btn_ok");
+  ASSERT_TRUE(h.Click("ms_1_btn_reset"));
+  h.Settle();
+  EXPECT_EQ(h.boxes.back(), "restore_text");
+  EXPECT_EQ(NameView(h.Edited().name), u"C_1");
+  EXPECT_EQ(h.Edited().dpi_stage_current, 1);
+  EXPECT_EQ(h.FirstSentFrom(sent), 0x0C);
 }
 
 // The rule list shows `rows`, and rules.json holds what the page holds: on,
