@@ -1,4 +1,5 @@
 #include "ui/macro/key_naming.h"
+#include "ui/macro/filter_digits.h"
 
 #include <gtest/gtest.h>
 
@@ -21,41 +22,12 @@ std::string Bracketed(std::string_view key) {
 }
 void Quiet(std::string_view) {}
 
-class KeyNamingOnLayout {
- public:
-  explicit KeyNamingOnLayout(const std::string& layout_name)
-      : layout_(XkbKeyboardLayout::FromNames(layout_name)), naming_(*layout_, Bracketed, Quiet) {}
-  const KeyNaming* operator->() const { return &naming_; }
-
- private:
-  std::unique_ptr<XkbKeyboardLayout> layout_;
-  KeyNaming naming_;
-};
-
-TEST(KeyNamingTest, KeysAreStoredByPositionAndNamedByWhatTheyType) {
-  struct Case {
-    const char* layout;
-    uint32_t virtual_key;
-    uint32_t usage;
-    const char* name;  // of `usage`
-  };
-  const Case cases[] = {
-      {"us", 65, 4, "A"},       {"fr", 65, 20, "A"},  // the physical Q key reports A on AZERTY
-      {"fr", 81, 4, "Q"},       {"fr", 77, 51, "M"},  // M sits at the US ";" key
-      {"fr", 50, 31, "\u00E9"},  // digit row; letters other than a-z keep their case
-      {"de", 90, 28, "Z"},       // Z and Y trade places
-      {"de", 89, 29, "Y"},
-  };
-  for (const Case& c : cases) {
-    const KeyNamingOnLayout naming(c.layout);
-    EXPECT_EQ(naming->UsageFromVirtualKey(c.virtual_key), (UsageLookup{true, c.usage}))
-        << c.layout << " virtual key " << c.virtual_key;
-    EXPECT_EQ(naming->KeyNameFromUsage(c.usage), c.name) << c.layout << " usage " << c.usage;
-  }
-}
-
+// On the real US layout: virtual keys to usages, and the name of each usage by
+// what its key types.
 TEST(KeyNamingTest, UsagesAndCharacterNamesOnUs) {
-  const KeyNamingOnLayout us("us");
+  const auto layout = XkbKeyboardLayout::FromNames("us");
+  ASSERT_NE(layout, nullptr);
+  const KeyNaming us(*layout, Bracketed, Quiet);
   const std::map<uint32_t, UsageLookup> usages = {
       {65, {true, 4}},    {90, {true, 29}},   {48, {true, 39}},   {13, {true, 40}},
       {191, {true, 56}},  {223, {true, 56}},  {20, {true, 57}},   {123, {true, 69}},
@@ -64,7 +36,7 @@ TEST(KeyNamingTest, UsagesAndCharacterNamesOnUs) {
       {245, {false, 0}},
   };
   for (const auto& [virtual_key, lookup] : usages) {
-    EXPECT_EQ(us->UsageFromVirtualKey(virtual_key), lookup) << "virtual key " << virtual_key;
+    EXPECT_EQ(us.UsageFromVirtualKey(virtual_key), lookup) << "virtual key " << virtual_key;
   }
   std::vector<std::string> expected;
   for (char letter = 'A'; letter <= 'Z'; ++letter) expected.emplace_back(1, letter);
@@ -74,18 +46,24 @@ TEST(KeyNamingTest, UsagesAndCharacterNamesOnUs) {
         "]", "\\", "", ";", "'", "`", ",", ".", "/", "<key_Caplk>"}) {
     expected.emplace_back(name);
   }
-  ASSERT_EQ(expected.size(), 54u);
   for (uint32_t usage = 4; usage <= 57; ++usage) {
-    EXPECT_EQ(us->KeyNameFromUsage(usage), expected[usage - 4]) << "usage " << usage;
+    EXPECT_EQ(us.KeyNameFromUsage(usage), expected[usage - 4]) << "usage " << usage;
   }
 }
 
-// Each name asked by usage is also written to the debug output.
-TEST(KeyNamingTest, NameTablesAndTheirDebugLines) {
+// Each name asked by usage is also written to the debug output; the language
+// file has a text for every key name either lookup can ask for.
+TEST(KeyNamingTest, NameTablesTheirDebugLinesAndTheirTexts) {
   const FakeKeyboardLayout layout;
   std::vector<std::string> lines;
-  const KeyNaming naming(layout, Bracketed,
-                         [&](std::string_view line) { lines.emplace_back(line); });
+  std::set<std::string> asked;
+  const KeyNaming naming(
+      layout,
+      [&](std::string_view key) {
+        asked.emplace(key);
+        return Bracketed(key);
+      },
+      [&](std::string_view line) { lines.emplace_back(line); });
   // clang-format off
   const std::map<uint32_t, std::string> usage_names = {
       {0, ""}, {50, ""}, {58, "<key_F1>"}, {69, "<key_F12>"}, {70, "<key_Print Scr>"},
@@ -112,8 +90,20 @@ TEST(KeyNamingTest, NameTablesAndTheirDebugLines) {
   for (const auto& [virtual_key, name] : virtual_key_names) {
     EXPECT_EQ(naming.KeyNameFromVirtualKey(virtual_key), name) << "virtual key " << virtual_key;
   }
+  for (uint32_t code = 0; code <= 255; ++code) {
+    naming.KeyNameFromUsage(code);
+    naming.KeyNameFromVirtualKey(code);
+  }
+  asked.erase("`");  // usage 221 reads as its own key
+  LanguageTable language;
+  ASSERT_TRUE(language.LoadFile(VEXEL_SOURCE_DIR "/res/lan.xml"));
+  for (const std::string& key : asked) EXPECT_TRUE(language.Has(key)) << key;
+  const KeyNaming named(layout, language, Quiet);
+  EXPECT_EQ(named.KeyNameFromUsage(40), language.Text("key_Enter"));
 }
 
+// Keys are stored by position and named by what they type on the layout of the
+// moment; letters other than a-z keep their case.
 TEST(KeyNamingTest, AnswersFollowTheLayoutOfTheMoment) {
   FakeKeyboardLayout layout;
   const KeyNaming naming(layout, Bracketed, Quiet);
@@ -121,38 +111,27 @@ TEST(KeyNamingTest, AnswersFollowTheLayoutOfTheMoment) {
   EXPECT_EQ(naming.UsageFromVirtualKey(65).usage, 4u);
   layout.SetKey(30, 'Q', "q");  // switched to a layout with A and Q swapped
   layout.SetKey(16, 'A', "a");
+  layout.SetKey(3, '2', "\u00E9");
   EXPECT_EQ(naming.KeyNameFromUsage(4), "Q");
+  EXPECT_EQ(naming.KeyNameFromUsage(31), "\u00E9");
   EXPECT_EQ(naming.UsageFromVirtualKey(65).usage, 20u);
   // A key the layout does not carry keeps the table's usage and has no name.
   layout.SetKey(30, 0, "");
   EXPECT_EQ(naming.KeyNameFromUsage(4), "");
-  layout.SetKey(53, 223, "!");
-  EXPECT_EQ(naming.UsageFromVirtualKey(191), (UsageLookup{true, 56}));
-  EXPECT_EQ(naming.UsageFromVirtualKey(223), (UsageLookup{true, 56}));
 }
 
-TEST(KeyNamingTest, TheLanguageFileHasATextForEveryKeyName) {
-  LanguageTable language;
-  ASSERT_TRUE(language.LoadFile(VEXEL_SOURCE_DIR "/res/lan.xml"));
-  const FakeKeyboardLayout layout;
-  std::set<std::string> asked;
-  const KeyNaming recording(
-      layout,
-      [&](std::string_view key) {
-        asked.emplace(key);
-        return std::string(key);
-      },
-      Quiet);
-  for (uint32_t code = 0; code <= 255; ++code) {
-    recording.KeyNameFromUsage(code);
-    recording.KeyNameFromVirtualKey(code);
-  }
-  asked.erase("`");  // usage 221 reads as its own key
-  for (const std::string& key : asked) EXPECT_TRUE(language.Has(key)) << key;
-
-  const KeyNaming naming(layout, language, Quiet);
-  EXPECT_EQ(naming.KeyNameFromUsage(40), language.Text("key_Enter"));
-  EXPECT_NE(naming.KeyNameFromUsage(40), "key_Enter");
+TEST(FilterDigitsTest, KeepsDigitsAndMovesTheCaretOnlyWhenSomethingWasRemoved) {
+  const std::pair<EditText, EditText> cases[] = {
+      {{"a1b2", 4}, {"12", 2}},
+      {{"ab1", 1}, {"1", 1}},
+      {{"123", 1}, {"123", 1}},  // untouched, caret included
+      {{"", 0}, {"", 0}},
+      {{"abc", 2}, {"", 0}},
+      {{"1\u00E92 3", 1}, {"123", 3}},  // a two-byte character goes whole
+      {{"-5", 2}, {"5", 1}},
+  };
+  for (const auto& [typed, expected] : cases)
+    EXPECT_EQ(FilterDigits(typed), expected) << typed.text;
 }
 
 }  // namespace

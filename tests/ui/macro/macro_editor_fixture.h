@@ -42,6 +42,8 @@ class MacroEditorTest : public ::testing::Test {
 
   // Saves `macros` as the library and opens the editor on it.
   void Open(const Library& macros = {}) {
+    editor.reset();
+    store.Lock()->macros.clear();
     for (const auto& [name, steps] : macros) {
       auto macro = MakeZeroMacro();
       SetName(macro->name, name);
@@ -50,9 +52,9 @@ class MacroEditorTest : public ::testing::Test {
       store.Lock()->macros.push_back(std::move(macro));
     }
     ASSERT_TRUE(store.SaveMacros());
-    MacroEditorHost host{hooks, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()};
-    host.input_capture_x11_only = capture_x11_only;
-    editor = std::make_unique<CMS_1_Macro>(toolkit, store, std::move(host));
+    editor = std::make_unique<CMS_1_Macro>(
+        toolkit, store,
+        MacroEditorHost{hooks, &CMsgWnd::Show, std::make_shared<FakeKeyboardLayout>()});
     ASSERT_TRUE(editor->Create());
   }
   // The editor on one macro with `steps`, selected.
@@ -87,18 +89,12 @@ class MacroEditorTest : public ::testing::Test {
   }
   std::vector<MacroAction> StoredSteps(int macro) {
     const MacroLibrary library = Stored();
-    const MacroRecord& record = *library.at(macro);
-    return {record.actions, record.actions + record.action_count};
+    return {library.at(macro)->actions, library[macro]->actions + library[macro]->action_count};
   }
   std::vector<std::u16string> StoredNames() {
     std::vector<std::u16string> names;
     for (const auto& macro : Stored()) names.emplace_back(NameView(macro->name));
     return names;
-  }
-  std::vector<MacroAction> Working() {
-    std::vector<MacroAction> steps;
-    for (int i = 0; i < editor->working_count(); ++i) steps.push_back(editor->working_action(i));
-    return steps;
   }
   // The shown text of "key", "action" or "delay" of an action row.
   std::string RowText(int row, const char* part) {
@@ -115,7 +111,6 @@ class MacroEditorTest : public ::testing::Test {
   std::vector<std::string> trace;
   // What the next Open lends the editor.
   const HookEntries* hooks = nullptr;
-  bool capture_x11_only = false;
   std::unique_ptr<CMS_1_Macro> editor;
 };
 

@@ -1,17 +1,11 @@
 // Button assignment on the page: the menu, the left-click rule, the two
 // binding dialogs, the labels and the upkeep of macro bindings.
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <string>
-#include <vector>
 
+#include "page_test.h"
 #include "platform/fake_keyboard_layout.h"
 #include "store/macro_record.h"
-#include "store/utf16_name.h"
-#include "support/main_window_harness.h"
 #include "toolkit/menu.h"
-#include "ui/page/button_catalogue.h"
 
 namespace vexel::testing {
 namespace {
@@ -31,7 +25,7 @@ class PageButtons : public ::testing::Test {
   }
   // Opens the menu of button `number` and sends `item` as its command.
   void Choose(int number, const std::string& item) {
-    ASSERT_TRUE(h.toolkit.Input().Click(Button(number)));
+    ASSERT_TRUE(h.Click("ms_1_btn_key_" + std::to_string(number)));
     ASSERT_NE(h.toolkit.OpenMenu(), nullptr);
     toolkit::Message command;
     command.id = kMsgMenuCommand;
@@ -51,17 +45,13 @@ class PageButtons : public ::testing::Test {
     h.page().store().Lock()->macros.push_back(std::move(macro));
   }
 
-  MainWindowHarness h;
+  Page h;
 };
 
 TEST_F(PageButtons, OneOfButtons1To16KeepsTheLeftClick) {
-  struct Case {
-    std::vector<std::pair<int, uint8_t>> slots;  // slot, function code
-    int button;
-    const char* item;
-    uint8_t code_after;
-  };
-  const Case cases[] = {
+  // Functions in slots (slot, code) before; the button, the item chosen, and
+  // the button's code afterwards.
+  const std::tuple<std::vector<std::pair<int, uint8_t>>, int, const char*, uint8_t> cases[] = {
       {{}, 1, "ms_1_forward", 1},
       {{}, 1, "ms_1_shortcut", 1},  // refused before the dialog
       {{}, 1, "ms_1_select_macro", 1},
@@ -72,18 +62,18 @@ TEST_F(PageButtons, OneOfButtons1To16KeepsTheLeftClick) {
       {{}, 9, "ms_1_copy", 33},
       {{}, 5, "ms_1_not_in_the_menu", 1},  // left click
   };
-  for (const Case& c : cases) {
+  for (const auto& [slots, button, item, code_after] : cases) {
+    SCOPED_TRACE(item);
     ApplyProfileDefaults(Edited());
-    for (const auto& [k, code] : c.slots) Edited().button[k].function_code = code;
-    const uint8_t before = Edited().button[c.button - 1].function_code;
+    for (const auto& [k, code] : slots) Edited().button[k].function_code = code;
+    const uint8_t before = Edited().button[button - 1].function_code;
     const std::size_t windows = h.toolkit.ModalLog().size();
-    const std::size_t sent = h.wired.Sent().size();
-    Choose(c.button, c.item);
-    EXPECT_EQ(Edited().button[c.button - 1].function_code, c.code_after) << c.item;
-    const bool refused = c.code_after == before && std::string(c.item) != "ms_1_click";
-    EXPECT_EQ(h.toolkit.ModalLog().size(), windows + refused) << c.item;
-    EXPECT_EQ(h.toolkit.ModalLog().back(), refused ? "MsgWnd" : h.toolkit.ModalLog().back());
-    EXPECT_EQ(h.wired.Sent().size() > sent, !refused) << c.item;
+    const std::size_t sent = h.SentCount();
+    Choose(button, item);
+    EXPECT_EQ(Edited().button[button - 1].function_code, code_after);
+    const bool refused = code_after == before && std::string(item) != "ms_1_click";
+    EXPECT_EQ(h.toolkit.ModalLog().size(), windows + refused);
+    EXPECT_EQ(h.SentCount() > sent, !refused);
   }
 }
 
@@ -92,36 +82,29 @@ TEST_F(PageButtons, ShortcutDialogStoresWhatTheUserLeftIn) {
   static HookEntries hooks;
   hooks.installhook = [](const VexelPostTarget* t) { return hook = t, 1; };
   h.page().SetMacroEditorHost({&hooks, nullptr, std::make_shared<FakeKeyboardLayout>()});
-  struct Case {
-    Script user;
-    uint8_t code, key, modifiers;
-    const char* label;
+  const Script press_ctrl_shift_b = [&](auto& w) {
+    Click(w, "check_flag_1"), Click(w, "check_flag_2");
+    h.toolkit.Input().Focus(*w.FindControl("edit_key"));
+    hook->post(hook->ctx, kMsgHookEvent, 'B', kKeyPressed);
+    h.toolkit.ProcessEvents();
+    Click(w, "btn_ok");
   };
-  const Case cases[] = {
-      {[&](auto& w) { Click(w, "check_flag_1"), Click(w, "btn_ok"); }, 8, 0, 0, "DPI down"},
-      {[&](auto& w) {
-         Click(w, "check_flag_1"), Click(w, "check_flag_2");
-         h.toolkit.Input().Focus(*w.FindControl("edit_key"));
-         hook->post(hook->ctx, kMsgHookEvent, 'B', kKeyPressed);
-         h.toolkit.ProcessEvents();
-         Click(w, "btn_ok");
-       },
-       16, 5, 3, "Ctrl+Shift+B"},
-      {[&](auto& w) { Click(w, "btn_ok"); }, 16, 5, 3, "Ctrl+Shift+B"},  // start values kept
-      {[&](auto& w) { Click(w, "btn_cancel"); }, 16, 5, 3, "Ctrl+Shift+B"},
+  const std::pair<Script, std::vector<int>> cases[] = {
+      // what the user does, then code, key, modifiers and the label
+      {[&](auto& w) { Click(w, "check_flag_1"), Click(w, "btn_ok"); }, {8, 0, 0}},  // DPI down
+      {press_ctrl_shift_b, {16, 5, 3}},
+      {[&](auto& w) { Click(w, "btn_ok"); }, {16, 5, 3}},  // start values kept
+      {[&](auto& w) { Click(w, "btn_cancel"); }, {16, 5, 3}},
   };
   Edited().button[5].modifiers = 1;  // left by an older binding
   Edited().button[5].key_usage = 9;
-  for (const Case& c : cases) {
-    h.toolkit.ScriptModal(c.user);
+  for (const auto& [user, stored] : cases) {
+    h.toolkit.ScriptModal(user);
     Choose(6, "ms_1_shortcut");
     const ButtonSlot slot = Edited().button[5];
     EXPECT_EQ(h.toolkit.ModalLog().back(), "ShortcutWnd");
-    EXPECT_EQ((std::vector<int>{slot.function_code, slot.key_usage, slot.modifiers}),
-              (std::vector<int>{c.code, c.key, c.modifiers}))
-        << c.label;
-    EXPECT_EQ(Button(6).ShownText(), c.label);
-    EXPECT_EQ(Button(6).AccessibleDescription(), c.label);
+    EXPECT_EQ((std::vector<int>{slot.function_code, slot.key_usage, slot.modifiers}), stored);
+    EXPECT_EQ(Button(6).ShownText(), stored[0] == 8 ? "DPI down" : "Ctrl+Shift+B");
   }
 }
 
@@ -134,29 +117,29 @@ TEST_F(PageButtons, MacroBindingCopiesTheChosenMacro) {
   });
   Choose(7, "ms_1_select_macro");
   const ButtonSlot slot = Edited().button[6];
-  EXPECT_EQ(slot.function_code, kFunctionMacro);
-  EXPECT_EQ(NameView(slot.macro_name), u"Jump");
-  EXPECT_EQ((std::vector<int>{slot.macro_index, slot.macro_mode, slot.macro_repeat,
-                              slot.macro_action_count}),
-            (std::vector<int>{1, 2, 1, 2}));
+  EXPECT_EQ((std::vector<int>{slot.function_code, slot.macro_index, slot.macro_mode,
+                              slot.macro_repeat, slot.macro_action_count}),
+            (std::vector<int>{kFunctionMacro, 1, 2, 1, 2}));
   EXPECT_EQ(slot.macro_actions[1], (MacroAction{44, kActionRelease, 7}));
   EXPECT_EQ(Button(7).ShownText(), "Macro: Jump");
   h.toolkit.ScriptModalClick("btn_ok");  // OK with no macro chosen changes nothing
   Choose(8, "ms_1_select_macro");
   EXPECT_EQ(Edited().button[7].function_code, 5);
+  Edited().button[8].function_code = 39;  // changed elsewhere: shown once the page refreshes
+  h.page().RefreshPage();
+  EXPECT_EQ(Button(9).ShownText(), "Undo");
 }
 
 TEST_F(PageButtons, BindingsFollowTheLibraryWhenTheEditorCloses) {
   struct Case {
     std::function<void(MacroLibrary&)> edit;
-    uint8_t code;  // of slot 6 in both profiles afterwards
-    int actions, index;
+    std::vector<int> slot;  // code, actions, index of slot 6 in both profiles afterwards
     const char* label;
   };
   const Case cases[] = {
-      {[](MacroLibrary& l) { l.clear(); }, 4, 0, -1, "Forward"},  // deleted
-      {[](MacroLibrary& l) { SetName(l[0]->name, u"Hop"); }, 4, 0, -1, "Forward"},
-      {[](MacroLibrary& l) { l[0]->action_count = 1; }, kFunctionMacro, 1, 0, "Macro: Jump"},
+      {[](MacroLibrary& l) { l.clear(); }, {4, 0, -1}, "Forward"},  // deleted
+      {[](MacroLibrary& l) { SetName(l[0]->name, u"Hop"); }, {4, 0, -1}, "Forward"},
+      {[](MacroLibrary& l) { l[0]->action_count = 1; }, {kFunctionMacro, 1, 0}, "Macro: Jump"},
   };
   for (const Case& c : cases) {
     h.page().store().Lock()->macros.clear();
@@ -175,14 +158,14 @@ TEST_F(PageButtons, BindingsFollowTheLibraryWhenTheEditorCloses) {
       c.edit(h.page().store().Lock()->macros);
       editor.Close(0);
     });
-    ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_macro")));
+    ASSERT_TRUE(h.Click("ms_1_btn_macro"));
     h.Settle();
     auto access = h.page().store().Lock();
     for (auto& profile : access->profiles) {
       const ButtonSlot& slot = profile->button[6];
       EXPECT_EQ((std::vector<int>{slot.function_code, slot.macro_action_count, slot.macro_index,
                                   slot.button_index, profile->button[9].function_code}),
-                (std::vector<int>{c.code, c.actions, c.index, 6, 33}))
+                (std::vector<int>{c.slot[0], c.slot[1], c.slot[2], 6, 33}))
           << c.label;
     }
     EXPECT_EQ(Button(7).ShownText(), c.label);
@@ -190,67 +173,23 @@ TEST_F(PageButtons, BindingsFollowTheLibraryWhenTheEditorCloses) {
   }
 }
 
+// The menu opens at the button's right edge, upwards where the screen ends
+// below it; buttons 13-18 open none.
 TEST_F(PageButtons, MenuOpensUpwardsNearTheScreenBottom) {
   const toolkit::Rect window = h.window->ScreenRect();
-  const toolkit::Rect button = Button(5).Position();
-  const toolkit::Point anchor{window.left + button.right, window.top + button.top};
+  const toolkit::Point at{window.left + Button(5).Position().right,
+                          window.top + Button(5).Position().top};
   for (const int room : {400, 100}) {  // screen height below the button's top
-    h.toolkit.SetScreen({0, 0, 1920, anchor.y + room}, {0, 0, 1920, anchor.y + room});
+    h.toolkit.SetScreen({0, 0, 1920, at.y + room}, {0, 0, 1920, at.y + room});
     ASSERT_TRUE(h.toolkit.Input().Click(Button(5)));
-    toolkit::Menu* menu = h.toolkit.OpenMenu();
-    ASSERT_EQ(h.page().button_menu(), menu);
-    const int height = 22 * menu->VisibleItemCount() + 4;
-    const int top = room > height ? anchor.y : anchor.y + 25 - height;
-    EXPECT_EQ(menu->Position(), (toolkit::Point{anchor.x, top})) << room;
-    EXPECT_EQ(h.page().selected_button(), 4);
+    const int height = 22 * h.toolkit.OpenMenu()->VisibleItemCount() + 4;
+    EXPECT_EQ(h.toolkit.OpenMenu()->Position(),
+              (toolkit::Point{at.x, room > height ? at.y : at.y + 25 - height}));
   }
-}
-
-TEST_F(PageButtons, ButtonsShowAndSayTheirFunction) {
-  Edited().button[8].function_code = 39;
-  Edited().button[9].function_code = 15;
-  h.page().RefreshPage();
-  for (int number = 1; number <= 18; ++number) {
-    toolkit::Control& mark = h.Control("ms_1_key_control_" + std::to_string(number));
-    EXPECT_EQ(Button(number).AccessibleName(), "Button " + std::to_string(number));
-    EXPECT_EQ(Button(number).AccessibleDescription(), Button(number).ShownText()) << number;
-    Button(number).SetVisible(true);
-    h.toolkit.Input().Hover(Button(number), true);
-    EXPECT_TRUE(mark.IsVisible()) << number;
-    h.toolkit.Input().Hover(Button(number), false);
-    EXPECT_FALSE(mark.IsVisible()) << number;
-  }
-  EXPECT_EQ(Button(9).ShownText(), "Undo");
-  EXPECT_EQ(Button(10).ShownText(), "");
-  EXPECT_EQ(Button(17).ShownText(), "Scroll down");
-  ASSERT_TRUE(h.toolkit.Input().Click(Button(13)));  // buttons 13-18 open no menu
+  h.toolkit.OpenMenu()->Close();
+  Button(13).SetVisible(true);
+  ASSERT_TRUE(h.toolkit.Input().Click(Button(13)));
   EXPECT_EQ(h.toolkit.OpenMenu(), nullptr);
-}
-
-// The skin's menu offers every function the catalogue can assign, each under a
-// text the language file has, and fits a 768-pixel screen at every level.
-TEST(ButtonMenuSkin, OffersTheWholeCatalogueAndFitsTheScreen) {
-  toolkit::MenuLayout menu;
-  ASSERT_TRUE(
-      toolkit::LoadMenuLayout(VEXEL_SOURCE_DIR "/res/MS/MS_1/ms_1_menu.xml", &menu, nullptr));
-  LanguageTable language;
-  ASSERT_TRUE(language.LoadFile(VEXEL_SOURCE_DIR "/res/lan.xml"));
-  std::function<void(const std::vector<toolkit::MenuItem>&)> check = [&](const auto& items) {
-    EXPECT_LE(22 * static_cast<int>(items.size()) + 4, 768);
-    for (const toolkit::MenuItem& item : items) {
-      EXPECT_TRUE(language.Has(item.text)) << item.text;
-      check(item.children);
-      if (item.children.empty()) {
-        EXPECT_TRUE(FunctionCodeOfMenuItem(item.name) != 1 || item.name == "ms_1_click")
-            << item.name;
-      }
-    }
-  };
-  check(menu.items);
-  for (const ButtonFunction& function : ButtonFunctionCatalogue()) {
-    EXPECT_TRUE(function.menu_item.empty() || menu.Find(function.menu_item)) << +function.code;
-    EXPECT_TRUE(function.text_key.empty() || language.Has(function.text_key)) << +function.code;
-  }
 }
 
 }  // namespace

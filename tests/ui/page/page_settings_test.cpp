@@ -1,16 +1,12 @@
-// The page's performance and lighting edits on the headless toolkit.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <clocale>
+// The page's performance and lighting edits, the colour buttons and the colour
+// dialog on the headless toolkit.
+#include <cstring>
+#include <functional>
 #include <optional>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "messages/app_messages.h"
-#include "platform/fake_mouse_settings.h"
-#include "support/main_window_harness.h"
+#include "page_test.h"
 
 namespace vexel::testing {
 namespace {
@@ -28,32 +24,44 @@ TEST(PageSettings, DpiBoxReadsClampsAndCutsToHundreds) {
       {"1a2b", true, "100", 1},      {"", true, "100", 1},    {"99999", true, "10000", 100},
       {"3200", true, "3200", 32},
   };
-  MainWindowHarness h;
+  Page h;
   h.Start();
   toolkit::Control& edit = h.Control("ms_1_edit_dpi_7");  // 0 by default
+  toolkit::UserInput& in = h.toolkit.Input();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed ? c.typed : "untouched");
-    ASSERT_TRUE(h.toolkit.Input().Focus(edit));
+    ASSERT_TRUE(in.Focus(edit));
     if (c.typed) {
-      ASSERT_TRUE(h.toolkit.Input().Type(edit, c.typed));
-      // Digits only while typing, the caret after the last one kept.
-      EXPECT_EQ(edit.Text().find_first_not_of("0123456789"), std::string::npos);
-      EXPECT_EQ(edit.CaretPosition(), static_cast<int>(edit.Text().size()));
+      ASSERT_TRUE(in.Type(edit, c.typed));
+      EXPECT_EQ(edit.Text().find_first_not_of("0123456789"), std::string::npos);  // while typing
     }
-    if (c.by_return) {
-      ASSERT_TRUE(h.toolkit.Input().PressReturn(edit));
-    } else {
-      ASSERT_TRUE(h.toolkit.Input().Focus(h.Control("ms_1_edit_dpi_1")));
-    }
+    ASSERT_TRUE(c.by_return ? in.PressReturn(edit) : in.Focus(h.Control("ms_1_edit_dpi_1")));
     h.toolkit.ProcessEvents();
-    EXPECT_EQ(edit.Text(), c.shown);
-    EXPECT_EQ(h.Control("ms_1_label_dpi_7").Text(), c.shown);
+    EXPECT_EQ(edit.Text() + " " + h.Control("ms_1_label_dpi_7").Text(),
+              std::string(c.shown) + " " + c.shown);
     EXPECT_EQ(h.Control("ms_1_slider_dpi_7").Value(), std::max(c.stored, 1));  // from 1 up
     EXPECT_EQ(h.Edited().dpi_x[6], c.stored);
   }
 }
 
-// Each edit ends in an immediate apply, a delayed one, or none.
+// The page with every section and effect row open, as a user would see them.
+void StartWithEverythingOpen(Page& h) {
+  h.Start();
+  h.Settle();
+  for (const char* check :
+       {"ms_1_check_light", "ms_1_check_power_setting", "ms_1_check_key_debounce",
+        "ms_1_check_ripple_control", "ms_1_check_angle_snap"}) {
+    h.Control(check).SetVisible(true);
+    if (!h.Control(check).IsChecked()) h.Click(check);
+  }
+  for (const char* row : {"ms_1_ver_brightness", "ms_1_ver_breathspeed"}) {
+    h.Control(row).SetVisible(true);
+  }
+  h.Advance(kScrollSettingsMs);
+}
+
+// Each edit ends in an immediate apply, a delayed one, or none; a slider's
+// delay starts again with each move, so a drag applies once after the last.
 TEST(PageSettings, EachEditEndsTheWayItShould) {
   enum class End { kNow, kShort, kLong, kNone };
   struct Case {
@@ -80,29 +88,17 @@ TEST(PageSettings, EachEditEndsTheWayItShould) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.control);
-    MainWindowHarness h;
-    h.Start();
-    h.Settle();
-    // Closed sections and effect rows are opened as a user would see them.
-    for (const char* check :
-         {"ms_1_check_light", "ms_1_check_power_setting", "ms_1_check_key_debounce",
-          "ms_1_check_ripple_control", "ms_1_check_angle_snap"}) {
-      toolkit::Control& section = h.Control(check);
-      section.SetVisible(true);
-      if (!section.IsChecked()) h.toolkit.Input().Click(section);
-    }
-    for (const char* row : {"ms_1_ver_brightness", "ms_1_ver_breathspeed"}) {
-      h.Control(row).SetVisible(true);
-    }
-    h.Advance(kScrollSettingsMs);
-    const std::size_t sent = h.wired.Sent().size();
-    toolkit::Control& control = h.Control(c.control);
+    Page h;
+    StartWithEverythingOpen(h);
+    const std::size_t sent = h.SentCount();
     if (c.value < 0) {
-      h.toolkit.Input().Click(control);
+      h.Click(c.control);
     } else if (std::string_view(c.control).find("combo") != std::string_view::npos) {
-      h.toolkit.Input().ChooseItem(control, c.value);
+      h.Choose(c.control, c.value);
     } else {
-      h.toolkit.Input().MoveSlider(control, c.value);
+      h.Slide(c.control, c.value + 1);
+      h.Advance(200);
+      h.Slide(c.control, c.value);
     }
     const ProfileRecord p = h.Edited();
     EXPECT_EQ(c.field ? p.*c.field : p.dpi_x[3], c.stored);
@@ -110,168 +106,121 @@ TEST(PageSettings, EachEditEndsTheWayItShould) {
     if (c.end == End::kShort) h.Advance(kDelayedApplyShortMs - 1);
     if (c.end == End::kLong) h.Advance(kDelayedApplyLongMs - 1);
     h.Settle();
-    EXPECT_EQ(h.wired.Sent().size() > sent, c.end == End::kNow) << "before the period ends";
+    EXPECT_EQ(h.SentCount() > sent, c.end == End::kNow) << "before the period ends";
     h.Advance(1);
     h.Settle();
-    EXPECT_EQ(h.wired.Sent().size() > sent, c.end != End::kNone) << "after it";
+    EXPECT_EQ(h.SentCount() > sent, c.end != End::kNone) << "after it";
   }
 }
 
-TEST(PageSettings, ThreeBrightnessMovesApplyOnceAfterTheLast) {
-  MainWindowHarness h;
+// The timers count in half minutes, the debounce in steps of 2 ms.
+TEST(PageSettings, LabelsShowTheValueInTheirUnit) {
+  Page h;
+  h.Start();
+  ASSERT_TRUE(h.Click("ms_1_check_power_setting") && h.Click("ms_1_check_key_debounce"));
+  ASSERT_TRUE(h.Slide("ms_1_slider_light_off", 5) && h.Slide("ms_1_slider_key_debounce", 4));
+  EXPECT_EQ(h.Shown("ms_1_label_light_off") + ", " + h.Shown("ms_1_label_key_debounce"),
+            "Light off after 2.5 min, 8 MS");
+}
+
+// A value typed and applied without leaving the box is the one sent, once.
+TEST(PageSettings, ApplyDpiTakesTheValueStillBeingTyped) {
+  Page h;
   h.Start();
   h.Settle();
-  h.toolkit.Input().Click(h.Control("ms_1_check_light"));
-  h.Control("ms_1_check_light").SetVisible(true);
-  h.Control("ms_1_ver_light").SetVisible(true);
-  h.toolkit.Input().ChooseItem(h.Control("ms_1_combo_light"), 1);
-  h.Advance(kDelayedApplyShortMs);
+  const std::size_t sent = h.SentCount();
+  ASSERT_TRUE(h.toolkit.Input().Type(h.Control("ms_1_edit_dpi_3"), "3200"));
+  ASSERT_TRUE(h.Click("ms_1_btn_apply_dpi"));
   h.Settle();
-  const std::size_t sent = h.wired.Sent().size();
-  for (int value : {2, 4, 6}) {
-    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control("ms_1_slider_brightness"), value));
-    h.Advance(200);
+  std::vector<int> third_stage_codes;  // of each performance report
+  for (std::size_t i = sent; i < h.SentCount(); ++i) {
+    if (h.wired.Sent()[i][0] == 0x04) third_stage_codes.push_back(h.wired.Sent()[i][10]);
   }
-  h.Settle();
-  EXPECT_EQ(h.wired.Sent().size(), sent);
-  h.Advance(300);
-  h.Settle();
-  EXPECT_GT(h.wired.Sent().size(), sent);
-  EXPECT_EQ(h.Edited().light_brightness, 6);
+  EXPECT_EQ(third_stage_codes, std::vector<int>{73});  // the code of 3200 DPI
 }
 
-TEST(PageSettings, LightRowsFollowTheWiredEffectOnly) {
-  struct Case {
-    int effect;
-    bool brightness, speed, colour;
-  };
-  const Case cases[] = {{0, false, false, false}, {1, true, false, true},
-                        {2, false, true, true},   {5, false, true, false},
-                        {11, false, true, false}, {7, false, true, false}};
-  MainWindowHarness h;
-  h.Start();
-  h.Control("ms_1_ver_light").SetVisible(true);
-  toolkit::Control& combo = h.Control("ms_1_combo_light");
-  ASSERT_GE(combo.ItemCount(), 12);
-  ASSERT_GE(h.Control("ms_1_combo_light_ble").ItemCount(), 12);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.effect);
-    ASSERT_TRUE(h.toolkit.Input().ChooseItem(combo, c.effect));
-    EXPECT_EQ(h.Control("ms_1_ver_brightness").IsVisible(), c.brightness);
-    EXPECT_EQ(h.Control("ms_1_ver_breathspeed").IsVisible(), c.speed);
-    EXPECT_EQ(h.Control("ms_1_hor_light_color").IsVisible(), c.colour);
-    // The Bluetooth list leaves the rows alone.
-    h.toolkit.Input().ChooseItem(h.Control("ms_1_combo_light_ble"), c.effect == 1 ? 2 : 1);
-    EXPECT_EQ(h.Control("ms_1_ver_brightness").IsVisible(), c.brightness);
-  }
-}
+using Script = std::function<void(Page&, toolkit::Window&)>;
 
-// The desktop's numbers in German (decimal comma) while it lives; the locale
-// is built into a scratch folder where the system has not generated it.
-class GermanNumbers {
- public:
-  GermanNumbers() {
-    if (std::setlocale(LC_NUMERIC, kName)) return;
-    const std::string built = ShellQuote((folder_.path() / kName).string());
-    if (RunCommand("localedef -i de_DE -f UTF-8 " + built).exit_code != 0) return;
-    ::setenv("LOCPATH", folder_.path().c_str(), 1);
-    std::setlocale(LC_NUMERIC, kName);
+// A page whose colour dialog, opened from `button`, runs `script`; the dialog
+// opens below the button, reaching 200 px to its left.
+struct ColourDialog : Page {
+  ColourDialog(const char* name, const Script& script) {
+    Start();
+    Settle();
+    for (const char* open : {name, "ms_1_ver_light", "ms_1_hor_light_color"}) {
+      Control(open).SetVisible(true);
+    }
+    before = Edited();
+    colour_before = Control(name).BackgroundColour();
+    const toolkit::Rect frame = window->ScreenRect();
+    const toolkit::Rect at = Control(name).Position();
+    const toolkit::Rect expected{frame.left + at.left - 200, frame.top + at.bottom,
+                                 frame.left + at.left + 50, frame.top + at.bottom + 200};
+    toolkit.ScriptModal([&](toolkit::Window& dialog) {
+      EXPECT_EQ(dialog.ScreenRect(), expected);
+      script(*this, dialog);
+    });
+    sent_before = SentCount();
+    EXPECT_TRUE(Click(name));
+    Settle();
   }
-  ~GermanNumbers() {
-    std::setlocale(LC_NUMERIC, "C");
-    ::unsetenv("LOCPATH");
-  }
-  bool active() const { return *std::localeconv()->decimal_point == ','; }
-
- private:
-  static constexpr char kName[] = "de_DE.UTF-8";
-  TempDir folder_;
+  ProfileRecord before;
+  uint32_t colour_before;
+  std::size_t sent_before;
 };
 
-TEST(PageSettings, LabelsFollowTheirControls) {
+Script Click(const char* name) {
+  return [name](Page& h, toolkit::Window& d) { h.toolkit.Input().Click(*d.FindControl(name)); };
+}
+Script Type(const char* box, const char* text) {
+  return [=](Page& h, toolkit::Window& d) { h.toolkit.Input().Type(*d.FindControl(box), text); };
+}
+// The user drags the palette to `argb`, or lets go of it there.
+Script Pick(uint32_t argb, bool released) {
+  return [=](Page& h, toolkit::Window& d) {
+    h.toolkit.Input().PickColour(*d.FindControl("ColorPallet"), argb, released);
+  };
+}
+
+TEST(PageColours, ConfirmStoresCancelLeavesEverything) {
+  const Script close = [](Page& h, toolkit::Window& d) { h.toolkit.Input().CloseWindow(d); };
   struct Case {
-    const char* control;
-    int value;
-    const char* label;
-    const char* text;
-    bool german_numbers = false;
+    const char* button;
+    std::vector<Script> steps;
+    std::optional<uint32_t> stored;  // nothing: unchanged
   };
   const Case cases[] = {
-      {"ms_1_slider_key_debounce", 4, "ms_1_label_key_debounce", "8 MS"},
-      {"ms_1_slider_light_off", 2, "ms_1_label_light_off", "Light off after 1.0 min"},
-      {"ms_1_slider_light_off", 5, "ms_1_label_light_off", "Light off after 2.5 min"},
-      {"ms_1_slider_light_off", 6, "ms_1_label_light_off", "Light off after 3.0 min", true},
-      {"ms_1_slider_sleep_timer", 12, "ms_1_label_sleep_timer", "Sleep after 12 min"},
-      {"ms_1_slider_dpi_2", 77, "ms_1_label_dpi_2", "7700"},
-      {"ms_1_slider_dpi_2", 77, "ms_1_edit_dpi_2", "7700"},
+      {"ms_1_btn_dpi_color_3", {Click("mouse_dpi_color_11"), Click("confirm_btn")}, 0xFFFF0000},
+      {"ms_1_btn_light_color",
+       {Pick(0xFF102030, false), Pick(0xFF405060, true), Click("confirm_btn")},
+       0xFF405060},
+      {"ms_1_btn_light_color", {Click("mouse_dpi_color_11"), Click("cancel_btn")}, std::nullopt},
+      // From white, the channel boxes clamp what is typed and set the colour.
+      {"ms_1_btn_dpi_color_1",
+       {Click("mouse_dpi_color_16"), Type("r_edit", "300"), Type("g_edit", "18"),
+        Type("b_edit", "-4"), Click("confirm_btn")},
+       0xFFFF1200},
+      {"ms_1_btn_dpi_color_8", {Pick(0xFF405060, true), close}, std::nullopt},
   };
-  MainWindowHarness h;
-  h.Start();
-  for (const char* check : {"ms_1_check_power_setting", "ms_1_check_key_debounce"}) {
-    h.toolkit.Input().Click(h.Control(check));
-  }
-  bool german_missing = false;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.control);
-    std::optional<GermanNumbers> german;
-    if (c.german_numbers && !german.emplace().active()) {
-      german_missing = true;
+    SCOPED_TRACE(c.button);
+    ColourDialog h(c.button, [&](Page& h, toolkit::Window& d) {
+      for (const Script& step : c.steps) step(h, d);
+    });
+    const ProfileRecord after = h.Edited();
+    const uint32_t shown = h.Control(c.button).BackgroundColour();
+    if (!c.stored) {
+      EXPECT_EQ(std::memcmp(&h.before, &after, sizeof(ProfileRecord)), 0);
+      EXPECT_EQ(shown, h.colour_before);
+      EXPECT_EQ(h.SentCount(), h.sent_before);
       continue;
     }
-    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control(c.control), c.value + 1));
-    ASSERT_TRUE(h.toolkit.Input().MoveSlider(h.Control(c.control), c.value));
-    EXPECT_EQ(h.Control(c.label).ShownText(), c.text);
+    const bool stage = std::string(c.button) != "ms_1_btn_light_color";
+    EXPECT_EQ(ColourToArgb(stage ? after.dpi_colour[c.button[19] - '1'] : after.light_colour),
+              *c.stored);
+    EXPECT_EQ(shown, *c.stored);
+    EXPECT_GT(h.SentCount(), h.sent_before);
   }
-  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_prate_2")));
-  EXPECT_EQ(h.Control("ms_1_label_prate").ShownText(), "250 Hz");
-  if (german_missing) GTEST_SKIP() << "no German locale to build (localedef, package locales)";
-}
-
-TEST(PageSettings, DpiResetMakesStageTwoTheStageInUse) {
-  MainWindowHarness h;
-  h.Start();
-  h.toolkit.Input().MoveSlider(h.Control("ms_1_slider_dpi_1"), 40);
-  h.toolkit.Input().Click(h.Control("ms_1_option_dpi_step_5"));
-  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_reset_dpi")));
-  const ProfileRecord p = h.Edited();
-  EXPECT_EQ(p.dpi_stage_current, 1);
-  EXPECT_EQ(p.dpi_x[0], 5);
-  EXPECT_TRUE(h.Control("ms_1_option_dpi_step_2").IsChecked());
-  EXPECT_EQ(h.Control("ms_1_edit_dpi_1").Text(), "500");
-}
-
-TEST(PageSettings, MouseSettingsButtonOpensTheDesktopsOwnOrIsHidden) {
-  for (const bool available : {true, false}) {
-    SCOPED_TRACE(available);
-    FakeMouseSettings settings(available);
-    MainWindowHarness h;
-    h.mouse_settings = &settings;
-    h.Start();
-    toolkit::Control& button = h.Control("ms_1_btn_mouse_attribute");
-    EXPECT_EQ(button.IsVisible(), available);
-    h.toolkit.Input().Click(h.Control("ms_1_check_mouse_attribute"));
-    h.toolkit.Input().Click(button);
-    EXPECT_EQ(settings.opened, available ? 1 : 0);
-  }
-}
-
-// A value typed and applied without leaving the box is the one sent.
-TEST(PageSettings, ApplyDpiTakesTheValueStillBeingTyped) {
-  MainWindowHarness h;
-  h.Start();
-  h.Settle();
-  const std::size_t sent = h.wired.Sent().size();
-  ASSERT_TRUE(h.toolkit.Input().Type(h.Control("ms_1_edit_dpi_3"), "3200"));
-  ASSERT_TRUE(h.toolkit.Input().Click(h.Control("ms_1_btn_apply_dpi")));
-  h.Settle();
-  EXPECT_EQ(h.Edited().dpi_x[2], 32);
-  int performance_reports = 0;
-  for (std::size_t i = sent; i < h.wired.Sent().size(); ++i) {
-    if (h.wired.Sent()[i][0] != 0x04) continue;
-    ++performance_reports;
-    EXPECT_EQ(h.wired.Sent()[i][10], 73);  // the code of 3200 DPI
-  }
-  EXPECT_EQ(performance_reports, 1);
 }
 
 }  // namespace
