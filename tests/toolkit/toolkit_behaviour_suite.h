@@ -1,9 +1,8 @@
 // The behaviour every toolkit implementation must show, run against each of
 // them (a typed suite): the same controller code, the same layouts, the same
-// expectations. A binary instantiates it with an environment type:
+// expectations. A binary instantiates it with its toolkit's factory:
 //
-//   struct Env { static std::unique_ptr<toolkit::Toolkit> Make(Clock& clock); };
-//   INSTANTIATE_TYPED_TEST_SUITE_P(Headless, ToolkitBehaviour, Env);
+//   INSTANTIATE_TEST_SUITE_P(Headless, ToolkitBehaviour, ::testing::Values(&MakeHeadless));
 #pragma once
 
 #include <gmock/gmock.h>
@@ -28,6 +27,7 @@ namespace vexel::toolkit::testing {
 
 // Message numbers of the tests' own windows: any number above kMsgUser.
 inline constexpr uint32_t kTestMessage = kMsgUser + 100;
+inline constexpr uint32_t kQuitMessage = kTestMessage + 2;  // quits the loop with 3
 
 // Records each notification as "type sender wparam lparam;".
 class RecordingSink : public NotificationSink {
@@ -48,14 +48,12 @@ class TestWindow : public Window {
     sink.Notify(n);
     Window::Notify(n);
   }
-  void OnClick(const Notification& n) override {
-    clicks.emplace_back(n.SenderName());
-    if (n.SenderName() == "btn_one" && close_on_click) Close(*close_on_click);
-  }
+  void OnClick(const Notification& n) override { clicks.emplace_back(n.SenderName()); }
   bool HandleCustomMessage(const Message& m) override {
     messages.push_back(m);
     threads.push_back(std::this_thread::get_id());
     if (m.id == kMsgDestroy) life.push_back("destroy message");
+    if (m.id == kQuitMessage) toolkit().Quit(3);
     return true;
   }
   void OnDestroy() override { life.push_back("OnDestroy"); }
@@ -69,17 +67,17 @@ class TestWindow : public Window {
   std::vector<Message> messages;
   std::vector<std::thread::id> threads;
   std::vector<std::string> life;
-  std::optional<int> close_on_click;
 };
 
 inline const std::vector<std::string> kWholeLife = {"destroy message", "OnDestroy",
                                                     "OnFinalMessage"};
 
-template <class Env>
-class ToolkitBehaviour : public ::testing::Test {
+using ToolkitFactory = std::unique_ptr<Toolkit> (*)(Clock& clock);
+
+class ToolkitBehaviour : public ::testing::TestWithParam<ToolkitFactory> {
  protected:
   void SetUp() override {
-    toolkit_ = Env::Make(clock_);
+    toolkit_ = GetParam()(clock_);
     toolkit_->SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts/");
     toolkit_->SetLanguage([](std::string_view key) { return "<" + std::string(key) + ">"; });
     window_ = std::make_unique<TestWindow>(*toolkit_);
@@ -109,10 +107,8 @@ class ToolkitBehaviour : public ::testing::Test {
   std::unique_ptr<TestWindow> window_;
 };
 
-TYPED_TEST_SUITE_P(ToolkitBehaviour);
-
 // Hidden, disabled, off-page and wrong-kind controls refuse the action.
-TYPED_TEST_P(ToolkitBehaviour, EachUserActionRaisesItsNotification) {
+TEST_P(ToolkitBehaviour, EachUserActionRaisesItsNotification) {
   const struct {
     const char* control;
     std::string action;
@@ -138,9 +134,9 @@ TYPED_TEST_P(ToolkitBehaviour, EachUserActionRaisesItsNotification) {
       {"btn_on_page_1", "click", 0, ""},
       {"slider_one", "click", 0, ""},
   };
-  UserInput& in = this->Input();
+  UserInput& in = Input();
   for (const auto& c : cases) {
-    Control& control = this->Get(c.control);
+    Control& control = Get(c.control);
     const std::string& a = c.action;
     const bool taken = a == "click"    ? in.Click(control)
                        : a == "choose" ? in.ChooseItem(control, static_cast<int>(c.arg))
@@ -151,166 +147,135 @@ TYPED_TEST_P(ToolkitBehaviour, EachUserActionRaisesItsNotification) {
                        : a == "hover"  ? in.Hover(control, c.arg == 1)
                                        : in.PickColour(control, c.arg, a == "release");
     EXPECT_EQ(taken, !c.expected.empty()) << c.control << " " << a;
-    EXPECT_EQ(this->Seen(), c.expected) << c.control << " " << a;
+    EXPECT_EQ(Seen(), c.expected) << c.control << " " << a;
   }
-  this->Get("tab_one").SelectPage(1);
-  EXPECT_TRUE(in.Click(this->Get("btn_on_page_1")));
-  this->Pump();
-  EXPECT_EQ(this->window_->clicks, (std::vector<std::string>{"btn_one", "btn_on_page_1"}));
-  EXPECT_EQ(this->Get("edit_one").Text(), "12a");
-  EXPECT_EQ(this->Get("palette_one").SelectedColour(), 0xFF405060u);
-  EXPECT_EQ(this->Get("slider_one").Value(), 7);
+  Get("tab_one").SelectPage(1);
+  EXPECT_TRUE(in.Click(Get("btn_on_page_1")));
+  Pump();
+  EXPECT_EQ(window_->clicks, (std::vector<std::string>{"btn_one", "btn_on_page_1"}));
+  EXPECT_EQ(Get("edit_one").Text(), "12a");
+  EXPECT_EQ(Get("palette_one").SelectedColour(), 0xFF405060u);
+  EXPECT_EQ(Get("slider_one").Value(), 7);
 }
 
-TYPED_TEST_P(ToolkitBehaviour, ProgrammaticChangesRaiseNothingUnlessAsked) {
-  Control& list = this->Get("list_one");
+TEST_P(ToolkitBehaviour, ProgrammaticChangesRaiseNothingUnlessAsked) {
+  Control& list = Get("list_one");
   list.SelectItem(1, false);
-  this->Get("combo_one").SelectItem(2, false);
-  this->Get("option_b").SetChecked(true, false);
-  this->Get("check_one").SetChecked(true, false);
-  this->Get("slider_one").SetValue(9);
-  this->Get("edit_one").SetText("abc");
-  EXPECT_EQ(this->Seen(), "");
-  EXPECT_EQ((std::vector<int>{list.SelectedItem(), this->Get("combo_one").SelectedItem(),
-                              this->Get("check_one").IsChecked(), this->Get("slider_one").Value()}),
+  Get("combo_one").SelectItem(2, false);
+  Get("option_b").SetChecked(true, false);
+  Get("check_one").SetChecked(true, false);
+  Get("slider_one").SetValue(9);
+  Get("edit_one").SetText("abc");
+  EXPECT_EQ(Seen(), "");
+  EXPECT_EQ((std::vector<int>{list.SelectedItem(), Get("combo_one").SelectedItem(),
+                              Get("check_one").IsChecked(), Get("slider_one").Value()}),
             (std::vector<int>{1, 2, 1, 9}));
   list.SelectItem(0, true);
   list.SelectItem(0, true);  // no change, no notification
-  this->Get("option_a").SetChecked(true, true);
-  EXPECT_EQ(this->Seen(), "itemselect list_one 0 1;selectchanged option_a 1 0;");
-  EXPECT_FALSE(this->Get("option_b").IsChecked()) << "options of a box exclude each other";
+  Get("option_a").SetChecked(true, true);
+  EXPECT_EQ(Seen(), "itemselect list_one 0 1;selectchanged option_a 1 0;");
+  EXPECT_FALSE(Get("option_b").IsChecked()) << "options of a box exclude each other";
   // A named group spans containers and leaves other groups alone; clicking
   // the selected option again raises nothing.
-  Control& p2 = this->Get("prate_2");
-  EXPECT_TRUE(this->Input().Click(this->Get("prate_1")));
-  EXPECT_TRUE(this->Input().Click(p2));
-  EXPECT_EQ(this->Seen(), "selectchanged prate_1 1 0;selectchanged prate_2 1 0;");
-  EXPECT_TRUE(this->Input().Click(p2));
-  EXPECT_EQ(this->Seen(), "");
-  EXPECT_EQ((std::vector<bool>{this->Get("prate_1").IsChecked(), p2.IsChecked(),
-                               this->Get("option_a").IsChecked()}),
-            (std::vector<bool>{false, true, true}));
+  Control& p2 = Get("prate_2");
+  EXPECT_TRUE(Input().Click(Get("prate_1")));
+  EXPECT_TRUE(Input().Click(p2));
+  EXPECT_EQ(Seen(), "selectchanged prate_1 1 0;selectchanged prate_2 1 0;");
+  EXPECT_TRUE(Input().Click(p2));
+  EXPECT_EQ(Seen(), "");
+  EXPECT_EQ(
+      (std::vector<bool>{Get("prate_1").IsChecked(), p2.IsChecked(), Get("option_a").IsChecked()}),
+      (std::vector<bool>{false, true, true}));
 }
 
 // The period, restart and kill rules are TimerSchedule's; here only that each
 // toolkit routes window timers as messages and control timers as notifications.
-TYPED_TEST_P(ToolkitBehaviour, TimersReachTheirWindowOrControlUntilKilled) {
-  TestWindow& w = *this->window_;
-  Control& progress = this->Get("progress_one");
+TEST_P(ToolkitBehaviour, TimersReachTheirWindowOrControlUntilKilled) {
+  TestWindow& w = *window_;
+  Control& progress = Get("progress_one");
   w.SetTimer(513, 500);
   progress.SetTimer(53, 500);
-  this->Advance(499);
+  Advance(499);
   EXPECT_EQ(w.Count(kMsgTimer), 0);
-  this->Advance(1);
+  Advance(1);
   ASSERT_EQ(w.Count(kMsgTimer), 1);
   EXPECT_EQ(w.messages.back().wparam, 513u);
-  EXPECT_EQ(this->Seen(), "timer progress_one 53 0;");
+  EXPECT_EQ(Seen(), "timer progress_one 53 0;");
   w.KillTimer(513);
   progress.KillTimer(53);
-  this->Advance(5000);
+  Advance(5000);
   EXPECT_EQ(w.Count(kMsgTimer), 1);
-  EXPECT_EQ(this->Seen(), "");
+  EXPECT_EQ(Seen(), "");
 }
 
-TYPED_TEST_P(ToolkitBehaviour, MessagesFromOtherThreadsArriveInOrderOnTheUiThread) {
+// The loop wakes for messages posted while it waits and runs them in order.
+TEST_P(ToolkitBehaviour, MessagesFromOtherThreadsRunInOrderInTheLoopUntilQuit) {
   constexpr uintptr_t kPerThread = 200;
   std::vector<std::thread> posters;
   for (uint32_t t = 0; t < 2; ++t) {
     posters.emplace_back([this, t] {
-      for (uintptr_t i = 0; i < kPerThread; ++i) this->window_->PostMessage(kTestMessage + t, i);
+      for (uintptr_t i = 0; i < kPerThread; ++i) window_->PostMessage(kTestMessage + t, i);
     });
   }
   for (std::thread& poster : posters) poster.join();
-  EXPECT_THAT(this->window_->messages, ::testing::IsEmpty()) << "nothing runs before the loop";
-  this->Pump();
-  std::vector<uintptr_t> next(2, 0);
-  for (size_t i = 0; i < this->window_->messages.size(); ++i) {
-    const uint32_t t = this->window_->messages[i].id - kTestMessage;
-    ASSERT_LT(t, 2u);
-    EXPECT_EQ(this->window_->messages[i].wparam, next[t]++);
-    EXPECT_EQ(this->window_->threads[i], std::this_thread::get_id());
-  }
-  EXPECT_EQ(next, (std::vector<uintptr_t>{kPerThread, kPerThread}));
+  EXPECT_THAT(window_->messages, ::testing::IsEmpty()) << "nothing runs before the loop";
+  std::thread quitter([this] { window_->PostMessage(kQuitMessage); });
+  EXPECT_EQ(toolkit_->RunMessageLoop(), 3);
+  quitter.join();
+  std::vector<uintptr_t> next(3, 0);
+  for (const Message& m : window_->messages) EXPECT_EQ(m.wparam, next.at(m.id - kTestMessage)++);
+  EXPECT_EQ(next, (std::vector<uintptr_t>{kPerThread, kPerThread, 1}));
+  EXPECT_EQ(window_->threads, std::vector(window_->threads.size(), std::this_thread::get_id()));
+  toolkit_->Quit(4);  // a quit before the loop ends it at once
+  EXPECT_EQ(toolkit_->RunMessageLoop(), 4);
 }
 
-TYPED_TEST_P(ToolkitBehaviour, MessageLoopRunsPostedMessagesUntilQuit) {
-  struct QuitOnTestMessage : TestWindow {
-    using TestWindow::TestWindow;
-    bool HandleCustomMessage(const Message& m) override {
-      if (m.id == kTestMessage) toolkit().Quit(3);
-      return TestWindow::HandleCustomMessage(m);
-    }
-  };
-  QuitOnTestMessage window(*this->toolkit_);
-  ASSERT_TRUE(window.Create());
-  std::thread poster([&] {
-    window.PostMessage(kTestMessage + 1);
-    window.PostMessage(kTestMessage);
-  });
-  EXPECT_EQ(this->toolkit_->RunMessageLoop(), 3);
-  poster.join();
-  EXPECT_EQ(window.Count(kTestMessage + 1), 1);
-  this->toolkit_->Quit(4);  // a quit before the loop ends it at once
-  EXPECT_EQ(this->toolkit_->RunMessageLoop(), 4);
-}
-
-TYPED_TEST_P(ToolkitBehaviour, ModalRunsReturnTheirCloseCode) {
-  const std::pair<Toolkit::ModalScript, int> cases[] = {
-      {[this](Window& w) { this->Input().Click(*w.FindControl("btn_one")); }, 7},
-      {[](Window& w) { w.Close(3); }, 3},
-      {[this](Window& w) { this->Input().CloseWindow(w); }, 0},
-  };
-  for (const auto& [script, expected] : cases) {
-    TestWindow dialog(*this->toolkit_);
-    dialog.close_on_click = 7;
-    ASSERT_TRUE(dialog.Create(this->window_.get(), {.tool_window = true, .visible = false}));
-    this->toolkit_->ScriptModal(script);
-    EXPECT_EQ(dialog.ShowModal(), expected);
-    EXPECT_FALSE(dialog.IsCreated());
-    EXPECT_EQ(dialog.life, kWholeLife) << expected;
-  }
-  // Nested runs take their scripts in opening order.
-  TestWindow outer(*this->toolkit_);
-  ASSERT_TRUE(outer.Create(this->window_.get(), {.visible = false}));
+// Nested runs take their scripts in opening order; a window closed from the
+// title bar answers 0.
+TEST_P(ToolkitBehaviour, ModalRunsReturnTheirCloseCode) {
+  TestWindow outer(*toolkit_);
+  ASSERT_TRUE(outer.Create(window_.get(), {.tool_window = true, .visible = false}));
   int inner_code = -1;
-  this->toolkit_->ScriptModal([&](Window&) {
-    TestWindow inner(*this->toolkit_);
+  toolkit_->ScriptModal([&](Window&) {
+    TestWindow inner(*toolkit_);
     ASSERT_TRUE(inner.Create(&outer, {.visible = false}));
     inner_code = inner.ShowModal();
     outer.Close(2);
   });
-  this->toolkit_->ScriptModal([](Window& w) { w.Close(9); });
+  toolkit_->ScriptModal([this](Window& w) { Input().CloseWindow(w); });
   EXPECT_EQ(outer.ShowModal(), 2);
-  EXPECT_EQ(inner_code, 9);
-  EXPECT_EQ(this->toolkit_->ModalLog(), std::vector<std::string>(5, "TestWnd"));
+  EXPECT_EQ(inner_code, 0);
+  EXPECT_FALSE(outer.IsCreated());
+  EXPECT_EQ(outer.life, kWholeLife);
+  EXPECT_EQ(toolkit_->ModalLog(), std::vector<std::string>(2, "TestWnd"));
 }
 
-TYPED_TEST_P(ToolkitBehaviour, ClosedAndDestroyedWindowsReceiveNothing) {
-  TestWindow other(*this->toolkit_);
+TEST_P(ToolkitBehaviour, ClosedAndDestroyedWindowsReceiveNothing) {
+  TestWindow other(*toolkit_);
   ASSERT_TRUE(other.Create());
   other.Close(1);
   other.Close(2);
-  this->Pump();
+  Pump();
   EXPECT_EQ(other.life, kWholeLife);
   other.SetTimer(1, 10);
   other.PostMessage(kTestMessage);
-  this->Advance(100);
+  Advance(100);
   EXPECT_EQ(other.messages.size(), 1u);  // only kMsgDestroy
   EXPECT_EQ(other.FindControl("btn_one"), nullptr);
   // A window object destroyed while open: its timers and messages go with it.
-  auto open = std::make_unique<TestWindow>(*this->toolkit_);
+  auto open = std::make_unique<TestWindow>(*toolkit_);
   ASSERT_TRUE(open->Create());
   open->SetTimer(5, 10);
   open->FindControl("progress_one")->SetTimer(53, 10);
   open->PostMessage(kTestMessage);
   open.reset();
-  this->Advance(100);  // nothing may reach the destroyed object (sanitizers)
-  EXPECT_TRUE(this->window_->IsCreated());
+  Advance(100);  // nothing may reach the destroyed object (sanitizers)
+  EXPECT_TRUE(window_->IsCreated());
 }
 
-TYPED_TEST_P(ToolkitBehaviour, LabelsShowKeysThroughTheLanguageTableOrPlainText) {
-  Control& key = this->Get("label_key");
-  Control& plain = this->Get("label_plain");
+TEST_P(ToolkitBehaviour, LabelsShowKeysThroughTheLanguageTableOrPlainText) {
+  Control& key = Get("label_key");
+  Control& plain = Get("label_plain");
   EXPECT_EQ(key.GetTextMode(), TextMode::kLanguageKey);
   EXPECT_EQ(plain.GetTextMode(), TextMode::kPlain);
   EXPECT_EQ(key.Text() + " " + key.ShownText() + " " + plain.ShownText(),
@@ -321,28 +286,26 @@ TYPED_TEST_P(ToolkitBehaviour, LabelsShowKeysThroughTheLanguageTableOrPlainText)
   key.SetText("57%");
   plain.SetTextMode(TextMode::kLanguageKey);
   EXPECT_EQ(key.ShownText() + " " + plain.ShownText(), "57% <hello_text>");
-  this->toolkit_->SetLanguage([](std::string_view) { return std::string("Replaced"); });
+  toolkit_->SetLanguage([](std::string_view) { return std::string("Replaced"); });
   EXPECT_EQ(plain.ShownText(), "Replaced");
 }
 
-TYPED_TEST_P(ToolkitBehaviour, ListsKeepItemsAndSlidersAndCaretsClamp) {
-  Control& list = this->Get("list_one");
+TEST_P(ToolkitBehaviour, ListsKeepItemsAndSlidersAndCaretsClamp) {
+  Control& list = Get("list_one");
   EXPECT_EQ(list.AddItem("fourth", 22), 3);
-  EXPECT_EQ(list.ItemHeight(3), 22);
   list.SelectItem(2, false);
   list.RemoveItem(0);
-  EXPECT_EQ(list.ItemText(0), "second");
   EXPECT_EQ(list.SelectedItem(), 1) << "selection follows its item";
   Control* row = list.AddLayoutItem("row.ui", 30);
   ASSERT_NE(row, nullptr);
-  EXPECT_EQ(list.ItemHeight(3), 30);
   ASSERT_NE(row->FindChild("key"), nullptr);
+  EXPECT_EQ((std::vector<int>{list.ItemHeight(2), list.ItemHeight(3)}), (std::vector<int>{22, 30}));
+  EXPECT_EQ(list.ItemText(0) + Get("combo_one").ItemText(2), "secondblue");
   list.RemoveAllItems();
   EXPECT_EQ(list.ItemCount(), 0);
   EXPECT_EQ(list.SelectedItem(), -1);
-  EXPECT_EQ(this->Get("combo_one").ItemText(2), "blue");
 
-  Control& slider = this->Get("slider_one");
+  Control& slider = Get("slider_one");
   EXPECT_EQ(slider.Minimum(), 1);
   slider.SetValue(50);
   EXPECT_EQ(slider.Value(), 20) << "clamped to the range";
@@ -350,16 +313,15 @@ TYPED_TEST_P(ToolkitBehaviour, ListsKeepItemsAndSlidersAndCaretsClamp) {
   slider.SetValue(50);
   EXPECT_EQ(slider.Value(), 50);
   // Carets count characters, not bytes or UTF-16 units: a e-acute euro emoji b.
-  const std::string text =
-      "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
-      "b";
-  Control& edit = this->Get("edit_one");
+  const std::string text = "a\u00E9\u20AC\U0001F600b";
+  Control& edit = Get("edit_one");
   edit.SetText(text);
-  EXPECT_EQ(edit.CaretPosition(), 5);
-  edit.SetCaretPosition(4);
-  EXPECT_EQ(edit.CaretPosition(), 4);
-  edit.SetCaretPosition(99);
-  EXPECT_EQ(edit.CaretPosition(), 5);
+  std::vector<int> carets{edit.CaretPosition()};
+  for (int at : {4, 99}) {
+    edit.SetCaretPosition(at);
+    carets.push_back(edit.CaretPosition());
+  }
+  EXPECT_EQ(carets, (std::vector<int>{5, 4, 5}));
   EXPECT_EQ(edit.Text(), text);
   // Completions replace the ones offered before; none leaves none.
   for (const std::vector<std::string>& words : {std::vector<std::string>{"gimp", "x"}, {}}) {
@@ -368,21 +330,21 @@ TYPED_TEST_P(ToolkitBehaviour, ListsKeepItemsAndSlidersAndCaretsClamp) {
   }
 }
 
-TYPED_TEST_P(ToolkitBehaviour, VirtualWindowsReceiveTheirBranchesNotifications) {
+TEST_P(ToolkitBehaviour, VirtualWindowsReceiveTheirBranchesNotifications) {
   RecordingSink page;
-  this->window_->AddVirtualWindow("TestPage", &page);
-  EXPECT_TRUE(this->Input().Click(this->Get("page_btn")));
-  EXPECT_TRUE(this->Input().Click(this->Get("btn_one")));
-  this->Pump();
+  window_->AddVirtualWindow("TestPage", &page);
+  EXPECT_TRUE(Input().Click(Get("page_btn")));
+  EXPECT_TRUE(Input().Click(Get("btn_one")));
+  Pump();
   EXPECT_EQ(page.seen, "click page_btn 0 0;");
-  this->window_->RemoveVirtualWindow("TestPage");
-  EXPECT_TRUE(this->Input().Click(this->Get("page_btn")));
-  this->Pump();
-  EXPECT_EQ(this->window_->clicks, (std::vector<std::string>{"btn_one", "page_btn"}));
+  window_->RemoveVirtualWindow("TestPage");
+  EXPECT_TRUE(Input().Click(Get("page_btn")));
+  Pump();
+  EXPECT_EQ(window_->clicks, (std::vector<std::string>{"btn_one", "page_btn"}));
 }
 
-TYPED_TEST_P(ToolkitBehaviour, MenuCommandsCarryTheItemName) {
-  std::unique_ptr<Menu> menu = this->window_->CreateMenu("test_menu.xml", Point{300, 200});
+TEST_P(ToolkitBehaviour, MenuCommandsCarryTheItemName) {
+  std::unique_ptr<Menu> menu = window_->CreateMenu("test_menu.xml", Point{300, 200});
   ASSERT_NE(menu, nullptr);
   EXPECT_TRUE(menu->IsOpen());
   EXPECT_EQ(menu->VisibleItemCount(), 3);
@@ -390,64 +352,53 @@ TYPED_TEST_P(ToolkitBehaviour, MenuCommandsCarryTheItemName) {
   EXPECT_FALSE(menu->Trigger("nothing"));
   EXPECT_TRUE(menu->Trigger("exit"));
   EXPECT_FALSE(menu->IsOpen());
-  std::unique_ptr<Menu> second = this->window_->CreateMenu("test_menu.xml", Point{0, 0});
+  std::unique_ptr<Menu> second = window_->CreateMenu("test_menu.xml", Point{0, 0});
   EXPECT_TRUE(second->Trigger("MS_1_PLAY_PAUSE")) << "names compare without case";
-  this->Pump();
+  Pump();
   std::string commands;
-  for (const Message& m : this->window_->messages) {
+  for (const Message& m : window_->messages) {
     const MenuCommand& c = *m.menu_command;
     commands += std::to_string(m.id) + " " + c.name + " " + c.text + " " + c.data + ";";
   }
   const std::string id = std::to_string(kMsgMenuCommand);
   EXPECT_EQ(commands,
             id + " exit <exit_text> bye;" + id + " ms_1_play_pause <play_pause_text> 65;");
-  EXPECT_EQ(this->window_->CreateMenu("missing_menu.xml", Point{}), nullptr);
+  EXPECT_EQ(window_->CreateMenu("missing_menu.xml", Point{}), nullptr);
 }
 
-TYPED_TEST_P(ToolkitBehaviour, MessageBoxAnswersOkOnlyForItsOkButton) {
-  this->toolkit_->SetResourceFolder(VEXEL_SOURCE_DIR "/res/");
-  this->toolkit_->ScriptModalClick("btn_ok");
-  this->toolkit_->ScriptModalClick("btn_cancel");
-  this->toolkit_->ScriptModal([&](Window& w) { this->Input().CloseWindow(w); });
-  this->toolkit_->ScriptModal([&](Window& w) { w.Close(5); });
+TEST_P(ToolkitBehaviour, MessageBoxAnswersOkOnlyForItsOkButton) {
+  toolkit_->SetResourceFolder(VEXEL_SOURCE_DIR "/res/");
+  toolkit_->ScriptModalClick("btn_ok");
+  toolkit_->ScriptModalClick("btn_cancel");
+  toolkit_->ScriptModal([&](Window& w) { Input().CloseWindow(w); });
+  toolkit_->ScriptModal([&](Window& w) { w.Close(5); });
   std::vector<int> answers;
   for (int i = 0; i < 4; ++i) {
-    answers.push_back(CMsgWnd::Show(*this->toolkit_, this->window_.get(), "warning_title_text",
-                                    "delete_profile_text"));
+    answers.push_back(
+        CMsgWnd::Show(*toolkit_, window_.get(), "warning_title_text", "delete_profile_text"));
   }
   EXPECT_EQ(answers,
             (std::vector<int>{CMsgWnd::kOk, CMsgWnd::kCancel, CMsgWnd::kCancel, CMsgWnd::kCancel}));
-  EXPECT_EQ(this->toolkit_->ModalLog(), std::vector<std::string>(4, "MsgWnd"));
+  EXPECT_EQ(toolkit_->ModalLog(), std::vector<std::string>(4, "MsgWnd"));
 }
 
-TYPED_TEST_P(ToolkitBehaviour, ScriptedSaveAnswersTakeTheDefaultExtension) {
-  FileDialogRequest save{FileDialogRequest::Mode::kSave, "Macro Flie", "*.macro;*.MACRO", "/tmp",
-                         "macro"};
-  FileDialogRequest open = save;
-  open.mode = FileDialogRequest::Mode::kOpen;
-  const struct {
-    const FileDialogRequest& request;
-    std::optional<std::string> answer;
-    std::optional<std::string> expected;
-  } cases[] = {{save, "/tmp/a", "/tmp/a.macro"},
-               {save, "/tmp/a.bin", "/tmp/a.bin"},
-               {save, "/tmp/v1.2/a", "/tmp/v1.2/a.macro"},
-               {save, std::nullopt, std::nullopt},
-               {open, "/tmp/a", "/tmp/a"}};
-  for (const auto& c : cases) {
-    this->toolkit_->ScriptFileDialog(c.answer);
-    EXPECT_EQ(this->toolkit_->RunFileDialog(this->window_.get(), c.request), c.expected);
+TEST_P(ToolkitBehaviour, ScriptedSaveAnswersTakeTheDefaultExtension) {
+  FileDialogRequest request{FileDialogRequest::Mode::kSave, "Macro Flie", "*.macro", "/tmp",
+                            "macro"};
+  const std::pair<std::optional<std::string>, std::optional<std::string>> cases[] = {
+      {"/tmp/a", "/tmp/a.macro"},
+      {"/tmp/a.bin", "/tmp/a.bin"},
+      {"/tmp/v1.2/a", "/tmp/v1.2/a.macro"},
+      {std::nullopt, std::nullopt},
+  };
+  for (const auto& [answer, expected] : cases) {
+    toolkit_->ScriptFileDialog(answer);
+    EXPECT_EQ(toolkit_->RunFileDialog(window_.get(), request), expected);
   }
-  EXPECT_EQ(this->toolkit_->FileDialogLog().back().initial_folder, "/tmp");
+  request.mode = FileDialogRequest::Mode::kOpen;  // opening takes the name as it is
+  toolkit_->ScriptFileDialog("/tmp/a");
+  EXPECT_EQ(toolkit_->RunFileDialog(window_.get(), request), "/tmp/a");
+  EXPECT_EQ(toolkit_->FileDialogLog().back().initial_folder, "/tmp");
 }
-
-REGISTER_TYPED_TEST_SUITE_P(
-    ToolkitBehaviour, EachUserActionRaisesItsNotification,
-    ProgrammaticChangesRaiseNothingUnlessAsked, TimersReachTheirWindowOrControlUntilKilled,
-    MessagesFromOtherThreadsArriveInOrderOnTheUiThread, MessageLoopRunsPostedMessagesUntilQuit,
-    ModalRunsReturnTheirCloseCode, ClosedAndDestroyedWindowsReceiveNothing,
-    LabelsShowKeysThroughTheLanguageTableOrPlainText, ListsKeepItemsAndSlidersAndCaretsClamp,
-    VirtualWindowsReceiveTheirBranchesNotifications, MenuCommandsCarryTheItemName,
-    MessageBoxAnswersOkOnlyForItsOkButton, ScriptedSaveAnswersTakeTheDefaultExtension);
 
 }  // namespace vexel::toolkit::testing
