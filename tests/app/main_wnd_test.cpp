@@ -1,10 +1,17 @@
-// The main window's routing of messages, timers, tray clicks and menu
-// commands, on the headless toolkit in virtual time.
+// The main window on the headless toolkit in virtual time, with the real page
+// and session and the mouse played by the fake driver libraries: its routing of
+// messages, timers, tray clicks and menu commands, the tray battery and its
+// notifications, the ways back with and without a tray, and the saves.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
+#include "app/autostart.h"
 #include "app/dpi_msg.h"
+#include "app/tray_battery.h"
+#include "protocol/status_codes.h"
+#include "store/store_folder.h"
 #include "store/utf16_name.h"
 #include "support/main_window_harness.h"
 #include "toolkit/headless/headless_menu.h"
@@ -12,42 +19,62 @@
 namespace vexel::testing {
 namespace {
 
+using enum protocol::BatteryState;
+
 class MainWindow : public ::testing::Test {
  protected:
-  void StartWithoutDevice() {
-    h.wired.open_result = 0;
-    h.wireless.open_result = 0;
-    h.Start();
-  }
+  void Pump() { h.toolkit.ProcessEvents(); }
   void Post(uint32_t id, uintptr_t wparam = 0, intptr_t lparam = 0) {
     h.window->PostMessage(id, wparam, lparam);
-    h.toolkit.ProcessEvents();
+    Pump();
+  }
+  void TrayClick(bool right) {
+    h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), right);
+    Pump();
+  }
+  const toolkit::MenuLayout& TrayMenu() {
+    TrayClick(true);
+    return static_cast<toolkit::headless::HeadlessMenu*>(h.window->tray_menu())->layout();
+  }
+  void Choose(const char* tray_item) {
+    TrayClick(true);
+    ASSERT_TRUE(h.window->tray_menu()->Trigger(tray_item));
+    Pump();
+  }
+  // A menu command as the tray or the page's button menu sends it.
+  void Command(const std::string& name, const std::string& data = "") {
+    auto command = std::make_shared<toolkit::MenuCommand>(toolkit::MenuCommand{name, "", data});
+    h.window->PostMessage({kMsgMenuCommand, 0, 0, command});
+    Pump();
+  }
+  void Status(FakeDriverState& link, uint16_t code, uint16_t value) {
+    link.PostStatus(code, value);
+    Pump();
+  }
+  int StoredStage() {
+    ProfileList profiles;
+    auto header = MakeZeroHeader();
+    (void)LoadProfiles(StorePaths{h.data.path()}, profiles, *header, u"x",
+                       {.save_new_store = false});
+    return profiles.empty() ? -1 : profiles[0]->dpi_stage_current;
   }
   MainWindowHarness h;
 };
 
-TEST_F(MainWindow, StartsCentredWithTitleTrayAndStore) {
+// With a mouse the window minimises and hides into the tray, and a tray click
+// or a second start brings it back without a box. The hook library is missing
+// here: the program goes on without it.
+TEST_F(MainWindow, StartsWithTheStoreAndComesBackFromTheTray) {
   h.Start();
   EXPECT_EQ(h.window->Title(), h.window->language().Text("mouse_name_text"));
-  ASSERT_NE(h.window->tray_icon(), nullptr);
   EXPECT_TRUE(std::filesystem::exists(h.toolkit.ResourcePath(CMainWnd::kIcon)));
-  EXPECT_EQ(h.Control("ms_1_list_profile").ItemCount(), 1);
   EXPECT_EQ(h.Control("ms_1_list_profile").SelectedItem(), 0);
   EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
-  // The hook library is missing here: the program goes on without it.
   EXPECT_EQ(h.window->hook_entries().installhook, nullptr);
-  ASSERT_FALSE(h.debug.empty());
-  EXPECT_EQ(h.debug.front().rfind("GetError:", 0), 0u);
-}
-
-// With a mouse the window minimises and hides into the tray, and a tray click
-// or a second start brings it back without a box.
-TEST_F(MainWindow, ButtonsTrayClickAndShowRequestWithADevice) {
-  h.Start();
+  EXPECT_EQ(h.debug.at(0).rfind("GetError:", 0), 0u);
   h.toolkit.Input().Click(h.Control("min_btn"));
   EXPECT_TRUE(h.window->IsMinimized());
-  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), false);
-  h.toolkit.ProcessEvents();
+  TrayClick(false);
   EXPECT_FALSE(h.window->IsMinimized());
   h.toolkit.Input().Click(h.Control("exit_btn"));
   EXPECT_FALSE(h.window->IsVisible());
@@ -57,98 +84,59 @@ TEST_F(MainWindow, ButtonsTrayClickAndShowRequestWithADevice) {
   EXPECT_TRUE(h.toolkit.ModalLog().empty());
 }
 
+// While the first box is open a second request arrives: no second box.
 TEST_F(MainWindow, WithoutADeviceTheBoxOpensInsteadOnceAtATime) {
-  StartWithoutDevice();
+  h.wired.open_result = 0;
+  h.wireless.open_result = 0;
+  h.Start();
   EXPECT_FALSE(h.window->IsVisible());
-  // While the first box is open a second request arrives: no second box.
   h.toolkit.ScriptModal([&](toolkit::Window& box) {
-    h.window->PostMessage(kMsgShowInstance);
-    h.toolkit.ProcessEvents();
+    Post(kMsgShowInstance);
     box.Close(1);
   });
   Post(kMsgShowInstance);
   h.toolkit.ScriptModalClick("btn_ok");
-  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), false);
-  h.toolkit.ProcessEvents();
+  TrayClick(false);
   EXPECT_EQ(h.toolkit.ModalLog(), (std::vector<std::string>{"MsgWnd", "MsgWnd"}));
   EXPECT_FALSE(h.window->IsVisible());
 }
 
+// "Profiles" has a check item per profile, the selected one checked; choosing
+// one selects it as the page's list does. Names starting with "ms_1" belong to
+// the page's button menu, "ms_1" itself included; anything else does nothing.
 TEST_F(MainWindow, TrayMenuCommands) {
   h.Start();
+  SetName(h.page().store().Lock()->profiles.emplace_back(MakeZeroProfile())->name, u"Office");
   h.toolkit.SetCursorPosition({1500, 1000});
-  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
-  h.toolkit.ProcessEvents();
-  toolkit::Menu* menu = h.window->tray_menu();
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(menu->Position(), (toolkit::Point{1500, 950}));
-  // A second right-click replaces the menu.
-  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
-  h.toolkit.ProcessEvents();
-  EXPECT_FALSE(menu == h.window->tray_menu() && !menu->IsOpen());
-  menu = h.window->tray_menu();
-
-  h.window->Show(false);
-  ASSERT_TRUE(menu->Trigger("configuration"));
-  h.toolkit.ProcessEvents();
-  EXPECT_TRUE(h.window->IsVisible());
-
-  // "Profiles": a check item per profile, the selected one checked; choosing
-  // one selects it as the page's list does.
-  {
-    auto access = h.page().store().Lock();
-    SetName(access->profiles.emplace_back(MakeZeroProfile())->name, u"Office");
-  }
-  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
-  h.toolkit.ProcessEvents();
-  const auto& tray = static_cast<toolkit::headless::HeadlessMenu*>(h.window->tray_menu())->layout();
-  const auto profiles = std::find_if(tray.items.begin(), tray.items.end(),
-                                     [](const auto& item) { return item.name == "profiles"; });
+  const auto& tray = TrayMenu();
+  EXPECT_EQ(h.window->tray_menu()->Position(), (toolkit::Point{1500, 950}));
+  const auto profiles = std::ranges::find(tray.items, "profiles", &toolkit::MenuItem::name);
   ASSERT_NE(profiles, tray.items.end());
   ASSERT_EQ(profiles->children.size(), 2u);
   EXPECT_EQ(profiles->children[1].text, "Office");
   EXPECT_TRUE(profiles->children[0].checked && !profiles->children[1].checked);
-  h.window->PostMessage({kMsgMenuCommand, 0, 0,
-                         std::make_shared<toolkit::MenuCommand>(
-                             toolkit::MenuCommand{kTrayProfileItem, "Office", "1"})});
-  h.toolkit.ProcessEvents();
-  EXPECT_EQ(h.page().store().Lock()->header->selected_profile, 1);
-
-  // Names starting with "ms_1" belong to the page's button menu, "ms_1" itself
-  // included; anything else does nothing.
-  auto command = [&](const char* name) {
-    toolkit::Message message;
-    message.id = kMsgMenuCommand;
-    message.menu_command =
-        std::make_shared<toolkit::MenuCommand>(toolkit::MenuCommand{name, "", ""});
-    h.window->PostMessage(message);
-    h.toolkit.ProcessEvents();
-    return h.page().last_button_command();
-  };
-  EXPECT_EQ(command("ms_1"), "ms_1");
-  EXPECT_EQ(command("ms_"), "ms_1");
-  EXPECT_EQ(command("ms_1_btn_key_3"), "ms_1_btn_key_3");
-  EXPECT_EQ(command("other"), "ms_1_btn_key_3");
+  h.window->Show(false);
+  Choose("configuration");
   EXPECT_TRUE(h.window->IsVisible());
-
-  h.toolkit.Input().ClickTrayIcon(*h.window->tray_icon(), true);
-  h.toolkit.ProcessEvents();
-  ASSERT_TRUE(h.window->tray_menu()->Trigger("exit"));
-  h.toolkit.ProcessEvents();
-  EXPECT_EQ(h.toolkit.quit_code(), 0);
+  Command(kTrayProfileItem, "1");
+  EXPECT_EQ(h.page().store().Lock()->header->selected_profile, 1);
+  for (const auto& [name, last] : {std::pair{"ms_1", "ms_1"},
+                                   {"ms_", "ms_1"},
+                                   {"ms_1_btn_key_3", "ms_1_btn_key_3"},
+                                   {"other", "ms_1_btn_key_3"}}) {
+    Command(name);
+    EXPECT_EQ(h.page().last_button_command(), last) << name;
+  }
 }
 
+// Shown at the bottom right of the work area; a second report updates the
+// same window, and the two seconds count from it; wParam 3 shows no number.
 TEST_F(MainWindow, DpiIndicator) {
   h.Start();
   Post(kMsgDpiIndicator, 0, 16);
   CDPIMsg* indicator = h.window->dpi_indicator();
   ASSERT_NE(indicator, nullptr);
-  EXPECT_EQ(indicator->text(), "DPI :1600");
-  // Bottom-right corner of a 1920 x 1040 work area.
   EXPECT_EQ(indicator->ScreenRect(), (toolkit::Rect{1710, 980, 1910, 1030}));
-
-  // A second report 1.5 s later updates the same window; the two seconds count
-  // from it.
   h.Advance(1500);
   Post(kMsgDpiIndicator, 2, 4);
   EXPECT_EQ(h.window->dpi_indicator(), indicator);
@@ -157,10 +145,7 @@ TEST_F(MainWindow, DpiIndicator) {
   EXPECT_NE(h.window->dpi_indicator(), nullptr);
   h.Advance(1);
   EXPECT_EQ(h.window->dpi_indicator(), nullptr);
-
-  // wParam 3 shows no number and still arms the time-out.
   Post(kMsgDpiIndicator, 3, 16);
-  ASSERT_NE(h.window->dpi_indicator(), nullptr);
   EXPECT_EQ(h.window->dpi_indicator()->text(), "DPI :");
   h.Advance(2000);
   EXPECT_EQ(h.window->dpi_indicator(), nullptr);
@@ -177,33 +162,26 @@ TEST_F(MainWindow, NameDialogWarningOpensOverTheDialog) {
     h.toolkit.Input().Click(*dialog.FindControl("btn_ok"));  // empty name: warned
     h.toolkit.Input().Click(*dialog.FindControl("btn_cancel"));
   });
-  h.toolkit.ScriptModal([&](toolkit::Window& warning) {
-    box = warning.ScreenRect();
-    warning.Close(1);
-  });
+  h.toolkit.ScriptModal([&](toolkit::Window& warning) { box = warning.ScreenRect(); });
   h.toolkit.Input().Click(h.Control("ms_1_profile_add_btn"));
   EXPECT_EQ(h.toolkit.ModalLog(), (std::vector<std::string>{"MS_1_ProfileName", "MsgWnd"}));
-  EXPECT_EQ((box.left + box.right) / 2, (moved.left + moved.right) / 2);
-  EXPECT_EQ((box.top + box.bottom) / 2, (moved.top + moved.bottom) / 2);
+  EXPECT_EQ(box.left + box.right, moved.left + moved.right);
+  EXPECT_EQ(box.top + box.bottom, moved.top + moved.bottom);
 }
 
+// 513 turns requests into one apply, 514 scrolls the settings column once.
 TEST_F(MainWindow, TimersAndIgnoredMessages) {
   h.Start();
-  // 513 turns into one apply request.
   h.page().RequestApply(500);
   h.page().RequestApply(500);
-  EXPECT_TRUE(h.TimerSet(kTimerDelayedApply));
   h.Advance(500);
   h.Settle();
   EXPECT_FALSE(h.TimerSet(kTimerDelayedApply));
   EXPECT_EQ(h.wired.Sent().size(), 5u);  // the full apply after start-up
-
-  // 514 scrolls the settings column once.
   h.toolkit.Input().Click(h.Control("ms_1_check_key_debounce"));
   EXPECT_TRUE(h.TimerSet(kTimerScrollSettings));
   h.Advance(10);
   EXPECT_FALSE(h.TimerSet(kTimerScrollSettings));
-
   for (uint32_t id : {kMsgHookEvent, kMsgIgnored1130, kMsgIgnored1542, kMsgIgnored5121,
                       kMsgDeviceChange, kMsgShowInstance}) {
     EXPECT_TRUE(h.window->SendMessage(id)) << id;
@@ -211,8 +189,11 @@ TEST_F(MainWindow, TimersAndIgnoredMessages) {
   EXPECT_FALSE(h.window->SendMessage(kMsgUser + 999));
 }
 
-TEST_F(MainWindow, ChargingAnimationTimer) {
-  h.wired.open_result = 0;  // no cable: the page's own animation timer is off
+// The readings reach the tray and the low-battery notification (what is due
+// when is the tray battery's own table). The charging animation steps the
+// power bar until the status handling kills it.
+TEST_F(MainWindow, BatteryReportsAndDeviceStateReachTheTray) {
+  h.wired.open_result = 0;  // on the cable the mouse would be charging
   h.Start();
   h.window->SetTimer(kTimerChargingAnimation, 30);
   std::vector<int> values;
@@ -221,8 +202,218 @@ TEST_F(MainWindow, ChargingAnimationTimer) {
     values.push_back(h.Control("ms_1_progress_power").Value());
   }
   EXPECT_EQ(values, (std::vector<int>{0, 2, 4}));
-  EXPECT_TRUE(h.TimerSet(kTimerChargingAnimation));  // runs until the status handling kills it
+  h.window->KillTimer(kTimerChargingAnimation);
+  const std::pair<int, std::string> steps[] = {
+      {57 << 8, "Vexel Gaming Mouse - 57 % skins/tray/battery_half.svg"},
+      {200 << 8, "Vexel Gaming Mouse - 57 % skins/tray/battery_half.svg"},
+      {14 << 8, "Vexel Gaming Mouse - 14 % skins/tray/battery_low.svg"},
+      {90 << 8 | int(kCharging), "Vexel Gaming Mouse - charging skins/tray/battery_charging.svg"},
+      {13 << 8, "Vexel Gaming Mouse - 13 % skins/tray/battery_low.svg"},
+  };
+  const auto shown = [&] {
+    return h.window->tray_icon()->ToolTip() + " " + h.window->tray_icon()->Icon();
+  };
+  for (const auto& [value, expected] : steps) {
+    Status(h.wireless, protocol::kStatusBattery, static_cast<uint16_t>(value));
+    EXPECT_EQ(shown(), expected);
+  }
+  ASSERT_EQ(h.notifier.shown.size(), 2u);
+  EXPECT_EQ(h.notifier.shown[1].summary, "Vexel Gaming Mouse - 13 %");
+  EXPECT_EQ(h.notifier.shown[1].body, h.window->language().Text("battery_low_text"));
+  EXPECT_TRUE(std::filesystem::exists(h.notifier.shown[1].icon));
+  h.wireless.PostConnection(false);
+  Pump();
+  EXPECT_EQ(shown(), "Vexel Gaming Mouse - not connected skins/tray/disconnected.svg");
+}
+
+// Only a start without a mouse is announced, once: a mouse that goes later is
+// not. Without a tray nothing may hide the window: it shows the no-mouse state
+// in place of the page, a start from the menu brings it forward, and closing
+// it ends the program. With a tray the window waits there.
+TEST(MainWindowTray, WithoutAMouseOrATray) {
+  for (bool tray : {true, false}) {
+    SCOPED_TRACE(tray ? "tray" : "no tray");
+    MainWindowHarness h;
+    h.toolkit.SetTrayAvailable(tray);
+    h.wired.open_result = tray ? 1 : 0;
+    h.wireless.open_result = 0;
+    h.Start();
+    h.window->Show();
+    const auto no_mouse_shown = [&] {
+      return h.Control("no_device_box").IsVisible() && !h.Control("device_tab_switch").IsVisible();
+    };
+    EXPECT_NE(no_mouse_shown(), tray);
+    h.wired.PostConnection(false);
+    h.window->PostMessage(kMsgDeviceState);
+    h.toolkit.ProcessEvents();
+    ASSERT_EQ(h.notifier.shown.size(), tray ? 0u : 1u);
+    for (const auto& shown : h.notifier.shown) {
+      EXPECT_EQ(shown.summary, "Vexel Gaming Mouse - not connected");
+      EXPECT_EQ(shown.body, h.window->language().Text("waiting_for_mouse_text"));
+    }
+    EXPECT_EQ(h.window->IsVisible(), !tray);
+    EXPECT_FALSE(h.window->IsMinimized());
+    EXPECT_TRUE(no_mouse_shown());
+    EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), -1);
+    h.window->Minimize();
+    h.toolkit.ScriptModalClick("btn_ok");
+    h.window->PostMessage(kMsgShowInstance);  // a start from the menu
+    h.toolkit.ProcessEvents();
+    EXPECT_EQ(h.toolkit.ModalLog().size(), tray ? 1u : 0u) << "the no-device box";
+    EXPECT_EQ(h.window->IsVisible() && !h.window->IsMinimized(), !tray);
+    h.wired.PostConnection(true);  // the mouse is back: so is the page
+    h.toolkit.ProcessEvents();
+    h.Advance(1000);  // after the arrival wait
+    EXPECT_TRUE(h.window->IsVisible() && !h.window->IsMinimized());
+    EXPECT_FALSE(no_mouse_shown());
+    EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
+    h.toolkit.Input().Click(h.Control("exit_btn"));
+    h.toolkit.ProcessEvents();
+    EXPECT_FALSE(h.window->IsVisible());
+    EXPECT_EQ(h.toolkit.quit_code(), tray ? std::nullopt : std::optional<int>(0));
+  }
+}
+
+TEST_F(MainWindow, StartWithTheDesktopWritesAndRemovesTheLoginEntry) {
+  const std::filesystem::path entry = h.data.path() / "config/autostart/vexel.desktop";
+  h.Start();
+  h.window->SetAutostart(entry, "vexel-mouse --hidden");
+  for (bool on : {true, false}) {
+    EXPECT_EQ(TrayMenu().Find("autostart")->checked, !on);
+    Choose("autostart");
+    std::ifstream in(entry);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(text.find("\nExec=vexel-mouse --hidden\n") != std::string::npos, on);
+  }
+  EXPECT_FALSE(TrayMenu().Find("autostart")->checked);
+}
+
+TEST(Autostart, EntryFollowsTheConfigHomeAndTheCopy) {
+  const std::string name = "autostart/io.github.vexel_mouse.VexelMouse.desktop";
+  EXPECT_EQ(AutostartFile("/x/config", "/home/u"), "/x/config/" + name);
+  EXPECT_EQ(AutostartFile("relative", "/home/u"), "/home/u/.config/" + name);
+  EXPECT_EQ(AutostartFile(nullptr, nullptr), "");
+  TempDir installed;
+  std::ofstream(installed.path() / kInstalledMarker).put('\n');
+  EXPECT_EQ(AutostartCommand(installed.path()), "vexel-mouse --hidden");
+  EXPECT_EQ(AutostartCommand("/opt/my mouse$"), "\"/opt/my mouse\\\\$/vexel-mouse\" --hidden");
+}
+
+// Presses on the mouse are written by the writer thread; what is still queued
+// when the program is left is on disk when the window is destroyed; a failed
+// save reaches the user (a folder where pro.data belongs: no save can replace
+// it, root or not).
+TEST_F(MainWindow, APressOnTheMouseIsWrittenInTheBackgroundAndOnLeaving) {
+  h.background_saves = true;
+  h.Start();
+  for (uint16_t stage = 2; stage <= 6; ++stage) Status(h.wired, protocol::kStatusDpiStage, stage);
+  h.window->FlushSaves();
+  EXPECT_EQ(StoredStage(), 5);
+  Status(h.wired, protocol::kStatusDpiStage, 7);
+  Choose("exit");
+  ASSERT_EQ(h.toolkit.quit_code(), 0);
+  EXPECT_EQ(StoredStage(), 6);
+}
+
+TEST_F(MainWindow, AFailedBackgroundSaveIsShown) {
+  h.background_saves = true;
+  h.Start();
+  const std::filesystem::path file = h.page().store().paths().ProfilesFile();
+  std::filesystem::remove(file);
+  std::filesystem::create_directories(file / "blocker");
+  Status(h.wired, protocol::kStatusDpiStage, 3);
+  h.window->FlushSaves();
+  Pump();  // the result comes back as a message
+  EXPECT_EQ(h.toolkit.ModalLog(), std::vector<std::string>{"MsgWnd"});
+}
+
+// The next start comes back at the size the window had and with the same
+// sections open; what the state file says is clamped to what fits.
+TEST_F(MainWindow, SizeAndOpenSectionsComeBackWithinLimits) {
+  h.Start();
+  h.window->PlaceOnScreen();
+  h.window->SetScreenRect({0, 0, 900, 700});
+  h.toolkit.Input().Click(h.Control("ms_1_check_light"));
+  h.toolkit.Input().Click(h.Control("ms_1_check_dpi"));
+  h.window->Close(0);
+  Pump();
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "510 900x700 light light-shown"},  // as the window left it
+      {"size 10 10\nopen ms_1_check_dpi\nopen ../x\n", "560 800x572 dpi-shown"},
+      {"size 5000 4000\n", "0 1920x1040"},
+      {"size -1 x9\nopen", "560 800x572"},
+  };
+  for (const auto& [text, expected] : rows) {
+    h.window.reset();
+    if (!text.empty()) std::ofstream(h.data.path() / kWindowStateFile) << text;
+    h.Start();
+    h.window->PlaceOnScreen();
+    const toolkit::Rect r = h.window->ScreenRect();
+    EXPECT_EQ(std::to_string(r.left) + " " + std::to_string(r.Width()) + "x" +
+                  std::to_string(r.Height()) +
+                  (h.Control("ms_1_check_light").IsChecked() ? " light" : "") +
+                  (h.Control("ms_1_ver_light").IsVisible() ? " light-shown" : "") +
+                  (h.Control("ms_1_ver_dpi").IsVisible() ? " dpi-shown" : ""),
+              expected)
+        << text;
+  }
+}
+
+TEST_F(MainWindow, ARemovalInsideTheArrivalWaitLeavesTheCableClosed) {
+  h.Start();
+  h.wired.PostConnection(false);
+  Pump();
+  const int opens = h.wired.CountCalls("Open_FeatureDevice");
+  h.wired.PostConnection(true);
+  Pump();
+  EXPECT_TRUE(h.TimerSet(kTimerWiredArrivalWait));
+  h.Advance(500);
+  h.wired.PostConnection(false);
+  Pump();
+  EXPECT_FALSE(h.TimerSet(kTimerWiredArrivalWait));
+  h.Advance(1000);
+  EXPECT_EQ(h.wired.CountCalls("Open_FeatureDevice"), opens);
+  EXPECT_EQ(h.page().session().links().wired_link, 2);
 }
 
 }  // namespace
+
+TEST(TrayBattery, ToolTipAndIconFollowTheReading) {
+  LanguageTable language;
+  ASSERT_TRUE(language.LoadFile(std::string(VEXEL_SOURCE_DIR) + "/res/lan.xml"));
+  using enum TrayBatteryIcon;
+  const struct {
+    BatteryReading reading;
+    std::string tip;
+    TrayBatteryIcon icon;
+  } cases[] = {
+      {{true, false, 100}, "Vexel Gaming Mouse - 100 %", kFull},
+      {{true, false, 60}, "Vexel Gaming Mouse - 60 %", kFull},
+      {{true, false, 59}, "Vexel Gaming Mouse - 59 %", kHalf},
+      {{true, false, 15}, "Vexel Gaming Mouse - 15 %", kHalf},
+      {{true, false, 14}, "Vexel Gaming Mouse - 14 %", kLow},
+      {{true, true, 8}, "Vexel Gaming Mouse - charging", kCharging},
+      {{true, false, -1}, "Vexel Gaming Mouse", kUnknown},
+      {{false, true, 57}, "Vexel Gaming Mouse - not connected", kDisconnected},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TrayToolTip(language, c.reading), c.tip);
+    EXPECT_EQ(IconFor(c.reading), c.icon) << c.tip;
+  }
+}
+
+TEST(TrayBattery, LowBatteryWarningIsDueOncePerDischarge) {
+  const std::pair<BatteryReading, bool> steps[] = {
+      {{true, false, -1}, false},                               // no level yet
+      {{true, false, 20}, false}, {{true, false, 14}, true},    // first below 15 %
+      {{true, false, 12}, false}, {{false, false, 12}, false},  // same discharge, dropped out
+      {{true, false, 12}, false}, {{true, true, 12}, false},    // back; charging re-arms
+      {{true, false, 13}, true},  {{true, false, 15}, false},   // 15 % re-arms
+      {{true, false, 9}, true},
+  };
+  LowBatteryWarning warning;
+  int step = 0;
+  for (const auto& [reading, due] : steps) EXPECT_EQ(warning.Update(reading), due) << step++;
+}
+
 }  // namespace vexel::testing
