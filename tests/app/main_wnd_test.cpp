@@ -169,7 +169,8 @@ TEST_F(MainWindow, NameDialogWarningOpensOverTheDialog) {
   EXPECT_EQ(box.top + box.bottom, moved.top + moved.bottom);
 }
 
-// 513 turns requests into one apply, 514 scrolls the settings column once.
+// 513 turns requests into one apply, 514 scrolls the settings column once;
+// messages the window does not know are left to the toolkit.
 TEST_F(MainWindow, TimersAndIgnoredMessages) {
   h.Start();
   h.page().RequestApply(500);
@@ -182,10 +183,6 @@ TEST_F(MainWindow, TimersAndIgnoredMessages) {
   EXPECT_TRUE(h.TimerSet(kTimerScrollSettings));
   h.Advance(10);
   EXPECT_FALSE(h.TimerSet(kTimerScrollSettings));
-  for (uint32_t id : {kMsgHookEvent, kMsgIgnored1130, kMsgIgnored1542, kMsgIgnored5121,
-                      kMsgDeviceChange, kMsgShowInstance}) {
-    EXPECT_TRUE(h.window->SendMessage(id)) << id;
-  }
   EXPECT_FALSE(h.window->SendMessage(kMsgUser + 999));
 }
 
@@ -247,8 +244,19 @@ TEST_F(MainWindow, WithoutATrayTheWindowStaysAndClosingEnds) {
   Post(kMsgShowInstance);  // a start from the menu
   EXPECT_TRUE(h.window->IsVisible() && !h.window->IsMinimized());
   EXPECT_TRUE(h.toolkit.ModalLog().empty());
+  // A removal inside the arrival wait leaves the cable closed.
+  const int opens = h.wired.CountCalls("Open_FeatureDevice");
+  h.wired.PostConnection(true);
+  Pump();
+  h.Advance(500);
+  h.wired.PostConnection(false);
+  Pump();
+  EXPECT_FALSE(h.TimerSet(kTimerWiredArrivalWait));
+  h.Advance(1000);
+  EXPECT_EQ(h.wired.CountCalls("Open_FeatureDevice"), opens);
   h.wired.PostConnection(true);  // the mouse is back: so is the page
   Pump();
+  EXPECT_TRUE(h.TimerSet(kTimerWiredArrivalWait));
   h.Advance(1000);  // after the arrival wait
   EXPECT_FALSE(no_mouse_shown());
   EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
@@ -344,23 +352,6 @@ TEST_F(MainWindow, SizeAndOpenSectionsComeBackWithinLimits) {
               expected)
         << text;
   }
-}
-
-TEST_F(MainWindow, ARemovalInsideTheArrivalWaitLeavesTheCableClosed) {
-  h.Start();
-  h.wired.PostConnection(false);
-  Pump();
-  const int opens = h.wired.CountCalls("Open_FeatureDevice");
-  h.wired.PostConnection(true);
-  Pump();
-  EXPECT_TRUE(h.TimerSet(kTimerWiredArrivalWait));
-  h.Advance(500);
-  h.wired.PostConnection(false);
-  Pump();
-  EXPECT_FALSE(h.TimerSet(kTimerWiredArrivalWait));
-  h.Advance(1000);
-  EXPECT_EQ(h.wired.CountCalls("Open_FeatureDevice"), opens);
-  EXPECT_EQ(h.page().session().links().wired_link, 2);
 }
 
 }  // namespace
