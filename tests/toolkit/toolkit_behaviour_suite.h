@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/msg_wnd.h"
 #include "platform/clock.h"
 #include "toolkit/control.h"
 #include "toolkit/toolkit.h"
@@ -52,12 +51,12 @@ class TestWindow : public Window {
   bool HandleCustomMessage(const Message& m) override {
     messages.push_back(m);
     threads.push_back(std::this_thread::get_id());
-    if (m.id == kMsgDestroy) life.push_back("destroy message");
+    if (m.id == kMsgDestroy) life += "destroy message;";
     if (m.id == kQuitMessage) toolkit().Quit(3);
     return true;
   }
-  void OnDestroy() override { life.push_back("OnDestroy"); }
-  void OnFinalMessage() override { life.push_back("OnFinalMessage"); }
+  void OnDestroy() override { life += "OnDestroy;"; }
+  void OnFinalMessage() override { life += "OnFinalMessage;"; }
   int Count(uint32_t id) const {
     return static_cast<int>(std::ranges::count(messages, id, &Message::id));
   }
@@ -66,11 +65,10 @@ class TestWindow : public Window {
   std::vector<std::string> clicks;
   std::vector<Message> messages;
   std::vector<std::thread::id> threads;
-  std::vector<std::string> life;
+  std::string life;
 };
 
-inline const std::vector<std::string> kWholeLife = {"destroy message", "OnDestroy",
-                                                    "OnFinalMessage"};
+inline const std::string kWholeLife = "destroy message;OnDestroy;OnFinalMessage;";
 
 using ToolkitFactory = std::unique_ptr<Toolkit> (*)(Clock& clock);
 
@@ -273,47 +271,44 @@ TEST_P(ToolkitBehaviour, ClosedAndDestroyedWindowsReceiveNothing) {
   EXPECT_TRUE(window_->IsCreated());
 }
 
+// Key-mode texts show through the language table and follow a new table.
 TEST_P(ToolkitBehaviour, LabelsShowKeysThroughTheLanguageTableOrPlainText) {
   Control& key = Get("label_key");
   Control& plain = Get("label_plain");
-  EXPECT_EQ(key.GetTextMode(), TextMode::kLanguageKey);
-  EXPECT_EQ(plain.GetTextMode(), TextMode::kPlain);
   EXPECT_EQ(key.Text() + " " + key.ShownText() + " " + plain.ShownText(),
             "hello_text <hello_text> hello_text");
-  key.SetText("other_text");
-  EXPECT_EQ(key.ShownText(), "<other_text>");
   key.SetTextMode(TextMode::kPlain);
-  key.SetText("57%");
   plain.SetTextMode(TextMode::kLanguageKey);
-  EXPECT_EQ(key.ShownText() + " " + plain.ShownText(), "57% <hello_text>");
+  plain.SetText("other_text");
+  EXPECT_EQ(key.ShownText() + " " + plain.ShownText(), "hello_text <other_text>");
   toolkit_->SetLanguage([](std::string_view) { return std::string("Replaced"); });
   EXPECT_EQ(plain.ShownText(), "Replaced");
 }
 
+// The selection follows its item; values clamp to the range; carets count
+// characters, not bytes or UTF-16 units; completions replace the ones before.
 TEST_P(ToolkitBehaviour, ListsKeepItemsAndSlidersAndCaretsClamp) {
   Control& list = Get("list_one");
   EXPECT_EQ(list.AddItem("fourth", 22), 3);
   list.SelectItem(2, false);
   list.RemoveItem(0);
-  EXPECT_EQ(list.SelectedItem(), 1) << "selection follows its item";
   Control* row = list.AddLayoutItem("row.ui", 30);
   ASSERT_NE(row, nullptr);
   ASSERT_NE(row->FindChild("key"), nullptr);
-  EXPECT_EQ((std::vector<int>{list.ItemHeight(2), list.ItemHeight(3)}), (std::vector<int>{22, 30}));
+  EXPECT_EQ((std::vector<int>{list.SelectedItem(), list.ItemHeight(2), list.ItemHeight(3)}),
+            (std::vector<int>{1, 22, 30}));
   EXPECT_EQ(list.ItemText(0) + Get("combo_one").ItemText(2), "secondblue");
   list.RemoveAllItems();
-  EXPECT_EQ(list.ItemCount(), 0);
-  EXPECT_EQ(list.SelectedItem(), -1);
-
+  EXPECT_EQ((std::pair{list.ItemCount(), list.SelectedItem()}), (std::pair{0, -1}));
   Control& slider = Get("slider_one");
-  EXPECT_EQ(slider.Minimum(), 1);
+  slider.SetValue(-50);
+  const int minimum = slider.Value();
   slider.SetValue(50);
-  EXPECT_EQ(slider.Value(), 20) << "clamped to the range";
+  const int maximum = slider.Value();
   slider.SetRange(1, 100);
   slider.SetValue(50);
-  EXPECT_EQ(slider.Value(), 50);
-  // Carets count characters, not bytes or UTF-16 units: a e-acute euro emoji b.
-  const std::string text = "a\u00E9\u20AC\U0001F600b";
+  EXPECT_EQ((std::vector<int>{minimum, maximum, slider.Value()}), (std::vector<int>{1, 20, 50}));
+  const std::string text = "a\u00E9\u20AC\U0001F600b";  // a e-acute euro emoji b
   Control& edit = Get("edit_one");
   edit.SetText(text);
   std::vector<int> carets{edit.CaretPosition()};
@@ -323,7 +318,6 @@ TEST_P(ToolkitBehaviour, ListsKeepItemsAndSlidersAndCaretsClamp) {
   }
   EXPECT_EQ(carets, (std::vector<int>{5, 4, 5}));
   EXPECT_EQ(edit.Text(), text);
-  // Completions replace the ones offered before; none leaves none.
   for (const std::vector<std::string>& words : {std::vector<std::string>{"gimp", "x"}, {}}) {
     edit.SetCompletions(words);
     EXPECT_EQ(edit.Completions(), words);
@@ -364,41 +358,6 @@ TEST_P(ToolkitBehaviour, MenuCommandsCarryTheItemName) {
   EXPECT_EQ(commands,
             id + " exit <exit_text> bye;" + id + " ms_1_play_pause <play_pause_text> 65;");
   EXPECT_EQ(window_->CreateMenu("missing_menu.xml", Point{}), nullptr);
-}
-
-TEST_P(ToolkitBehaviour, MessageBoxAnswersOkOnlyForItsOkButton) {
-  toolkit_->SetResourceFolder(VEXEL_SOURCE_DIR "/res/");
-  toolkit_->ScriptModalClick("btn_ok");
-  toolkit_->ScriptModalClick("btn_cancel");
-  toolkit_->ScriptModal([&](Window& w) { Input().CloseWindow(w); });
-  toolkit_->ScriptModal([&](Window& w) { w.Close(5); });
-  std::vector<int> answers;
-  for (int i = 0; i < 4; ++i) {
-    answers.push_back(
-        CMsgWnd::Show(*toolkit_, window_.get(), "warning_title_text", "delete_profile_text"));
-  }
-  EXPECT_EQ(answers,
-            (std::vector<int>{CMsgWnd::kOk, CMsgWnd::kCancel, CMsgWnd::kCancel, CMsgWnd::kCancel}));
-  EXPECT_EQ(toolkit_->ModalLog(), std::vector<std::string>(4, "MsgWnd"));
-}
-
-TEST_P(ToolkitBehaviour, ScriptedSaveAnswersTakeTheDefaultExtension) {
-  FileDialogRequest request{FileDialogRequest::Mode::kSave, "Macro Flie", "*.macro", "/tmp",
-                            "macro"};
-  const std::pair<std::optional<std::string>, std::optional<std::string>> cases[] = {
-      {"/tmp/a", "/tmp/a.macro"},
-      {"/tmp/a.bin", "/tmp/a.bin"},
-      {"/tmp/v1.2/a", "/tmp/v1.2/a.macro"},
-      {std::nullopt, std::nullopt},
-  };
-  for (const auto& [answer, expected] : cases) {
-    toolkit_->ScriptFileDialog(answer);
-    EXPECT_EQ(toolkit_->RunFileDialog(window_.get(), request), expected);
-  }
-  request.mode = FileDialogRequest::Mode::kOpen;  // opening takes the name as it is
-  toolkit_->ScriptFileDialog("/tmp/a");
-  EXPECT_EQ(toolkit_->RunFileDialog(window_.get(), request), "/tmp/a");
-  EXPECT_EQ(toolkit_->FileDialogLog().back().initial_folder, "/tmp");
 }
 
 }  // namespace vexel::toolkit::testing
