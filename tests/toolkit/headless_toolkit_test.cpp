@@ -1,11 +1,9 @@
-// The shared behaviour suite on the headless toolkit, and what only the
-// headless toolkit has: unanswered scripts, untrusted layout files, the message
-// box with an odd or missing skin; and the timer table both toolkits run on.
+// The shared behaviour suite on the headless toolkit; the message box with an
+// odd or missing skin; menu files; the timer table both toolkits run on.
 #include "toolkit/headless/headless_toolkit.h"
 
 #include "app/msg_wnd.h"
 #include "tests/toolkit/toolkit_behaviour_suite.h"
-#include "toolkit/headless/ui_layout.h"
 #include "toolkit/timer_schedule.h"
 
 namespace vexel::toolkit::testing {
@@ -30,15 +28,6 @@ class HeadlessToolkitTest : public ::testing::Test {
   headless::HeadlessToolkit toolkit_{clock_};
   std::vector<std::string> trace_;
 };
-
-TEST_F(HeadlessToolkitTest, UnansweredModalsAreClosedWithZeroAndLogged) {
-  TestWindow dialog(toolkit_);
-  ASSERT_TRUE(dialog.Create());
-  dialog.CenterWindow();  // 600 x 400 on the work area of 1920 x 1040
-  EXPECT_EQ(dialog.ScreenRect(), (Rect{660, 320, 1260, 720}));
-  EXPECT_EQ(dialog.ShowModal(), 0);
-  EXPECT_THAT(trace_, Contains(HasSubstr("no scripted answer")));
-}
 
 // A skin whose labels are plain text and which lacks "btn_cancel" still shows
 // the keys and answers; without a skin the box answers cancel at once. Only
@@ -74,8 +63,8 @@ TEST_F(HeadlessToolkitTest, MessageBoxAnswersOkOnlyForItsOkButtonWhateverTheSkin
 }
 
 // Check items and sub-menus come from the file; a sub-menu is no command.
-// Malformed or too deep files are rejected with a reason.
-TEST(LayoutFiles, MenusAndUiFilesAreCheckedOnLoading) {
+// Malformed or too deep files are rejected.
+TEST(MenuLayout, ItemsComeFromTheFileAndMalformedFilesAreRejected) {
   MenuLayout layout;
   std::string error;
   ASSERT_TRUE(ParseMenuLayout(R"(<menu><item name="a" checked="true"/><separator/>
@@ -85,24 +74,17 @@ TEST(LayoutFiles, MenusAndUiFilesAreCheckedOnLoading) {
   EXPECT_TRUE(layout.Find("a")->checkable && layout.Find("a")->checked);
   EXPECT_FALSE(layout.Find("b")->checkable);
   EXPECT_EQ(layout.Find("m"), nullptr);
-  std::string deep_ui = "<ui>";
-  for (int i = 0; i < 71; ++i) deep_ui += "<widget class='QWidget'>";
-  for (int i = 0; i < 71; ++i) deep_ui += "</widget>";
-  std::string deep_menu;
-  for (int i = 0; i < 20; ++i) deep_menu = "<menu>" + deep_menu + "</menu>";
-  for (const std::string xml : {"", "<ui>", "<notui><widget class='QWidget'/></notui>",
-                                "<ui version='4.0'/>", "<ui><widget name='x'/></ui>"}) {
-    EXPECT_EQ(headless::ParseUi(xml, &error), nullptr) << xml;
-  }
-  error.clear();
-  EXPECT_EQ(headless::ParseUi(std::string(200, '<'), &error), nullptr);
-  EXPECT_EQ(headless::ParseUi(deep_ui + "</ui>", &error), nullptr);
-  EXPECT_FALSE(error.empty());
-  for (const std::string xml : {"", "<item name='a'/>", "<menu><item/></menu>",
-                                "<menu><button name='x'/></menu>", "<menu><item name='a'>"}) {
+  std::string deep;
+  for (int i = 0; i < 20; ++i) deep = "<menu>" + deep + "</menu>";
+  const std::string bad[] = {"",
+                             "<item name='a'/>",
+                             "<menu><item/></menu>",
+                             deep,
+                             "<menu><button name='x'/></menu>",
+                             "<menu><item name='a'>"};
+  for (const std::string& xml : bad) {
     EXPECT_FALSE(ParseMenuLayout(xml, &layout, &error)) << xml;
   }
-  EXPECT_FALSE(ParseMenuLayout(deep_menu, &layout, &error));
 }
 
 class TimerScheduleTest : public ::testing::Test {
