@@ -112,9 +112,9 @@ TEST_F(MainWindow, TrayMenuCommands) {
   EXPECT_EQ(h.window->tray_menu()->Position(), (toolkit::Point{1500, 950}));
   const auto profiles = std::ranges::find(tray.items, "profiles", &toolkit::MenuItem::name);
   ASSERT_NE(profiles, tray.items.end());
-  ASSERT_EQ(profiles->children.size(), 2u);
-  EXPECT_EQ(profiles->children[1].text, "Office");
-  EXPECT_TRUE(profiles->children[0].checked && !profiles->children[1].checked);
+  std::string names;
+  for (const auto& item : profiles->children) names += item.text + (item.checked ? "* " : " ");
+  EXPECT_EQ(names, "Profile1* Office ");
   h.window->Show(false);
   Choose("configuration");
   EXPECT_TRUE(h.window->IsVisible());
@@ -138,16 +138,12 @@ TEST_F(MainWindow, DpiIndicator) {
   ASSERT_NE(indicator, nullptr);
   EXPECT_EQ(indicator->ScreenRect(), (toolkit::Rect{1710, 980, 1910, 1030}));
   h.Advance(1500);
-  Post(kMsgDpiIndicator, 2, 4);
+  Post(kMsgDpiIndicator, 3, 4);
   EXPECT_EQ(h.window->dpi_indicator(), indicator);
-  EXPECT_EQ(indicator->text(), "DPI :400");
+  EXPECT_EQ(indicator->text(), "DPI :");
   h.Advance(1999);
   EXPECT_NE(h.window->dpi_indicator(), nullptr);
   h.Advance(1);
-  EXPECT_EQ(h.window->dpi_indicator(), nullptr);
-  Post(kMsgDpiIndicator, 3, 16);
-  EXPECT_EQ(h.window->dpi_indicator()->text(), "DPI :");
-  h.Advance(2000);
   EXPECT_EQ(h.window->dpi_indicator(), nullptr);
 }
 
@@ -169,23 +165,6 @@ TEST_F(MainWindow, NameDialogWarningOpensOverTheDialog) {
   EXPECT_EQ(box.top + box.bottom, moved.top + moved.bottom);
 }
 
-// 513 turns requests into one apply, 514 scrolls the settings column once;
-// messages the window does not know are left to the toolkit.
-TEST_F(MainWindow, TimersAndIgnoredMessages) {
-  h.Start();
-  h.page().RequestApply(500);
-  h.page().RequestApply(500);
-  h.Advance(500);
-  h.Settle();
-  EXPECT_FALSE(h.TimerSet(kTimerDelayedApply));
-  EXPECT_EQ(h.wired.Sent().size(), 5u);  // the full apply after start-up
-  h.toolkit.Input().Click(h.Control("ms_1_check_key_debounce"));
-  EXPECT_TRUE(h.TimerSet(kTimerScrollSettings));
-  h.Advance(10);
-  EXPECT_FALSE(h.TimerSet(kTimerScrollSettings));
-  EXPECT_FALSE(h.window->SendMessage(kMsgUser + 999));
-}
-
 // The readings reach the tray and the low-battery notification (what is due
 // when is the tray battery's own table). The charging animation steps the
 // power bar until the status handling kills it.
@@ -193,12 +172,12 @@ TEST_F(MainWindow, BatteryReportsAndDeviceStateReachTheTray) {
   h.wired.open_result = 0;  // on the cable the mouse would be charging
   h.Start();
   h.window->SetTimer(kTimerChargingAnimation, 30);
-  std::vector<int> values;
+  std::string values;
   for (int i = 0; i < 3; ++i) {
     h.Advance(30);
-    values.push_back(h.Control("ms_1_progress_power").Value());
+    values += std::to_string(h.Control("ms_1_progress_power").Value()) + " ";
   }
-  EXPECT_EQ(values, (std::vector<int>{0, 2, 4}));
+  EXPECT_EQ(values, "0 2 4 ");
   h.window->KillTimer(kTimerChargingAnimation);
   const std::pair<int, std::string> steps[] = {
       {60 << 8, "Vexel Gaming Mouse - 60 % skins/tray/battery_full.svg"},
@@ -219,8 +198,8 @@ TEST_F(MainWindow, BatteryReportsAndDeviceStateReachTheTray) {
     EXPECT_EQ(shown(), expected);
   }
   ASSERT_EQ(h.notifier.shown.size(), 2u);
-  EXPECT_EQ(h.notifier.shown[1].summary, "Vexel Gaming Mouse - 13 %");
-  EXPECT_EQ(h.notifier.shown[1].body, h.window->language().Text("battery_low_text"));
+  EXPECT_EQ(h.notifier.shown[1].summary + " / " + h.notifier.shown[1].body,
+            "Vexel Gaming Mouse - 13 % / " + h.window->language().Text("battery_low_text"));
   EXPECT_TRUE(std::filesystem::exists(h.notifier.shown[1].icon));
   h.wireless.PostConnection(false);
   Pump();
@@ -265,8 +244,9 @@ TEST_F(MainWindow, WithoutATrayTheWindowStaysAndClosingEnds) {
   EXPECT_FALSE(no_mouse_shown());
   EXPECT_EQ(h.Control("device_tab_switch").SelectedPage(), 0);
   ASSERT_EQ(h.notifier.shown.size(), 1u);
-  EXPECT_EQ(h.notifier.shown[0].summary, "Vexel Gaming Mouse - not connected");
-  EXPECT_EQ(h.notifier.shown[0].body, h.window->language().Text("waiting_for_mouse_text"));
+  EXPECT_EQ(h.notifier.shown[0].summary + " / " + h.notifier.shown[0].body,
+            "Vexel Gaming Mouse - not connected / " +
+                h.window->language().Text("waiting_for_mouse_text"));
   h.toolkit.Input().Click(h.Control("exit_btn"));
   Pump();
   EXPECT_FALSE(h.window->IsVisible());
@@ -298,32 +278,28 @@ TEST(Autostart, EntryFollowsTheConfigHomeAndTheCopy) {
   EXPECT_EQ(AutostartCommand("/opt/my mouse$"), "\"/opt/my mouse\\\\$/vexel-mouse\" --hidden");
 }
 
-// Presses on the mouse are written by the writer thread; what is still queued
-// when the program is left is on disk when the window is destroyed; a failed
-// save reaches the user (a folder where pro.data belongs: no save can replace
-// it, root or not).
+// Presses on the mouse are written by the writer thread; a failed save reaches
+// the user (a folder where pro.data belongs: no save can replace it, root or
+// not); what is still queued when the program is left is on disk when the
+// window is destroyed.
 TEST_F(MainWindow, APressOnTheMouseIsWrittenInTheBackgroundAndOnLeaving) {
   h.background_saves = true;
   h.Start();
   for (uint16_t stage = 2; stage <= 6; ++stage) Status(h.wired, protocol::kStatusDpiStage, stage);
   h.window->FlushSaves();
   EXPECT_EQ(StoredStage(), 5);
-  Status(h.wired, protocol::kStatusDpiStage, 7);
-  Choose("exit");
-  ASSERT_EQ(h.toolkit.quit_code(), 0);
-  EXPECT_EQ(StoredStage(), 6);
-}
-
-TEST_F(MainWindow, AFailedBackgroundSaveIsShown) {
-  h.background_saves = true;
-  h.Start();
   const std::filesystem::path file = h.page().store().paths().ProfilesFile();
-  std::filesystem::remove(file);
+  std::filesystem::rename(file, file.string() + ".away");
   std::filesystem::create_directories(file / "blocker");
-  Status(h.wired, protocol::kStatusDpiStage, 3);
+  Status(h.wired, protocol::kStatusDpiStage, 7);
   h.window->FlushSaves();
   Pump();  // the result comes back as a message
   EXPECT_EQ(h.toolkit.ModalLog(), std::vector<std::string>{"MsgWnd"});
+  std::filesystem::remove_all(file);
+  Status(h.wired, protocol::kStatusDpiStage, 8);
+  Choose("exit");
+  ASSERT_EQ(h.toolkit.quit_code(), 0);
+  EXPECT_EQ(StoredStage(), 7);
 }
 
 // The next start comes back at the size the window had and with the same
