@@ -101,7 +101,8 @@ TEST_F(MainWindow, WithoutADeviceTheBoxOpensInsteadOnceAtATime) {
 
 // "Profiles" has a check item per profile, the selected one checked; choosing
 // one selects it as the page's list does. Names starting with "ms_1" belong to
-// the page's button menu, "ms_1" itself included; anything else does nothing.
+// the page's button menu (whose tests send them), "ms_1" itself included;
+// anything else does nothing.
 TEST_F(MainWindow, TrayMenuCommands) {
   h.Start();
   SetName(h.page().store().Lock()->profiles.emplace_back(MakeZeroProfile())->name, u"Office");
@@ -118,13 +119,8 @@ TEST_F(MainWindow, TrayMenuCommands) {
   EXPECT_TRUE(h.window->IsVisible());
   Command(kTrayProfileItem, "1");
   EXPECT_EQ(h.page().store().Lock()->header->selected_profile, 1);
-  for (const auto& [name, last] : {std::pair{"ms_1", "ms_1"},
-                                   {"ms_", "ms_1"},
-                                   {"ms_1_btn_key_3", "ms_1_btn_key_3"},
-                                   {"other", "ms_1_btn_key_3"}}) {
-    Command(name);
-    EXPECT_EQ(h.page().last_button_command(), last) << name;
-  }
+  for (const char* name : {"ms_1", "ms_", "other"}) Command(name);
+  EXPECT_EQ(h.page().last_button_command(), "ms_1");
 }
 
 // Shown at the bottom right of the work area; a second report updates the

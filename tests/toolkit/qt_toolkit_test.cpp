@@ -16,23 +16,17 @@ std::unique_ptr<Toolkit> MakeQt(Clock& clock) {
 }
 INSTANTIATE_TEST_SUITE_P(Qt, ToolkitBehaviour, ::testing::Values(&MakeQt));
 
-// Closed windows are hidden and their widgets deleted. Scrolling over an
-// unfocused slider or combo leaves its value alone; once the user has given it
-// the focus, the wheel changes it.
+// A closed window's widgets are deleted. Scrolling over an unfocused slider or
+// combo leaves its value alone; once the user has given it the focus, the wheel
+// changes it.
 TEST(QtToolkitTest, ClosedWindowsGoAndTheWheelNeedsTheFocus) {
   ManualClock clock;
   qt::QtToolkit toolkit{clock};
   toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
   const auto before = QApplication::topLevelWidgets().size();
-  auto closed = std::make_unique<TestWindow>(toolkit);
-  ASSERT_TRUE(closed->Create());
-  closed->Close(0);
-  toolkit.ProcessEvents();
-  EXPECT_FALSE(closed->IsVisible());
-  closed.reset();
+  TestWindow(toolkit).Create();  // closed when the object goes
   toolkit.ProcessEvents();
   EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
-
   TestWindow window(toolkit);
   ASSERT_TRUE(window.Create());
   for (const char* name : {"slider_one", "combo_one"}) {

@@ -249,6 +249,7 @@ TEST_P(ToolkitBehaviour, TimersAndMessagesReachOnlyOpenWindowsAndLiveTimers) {
   EXPECT_EQ(w.Count(kMsgTimer), 1);
   EXPECT_EQ(Seen(), "");
   EXPECT_EQ(closed.life, kWholeLife);
+  EXPECT_FALSE(closed.IsVisible());
   EXPECT_EQ(closed.messages.size(), 1u);  // only kMsgDestroy
   EXPECT_EQ(closed.FindControl("btn_one"), nullptr);
 }
