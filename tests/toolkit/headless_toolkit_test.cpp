@@ -1,5 +1,5 @@
 // The shared behaviour suite on the headless toolkit; the message box with an
-// odd or missing skin; menu files; the timer table both toolkits run on.
+// odd or missing skin; the timer table both toolkits run on.
 #include "toolkit/headless/headless_toolkit.h"
 
 #include "app/msg_wnd.h"
@@ -46,24 +46,6 @@ TEST(MessageBox, AnswersOkOnlyForItsOkButtonWhateverTheSkin) {
   ASSERT_TRUE(box->Create());
   toolkit_.Input().Click(*box->FindControl("btn_cancel"));
   toolkit_.ProcessEvents();
-}
-
-// Check items come from the file; a sub-menu is no command. Malformed or too
-// deep files are rejected.
-TEST(MenuLayout, ItemsComeFromTheFileAndMalformedFilesAreRejected) {
-  MenuLayout layout;
-  std::string error;
-  ASSERT_TRUE(ParseMenuLayout(R"(<menu><item name="a" checked="true"/><menu text="m"/></menu>)",
-                              &layout, &error));
-  EXPECT_TRUE(layout.Find("a")->checkable && layout.Find("a")->checked);
-  EXPECT_EQ(layout.Find("m"), nullptr);
-  std::string deep;
-  for (int i = 0; i < 20; ++i) deep = "<menu>" + deep + "</menu>";
-  for (const char* xml : {"", "<item name='a'/>", "<menu><item/></menu>",
-                          "<menu><button name='x'/></menu>", "<menu><item name='a'>"}) {
-    EXPECT_FALSE(ParseMenuLayout(xml, &layout, &error)) << xml;
-  }
-  EXPECT_FALSE(ParseMenuLayout(deep, &layout, &error));
 }
 
 // Overdue timers fire once each per pass, earliest first, and re-arm from now;
