@@ -79,6 +79,7 @@ TEST_F(MainWindow, StartsWithTheStoreAndComesBackFromTheTray) {
   Post(kMsgShowInstance);
   EXPECT_TRUE(h.window->IsVisible());
   EXPECT_TRUE(h.toolkit.ModalLog().empty());
+  EXPECT_FALSE(h.window->SendMessage(kMsgUser + 999)) << "unknown messages go to the toolkit";
 }
 
 // While the first box is open a second request arrives: no second box.

@@ -20,32 +20,32 @@ INSTANTIATE_TEST_SUITE_P(Headless, ToolkitBehaviour, ::testing::Values(&MakeHead
 // sanitizers see a leak or a double free).
 TEST(MessageBox, AnswersOkOnlyForItsOkButtonWhateverTheSkin) {
   ManualClock clock;
-  headless::HeadlessToolkit toolkit_{clock};
-  toolkit_.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
-  toolkit_.SetLanguage([](std::string_view key) { return "<" + std::string(key) + ">"; });
+  headless::HeadlessToolkit toolkit{clock};
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
+  toolkit.SetLanguage([](std::string_view key) { return "<" + std::string(key) + ">"; });
   std::string shown;
-  toolkit_.ScriptModal([&](Window& box) {
+  toolkit.ScriptModal([&](Window& box) {
     shown = box.FindControl("warning_title")->ShownText() + box.FindControl("warning")->ShownText();
-    toolkit_.Input().Click(*box.FindControl("btn_ok"));
+    toolkit.Input().Click(*box.FindControl("btn_ok"));
   });
-  EXPECT_EQ(CMsgWnd::Show(toolkit_, nullptr, "warning_title_text", "restore_text"), CMsgWnd::kOk);
+  EXPECT_EQ(CMsgWnd::Show(toolkit, nullptr, "warning_title_text", "restore_text"), CMsgWnd::kOk);
   EXPECT_EQ(shown, "<warning_title_text><restore_text>");
-  toolkit_.SetResourceFolder("/nonexistent/res");
-  toolkit_.ScriptModalClick("btn_ok");
-  EXPECT_EQ(CMsgWnd::Show(toolkit_, nullptr, "warning_title_text", "no_device_text"),
+  toolkit.SetResourceFolder("/nonexistent/res");
+  toolkit.ScriptModalClick("btn_ok");
+  EXPECT_EQ(CMsgWnd::Show(toolkit, nullptr, "warning_title_text", "no_device_text"),
             CMsgWnd::kCancel);
-  toolkit_.SetResourceFolder(VEXEL_SOURCE_DIR "/res");
-  toolkit_.ScriptModalClick("btn_cancel");
-  toolkit_.ScriptModal([&](Window& box) { toolkit_.Input().CloseWindow(box); });
-  toolkit_.ScriptModal([](Window& box) { box.Close(5); });
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/res");
+  toolkit.ScriptModalClick("btn_cancel");
+  toolkit.ScriptModal([&](Window& box) { toolkit.Input().CloseWindow(box); });
+  toolkit.ScriptModal([](Window& box) { box.Close(5); });
   std::vector<int> answers;  // the first takes the script the missing skin left
-  for (int i = 0; i < 4; ++i) answers.push_back(CMsgWnd::Show(toolkit_, nullptr, "a", "b"));
+  for (int i = 0; i < 4; ++i) answers.push_back(CMsgWnd::Show(toolkit, nullptr, "a", "b"));
   EXPECT_EQ(answers, (std::vector<int>{CMsgWnd::kOk, 0, 0, 0}));
-  auto* box = new CMsgWnd(toolkit_, "warning_title_text", "no_device_text");
+  auto* box = new CMsgWnd(toolkit, "warning_title_text", "no_device_text");
   box->delete_on_close = true;
   ASSERT_TRUE(box->Create());
-  toolkit_.Input().Click(*box->FindControl("btn_cancel"));
-  toolkit_.ProcessEvents();
+  toolkit.Input().Click(*box->FindControl("btn_cancel"));
+  toolkit.ProcessEvents();
 }
 
 // Overdue timers fire once each per pass, earliest first, and re-arm from now;
