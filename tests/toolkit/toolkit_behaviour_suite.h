@@ -152,7 +152,10 @@ TEST_P(ToolkitBehaviour, ProgrammaticChangesRaiseNothingUnlessAsked) {
   Get("check_one").SetChecked(true, false);
   Get("slider_one").SetValue(9);
   Get("edit_one").SetText("abc");
+  Get("label_key").SetText("other_text");  // a key-mode label, shown through the language
   EXPECT_EQ(Seen(), "");
+  EXPECT_EQ(Get("label_key").ShownText() + " " + Get("label_plain").ShownText(),
+            "<other_text> hello_text");
   EXPECT_EQ((std::vector<int>{list.SelectedItem(), Get("combo_one").SelectedItem(),
                               Get("check_one").IsChecked(), Get("slider_one").Value()}),
             (std::vector<int>{1, 2, 1, 9}));
