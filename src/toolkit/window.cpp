@@ -136,10 +136,6 @@ void Window::AddVirtualWindow(std::string name, NotificationSink* sink) {
   virtual_windows_[std::move(name)] = sink;
 }
 
-void Window::RemoveVirtualWindow(const std::string& name) {
-  virtual_windows_.erase(name);
-}
-
 std::unique_ptr<Menu> Window::CreateMenu(std::string_view layout_file, Point screen_position,
                                          const std::function<void(MenuLayout&)>& adjust) {
   if (!IsCreated()) return nullptr;

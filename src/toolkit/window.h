@@ -134,7 +134,6 @@ class Window : public NotificationSink {
   // Notifications from controls whose skin branch carries the property
   // virtualwnd = `name` go to `sink` instead of Notify.
   void AddVirtualWindow(std::string name, NotificationSink* sink);
-  void RemoveVirtualWindow(const std::string& name);
 
   // ---- Menus ----
   // Opens a menu from a menu layout file with its top-left corner at

@@ -5,6 +5,7 @@
 // the states of the last FakeLibraryLoader made.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <string>
@@ -41,9 +42,7 @@ struct FakeDriverState {
     return sent;
   }
   int CountCalls(const std::string& call) {
-    int count = 0;
-    for (const auto& c : Calls()) count += c == call;
-    return count;
+    return static_cast<int>(std::ranges::count(Calls(), call));
   }
   // As the driver's monitor thread does.
   void PostStatus(uint16_t code, uint16_t value) {
@@ -81,21 +80,27 @@ struct FakeDriverEntries {
   static int32_t GetFeature(uint8_t*, int32_t) { return 0; }
 };
 
+// One library: its entry points, and "unload" recorded when it goes.
+template <int kSlot>
 class FakeDriverLibrary final : public DynamicLibrary {
  public:
-  FakeDriverLibrary(std::map<std::string, void*> symbols, FakeDriverState* state)
-      : symbols_(std::move(symbols)), state_(state) {}
-  ~FakeDriverLibrary() override {
-    if (state_ != nullptr) state_->Record("unload");
-  }
+  ~FakeDriverLibrary() override { state_->Record("unload"); }
   void* Symbol(const char* name) override {
-    const auto it = symbols_.find(name);
-    return it == symbols_.end() ? nullptr : it->second;
+    using E = FakeDriverEntries<kSlot>;
+    const std::map<std::string, void*, std::less<>> symbols = {
+        {"Set_VIDPID", reinterpret_cast<void*>(&E::SetVidPid)},
+        {"Open_DevMonitor", reinterpret_cast<void*>(&E::OpenDevMonitor)},
+        {"Close_DevMonitor", reinterpret_cast<void*>(&E::CloseDevMonitor)},
+        {"Open_FeatureDevice", reinterpret_cast<void*>(&E::OpenFeatureDevice)},
+        {"Close_FeatureDevice", reinterpret_cast<void*>(&E::CloseFeatureDevice)},
+        {"SetFeature", reinterpret_cast<void*>(&E::SetFeature)},
+        {"GetFeature", reinterpret_cast<void*>(&E::GetFeature)}};
+    const auto it = symbols.find(std::string_view(name));
+    return it == symbols.end() ? nullptr : it->second;
   }
 
  private:
-  std::map<std::string, void*> symbols_;
-  FakeDriverState* state_;
+  FakeDriverState* state_ = FakeDriverEntries<kSlot>::state;  // the one that loaded it
 };
 
 // Serves "hiddriver_2.so" (wired) and "hiddriver_1.so" (wireless) from the
@@ -108,31 +113,15 @@ class FakeLibraryLoader final : public LibraryLoader {
   }
   std::unique_ptr<DynamicLibrary> Load(const std::string& path, std::string* error) override {
     const std::string file = path.substr(path.find_last_of('/') + 1);
-    loaded.push_back(file);
-    if (!missing.contains(file) && file == "hiddriver_2.so") return Library<0>();
-    if (!missing.contains(file) && file == "hiddriver_1.so") return Library<1>();
+    if (!missing.contains(file) && file == "hiddriver_2.so")
+      return std::make_unique<FakeDriverLibrary<0>>();
+    if (!missing.contains(file) && file == "hiddriver_1.so")
+      return std::make_unique<FakeDriverLibrary<1>>();
     if (error != nullptr) *error = "cannot open " + file;
     return nullptr;
   }
 
   std::map<std::string, bool> missing;
-  std::vector<std::string> loaded;
-
- private:
-  template <int kSlot>
-  std::unique_ptr<DynamicLibrary> Library() {
-    using E = FakeDriverEntries<kSlot>;
-    return std::make_unique<FakeDriverLibrary>(
-        std::map<std::string, void*>{
-            {"Set_VIDPID", reinterpret_cast<void*>(&E::SetVidPid)},
-            {"Open_DevMonitor", reinterpret_cast<void*>(&E::OpenDevMonitor)},
-            {"Close_DevMonitor", reinterpret_cast<void*>(&E::CloseDevMonitor)},
-            {"Open_FeatureDevice", reinterpret_cast<void*>(&E::OpenFeatureDevice)},
-            {"Close_FeatureDevice", reinterpret_cast<void*>(&E::CloseFeatureDevice)},
-            {"SetFeature", reinterpret_cast<void*>(&E::SetFeature)},
-            {"GetFeature", reinterpret_cast<void*>(&E::GetFeature)}},
-        E::state);
-  }
 };
 
 class FakeHidProbe final : public HidProbe {

@@ -27,7 +27,6 @@ class MainWindowHarness {
     toolkit.SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
     toolkit.SetScreen({0, 0, 1920, 1080}, {0, 0, 1920, 1040});
   }
-  ~MainWindowHarness() { window.reset(); }
 
   // Creates the main window; the links open as the fake libraries answer.
   void Start() {

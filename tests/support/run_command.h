@@ -46,9 +46,7 @@ inline CommandResult RunCommand(const std::string& command_line) {
   const int status = ::pclose(pipe);
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   std::ifstream err_file(err_path);
-  std::stringstream err;
-  err << err_file.rdbuf();
-  result.err = err.str();
+  result.err.assign(std::istreambuf_iterator<char>(err_file), {});
   std::filesystem::remove(err_path);
   return result;
 }

@@ -1,100 +1,100 @@
-// The shared behaviour suite on the headless toolkit, and what only the
-// headless toolkit has: scripts, loop, untrusted layout files.
+// The shared behaviour suite on the headless toolkit; the message box with an
+// odd or missing skin; the timer table both toolkits run on.
 #include "toolkit/headless/headless_toolkit.h"
 
+#include "app/msg_wnd.h"
 #include "tests/toolkit/toolkit_behaviour_suite.h"
-#include "toolkit/headless/ui_layout.h"
+#include "toolkit/timer_schedule.h"
 
 namespace vexel::toolkit::testing {
 namespace {
 
-struct HeadlessEnv {
-  static std::unique_ptr<Toolkit> Make(Clock& clock) {
-    return std::make_unique<headless::HeadlessToolkit>(clock);
-  }
-};
+std::unique_ptr<Toolkit> MakeHeadless(Clock& clock) {
+  return std::make_unique<headless::HeadlessToolkit>(clock);
+}
+INSTANTIATE_TEST_SUITE_P(Headless, ToolkitBehaviour, ::testing::Values(&MakeHeadless));
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Headless, ToolkitBehaviour, HeadlessEnv);
-
-class HeadlessToolkitTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    toolkit_.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
-    toolkit_.SetTraceSink([this](std::string_view line) { trace_.emplace_back(line); });
-  }
-  ManualClock clock_;
-  headless::HeadlessToolkit toolkit_{clock_};
-  std::vector<std::string> trace_;
-};
-
-TEST_F(HeadlessToolkitTest, UnansweredModalsAndFileDialogsAreCancelledAndLogged) {
-  TestWindow dialog(toolkit_);
-  ASSERT_TRUE(dialog.Create());
-  dialog.CenterWindow();  // 600 x 400 on the work area of 1920 x 1040
-  EXPECT_EQ(dialog.ScreenRect(), (Rect{660, 320, 1260, 720}));
-  EXPECT_EQ(dialog.ShowModal(), 0);
-  EXPECT_THAT(trace_, ::testing::Contains(::testing::HasSubstr("no scripted answer")));
-  const FileDialogRequest save{FileDialogRequest::Mode::kSave, "Profile Flie", "*.pro;*.PRO"};
-  EXPECT_EQ(toolkit_.RunFileDialog(nullptr, save), std::nullopt);
-  ASSERT_EQ(toolkit_.FileDialogLog().size(), 1u);
-  EXPECT_EQ(toolkit_.FileDialogLog()[0].patterns, "*.pro;*.PRO");
+// A skin whose labels are plain text and which lacks "btn_cancel" still shows
+// the keys and answers; without a skin the box answers cancel at once. Only
+// its OK button answers OK; a box marked delete-on-close frees itself (the
+// sanitizers see a leak or a double free).
+TEST(MessageBox, AnswersOkOnlyForItsOkButtonWhateverTheSkin) {
+  ManualClock clock;
+  headless::HeadlessToolkit toolkit{clock};
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/tests/toolkit/layouts");
+  toolkit.SetLanguage([](std::string_view key) { return "<" + std::string(key) + ">"; });
+  std::string shown;
+  toolkit.ScriptModal([&](Window& box) {
+    shown = box.FindControl("warning_title")->ShownText() + box.FindControl("warning")->ShownText();
+    toolkit.Input().Click(*box.FindControl("btn_ok"));
+  });
+  EXPECT_EQ(CMsgWnd::Show(toolkit, nullptr, "warning_title_text", "restore_text"), CMsgWnd::kOk);
+  EXPECT_EQ(shown, "<warning_title_text><restore_text>");
+  toolkit.SetResourceFolder("/nonexistent/res");
+  toolkit.ScriptModalClick("btn_ok");
+  EXPECT_EQ(CMsgWnd::Show(toolkit, nullptr, "warning_title_text", "no_device_text"),
+            CMsgWnd::kCancel);
+  toolkit.SetResourceFolder(VEXEL_SOURCE_DIR "/res");
+  toolkit.ScriptModalClick("btn_cancel");
+  toolkit.ScriptModal([&](Window& box) { toolkit.Input().CloseWindow(box); });
+  toolkit.ScriptModal([](Window& box) { box.Close(5); });
+  std::vector<int> answers;  // the first takes the script the missing skin left
+  for (int i = 0; i < 4; ++i) answers.push_back(CMsgWnd::Show(toolkit, nullptr, "a", "b"));
+  EXPECT_EQ(answers, (std::vector<int>{CMsgWnd::kOk, 0, 0, 0}));
+  auto* box = new CMsgWnd(toolkit, "warning_title_text", "no_device_text");
+  box->delete_on_close = true;
+  ASSERT_TRUE(box->Create());
+  toolkit.Input().Click(*box->FindControl("btn_cancel"));
+  toolkit.ProcessEvents();
 }
 
-TEST_F(HeadlessToolkitTest, WindowOnFinalMessageMayDeleteItself) {
-  struct SelfOwned : TestWindow {
-    using TestWindow::TestWindow;
-    void OnFinalMessage() override { delete this; }
+// Overdue timers fire once each per pass, earliest first, and re-arm from now;
+// a zero period counts as 1 ms so that it cannot spin inside one pass. Kill-all
+// stops only its owner and reports a change only when there was one. Callbacks
+// may kill and restart timers during a pass.
+TEST(TimerSchedule, FiresInOrderOncePerPassAndCallbacksMayKillOrRestart) {
+  ManualClock clock;
+  TimerSchedule schedule{clock};
+  std::string fired;
+  int changes = 0;
+  const int a = 0, b = 0;  // owners
+  const auto log = [&fired](std::string what) { return [&fired, what] { fired += what + " "; }; };
+  const auto advance = [&](int ms) {
+    clock.Advance(Clock::Ms(ms));
+    schedule.RunDue();
   };
-  auto* window = new SelfOwned(toolkit_);
-  ASSERT_TRUE(window->Create());
-  window->Close(0);
-  toolkit_.ProcessEvents();  // no leak or use after free under the sanitizers
-  SUCCEED();
-}
-
-TEST(UiLayoutTest, RejectsWhatIsNotADesignerFile) {
-  std::string deep = "<ui>";
-  for (int i = 0; i < 71; ++i) deep += "<widget class='QWidget'>";
-  for (int i = 0; i < 71; ++i) deep += "</widget>";
-  const std::string bad[] = {
-      "",
-      "<ui>",
-      "<notui><widget class='QWidget'/></notui>",
-      "<ui version='4.0'/>",
-      "<ui><widget name='x'/></ui>",
-      std::string(200, '<'),
-      deep + "</ui>",
-  };
-  for (const std::string& xml : bad) {
-    std::string error;
-    EXPECT_EQ(headless::ParseUi(xml, &error), nullptr) << xml;
-    EXPECT_FALSE(error.empty()) << xml;
-  }
-}
-
-TEST(MenuLayoutTest, ParsesItemsSubMenusAndRejectsMalformedFiles) {
-  MenuLayout layout;
-  std::string error;
-  ASSERT_TRUE(ParseMenuLayout(R"(<menu><item name="a" text="a_text" checked="true"/><separator/>
-      <menu text="m"><item name="b" text="b_text" data="7"/></menu>
-      <item name="c" visible="false"/></menu>)",
-                              &layout, &error))
-      << error;
-  EXPECT_EQ(layout.VisibleItemCount(), 2);
-  ASSERT_NE(layout.Find("B"), nullptr);
-  EXPECT_EQ(layout.Find("b")->data, "7");
-  EXPECT_TRUE(layout.Find("a")->checkable && layout.Find("a")->checked);
-  EXPECT_FALSE(layout.Find("b")->checkable);
-  EXPECT_EQ(layout.Find("m"), nullptr) << "sub-menus are not commands";
-
-  std::string deep;
-  for (int i = 0; i < 20; ++i) deep = "<menu>" + deep + "</menu>";
-  for (const std::string& bad :
-       {std::string(), std::string("<item name='a'/>"), std::string("<menu><item/></menu>"),
-        std::string("<menu><button name='x'/></menu>"), std::string("<menu><item name='a'>"),
-        deep}) {
-    EXPECT_FALSE(ParseMenuLayout(bad, &layout, &error)) << bad;
-  }
+  schedule.SetOnChange([&] { ++changes; });
+  schedule.Set(&a, 1, 30, log("a30"));
+  schedule.Set(&b, 1, 10, log("b10"));
+  schedule.Set(&a, 2, 20, log("a20"));
+  schedule.Set(&b, 2, 0, log("b0"));
+  advance(0);
+  EXPECT_EQ(fired, "");
+  EXPECT_EQ(schedule.NextDue(), Clock::Ms(1));
+  advance(100);
+  EXPECT_EQ(fired, "b0 b10 a20 a30 ");
+  EXPECT_EQ(schedule.NextDue(), Clock::Ms(101));
+  schedule.KillAll(&a);
+  schedule.KillAll(&a);
+  advance(10);
+  EXPECT_EQ(fired, "b0 b10 a20 a30 b0 b10 ");
+  EXPECT_EQ(changes, 7);  // four sets, two passes that fired, one kill-all
+  schedule.KillAll(&b);
+  fired.clear();
+  schedule.Set(&a, 1, 10, [&] {
+    fired += "a1 ";
+    schedule.Kill(&a, 1);                // itself
+    schedule.Kill(&a, 2);                // due in the same pass: must not fire
+    schedule.Set(&b, 1, 50, log("b1"));  // restarted: not in this pass
+  });
+  schedule.Set(&a, 2, 10, log("a2"));
+  schedule.Set(&b, 1, 10, log("b1"));
+  advance(10);
+  advance(49);
+  EXPECT_EQ(fired, "a1 ");
+  advance(1);
+  EXPECT_EQ(fired, "a1 b1 ");
+  EXPECT_FALSE(schedule.IsSet(&a, 1));
 }
 
 }  // namespace
