@@ -195,6 +195,11 @@ TEST(DeviceSession, TheWirelessTimeOutFollowsDeliveryAndEndsTheReceiversLink) {
   h.session->OnWirelessTimeout();
   EXPECT_TRUE(h.observer.Saw("timeout-") && h.observer.Saw("wireless-"));
   EXPECT_FALSE(h.observer.Saw("timeout+"));
+  h.Apply();  // the next battery report would wake it; pulling the receiver ends it
+  h.observer.Take();
+  h.wireless.PostConnection(false);
+  h.Pump();
+  EXPECT_TRUE(h.observer.Saw("timeout-"));
 }
 
 TEST(DeviceSession, AFlappingLinkDoesNotStretchTheListeningTime) {
