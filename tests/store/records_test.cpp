@@ -70,6 +70,10 @@ TEST(Names, CompareWithoutCaseInAnyScript) {
   EXPECT_TRUE(EqualsIgnoringCase(u"\u0391\u03A9", u"\u03B1\u03C9"));  // Greek alpha, omega
   EXPECT_FALSE(EqualsIgnoringCase(u"\u00D7", u"\u00F7"));  // multiplication vs division sign
   EXPECT_FALSE(EqualsIgnoringCase(u"abc", u"abcd"));
+  // The ends of the Latin Extended-A runs; dotted I and kra have no pair.
+  for (const auto& [unit, folded] : std::vector<std::pair<char16_t, char16_t>>{
+           {0x100, 0x101}, {0x130, 0x130}, {0x136, 0x137}, {0x138, 0x138}})
+    EXPECT_EQ(FoldCase(unit), folded) << static_cast<int>(unit);
 }
 
 // Valid text converts both ways; each invalid unit becomes U+FFFD.
