@@ -19,7 +19,6 @@
 #include <QSpacerItem>
 #include <QStackedWidget>
 #include <QVariant>
-#include <functional>
 #include <map>
 #include <string_view>
 
@@ -108,22 +107,20 @@ void ForEachProperty(const XMLElement* element, Visit visit) {
   });
 }
 
+template <typename Made>
+QWidget* Make(QWidget* parent) {
+  return new Made(parent);
+}
+
 QWidget* MakeWidget(const QString& class_name, QWidget* parent) {
-  static const std::map<QString, std::function<QWidget*(QWidget*)>> makers = {
-      {"QWidget", [](QWidget* p) { return new QWidget(p); }},
-      {"QLabel", [](QWidget* p) { return new QLabel(p); }},
-      {"QPushButton", [](QWidget* p) { return new QPushButton(p); }},
-      {"QCheckBox", [](QWidget* p) { return new QCheckBox(p); }},
-      {"QRadioButton", [](QWidget* p) { return new QRadioButton(p); }},
-      {"QSlider", [](QWidget* p) { return new QSlider(p); }},
-      {"QLineEdit", [](QWidget* p) { return new QLineEdit(p); }},
-      {"QFrame", [](QWidget* p) { return new QFrame(p); }},
-      {"QComboBox", [](QWidget* p) { return new QComboBox(p); }},
-      {"QProgressBar", [](QWidget* p) { return new QProgressBar(p); }},
-      {"QListWidget", [](QWidget* p) { return new QListWidget(p); }},
-      {"QStackedWidget", [](QWidget* p) { return new QStackedWidget(p); }},
-      {"QScrollArea", [](QWidget* p) { return new QScrollArea(p); }},
-      {"ColorPalette", [](QWidget* p) { return new ColorPalette(p); }},
+  static const std::map<QString, QWidget* (*)(QWidget*)> makers = {
+      {"QWidget", &Make<QWidget>},           {"QLabel", &Make<QLabel>},
+      {"QPushButton", &Make<QPushButton>},   {"QCheckBox", &Make<QCheckBox>},
+      {"QRadioButton", &Make<QRadioButton>}, {"QSlider", &Make<QSlider>},
+      {"QLineEdit", &Make<QLineEdit>},       {"QFrame", &Make<QFrame>},
+      {"QComboBox", &Make<QComboBox>},       {"QProgressBar", &Make<QProgressBar>},
+      {"QListWidget", &Make<QListWidget>},   {"QStackedWidget", &Make<QStackedWidget>},
+      {"QScrollArea", &Make<QScrollArea>},   {"ColorPalette", &Make<ColorPalette>},
   };
   const auto maker = makers.find(class_name);
   return maker == makers.end() ? nullptr : maker->second(parent);
