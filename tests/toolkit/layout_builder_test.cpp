@@ -19,8 +19,12 @@ constexpr char kLayout[] = R"(<ui version="4.0"><widget class="QWidget" name="ro
  <property name="geometry"><rect><x>5</x><y>6</y><width>300</width><height>200</height></rect></property>
  <property name="styleSheet"><string>QLabel { color: red; }</string></property>
  <property name="role" stdset="0"><string>panel</string></property>
+ <property name="toolTip"/>
  <layout class="QGridLayout" name="grid">
   <property name="leftMargin"><number>3</number></property>
+  <property name="topMargin"><number>0</number></property>
+  <property name="rightMargin"><number>5</number></property>
+  <property name="bottomMargin"><number>6</number></property>
   <property name="spacing"><number>4</number></property>
   <item row="1" column="2" colspan="2" alignment="Qt::AlignRight">
    <widget class="QLabel" name="label">
@@ -38,6 +42,10 @@ constexpr char kLayout[] = R"(<ui version="4.0"><widget class="QWidget" name="ro
    <property name="currentIndex"><number>1</number></property>
    <widget class="QWidget" name="first"/><widget class="QWidget" name="second"/>
   </widget></item>
+  <item row="2" column="0"><layout class="QHBoxLayout" name="row">
+   <item><spacer name="push"/></item>
+   <item><layout class="QVBoxLayout" name="column"><item><widget class="QLabel" name="inner"/></item></layout></item>
+  </layout></item>
   <item row="0" column="2"><widget class="QComboBox" name="combo">
    <item><property name="text"><string>a</string></property></item>
    <item><property name="text"><string>b</string></property></item>
@@ -64,7 +72,7 @@ TEST_F(LayoutBuilder, ReadsEachKindOfValueAsQtsLoaderDid) {
   EXPECT_EQ(root->property("role").toString(), "panel");
   auto* grid = qobject_cast<QGridLayout*>(root->layout());
   ASSERT_NE(grid, nullptr);
-  EXPECT_EQ(grid->contentsMargins().left(), 3);
+  EXPECT_EQ(grid->contentsMargins(), QMargins(3, 0, 5, 6));
   EXPECT_EQ(grid->spacing(), 4);
 
   auto* label = root->findChild<QLabel*>("label");
@@ -83,6 +91,14 @@ TEST_F(LayoutBuilder, ReadsEachKindOfValueAsQtsLoaderDid) {
   EXPECT_EQ(gap->sizeHint(), QSize(5, 7));
   EXPECT_EQ(gap->expandingDirections(), Qt::Orientations());
   EXPECT_EQ(gap->sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
+
+  // Layouts nest in grids and boxes, with spacers in either.
+  QLayout* row_layout = grid->itemAtPosition(2, 0)->layout();
+  ASSERT_NE(row_layout, nullptr);
+  ASSERT_EQ(row_layout->count(), 2);
+  EXPECT_NE(row_layout->itemAt(0)->spacerItem(), nullptr);
+  ASSERT_NE(row_layout->itemAt(1)->layout(), nullptr);
+  EXPECT_EQ(row_layout->itemAt(1)->layout()->itemAt(0)->widget()->objectName(), "inner");
 
   auto* stack = root->findChild<QStackedWidget*>("stack");
   ASSERT_NE(stack, nullptr);
