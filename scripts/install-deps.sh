@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-tools-dev qt6-tools-dev-tools libqt6uitools6 libqt6svg6 qt6-qpa-plugins
+  qt6-base-dev libqt6svg6 qt6-qpa-plugins
   libgl-dev
   libhidapi-dev libudev-dev libsystemd-dev
   libx11-dev libxi-dev libxtst-dev
@@ -16,10 +16,8 @@ packages=(
   fonts-dejavu-core libtinyxml2-dev locales
   nlohmann-json3-dev
   python3-pyatspi at-spi2-core gir1.2-atspi-2.0
-  libqt6opengl6-dev
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
   trayer
-  at-spi2-core python3-pyatspi
 )
 
 missing=()
