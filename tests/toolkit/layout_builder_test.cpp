@@ -1,6 +1,7 @@
 // The layout builder reads a skin's .ui file as Qt's own loader did, and
 // refuses, without leaking a window, what it cannot build.
 #include "toolkit/qt/layout_builder.h"
+#include "toolkit/qt/skin_style.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,21 @@ TEST_F(LayoutBuilder, RefusesWhatItCannotBuildAndLeavesNoWindow) {
   }
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(QApplication::topLevelWidgets().size(), windows_before);
+}
+
+TEST(SkinStyle, AbsoluteUrlsResolvesOnlyRelativeImages) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"a { image: url(skins/x.svg); }", "a { image: url(/res/skins/x.svg); }"},
+      {"url(a.svg) url(b.svg)", "url(/res/a.svg) url(/res/b.svg)"},
+      {"url(/abs.svg) url(:/qrc.svg) url(file:x.svg)",
+       "url(/abs.svg) url(:/qrc.svg) url(file:x.svg)"},
+      {"url(Drive:x) url(x:) url(", "url(/res/Drive:x) url(x:) url(/res/"},
+      {"no images", "no images"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(AbsoluteUrls(row.text, "/res"), row.expected) << row.text;
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
@@ -20,6 +19,7 @@
 #include "toolkit/qt/qt_menu.h"
 #include "toolkit/qt/qt_text.h"
 #include "toolkit/qt/qt_toolkit.h"
+#include "toolkit/qt/skin_style.h"
 #include "toolkit/startup_trace.h"
 
 namespace vexel::toolkit::qt {
@@ -42,14 +42,6 @@ class MessageEvent final : public QEvent {
   Message message;
   int close_code;
 };
-
-// Style sheets name images relative to the resource folder ("url(skins/x.svg)");
-// Qt would read them from the working folder.
-QString AbsoluteUrls(QString text, const QString& resource_folder) {
-  const QString absolute = QDir(resource_folder).absolutePath() + "/";
-  static const QRegularExpression relative_url(R"(url\((?![/:]|[a-z]+:))");
-  return text.replace(relative_url, "url(" + absolute);
-}
 
 // Rules every window shares (res/skin.qss: the focus ring), read once and
 // placed after each window's own rules, so they win ties of specificity.
