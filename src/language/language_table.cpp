@@ -3,10 +3,10 @@
 #include <tinyxml2.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
 namespace vexel {
 namespace {
@@ -22,13 +22,21 @@ void SetError(std::string* error, std::string message) {
 }  // namespace
 
 bool LanguageTable::ReadFile(const std::string& path, Texts* texts, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream content;
-  if (!file || !(content << file.rdbuf())) {
+  // C stdio, not streams: a stream would set up the C++ locale machinery,
+  // some hundreds of kilobytes, for this one read at start-up.
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                             &std::fclose);
+  std::string content;
+  char chunk[16384];
+  std::size_t got = 0;
+  while (file && (got = std::fread(chunk, 1, sizeof(chunk), file.get())) > 0) {
+    content.append(chunk, got);
+  }
+  if (!file || std::ferror(file.get())) {
     SetError(error, path + ": cannot read the file");
     return false;
   }
-  if (!Parse(content.str(), texts, error)) {
+  if (!Parse(content, texts, error)) {
     if (error) *error = path + ": " + *error;
     return false;
   }

@@ -4,9 +4,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
-#include <sstream>
+#include <string_view>
 #include <system_error>
 
 #include "store/file_io.h"
@@ -21,10 +23,19 @@ std::filesystem::path LockFile(const std::filesystem::path& folder) {
   return folder / kStoreLockFileName;
 }
 
-std::optional<StoreLockHolder> ParseHolder(const std::string& text) {
-  std::istringstream in(text);
+// "<program> <pid>", blank-separated; anything after the pid is ignored.
+std::optional<StoreLockHolder> ParseHolder(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\n\v\f\r";
+  const auto word_start = text.find_first_not_of(kBlanks);
+  if (word_start == std::string_view::npos) return std::nullopt;
+  text.remove_prefix(word_start);
   StoreLockHolder holder;
-  if (!(in >> holder.program >> holder.pid) || holder.pid <= 0) return std::nullopt;
+  holder.program = std::string(text.substr(0, text.find_first_of(kBlanks)));
+  text.remove_prefix(holder.program.size());
+  text.remove_prefix(std::min(text.size(), text.find_first_not_of(kBlanks)));
+  if (text.starts_with('+')) text.remove_prefix(1);
+  const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), holder.pid);
+  if (failure != std::errc() || holder.pid <= 0) return std::nullopt;
   return holder;
 }
 
@@ -32,7 +43,7 @@ std::optional<StoreLockHolder> ReadHolder(int fd) {
   char buffer[256];
   const ssize_t n = ::pread(fd, buffer, sizeof(buffer) - 1, 0);
   if (n <= 0) return std::nullopt;
-  return ParseHolder(std::string(buffer, static_cast<std::size_t>(n)));
+  return ParseHolder(std::string_view(buffer, static_cast<std::size_t>(n)));
 }
 
 std::string InUseLine(const std::filesystem::path& folder,

@@ -1,7 +1,7 @@
 #include "toolkit/toolkit.h"
 
+#include <cstdio>
 #include <filesystem>
-#include <iostream>
 
 #include "toolkit/control.h"
 #include "toolkit/user_input.h"
@@ -51,7 +51,7 @@ void Toolkit::Trace(std::string_view line) const {
   if (trace_) {
     trace_(line);
   } else {
-    std::cerr << line << '\n';
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
   }
 }
 

@@ -149,6 +149,34 @@ TEST(StoreLockTest, ARefusedCallerNamesTheHolderAndWaitsOnlyForOtherWriters) {
   }
 }
 
+TEST(StoreLockTest, TheHolderIsReadFromAnyLockFileText) {
+  TempFolder temp;
+  const struct {
+    const char* text;
+    const char* program;  // nullptr: no holder
+    long pid;
+  } rows[] = {
+      {"vexel-mouse 42\n", "vexel-mouse", 42},
+      {" \tvexelctl\n+7 and more", "vexelctl", 7},
+      {"x 12abc", "x", 12},
+      {"vexel-mouse", nullptr, 0},
+      {"vexel-mouse 0", nullptr, 0},
+      {"vexel-mouse -3", nullptr, 0},
+      {"vexel-mouse pid", nullptr, 0},
+      {"vexel-mouse 99999999999999999999", nullptr, 0},
+      {" \n", nullptr, 0},
+  };
+  for (const auto& row : rows) {
+    std::ofstream(temp.path() / kStoreLockFileName) << row.text;
+    const auto holder = ReadStoreLockHolder(temp.path());
+    ASSERT_EQ(holder.has_value(), row.program != nullptr) << row.text;
+    if (holder) {
+      EXPECT_EQ(std::pair(holder->program, holder->pid),
+                std::pair(std::string(row.program), row.pid));
+    }
+  }
+}
+
 TEST(StoreLockTest, TakingTheLockRemovesOnlyTheWritersStaleTemporaryFiles) {
   TempFolder temp;
   for (const char* name : {"pro.data.tmp-AbC123", "macro.data.tmp-x9Y8z7", "pro.data",

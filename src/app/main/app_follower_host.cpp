@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <string_view>
 
 #include "autoprofile/process_scan.h"
 #include "platform/linux/x11_active_window.h"
+#include "store/file_io.h"
 #include "store/utf16_name.h"
 
 namespace vexel {
@@ -30,8 +30,9 @@ bool IsWaylandSession() {
 
 AppFollowerHost::AppFollowerHost(CMS_1_Page& page, const Clock& clock, Options options)
     : page_(page), clock_(clock), options_(std::move(options)), follower_(clock) {
-  std::string own_name;
-  std::getline(std::ifstream("/proc/self/comm"), own_name);
+  const FileRead comm = ReadFilePrefix("/proc/self/comm", 64);
+  std::string own_name(reinterpret_cast<const char*>(comm.bytes.data()), comm.bytes.size());
+  own_name.erase(std::min(own_name.size(), own_name.find('\n')));
   if (!own_name.empty()) own_rule_.rules.push_back(AppRule{own_name, {}});
   deadline_.setSingleShot(true);
   QObject::connect(&deadline_, &QTimer::timeout, this, [this] { Decide(); });

@@ -6,9 +6,10 @@
 #include <xcb/xcb.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -75,9 +76,13 @@ std::vector<uint32_t> Words(xcb_connection_t* connection, xcb_window_t window,
 // "comm" of a process, without its line end; empty when it cannot be read.
 std::string ProcessName(uint32_t pid) {
   if (pid == 0) return {};
-  std::ifstream file("/proc/" + std::to_string(pid) + "/comm");
-  std::string name;
-  std::getline(file, name);
+  const std::string path = "/proc/" + std::to_string(pid) + "/comm";
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "r"),
+                                                             &std::fclose);
+  char line[64] = {};
+  if (!file || std::fgets(line, sizeof(line), file.get()) == nullptr) return {};
+  std::string name(line);
+  if (name.ends_with('\n')) name.pop_back();
   return name;
 }
 
