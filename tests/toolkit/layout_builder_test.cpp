@@ -111,6 +111,25 @@ TEST_F(LayoutBuilder, ReadsEachKindOfValueAsQtsLoaderDid) {
   EXPECT_EQ(combo->itemText(1), "b");
 }
 
+TEST_F(LayoutBuilder, BuildsAComboBoxsPopupStyledWhenFirstOpened) {
+  const std::unique_ptr<QWidget> root(
+      BuildLayout(R"(<ui><widget class="QWidget"><layout class="QVBoxLayout"><item>
+        <widget class="QComboBox" name="combo"><item><property name="text"><string>a</string>
+        </property></item></widget></item></layout></widget></ui>)",
+                  nullptr)
+          .root);
+  ASSERT_NE(root, nullptr);
+  root->setStyleSheet("QComboBox { font-size: 17px; }");
+  root->show();
+  auto* combo = root->findChild<QComboBox*>("combo");
+  EXPECT_EQ(combo->findChild<QFrame*>(), nullptr);
+  combo->showPopup();
+  const auto* popup = combo->findChild<QFrame*>();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->font().pixelSize(), 17);
+  combo->hidePopup();
+}
+
 TEST_F(LayoutBuilder, RefusesWhatItCannotBuildAndLeavesNoWindow) {
   const auto windows_before = QApplication::topLevelWidgets().size();
   for (const char* text : {

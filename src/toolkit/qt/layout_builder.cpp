@@ -5,6 +5,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -107,6 +108,41 @@ void ForEachProperty(const XMLElement* element, Visit visit) {
   });
 }
 
+// Qt builds a combo box's popup list, a window of about ten widgets that the
+// style sheet then styles one by one, at the first change of style or font,
+// long before anyone opens it: at start-up, for every combo box. Those changes
+// are held back until the list is first opened and replayed then, so it is
+// built and styled as Qt would have, only later.
+class LazyPopupComboBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+ protected:
+  void changeEvent(QEvent* event) override {
+    const bool restyle =
+        event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange;
+    if (restyle && !popup_opened_) {
+      QWidget::changeEvent(event);
+      return;
+    }
+    QComboBox::changeEvent(event);
+  }
+
+  void showPopup() override {
+    if (!popup_opened_) {
+      popup_opened_ = true;
+      for (const QEvent::Type type : {QEvent::StyleChange, QEvent::FontChange}) {
+        QEvent held_back(type);
+        QComboBox::changeEvent(&held_back);
+      }
+    }
+    QComboBox::showPopup();
+  }
+
+ private:
+  bool popup_opened_ = false;
+};
+
 template <typename Made>
 QWidget* Make(QWidget* parent) {
   return new Made(parent);
@@ -114,13 +150,20 @@ QWidget* Make(QWidget* parent) {
 
 QWidget* MakeWidget(const QString& class_name, QWidget* parent) {
   static const std::map<QString, QWidget* (*)(QWidget*)> makers = {
-      {"QWidget", &Make<QWidget>},           {"QLabel", &Make<QLabel>},
-      {"QPushButton", &Make<QPushButton>},   {"QCheckBox", &Make<QCheckBox>},
-      {"QRadioButton", &Make<QRadioButton>}, {"QSlider", &Make<QSlider>},
-      {"QLineEdit", &Make<QLineEdit>},       {"QFrame", &Make<QFrame>},
-      {"QComboBox", &Make<QComboBox>},       {"QProgressBar", &Make<QProgressBar>},
-      {"QListWidget", &Make<QListWidget>},   {"QStackedWidget", &Make<QStackedWidget>},
-      {"QScrollArea", &Make<QScrollArea>},   {"ColorPalette", &Make<ColorPalette>},
+      {"QWidget", &Make<QWidget>},
+      {"QLabel", &Make<QLabel>},
+      {"QPushButton", &Make<QPushButton>},
+      {"QCheckBox", &Make<QCheckBox>},
+      {"QRadioButton", &Make<QRadioButton>},
+      {"QSlider", &Make<QSlider>},
+      {"QLineEdit", &Make<QLineEdit>},
+      {"QFrame", &Make<QFrame>},
+      {"QComboBox", &Make<LazyPopupComboBox>},
+      {"QProgressBar", &Make<QProgressBar>},
+      {"QListWidget", &Make<QListWidget>},
+      {"QStackedWidget", &Make<QStackedWidget>},
+      {"QScrollArea", &Make<QScrollArea>},
+      {"ColorPalette", &Make<ColorPalette>},
   };
   const auto maker = makers.find(class_name);
   return maker == makers.end() ? nullptr : maker->second(parent);
