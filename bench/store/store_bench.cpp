@@ -36,7 +36,7 @@ class StoreFolder {
   StorePaths paths_;
   ProfileList profiles_;
   MacroLibrary macros_;
-  std::unique_ptr<StoreHeader> header_ = MakeZeroHeader();
+  StoreHeaderPtr header_ = MakeZeroHeader();
 };
 
 void BM_SaveProfiles(benchmark::State& state) {

@@ -24,7 +24,7 @@ namespace vexel {
 
 struct StoreState {
   ProfileList profiles;
-  std::unique_ptr<StoreHeader> header = MakeZeroHeader();
+  StoreHeaderPtr header = MakeZeroHeader();
   int edited_profile = -1;  // position in `profiles`; -1 = none
   MacroLibrary macros;
 

@@ -1,6 +1,7 @@
 #include "store/store_files.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -138,15 +139,28 @@ SaveResult CheckStoreCaps(const StorePaths& paths, std::size_t profile_count,
   return SaveResult::Success(paths.folder);
 }
 
+void AssignHeader(StoreHeader& header, const std::byte* bytes) {
+  // Compared a page at a time: a page left equal is never written, so a zero
+  // page of a fresh header stays untouched.
+  constexpr std::size_t kChunk = 4096;
+  static const std::array<std::byte, kChunk> kZeros{};
+  auto* target = reinterpret_cast<std::byte*>(&header);
+  for (std::size_t at = 0; at < sizeof(StoreHeader); at += kChunk) {
+    const std::size_t length = std::min(kChunk, sizeof(StoreHeader) - at);
+    const std::byte* source = bytes != nullptr ? bytes + at : kZeros.data();
+    if (std::memcmp(target + at, source, length) != 0) std::memcpy(target + at, source, length);
+  }
+}
+
 LoadReport ParseProfiles(std::span<const std::byte> bytes, ProfileList& profiles,
                          StoreHeader& header, std::u16string_view add_profile_text) {
   LoadReport report;
   profiles.clear();
   if (bytes.size() < kStoreHeaderSize) {
-    std::memset(&header, 0, sizeof(header));
+    AssignHeader(header, nullptr);
     report.dropped_bytes = bytes.size();
   } else {
-    std::memcpy(&header, bytes.data(), sizeof(header));
+    AssignHeader(header, bytes.data());
     auto rest = bytes.subspan(kStoreHeaderSize);
     for (; rest.size() >= kProfileSize; rest = rest.subspan(kProfileSize)) {
       profiles.push_back(RecordFromBytes<ProfileRecord>(rest));
@@ -207,7 +221,7 @@ LoadReport LoadProfiles(const StorePaths& paths, ProfileList& profiles, StoreHea
   } else {
     report = Unreadable(read.error);
   }
-  std::memset(&header, 0, sizeof(header));
+  AssignHeader(header, nullptr);
   profiles.clear();
   AddDefaultProfile(profiles, add_profile_text);
   if (options.save_new_store) {

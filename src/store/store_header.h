@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <type_traits>
 
 namespace vexel {
@@ -21,11 +22,23 @@ static_assert(std::is_standard_layout_v<StoreHeader>);
 static_assert(std::is_trivial_v<StoreHeader>);
 static_assert(offsetof(StoreHeader, selected_profile) == 0);
 
-// The header is large, so it always lives on the heap.
-inline std::unique_ptr<StoreHeader> MakeZeroHeader() {
-  auto header = std::make_unique<StoreHeader>();
-  std::memset(header.get(), 0, sizeof(StoreHeader));
-  return header;
+struct FreeStoreHeader {
+  void operator()(StoreHeader* header) const { std::free(header); }
+};
+using StoreHeaderPtr = std::unique_ptr<StoreHeader, FreeStoreHeader>;
+
+// The header is large, so it always lives on the heap. Its reserved bytes are
+// nearly always zero: allocated zeroed by the system (calloc) and written
+// only where they differ (AssignHeader), those pages are never touched and
+// cost no memory.
+inline StoreHeaderPtr MakeZeroHeader() {
+  auto* header = static_cast<StoreHeader*>(std::calloc(1, sizeof(StoreHeader)));
+  if (header == nullptr) throw std::bad_alloc();
+  return StoreHeaderPtr(header);
 }
+
+// Sets the header to `bytes` (kStoreHeaderSize of them), or to zeros when
+// `bytes` is null, writing only the pages that change.
+void AssignHeader(StoreHeader& header, const std::byte* bytes);
 
 }  // namespace vexel

@@ -57,7 +57,7 @@ Bytes Patched(Bytes bytes, std::size_t offset, T value, std::size_t count = 1) {
 // What a load of both store files leaves, with the report of pro.data.
 struct LoadedStore {
   ProfileList profiles;
-  std::unique_ptr<StoreHeader> header = MakeZeroHeader();
+  StoreHeaderPtr header = MakeZeroHeader();
   MacroLibrary macros;
   LoadReport report;
 };

@@ -69,7 +69,7 @@ std::string IndexedName(int index, const std::string& json_name) {
 struct Store {
   StorePaths paths;
   ProfileList profiles;
-  std::unique_ptr<StoreHeader> header = MakeZeroHeader();
+  StoreHeaderPtr header = MakeZeroHeader();
   MacroLibrary macros;
   std::optional<StoreLock> lock;  // held by commands that change the store
 };
