@@ -66,6 +66,8 @@ xev -root -event substructure 2>/dev/null |
 pids+=($!)
 
 now_ns() { date +%s%N; }
+# kB as MB (MiB) with one decimal, cut rather than rounded: 40,959 kB is 39.9.
+mib() { echo "$(($1 / 1024)).$(($1 % 1024 * 10 / 1024))"; }
 
 # Ends the process: TERM, then KILL if it is still there after 5 s, so that a
 # teardown that hangs cannot hold the next start (single-instance lock).
@@ -131,7 +133,7 @@ measure() {
   ms=$(((shown - start) / 1000000))
   times_of[index]+=" $ms"
   rss_of[index]+=" $kb"
-  echo "run $run$label: first window after ${ms} ms, resident $((kb / 1024)) MB"
+  echo "run $run$label: first window after ${ms} ms, resident $(mib "$kb") MB"
 }
 
 failed=()
@@ -149,7 +151,7 @@ for index in "${!bins[@]}"; do
   [ "${failed[index]:-0}" -eq 0 ] || echo "failed starts: ${failed[index]} of $runs"
   if [ ${#times[@]} -eq 0 ]; then continue; fi
   echo "median start-up to first window: $(median "${times[@]}") ms"
-  echo "median resident memory after start: $(($(median "${rss[@]}") / 1024)) MB"
+  echo "median resident memory after start: $(mib "$(median "${rss[@]}")") MB"
   if [ "$trace" = 1 ]; then
     # Lines "startup: <since launch> ms  +<step> ms  cpu <cpu> ms  <phase>": the
     # medians of each phase's wall step and CPU step, in the order of the marks.
